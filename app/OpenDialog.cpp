@@ -1,0 +1,27 @@
+#include "app/OpenDialog.h"
+
+#include <QFileDialog>
+
+namespace {
+TOpenDialog::Answer& Override() {
+    static TOpenDialog::Answer answer;
+    return answer;
+}
+} // namespace
+
+void TOpenDialog::SetAnswer(Answer answer) { Override() = std::move(answer); }
+
+bool TOpenDialog::Execute(QWidget* parent) {
+    std::optional<QString> chosen;
+    if (Override()) {
+        chosen = Override()(Filter, FileName);
+    } else {
+        const QString name = QFileDialog::getOpenFileName(parent, QString(), FileName, Filter);
+        if (!name.isEmpty())
+            chosen = name;
+    }
+    if (!chosen)
+        return false;
+    FileName = *chosen;
+    return true;
+}

@@ -1,0 +1,24 @@
+#pragma once
+#include <QWidget>
+#include <functional>
+
+// The 2D view's surface: a thin widget that hands its paint and pointer events
+// to the frame. It paints its whole area itself, so Qt never erases beneath it.
+class TPaintBox : public QWidget {
+    Q_OBJECT
+public:
+    explicit TPaintBox(QWidget* parent);
+
+    std::function<void(QPainter&)> OnPaint;
+    std::function<void(Qt::MouseButton, int x, int y)> OnMouseDown;
+    std::function<void(int x, int y)> OnMouseMove;
+    std::function<void(Qt::MouseButton, int x, int y)> OnMouseUp;
+    std::function<void()> OnMouseEnter;
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+    void mouseReleaseEvent(QMouseEvent*) override;
+    void enterEvent(QEnterEvent*) override;
+};

@@ -1,0 +1,91 @@
+#include "image/NumberText.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+// Splits |value| rounded to `digits` significant digits into its digit string
+// and decimal exponent, using the C library's correctly rounded conversion
+// ("%.*e" never depends on LC_NUMERIC for the digits themselves).
+void SignificantDigits(double value, int digits, std::string& mantissaDigits, int& exponent) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*e", digits - 1, std::fabs(value));
+    mantissaDigits.clear();
+    const char* p = text;
+    for (; *p && *p != 'e'; ++p)
+        if (*p >= '0' && *p <= '9')
+            mantissaDigits.push_back(*p);
+    exponent = (*p == 'e') ? std::atoi(p + 1) : 0;
+}
+
+} // namespace
+
+QString FormatFixed(double value, int significantDigits, int decimals) {
+    if (std::isnan(value))
+        return QStringLiteral("NAN");
+    if (std::isinf(value))
+        return value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
+    if (significantDigits < 1)
+        significantDigits = 1;
+
+    std::string digits;
+    int exponent = 0;
+    SignificantDigits(value, significantDigits, digits, exponent);
+    const bool negative = std::signbit(value) && value != 0.0;
+    const bool allZero = digits.find_first_not_of('0') == std::string::npos;
+
+    std::string out;
+    if (negative && !allZero)
+        out.push_back('-');
+
+    if (!allZero && exponent + 1 > significantDigits) {
+        // Too many integer digits for the precision: exponent notation.
+        std::string mantissa = digits.substr(0, 1);
+        std::string fraction = digits.substr(1);
+        while (!fraction.empty() && fraction.back() == '0')
+            fraction.pop_back();
+        if (!fraction.empty())
+            mantissa += "." + fraction;
+        out += mantissa + (exponent < 0 ? "E-" : "E+") + std::to_string(std::abs(exponent));
+        return QString::fromStdString(out);
+    }
+
+    // Place the rounded digits around the decimal point, padding with zeros.
+    std::string integerPart, fractionPart;
+    if (allZero) {
+        integerPart = "0";
+    } else if (exponent >= 0) {
+        integerPart = digits.substr(0, exponent + 1);
+        fractionPart = digits.substr(exponent + 1);
+    } else {
+        integerPart = "0";
+        fractionPart = std::string(-exponent - 1, '0') + digits;
+    }
+    if (static_cast<int>(fractionPart.size()) > decimals) {
+        // More significant digits than decimals: round the digit string once
+        // more, half away from zero (string arithmetic keeps LC_NUMERIC out).
+        const bool roundUp = fractionPart[decimals] >= '5';
+        std::string kept = integerPart + fractionPart.substr(0, decimals);
+        if (roundUp) {
+            int i = static_cast<int>(kept.size()) - 1;
+            for (; i >= 0 && kept[i] == '9'; --i)
+                kept[i] = '0';
+            if (i >= 0)
+                ++kept[i];
+            else
+                kept.insert(kept.begin(), '1');
+        }
+        integerPart = kept.substr(0, kept.size() - decimals);
+        fractionPart = kept.substr(kept.size() - decimals);
+        if (kept.find_first_not_of('0') == std::string::npos && !out.empty())
+            out.clear(); // no "-0.00"
+    }
+    fractionPart.resize(decimals, '0');
+    out += integerPart;
+    if (decimals > 0)
+        out += "." + fractionPart;
+    return QString::fromStdString(out);
+}

@@ -1,0 +1,29 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+
+// What the reader needs of the frame, copied before it starts.
+struct ReadGeometry {
+    std::int64_t SpanWidth = 0;  // file columns to scan
+    std::int64_t SpanHeight = 0; // file rows to scan
+    std::int64_t ColumnStep = 1;
+    std::int64_t RowStep = 1;
+};
+
+struct ReadResult {
+    bool opened = false;            // the file could be opened for reading
+    std::int64_t unreadableRows = 0; // file rows whose pixels could not be read
+    QStringList errors;             // what the TIFF library reported
+};
+
+// Reads every file row 0 .. SpanHeight-1 in order and keeps every RowStep-th
+// row and ColumnStep-th column of it in `buffer` (SpanWidth/ColumnStep x
+// SpanHeight/RowStep levels, written strictly sequentially). 16-bit samples
+// keep their high byte. Strip files are read a scanline at a time; tiled files
+// a row of tiles at a time. A row that cannot be read is counted and its kept
+// columns are zero; the read goes on to the end. `progress` receives the
+// percentages of the progress schedule, in order, on the calling thread.
+ReadResult ReadSamples(const QString& path, const ReadGeometry& geometry, std::uint8_t* buffer,
+                       const std::function<void(int percent)>& progress);

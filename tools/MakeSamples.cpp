@@ -1,0 +1,77 @@
+// Writes a few sample height maps into a folder: a 16-bit scanner relief with
+// resolution, height range and scanner texts, an 8-bit map, and a BigTIFF.
+#include "tools/TiffWriter.h"
+
+#include <QDir>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+// A worn coin on a slightly tilted plate: a raised rim, a dome with a ridge
+// pattern, a few scratches and fine-grained roughness. Heights in 0..1.
+double CoinRelief(double u, double v) {
+    const double x = u - 0.5, y = v - 0.5;
+    const double r = std::sqrt(x * x + y * y);
+    double h = 0.15 + 0.05 * u; // tilted plate
+    if (r < 0.38) {
+        h += 0.35;                                              // coin body
+        h += 0.25 * std::exp(-std::pow((r - 0.36) / 0.015, 2)); // rim
+        h += 0.2 * std::cos(r * 9.0) * std::exp(-r * 4);        // dome
+        h += 0.05 * std::sin(std::atan2(y, x) * 12) * (r > 0.2 && r < 0.3);
+    }
+    h -= 0.08 * std::exp(-std::pow((x + y * 0.3 - 0.1) / 0.004, 2)); // scratch
+    h += 0.01 * std::sin(u * 900) * std::sin(v * 700);              // roughness
+    return std::clamp(h, 0.0, 1.0);
+}
+
+bool Write(const QString& path, const TiffSpec& spec, int maxValue) {
+    const bool ok = WriteTiff(path, spec, [&](std::uint32_t x, std::uint32_t y, int) {
+        return std::uint32_t(std::lround(CoinRelief(double(x) / spec.width, double(y) / spec.height) *
+                                         maxValue));
+    });
+    std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(path));
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("samples");
+    QDir().mkpath(folder);
+
+    TiffSpec relief;
+    relief.width = 2400;
+    relief.height = 1800;
+    relief.bitsPerSample = 16;
+    relief.compression = 8; // deflate
+    relief.xResolution = 1000.0f;
+    relief.minSampleValue = 1000; // heights in thousandths of a millimetre
+    relief.maxSampleValue = 3000;
+    relief.software = "Scan3D Studio 4.2.1";
+    relief.model = "HS-2 laser profilometer";
+    relief.dateTime = "2026:11:30 14:22:05";
+    relief.make = "Stylus 0.5 mm, 25 um lateral step, 1 um vertical";
+    relief.description = "Coin test piece, obverse.\nOperator: sample data.";
+
+    TiffSpec grey8;
+    grey8.width = 1000;
+    grey8.height = 800;
+    grey8.bitsPerSample = 8;
+    grey8.xResolution = 100.0f;
+    grey8.resolutionUnit = 3; // per centimetre: 254 dpi
+    grey8.minSampleValue = 0;
+    grey8.maxSampleValue = 2000;
+
+    TiffSpec big = relief;
+    big.width = 1600;
+    big.height = 1200;
+    big.bigTiff = true;
+    big.tileSize = 256;
+    big.description = "BigTIFF sample, tiled.";
+
+    const bool ok = Write(folder + "/relief16.tif", relief, 65535) &&
+                    Write(folder + "/grey8.tif", grey8, 255) &&
+                    Write(folder + "/bigtiff16.tif", big, 65535);
+    return ok ? 0 : 1;
+}

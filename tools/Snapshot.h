@@ -1,0 +1,28 @@
+#pragma once
+#include <QPoint>
+#include <QSize>
+#include <QString>
+#include <optional>
+
+// Options of one batch run: open a TIFF as "Open" does, apply user actions in
+// a fixed order, then report what the window shows.
+struct SnapshotOptions {
+    QSize size{1200, 797}; // the frame's client size
+    bool view3d = false;
+    int wheel = 0;
+    std::optional<int> resolution;
+    std::optional<int> zdepth;
+    QString texture;
+    bool info = false;
+    std::optional<QPoint> press;
+    QString png;
+    QString json; // "-" = standard output
+    QString tiff;
+};
+
+// Parses the command line; an error text when the arguments are bad.
+std::optional<QString> ParseSnapshotArguments(const QStringList& args, SnapshotOptions& out);
+
+// Runs the window offscreen and writes the requested outputs. Returns the
+// process exit status (0 whether or not the file was accepted).
+int RunSnapshot(const SnapshotOptions& options);

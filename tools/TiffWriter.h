@@ -1,0 +1,32 @@
+#pragma once
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+// Writes small and large TIFF files with libtiff: the sample height maps, the
+// test fixtures and the benchmark inputs all come from here.
+struct TiffSpec {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    int bitsPerSample = 16;
+    bool writeBitsPerSample = true; // false: no tag, 1-bit data
+    std::uint16_t photometric = 1;
+    int samplesPerPixel = 1;
+    bool writeSamplesPerPixel = true;
+    std::uint16_t compression = 1; // 1 none, 5 LZW, 7 JPEG, 8 Deflate, 32773 PackBits
+    std::uint16_t planar = 1;
+    std::uint16_t sampleFormat = 0; // 0: no tag
+    bool bigTiff = false;
+    bool bigEndian = false;
+    std::uint32_t tileSize = 0;    // 0: strips
+    std::uint32_t rowsPerStrip = 0; // 0: the library's default
+    std::optional<float> xResolution;
+    std::uint16_t resolutionUnit = 2;
+    std::optional<std::uint16_t> minSampleValue, maxSampleValue;
+    QString software, model, dateTime, make, description; // empty: no tag
+};
+
+// `sample(x, y, s)` gives sample s of pixel (x, y); it is truncated to the bit depth.
+bool WriteTiff(const QString& path, const TiffSpec& spec,
+               const std::function<std::uint32_t(std::uint32_t x, std::uint32_t y, int s)>& sample);
