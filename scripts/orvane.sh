@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian 12 machine (as root), builds Orvane, and then either
+# starts the viewer on generated sample height maps ("run") or runs the whole
+# test suite ("test").
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+mode="${1:-}"
+case "$mode" in run|test) ;; *) echo "usage: $0 run|test" >&2; exit 2 ;; esac
+
+packages=(g++ cmake make qt6-base-dev libqt6opengl6-dev qt6-charts-dev libtiff-dev
+          qt6-image-formats-plugins libgtest-dev libbenchmark-dev xvfb xauth)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build -j"$(nproc)"
+
+if [[ "$mode" == run ]]; then
+  build/tools/orvane-make-samples samples
+  echo "Sample height maps are in $(pwd)/samples; open one with File > Open."
+  cd samples
+  exec ../build/app/orvane
+fi
+
+# GUI and OpenGL tests need a display: a virtual one is enough.
+cd build
+xvfb-run -a -s "-screen 0 1600x1200x24" ctest --output-on-failure -j2
