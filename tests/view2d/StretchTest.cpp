@@ -1,0 +1,120 @@
+#include "view2d/Stretch.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Stretch(const Bytes& buffer, int imageW, int imageH, const SourceRect& source, int destW,
+              int destH) {
+    Bytes dest(static_cast<std::size_t>(destW * destH), 0x5A);
+    StretchToGrey(buffer.data(), imageW, imageH, source, dest.data(), destW, destH, destW);
+    return dest;
+}
+
+SourceRect Rect(int x, int topRow, int width, int height) {
+    SourceRect r;
+    r.X = x;
+    r.TopRow = topRow;
+    r.Width = width;
+    r.Height = height;
+    return r;
+}
+
+} // namespace
+
+TEST(SourceRectangle, RoundsTheWindowAndCountsRowsFromTheTop) {
+    struct Case {
+        ViewWindow window;
+        int imageHeight;
+        int x, y, width, height, topRow;
+    };
+    const Case cases[] = {
+        {{1000, 800, 0, 0}, 800, 0, 0, 1000, 800, 0}, // after an open
+        {{1000, 761.90, 0, 19.05}, 800, 0, 19, 1000, 762, 19},
+        {{100, 100, 2.5, 2.5}, 800, 2, 2, 100, 100, 698}, // a half goes down
+        {{100, 100, 2.5000001, 2.5000001}, 800, 3, 3, 100, 100, 697},
+    };
+    for (const Case& c : cases) {
+        const SourceRect r = SourceRectangle(c.window, c.imageHeight);
+        EXPECT_EQ(r.X, c.x);
+        EXPECT_EQ(r.Y, c.y);
+        EXPECT_EQ(r.Width, c.width);
+        EXPECT_EQ(r.Height, c.height);
+        EXPECT_EQ(r.TopRow, c.topRow);
+    }
+}
+
+TEST(StretchToGrey, EnlargingRepeatsLevelsUnblended) {
+    const Bytes buffer = {0,   128, 255, //
+                          255, 0,   128};
+    EXPECT_EQ(Stretch(buffer, 3, 2, Rect(0, 0, 3, 2), 6, 4), (Bytes{0,   0,   128, 128, 255, 255, //
+                                                                    0,   0,   128, 128, 255, 255, //
+                                                                    255, 255, 0,   0,   128, 128, //
+                                                                    255, 255, 0,   0,   128, 128}));
+    // 3 levels over 5 pixels: blocks of 2, 1 and 2.
+    EXPECT_EQ(Stretch(buffer, 3, 2, Rect(0, 0, 3, 1), 5, 1), (Bytes{0, 0, 128, 255, 255}));
+}
+
+TEST(StretchToGrey, ShrinkingDropsWholeRowsAndColumns) {
+    Bytes buffer(16);
+    for (int i = 0; i < 16; ++i) {
+        buffer[i] = static_cast<std::uint8_t>(i * 17); // 0 .. 255
+    }
+    // Pixel centres of a 2-wide destination fall on source 1 and 3.
+    EXPECT_EQ(Stretch(buffer, 4, 4, Rect(0, 0, 4, 4), 2, 2), (Bytes{85, 119, 221, 255}));
+}
+
+TEST(StretchToGrey, WindowSelectsItsPartOfTheBuffer) {
+    // 4 x 4 buffer, window of the bottom-right 2 x 2 levels (offset Y 0 counts from the bottom).
+    Bytes buffer(16);
+    for (int i = 0; i < 16; ++i) {
+        buffer[i] = static_cast<std::uint8_t>(i);
+    }
+    const SourceRect r = SourceRectangle(ViewWindow{2, 2, 2, 0}, 4);
+    EXPECT_EQ(Stretch(buffer, 4, 4, r, 2, 2), (Bytes{10, 11, 14, 15}));
+    const SourceRect top = SourceRectangle(ViewWindow{2, 2, 0, 2}, 4);
+    EXPECT_EQ(Stretch(buffer, 4, 4, top, 2, 2), (Bytes{0, 1, 4, 5}));
+}
+
+TEST(StretchToGrey, WindowPastTheEdgesRepeatsEdgeLevels) {
+    const Bytes buffer = {0,   128, 255, //
+                          255, 0,   128};
+    // Starts one level before the buffer and ends one past it, in both directions.
+    EXPECT_EQ(Stretch(buffer, 3, 2, Rect(-1, -1, 5, 4), 5, 4), (Bytes{0,   0,   128, 255, 255, //
+                                                                      0,   0,   128, 255, 255, //
+                                                                      255, 255, 0,   128, 128, //
+                                                                      255, 255, 0,   128, 128}));
+    // Far outside: only the nearest corner is read.
+    EXPECT_EQ(Stretch(buffer, 3, 2, Rect(50, -90, 4, 4), 2, 2), (Bytes{255, 255, 255, 255}));
+    EXPECT_EQ(Stretch(buffer, 3, 2, Rect(-2147483647, 2147483000, 2147483647, 2147483647), 2, 2),
+              (Bytes{255, 255, 255, 255}));
+}
+
+TEST(StretchToGrey, EmptySpanRepeatsTheNearestLevel) {
+    const Bytes buffer = {0,   128, 255, //
+                          255, 0,   128};
+    // A window zoomed below one level rounds to no columns and no rows.
+    EXPECT_EQ(Stretch(buffer, 3, 2, Rect(1, 1, 0, 0), 3, 2), (Bytes{0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(Stretch(buffer, 3, 2, Rect(2, 0, 0, 2), 2, 2), (Bytes{255, 255, 128, 128}));
+}
+
+TEST(StretchToGrey, RespectsStrideAndLeavesPaddingAlone) {
+    const Bytes buffer = {0, 128, 255};
+    Bytes dest(2 * 8, 0x5A);
+    StretchToGrey(buffer.data(), 3, 1, Rect(0, 0, 3, 1), dest.data(), 3, 2, 8);
+    EXPECT_EQ(dest, (Bytes{0, 128, 255, 0x5A, 0x5A, 0x5A, 0x5A, 0x5A, //
+                           0, 128, 255, 0x5A, 0x5A, 0x5A, 0x5A, 0x5A}));
+}
+
+TEST(StretchToGrey, NoBufferOrNoDestinationWritesNothing) {
+    const Bytes buffer = {1, 2, 3};
+    EXPECT_EQ(Stretch({}, 0, 0, Rect(0, 0, 3, 1), 2, 1), (Bytes{0x5A, 0x5A}));
+    Bytes dest(4, 0x5A);
+    StretchToGrey(buffer.data(), 3, 1, Rect(0, 0, 3, 1), dest.data(), 0, 4, 0);
+    EXPECT_EQ(dest, (Bytes{0x5A, 0x5A, 0x5A, 0x5A}));
+}

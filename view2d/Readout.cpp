@@ -1,0 +1,74 @@
+#include "view2d/Readout.h"
+
+#include <cmath>
+
+#include "image/NumberText.h"
+
+BufferPosition MapPointer(int x, int y, const ViewWindow& window, int boxWidth, int boxHeight,
+                          int imageHeight) {
+    BufferPosition p;
+    p.Column = Truncated(x * window.ViewWidth / boxWidth + window.ViewOffsetX);
+    p.Row = Truncated(y * window.ViewHeight / boxHeight +
+                      (imageHeight - window.ViewHeight - window.ViewOffsetY));
+    return p;
+}
+
+void BeginDrag(DragState& drag, int x, int y, const ViewWindow& window) {
+    drag.Panning = true;
+    drag.DragStartX = x;
+    drag.DragStartY = y;
+    drag.DragStartOffsetX = Truncated(window.ViewOffsetX);
+    drag.DragStartOffsetY = Truncated(window.ViewOffsetY);
+}
+
+void DragTo(const DragState& drag, int x, int y, int boxWidth, int boxHeight,
+            const ImageGeometry& image, ViewWindow& window) {
+    window.ViewOffsetX = static_cast<double>(drag.DragStartX - x) * window.ViewWidth / boxWidth +
+                         drag.DragStartOffsetX;
+    window.ViewOffsetY = static_cast<double>(y - drag.DragStartY) * window.ViewHeight / boxHeight +
+                         drag.DragStartOffsetY;
+    ClampViewOffsets(window, image);
+}
+
+std::optional<std::uint8_t> LevelAt(const std::uint8_t* buffer, const ImageGeometry& image,
+                                    const BufferPosition& p) {
+    if (buffer == nullptr || image.ImageWidth <= 0 || image.ImageHeight <= 0) {
+        return std::nullopt;
+    }
+    // 64-bit: rows times width can pass the int range for the largest buffers.
+    const long long index = static_cast<long long>(p.Row) * image.ImageWidth + p.Column;
+    const long long size = static_cast<long long>(image.ImageWidth) * image.ImageHeight;
+    if (index < 0 || index >= size) {
+        return std::nullopt;
+    }
+    return buffer[index];
+}
+
+float HeightMm(std::optional<std::uint8_t> level, double zMinMm, double zMaxMm) {
+    if (!level) {
+        return 0.0f;
+    }
+    return static_cast<float>(zMinMm + (zMaxMm - zMinMm) * *level / 255.0);
+}
+
+QString ReadoutNumber(double value) {
+    return FormatFixed(value, 7, 2);
+}
+
+QString MillimetreText(int filePixel, float resolutionDpi) {
+    if (!(std::isfinite(resolutionDpi) && resolutionDpi > 0)) {
+        return QStringLiteral("?");
+    }
+    return ReadoutNumber(filePixel * 25.4 / resolutionDpi);
+}
+
+QString PositionLabelText(int filePixel, float resolutionDpi) {
+    return QString::number(filePixel) + QStringLiteral(" [") +
+           MillimetreText(filePixel, resolutionDpi) + QStringLiteral(" mm]");
+}
+
+QString ZLabelText(float zMm, double zMinMm, double zMaxMm) {
+    const QChar divisionSign(0x00F7);
+    return ReadoutNumber(zMm) + QStringLiteral(" mm (") + ReadoutNumber(zMinMm) + divisionSign +
+           ReadoutNumber(zMaxMm) + QStringLiteral(")");
+}
