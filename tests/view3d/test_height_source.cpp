@@ -1,0 +1,120 @@
+#include "view3d/HeightSource.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+using namespace orvane::view3d;
+
+namespace {
+
+// A 1000 x 800 file at 1000 dpi with a 2 mm height range: 25.4 mm wide, so one grid
+// unit is 25.4 mm.
+struct TImage {
+    std::vector<std::uint8_t> Levels;
+    THeightSource Src;
+
+    TImage(int w, int h, std::uint8_t fill) : Levels(static_cast<size_t>(w) * h, fill) {
+        Src.SampleBuffer = Levels.data();
+        Src.ImageWidth = w;
+        Src.ImageHeight = h;
+        Src.SpanWidth = w;
+        Src.Resolution = 1000;
+        Src.ZMin = 0;
+        Src.ZMax = 2;
+        const float longer = static_cast<float>(std::max(w, h));
+        Src.XMax = 0.5f * w / longer;
+        Src.XMin = -Src.XMax;
+        Src.YMax = 0.5f * h / longer;
+        Src.YMin = -Src.YMax;
+    }
+    void Set(int column, int row, std::uint8_t level) {
+        Levels[static_cast<size_t>(row) * Src.ImageWidth + column] = level;
+    }
+    float At(float x, float y, float z0 = 0) const {
+        float z = z0;
+        HeightField1GetHeight(Src, x, y, z);
+        return z;
+    }
+};
+
+} // namespace
+
+TEST(HeightSource, CornersMapToFirstAndLastPixels) {
+    TImage img(1000, 800, 128);
+    img.Set(999, 799, 255); // bottom right
+    img.Set(0, 0, 0);       // top left
+    EXPECT_NEAR(img.At(0.5f, -0.4f), 0.03937, 1e-6);
+    EXPECT_NEAR(img.At(-0.5f, 0.4f), -0.03937, 1e-6);
+    img.Set(999, 799, 0);
+    EXPECT_NEAR(img.At(0.5f, -0.4f), -0.03937, 1e-6);
+}
+
+TEST(HeightSource, LevelsScaleLinearlyAboutTheMiddleOfTheRange) {
+    struct TCase {
+        double ZMin, ZMax;
+        std::uint8_t Level;
+        double Mm; // expected height in mm before the grid scaling
+    };
+    const TCase cases[] = {
+        {0, 2, 255, 1.0}, {0, 2, 0, -1.0},     {1, 3, 255, 1.0}, // ZMin not added
+        {0, 0, 255, 0.5}, {0, 0, 0, -0.5},                       // no range: 1 mm
+        {5, 5, 255, 0.5}, {0, 2, 51, 0.4 - 1},                   // 51/255 of 2 mm
+    };
+    for (const TCase& c : cases) {
+        TImage img(1000, 800, c.Level);
+        img.Src.ZMin = c.ZMin;
+        img.Src.ZMax = c.ZMax;
+        EXPECT_NEAR(img.At(0.1f, 0.1f), c.Mm / 25.4, 1e-6) << c.ZMin << " " << c.ZMax;
+    }
+}
+
+TEST(HeightSource, OneRowImageReadsRowZeroEverywhere) {
+    TImage img(64, 1, 0);
+    img.Set(10, 0, 255);
+    const float x = -0.5f + 10.2f / 63.0f; // column 10
+    for (float y : {img.Src.YMin, 0.0f, img.Src.YMax}) {
+        EXPECT_GT(img.At(x, y), 0) << y;
+    }
+}
+
+TEST(HeightSource, NoBufferLeavesZUnchanged) {
+    TImage img(10, 10, 255);
+    img.Src.SampleBuffer = nullptr;
+    EXPECT_EQ(img.At(0, 0, 7.5f), 7.5f);
+}
+
+TEST(HeightSource, MissingResolutionTakesOneMillimetrePixels) {
+    // 1000 pixels of 1 mm span the unit range: 1 mm of height = 0.001 units.
+    for (float res : {0.0f, -10.0f, std::numeric_limits<float>::infinity(), std::nanf("")}) {
+        TImage img(1000, 800, 255);
+        img.Src.Resolution = res;
+        const float z = img.At(0, 0);
+        EXPECT_TRUE(std::isfinite(z)) << res;
+        EXPECT_NEAR(z, 0.001, 1e-9) << res;
+    }
+}
+
+TEST(HeightSource, ThinnedImageUsesTheCoveredFileWidth) {
+    // 500 kept columns covering 1000 file columns at 1000 dpi: still 25.4 mm wide.
+    TImage img(500, 400, 255);
+    img.Src.SpanWidth = 1000;
+    EXPECT_NEAR(img.At(0, 0), 1.0 / 25.4, 1e-6);
+}
+
+TEST(HeightSource, PointsOutsideTheRangeNeverReadOutsideTheBuffer) {
+    TImage img(8, 8, 200);
+    img.Set(0, 0, 10);
+    const float far = 10.0f;
+    for (float x : {-far, far}) {
+        for (float y : {-far, far}) {
+            const float z = img.At(x, y);
+            EXPECT_TRUE(std::isfinite(z));
+        }
+    }
+    img.Src.XMax = 0; // empty range: NaN index falls back to column 0
+    img.Src.XMin = 0;
+    EXPECT_TRUE(std::isfinite(img.At(0, 0.5f)));
+}

@@ -1,0 +1,194 @@
+// Renders reliefs through the real viewer widget (needs an X server: run under xvfb-run -a).
+#include "view3d/HeightSource.h"
+#include "view3d/Scene.h"
+#include "view3d/SceneViewer.h"
+#include "view3d/TrackBarRules.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QSignalSpy>
+#include <QSurfaceFormat>
+#include <QWheelEvent>
+#include <QtTest>
+
+#include <vector>
+
+using namespace orvane::view3d;
+
+namespace {
+
+enum class TRamp { RisingTowardBottom, RisingTowardTop };
+
+// A 64 x 64 image whose levels ramp along the rows, set up as the open routine does:
+// unit ranges, camera at (-1.5, 1.5, 1.5) from the target at the origin, resolution 50,
+// Z depth 5 (scale 0.5).
+struct TReliefScene {
+    TGLScene Scene;
+    std::vector<std::uint8_t> Levels;
+    THeightSource Src;
+
+    explicit TReliefScene(TRamp ramp) : Levels(64 * 64) {
+        for (int r = 0; r < 64; ++r) {
+            const int level =
+                ramp == TRamp::RisingTowardBottom ? r * 255 / 63 : (63 - r) * 255 / 63;
+            for (int c = 0; c < 64; ++c) {
+                Levels[r * 64 + c] = static_cast<std::uint8_t>(level);
+            }
+        }
+        Src.SampleBuffer = Levels.data();
+        Src.ImageWidth = 64;
+        Src.ImageHeight = 64;
+        Src.SpanWidth = 64;
+        Src.Resolution = 25.4f; // 1 mm pixels: 64 mm wide
+        Src.ZMin = 0;
+        Src.ZMax = 32; // heights +-16 mm: a slope of 0.5
+        Src.XMin = Src.YMin = -0.5f;
+        Src.XMax = Src.YMax = 0.5f;
+
+        TGLHeightField& hf = Scene.HeightField1;
+        hf.XSamplingScale.SetMax(0.5f);
+        hf.XSamplingScale.SetMin(-0.5f);
+        hf.YSamplingScale.SetMax(0.5f);
+        hf.YSamplingScale.SetMin(-0.5f);
+        hf.SetOnGetHeight([this](float x, float y, float& z, TVector4f&, TTexPoint&) {
+            HeightField1GetHeight(Src, x, y, z);
+        });
+        Scene.GLCamera1.Position.SetPoint(-1.5f, 1.5f, 1.5f);
+        Scene.GLDummyCube1.Position.SetPoint(0, 0, 0);
+        ApplyResolutionPosition(hf, 50);
+        ApplyZDepthPosition(Scene, 5);
+        hf.SetVisible(true);
+    }
+};
+
+int Luma(QRgb c) {
+    return (qRed(c) * 299 + qGreen(c) * 587 + qBlue(c) * 114) / 1000;
+}
+
+double MeanLuma(const QImage& img, const QRect& r) {
+    double sum = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        for (int x = r.left(); x <= r.right(); ++x) {
+            sum += Luma(img.pixel(x, y));
+        }
+    }
+    return sum / (r.width() * r.height());
+}
+
+QImage Render(TGLSceneViewer& viewer) {
+    QImage img = viewer.grabFramebuffer();
+    // Device pixels may differ from logical ones on HiDPI; compare in logical pixels.
+    return img.scaled(viewer.size());
+}
+
+} // namespace
+
+class ViewerTest : public QObject {
+    Q_OBJECT
+private slots:
+    void reliefIsLitOnBlackBackground();
+    void planeFacingTheLightIsBrighter();
+    void meshIsCompiledOnceAndRebuiltOnStructureChange();
+    void sceneChangeSchedulesARepaint();
+    void wheelNotchesAndHint();
+};
+
+void ViewerTest::reliefIsLitOnBlackBackground() {
+    TReliefScene relief(TRamp::RisingTowardTop);
+    TGLSceneViewer viewer;
+    viewer.SetScene(&relief.Scene);
+    viewer.resize(1000, 700);
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    const QImage img = Render(viewer);
+    QCOMPARE(img.size(), QSize(1000, 700));
+    for (const QPoint& p : {QPoint(2, 2), QPoint(997, 2), QPoint(2, 697), QPoint(997, 697)}) {
+        QCOMPARE(qRed(img.pixel(p)) + qGreen(img.pixel(p)) + qBlue(img.pixel(p)), 0);
+    }
+    QVERIFY2(MeanLuma(img, QRect(450, 300, 100, 100)) > 40, "relief not lit at the centre");
+    QCOMPARE(viewer.Renderer().MeshBuildCount(), 1);
+}
+
+void ViewerTest::planeFacingTheLightIsBrighter() {
+    // Light 1 stands at world z = +100, towards the image's bottom rows: a ramp rising
+    // towards the top rows tilts the plane towards it.
+    double facing = 0;
+    double away = 0;
+    for (TRamp ramp : {TRamp::RisingTowardTop, TRamp::RisingTowardBottom}) {
+        TReliefScene relief(ramp);
+        TGLSceneViewer viewer;
+        viewer.SetScene(&relief.Scene);
+        viewer.resize(1000, 700);
+        viewer.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+        const double mean = MeanLuma(Render(viewer), QRect(450, 300, 100, 100));
+        (ramp == TRamp::RisingTowardTop ? facing : away) = mean;
+    }
+    qInfo("centre brightness facing %.1f, away %.1f", facing, away);
+    QVERIFY2(facing > away + 30, "tilt towards the light should be clearly brighter");
+}
+
+void ViewerTest::meshIsCompiledOnceAndRebuiltOnStructureChange() {
+    TReliefScene relief(TRamp::RisingTowardTop);
+    TGLSceneViewer viewer;
+    viewer.SetScene(&relief.Scene);
+    viewer.resize(400, 300);
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    viewer.grabFramebuffer();
+    relief.Scene.GLCamera1.AdjustDistanceToTarget(1.05f); // camera move: no rebuild
+    ApplyZDepthPosition(relief.Scene, 50);                // z scale: no rebuild
+    viewer.grabFramebuffer();
+    QCOMPARE(viewer.Renderer().MeshBuildCount(), 1);
+    ApplyResolutionPosition(relief.Scene.HeightField1, 100); // two step changes, one rebuild
+    viewer.grabFramebuffer();
+    QCOMPARE(viewer.Renderer().MeshBuildCount(), 2);
+    QVERIFY(viewer.Renderer().HasDisplayList());
+}
+
+void ViewerTest::sceneChangeSchedulesARepaint() {
+    TReliefScene relief(TRamp::RisingTowardTop);
+    TGLSceneViewer viewer;
+    viewer.SetScene(&relief.Scene);
+    viewer.resize(300, 200);
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    const long long frames = viewer.Renderer().FrameCount();
+    relief.Scene.GLCamera1.MoveAroundTarget(5, 5);
+    QTRY_VERIFY(viewer.Renderer().FrameCount() > frames);
+}
+
+void ViewerTest::wheelNotchesAndHint() {
+    TGLSceneViewer viewer;
+    QCOMPARE(viewer.toolTip(),
+             QString("Use left mouse button to rotate, right button to move, wheel to zoom."));
+    QCOMPARE(viewer.cursor().shape(), Qt::PointingHandCursor);
+    QSignalSpy up(&viewer, &TGLSceneViewer::wheelUp);
+    QSignalSpy down(&viewer, &TGLSceneViewer::wheelDown);
+    auto wheel = [&](int delta) {
+        QWheelEvent ev(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, delta), Qt::NoButton,
+                       Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&viewer, &ev);
+    };
+    wheel(60);
+    QCOMPARE(up.count(), 0); // half a notch
+    wheel(60);
+    QCOMPARE(up.count(), 1);
+    wheel(-240);
+    QCOMPARE(down.count(), 2);
+    wheel(360);
+    QCOMPARE(up.count(), 4);
+}
+
+int main(int argc, char** argv) {
+    QSurfaceFormat fmt;
+    fmt.setProfile(QSurfaceFormat::CompatibilityProfile);
+    fmt.setVersion(2, 1);
+    fmt.setDepthBufferSize(24);
+    QSurfaceFormat::setDefaultFormat(fmt);
+    QApplication app(argc, argv);
+    ViewerTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_view3d_gl.moc"

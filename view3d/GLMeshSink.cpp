@@ -1,0 +1,28 @@
+#include "view3d/GLMeshSink.h"
+
+#include <GL/gl.h>
+
+namespace orvane::view3d {
+
+void TGLMeshSink::BeginMesh(bool twoSided) {
+    if (twoSided) {
+        // Both faces of the relief can be seen (from below the horizon).
+        glDisable(GL_CULL_FACE);
+    }
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+}
+
+void TGLMeshSink::BeginStrip() {
+    glBegin(GL_TRIANGLE_STRIP);
+}
+
+void TGLMeshSink::Vertex(const float normal[3], float x, float y, float z) {
+    glNormal3fv(normal);
+    glVertex3f(x, y, z);
+}
+
+void TGLMeshSink::EndStrip() {
+    glEnd();
+}
+
+} // namespace orvane::view3d

@@ -1,0 +1,54 @@
+#include "view3d/Navigation.h"
+
+namespace orvane::view3d {
+
+namespace {
+constexpr float ZoomOutFactor = 1.05f;
+constexpr float ZoomInFactor = 0.95f;
+// Scene units per pixel of a slide = SlideFactor * distance / FocalLength.
+constexpr float SlideFactor = 0.12f;
+} // namespace
+
+void SceneMouseDownRule(TSceneMouseState& state, int x, int y) {
+    state.SceneMouseDown = true;
+    state.SceneMouseX = x;
+    state.SceneMouseY = y;
+}
+
+void SceneMouseUpRule(TSceneMouseState& state) {
+    state.SceneMouseDown = false;
+}
+
+void SceneMouseMoveRule(TSceneMouseState& state, Qt::MouseButtons held, int x, int y,
+                        TGLCamera& camera, TGLBaseSceneObject& targetNode) {
+    const int x0 = state.SceneMouseX;
+    const int y0 = state.SceneMouseY;
+    state.SceneMouseX = x;
+    state.SceneMouseY = y;
+    if (!state.SceneMouseDown) {
+        return;
+    }
+    if (held & Qt::LeftButton) {
+        camera.MoveAroundTarget(static_cast<float>(y0 - y), static_cast<float>(x0 - x));
+        return;
+    }
+    if (held & Qt::RightButton) {
+        const float ratio = camera.DistanceToTarget() * SlideFactor / camera.FocalLength();
+        const TVector4f v = camera.ScreenDeltaToVectorXZ(static_cast<float>(x0 - x),
+                                                         static_cast<float>(y - y0), ratio);
+        targetNode.Position.Translate(v);
+        camera.TransformationChanged();
+    }
+}
+
+void SceneWheelDownRule(TGLCamera& camera) {
+    camera.AdjustDistanceToTarget(ZoomOutFactor);
+}
+
+void SceneWheelUpRule(TGLCamera& camera) {
+    if (camera.DistanceToTarget() * 0.5f >= camera.NearPlaneBias()) {
+        camera.AdjustDistanceToTarget(ZoomInFactor);
+    }
+}
+
+} // namespace orvane::view3d

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "view3d/Camera.h"
+
+#include <Qt>
+
+namespace orvane::view3d {
+
+// The frame's mouse fields for the 3D viewer.
+struct TSceneMouseState {
+    bool SceneMouseDown = false; // a press on the viewer, no release since
+    int SceneMouseX = 0;         // last press or move position, viewer pixels
+    int SceneMouseY = 0;
+};
+
+// Press of any button: remember the position and that a drag may start.
+void SceneMouseDownRule(TSceneMouseState& state, int x, int y);
+// Release of any button ends the drag, even while another button is held.
+void SceneMouseUpRule(TSceneMouseState& state);
+// Move: store the position; with a press on the viewer, the left button orbits the camera
+// about its target (pitch = Y0 - Y, turn = X0 - X degrees), otherwise the right button
+// slides the camera's target node (and the camera with it) over the horizontal plane.
+void SceneMouseMoveRule(TSceneMouseState& state, Qt::MouseButtons held, int x, int y,
+                        TGLCamera& camera, TGLBaseSceneObject& targetNode);
+// Wheel notch towards the user: 5 % farther.
+void SceneWheelDownRule(TGLCamera& camera);
+// Wheel notch away from the user: 5 % closer, unless the camera is closer than twice the
+// near-plane bias.
+void SceneWheelUpRule(TGLCamera& camera);
+
+} // namespace orvane::view3d

@@ -1,0 +1,238 @@
+#include "view3d/Renderer.h"
+
+#include "view3d/GLMeshSink.h"
+#include "view3d/Projection.h"
+
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <new>
+
+#ifndef GL_DEPTH_CLAMP
+#define GL_DEPTH_CLAMP 0x864F
+#endif
+
+namespace orvane::view3d {
+
+namespace {
+
+// Change requests made while drawing (none are expected) must not schedule another frame.
+class TRenderingGuard {
+public:
+    explicit TRenderingGuard(TGLChangeNotifier& n) : FNotifier(n) { FNotifier.SetRendering(true); }
+    ~TRenderingGuard() { FNotifier.SetRendering(false); }
+    TRenderingGuard(const TRenderingGuard&) = delete;
+    TRenderingGuard& operator=(const TRenderingGuard&) = delete;
+
+private:
+    TGLChangeNotifier& FNotifier;
+};
+
+void ApplyFace(GLenum face, const TGLFaceProperties& p) {
+    glMaterialfv(face, GL_AMBIENT, p.Ambient.V);
+    glMaterialfv(face, GL_DIFFUSE, p.Diffuse.V);
+    glMaterialfv(face, GL_SPECULAR, p.Specular.V);
+    glMaterialfv(face, GL_EMISSION, p.Emission.V);
+    glMaterialf(face, GL_SHININESS, p.Shininess);
+}
+
+bool HasDepthClamp() {
+    QOpenGLContext* ctx = QOpenGLContext::currentContext();
+    if (!ctx) {
+        return false;
+    }
+    const QSurfaceFormat f = ctx->format();
+    return f.version() >= qMakePair(3, 2) || ctx->hasExtension("GL_ARB_depth_clamp");
+}
+
+} // namespace
+
+void TGLSceneRenderer::SetupContextState(const TGLScene& scene) {
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, scene.AmbientColor.V);
+    glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_FALSE);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    glShadeModel(GL_SMOOTH);
+    // The height field's z scale stretches the normals; GL renormalises them.
+    glEnable(GL_NORMALIZE);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_LIGHTING);
+    glDisable(GL_FOG);
+    if (HasDepthClamp()) {
+        glDisable(GL_DEPTH_CLAMP);
+    }
+    GLint blueBits = 8;
+    glGetIntegerv(GL_BLUE_BITS, &blueBits);
+    if (blueBits < 8) {
+        glEnable(GL_DITHER);
+    } else {
+        glDisable(GL_DITHER);
+    }
+
+    GLint units = 1;
+    glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
+    QOpenGLContext* ctx = QOpenGLContext::currentContext();
+    QOpenGLFunctions* f = ctx ? ctx->functions() : nullptr;
+    glMatrixMode(GL_TEXTURE);
+    for (GLint i = 0; i < std::max(units, 1); ++i) {
+        if (f) {
+            f->glActiveTexture(GL_TEXTURE0 + i);
+        } else if (i > 0) {
+            break;
+        }
+        glLoadIdentity();
+    }
+    if (f) {
+        f->glActiveTexture(GL_TEXTURE0);
+    }
+}
+
+void TGLSceneRenderer::SetupLights(TGLScene& scene, const float* view) {
+    GLint maxLights = 8;
+    glGetIntegerv(GL_MAX_LIGHTS, &maxLights);
+    glMatrixMode(GL_MODELVIEW);
+    int n = 0;
+    for (TGLLightSource* light : scene.Lights()) {
+        if (n >= maxLights) {
+            break;
+        }
+        const GLenum id = GL_LIGHT0 + n;
+        ++n;
+        if (!light->Shining()) {
+            glDisable(id);
+            continue;
+        }
+        glEnable(id);
+        glLoadMatrixf(view);
+        if (light->Parent()) {
+            glMultMatrixf(light->Parent()->AbsoluteMatrix().Data());
+        }
+        const TVector4f& p = light->Position.AsVector();
+        const GLfloat pos[4] = {p[0], p[1], p[2], 1.0f};
+        glLightfv(id, GL_POSITION, pos);
+        glLightfv(id, GL_AMBIENT, light->Ambient().V);
+        glLightfv(id, GL_DIFFUSE, light->Diffuse().V);
+        glLightfv(id, GL_SPECULAR, light->Specular().V);
+        glLightf(id, GL_CONSTANT_ATTENUATION, light->ConstAttenuation());
+        glLightf(id, GL_LINEAR_ATTENUATION, light->LinearAttenuation());
+        glLightf(id, GL_QUADRATIC_ATTENUATION, light->QuadraticAttenuation());
+        glLightf(id, GL_SPOT_EXPONENT, light->SpotExponent());
+        glLightf(id, GL_SPOT_CUTOFF, light->SpotCutOff());
+    }
+    for (; n < maxLights; ++n) {
+        glDisable(GL_LIGHT0 + n);
+    }
+    glLoadMatrixf(view);
+}
+
+void TGLSceneRenderer::DrawHeightField(TGLHeightField& heightField) {
+    const TGLMaterial& mat = heightField.Material;
+    glDisable(GL_COLOR_MATERIAL);
+    glEnable(GL_LIGHTING);
+    ApplyFace(GL_FRONT, mat.FrontProperties());
+    ApplyFace(GL_BACK, mat.BackProperties());
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glDisable(GL_BLEND);
+    glDisable(GL_ALPHA_TEST);
+
+    if (FList == 0) {
+        FList = glGenLists(1);
+        FListRevision = 0;
+    }
+    if (FList != 0 && FListRevision != heightField.StructureRevision()) {
+        glNewList(FList, GL_COMPILE);
+        TGLMeshSink sink;
+        try {
+            heightField.BuildList(sink);
+        } catch (const std::bad_alloc&) {
+            // Rows too large for memory: keep whatever was compiled rather than fail the frame.
+        } catch (...) {
+            glEndList();
+            throw;
+        }
+        glEndList();
+        FListRevision = heightField.StructureRevision();
+        ++FMeshBuilds;
+    }
+    if (FList != 0) {
+        glCallList(FList);
+    }
+}
+
+void TGLSceneRenderer::DrawObject(TGLBaseSceneObject& object, const float* view) {
+    if (!object.Visible()) {
+        return;
+    }
+    if (auto* hf = dynamic_cast<TGLHeightField*>(&object)) {
+        glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT | GL_LIGHTING_BIT);
+        glPushMatrix();
+        glLoadMatrixf(view);
+        glMultMatrixf(hf->AbsoluteMatrix().Data());
+        DrawHeightField(*hf);
+        glPopMatrix();
+        glPopAttrib();
+    }
+    // Lights, the target node and the camera have no geometry.
+    for (TGLBaseSceneObject* child : object.Children()) {
+        DrawObject(*child, view);
+    }
+}
+
+void TGLSceneRenderer::Render(TGLScene& scene, int width, int height, int deviceWidth,
+                              int deviceHeight) {
+    TRenderingGuard guard(scene.Notifier);
+    width = std::max(width, 1);
+    height = std::max(height, 1);
+    deviceWidth = std::max(deviceWidth, 1);
+    deviceHeight = std::max(deviceHeight, 1);
+
+    SetupContextState(scene);
+
+    const TVector4f& bg = scene.BackgroundColor;
+    glClearColor(bg[0], bg[1], bg[2], 1.0f);
+    glDepthMask(GL_TRUE);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    glViewport(0, 0, deviceWidth, deviceHeight);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    const TGLCamera& cam = scene.GLCamera1;
+    TFrustum frustum;
+    const TPerspectiveSettings settings{cam.FocalLength(), cam.SceneScale(), cam.NearPlaneBias(),
+                                        cam.DepthOfView()};
+    if (PerspectiveFrustum(width, height, settings, frustum)) {
+        glMultMatrixf(FrustumMatrix(frustum).Data());
+    }
+
+    const TVector4f eye = cam.AbsolutePosition();
+    TVector4f centre;
+    if (cam.TargetObject()) {
+        centre = cam.TargetObject()->AbsolutePosition();
+    } else {
+        const TMatrix4f& m = cam.AbsoluteMatrix();
+        centre = {eye[0] + m.M[2][0], eye[1] + m.M[2][1], eye[2] + m.M[2][2], 1};
+    }
+    const TMatrix4f view = LookAtMatrix(eye, centre, cam.Up.AsVector());
+
+    SetupLights(scene, view.Data());
+
+    glMatrixMode(GL_MODELVIEW);
+    for (TGLBaseSceneObject* obj : scene.Objects()) {
+        DrawObject(*obj, view.Data());
+    }
+    ++FFrames;
+}
+
+void TGLSceneRenderer::ReleaseGL() {
+    if (FList != 0) {
+        glDeleteLists(FList, 1);
+    }
+    FList = 0;
+    FListRevision = 0;
+}
+
+} // namespace orvane::view3d

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "view3d/Scene.h"
+
+#include <cstdint>
+
+namespace orvane::view3d {
+
+// Draws one frame of a scene with the fixed-function pipeline into the current OpenGL
+// context (compatibility profile). Keeps the height field's display list, rebuilt only when
+// the height field's structure revision moved.
+class TGLSceneRenderer {
+public:
+    // width/height: logical pixels for the projection law; deviceWidth/deviceHeight: the
+    // framebuffer pixels the viewport covers (differs on HiDPI screens). Sizes below 1 are
+    // taken as 1.
+    void Render(TGLScene& scene, int width, int height, int deviceWidth, int deviceHeight);
+
+    // Frees the display list; the context that compiled it must be current.
+    void ReleaseGL();
+
+    int MeshBuildCount() const { return FMeshBuilds; }
+    long long FrameCount() const { return FFrames; }
+    bool HasDisplayList() const { return FList != 0; }
+
+private:
+    void SetupContextState(const TGLScene& scene);
+    void SetupLights(TGLScene& scene, const float* view);
+    void DrawObject(TGLBaseSceneObject& object, const float* view);
+    void DrawHeightField(TGLHeightField& heightField);
+
+    unsigned FList = 0;
+    std::uint64_t FListRevision = 0;
+    int FMeshBuilds = 0;
+    long long FFrames = 0;
+};
+
+} // namespace orvane::view3d

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "view3d/Renderer.h"
+#include "view3d/Scene.h"
+
+#include <QOpenGLWidget>
+
+namespace orvane::view3d {
+
+// The 3D viewer: draws a scene through its camera, repaints on every redraw request of the
+// scene, and reports mouse input in viewer pixels. Needs a compatibility-profile default
+// surface format with a depth buffer (set by the application before creating it).
+class TGLSceneViewer : public QOpenGLWidget {
+    Q_OBJECT
+public:
+    explicit TGLSceneViewer(QWidget* parent = nullptr);
+    ~TGLSceneViewer() override;
+
+    // The scene is not owned and must outlive the viewer or be detached with nullptr.
+    void SetScene(TGLScene* scene);
+    TGLScene* Scene() const { return FScene; }
+    const TGLSceneRenderer& Renderer() const { return FRenderer; }
+
+    static const char* HintText();
+
+signals:
+    void mouseDown(Qt::MouseButton button, Qt::MouseButtons held, int x, int y);
+    void mouseMove(Qt::MouseButtons held, int x, int y);
+    void mouseUp(Qt::MouseButton button, Qt::MouseButtons held, int x, int y);
+    void mouseEnter();
+    // One signal per wheel notch (120 units of angle delta, accumulated for fine wheels);
+    // up = away from the user.
+    void wheelUp();
+    void wheelDown();
+
+protected:
+    void initializeGL() override;
+    void paintGL() override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    void ReleaseGL();
+
+    TGLScene* FScene = nullptr;
+    int FListenerId = 0;
+    TGLSceneRenderer FRenderer;
+    int FWheelAccumulator = 0;
+};
+
+} // namespace orvane::view3d
