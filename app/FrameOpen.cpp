@@ -59,8 +59,10 @@ void TTarsunFrame::ShowProgress(int percentage) {
     if (percentage > 100)
         percentage = 100;
     SetProgressDisplay(percentage);
-    FProgressBar->repaint();
-    ProgressLabel->repaint();
+    // The value is applied now; the paint follows on the next pass of the
+    // wait loop, so a burst of reports costs one paint, not one each.
+    FProgressBar->update();
+    ProgressLabel->update();
 }
 
 void TTarsunFrame::OpenImage(const QString& path) {

@@ -1,0 +1,98 @@
+// Opens a generated 16-bit strip TIFF of 8000 x 8000 pixels through the
+// frame's OpenImage (examination, sizing, background read with progress,
+// display, histogram) and through a bare libtiff loop that reads the same
+// scanlines into a buffer, in one run, and prints the ratio.
+#include "app/ImageFrame.h"
+#include "app/MainForm.h"
+#include "app/Messages.h"
+#include "image/Memory.h"
+#include "image/ScanlineReader.h"
+#include "tools/TiffWriter.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <tiffio.h>
+#include <vector>
+
+namespace {
+
+double BareLoopSeconds(const QString& path) {
+    QElapsedTimer timer;
+    timer.start();
+    TIFF* tif = TIFFOpen(QFile::encodeName(path).constData(), "r");
+    std::uint32_t height = 0;
+    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
+    std::vector<std::uint8_t> line(TIFFScanlineSize64(tif));
+    std::vector<std::uint8_t> sink(line.size());
+    for (std::uint32_t row = 0; row < height; ++row) {
+        TIFFReadScanline(tif, line.data(), row, 0);
+        sink[row % sink.size()] ^= line[row % line.size()];
+    }
+    TIFFClose(tif);
+    return timer.nsecsElapsed() * 1e-9;
+}
+
+double ReaderSeconds(const QString& path, int side) {
+    std::uint8_t* buffer = TryAllocate(std::size_t(side) * side);
+    QElapsedTimer timer;
+    timer.start();
+    ReadSamples(path, {side, side, 1, 1}, buffer, [](int) {});
+    const double s = timer.nsecsElapsed() * 1e-9;
+    FreeBuffer(buffer);
+    return s;
+}
+
+double OpenImageSeconds(TTarsunFrame& frame, const QString& path) {
+    QElapsedTimer timer;
+    timer.start();
+    frame.OpenImage(path);
+    return timer.nsecsElapsed() * 1e-9;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const int side = argc > 1 ? std::atoi(argv[1]) : 8000;
+    QTemporaryDir dir;
+    const QString path = dir.filePath("bench16.tif");
+    TiffSpec spec;
+    spec.width = spec.height = std::uint32_t(side);
+    spec.rowsPerStrip = 16;
+    std::printf("writing %d x %d 16-bit strip TIFF...\n", side, side);
+    if (!WriteTiff(path, spec, [](std::uint32_t x, std::uint32_t y, int) {
+            return (x * 31 + y * 17) & 0xFFFF;
+        }))
+        return 1;
+
+    QStringList messages;
+    SetMessageRecorder([&messages](MessageKind, const QString& t) { messages << t; });
+    TForm1 form;
+    form.resize(1200, 900);
+    form.show();
+    QApplication::processEvents();
+
+    BareLoopSeconds(path); // warm the page cache
+    std::vector<double> bare, open, reader;
+    for (int i = 0; i < 5; ++i) {
+        bare.push_back(BareLoopSeconds(path));
+        reader.push_back(ReaderSeconds(path, side));
+        open.push_back(OpenImageSeconds(*form.FrameTarsun, path));
+    }
+    if (!messages.isEmpty() || !form.FrameTarsun->SampleBuffer) {
+        std::printf("open failed: %s\n", qPrintable(messages.join("; ")));
+        return 1;
+    }
+    const double bareBest = *std::min_element(bare.begin(), bare.end());
+    const double openBest = *std::min_element(open.begin(), open.end());
+    std::printf("bare libtiff scanline loop : %8.1f ms (best of 5)\n", bareBest * 1e3);
+    std::printf("reader alone (no window)   : %8.1f ms (best of 5)\n",
+                *std::min_element(reader.begin(), reader.end()) * 1e3);
+    std::printf("OpenImage (whole open)     : %8.1f ms (best of 5)\n", openBest * 1e3);
+    std::printf("ratio open / bare          : %8.3f   (goal <= 1.1)\n", openBest / bareBest);
+    return 0;
+}
