@@ -1,9 +1,19 @@
-// The 3D view's wiring: mode switching, the track bars and the texture.
+// The 3D view's wiring: mode switching, the viewer's pointer handlers, the
+// relief's height callback and the track bars. The scene, mesh and camera
+// arithmetic live in view3d/.
 #include "app/ImageFrame.h"
 #include "app/PaintBox.h"
+#include "view3d/Navigation.h"
+#include "view3d/SceneViewer.h"
+#include "view3d/TrackBarRules.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QGroupBox>
+#include <QLabel>
+#include <QSlider>
+
+using namespace orvane::view3d;
 
 void TTarsunFrame::SB2DClick() {
     if (!SampleBuffer)
@@ -21,9 +31,84 @@ void TTarsunFrame::SB3DClick() {
     GroupBox3D->show();
 }
 
-void TTarsunFrame::PrepareReliefForImage() {}
-void TTarsunFrame::TrackBarResChange() {}
-void TTarsunFrame::TrackBarZChange() {}
+void TTarsunFrame::PrepareReliefForImage() {
+    // The longer side of the image spans 1.0 of the grid.
+    const long double p = SpanWidth, q = SpanHeight;
+    TGLHeightField& field = Scene1.HeightField1;
+    if (q > p) {
+        field.XSamplingScale.SetMin(float(-p / (2 * q)));
+        field.XSamplingScale.SetMax(float(p / (2 * q)));
+        field.YSamplingScale.SetMin(-0.5f);
+        field.YSamplingScale.SetMax(0.5f);
+    } else {
+        field.XSamplingScale.SetMin(-0.5f);
+        field.XSamplingScale.SetMax(0.5f);
+        field.YSamplingScale.SetMin(float(-q / (2 * p)));
+        field.YSamplingScale.SetMax(float(q / (2 * p)));
+    }
+    heightSource_ = THeightSource{SampleBuffer,
+                                  int(ImageWidth),
+                                  int(ImageHeight),
+                                  int(SpanWidth),
+                                  Resolution,
+                                  ZMin,
+                                  ZMax,
+                                  field.XSamplingScale.Min(),
+                                  field.XSamplingScale.Max(),
+                                  field.YSamplingScale.Min(),
+                                  field.YSamplingScale.Max()};
+    Scene1.GLCamera1.Position.SetPoint(-1.5f, 1.5f, 1.5f);
+    Scene1.GLDummyCube1.Position.SetPoint(0, 0, 0);
+    TrackBarResChange();
+    TrackBarZChange();
+    SceneMouseX = SceneMouseY = 0;
+    field.SetVisible(true);
+}
+
+void TTarsunFrame::HeightField1GetHeight(float x, float y, float& z) {
+    // While a file is read the buffer belongs to the reader.
+    if (!SampleBuffer || Loading || heightSource_.SampleBuffer != SampleBuffer)
+        return;
+    orvane::view3d::HeightField1GetHeight(heightSource_, x, y, z);
+}
+
+void TTarsunFrame::SceneViewer1MouseDown(int x, int y) {
+    SceneMouseDown = true;
+    SceneMouseX = x;
+    SceneMouseY = y;
+}
+
+void TTarsunFrame::SceneViewer1MouseUp() { SceneMouseDown = false; }
+
+void TTarsunFrame::SceneViewer1MouseMove(Qt::MouseButtons held, int x, int y) {
+    if (!sceneMoveAttached_)
+        return;
+    SceneMouseMoveRule(SceneMouseDown, SceneMouseX, SceneMouseY, held, x, y, Scene1.GLCamera1,
+                       Scene1.GLDummyCube1);
+}
+
+void TTarsunFrame::SceneViewer1MouseEnter() { setFocus(); }
+void TTarsunFrame::SceneViewer1MouseWheelUp() { SceneWheelUpRule(Scene1.GLCamera1); }
+void TTarsunFrame::SceneViewer1MouseWheelDown() { SceneWheelDownRule(Scene1.GLCamera1); }
+
+void TTarsunFrame::TrackBarResChange() {
+    if (!SampleBuffer)
+        return;
+    RefreshingPanel->move(width() / 2 - RefreshingPanel->width() / 2, height() / 2);
+    RefreshingPanel->show();
+    RefreshingPanel->raise();
+    RefreshingPanel->repaint(); // painted before the mesh work starts
+    QApplication::processEvents();
+    ApplyResolutionPosition(Scene1.HeightField1, TrackBarRes->value());
+    RefreshingPanel->hide();
+}
+
+void TTarsunFrame::TrackBarZChange() {
+    if (!SampleBuffer)
+        return;
+    ApplyZDepthPosition(Scene1, TrackBarZ->value());
+}
+
 void TTarsunFrame::GroupBox3DMouseLeave() { setFocus(); }
 void TTarsunFrame::LoadTextureButtonClick() {}
 

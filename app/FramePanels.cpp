@@ -1,4 +1,5 @@
 // The floating panels' wiring: histogram and TIFF information.
+#include "app/HistogramChart.h"
 #include "app/ImageFrame.h"
 
 #include <QFrame>
@@ -7,7 +8,11 @@ void TTarsunFrame::PlaceHistogramPanel() {
     HistogramPanel->move(width() - HistogramPanel->width(), AreaTop());
 }
 
-void TTarsunFrame::FillHistogram() {}
-void TTarsunFrame::ShowLevelMarker(std::uint8_t) {}
+void TTarsunFrame::FillHistogram() {
+    Isto->ShowBars(::FillHistogram(SampleBuffer, int(ImageWidth), int(ImageHeight)));
+    PlaceHistogramPanel();
+}
+
+void TTarsunFrame::ShowLevelMarker(std::uint8_t level) { Isto->ShowMarker(level); }
 void TTarsunFrame::InfoButtonClick() {}
 void TTarsunFrame::CloseInfoButtonClick() { InfoPanel->hide(); }

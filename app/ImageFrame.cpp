@@ -1,6 +1,8 @@
 #include "app/ImageFrame.h"
 
+#include "app/HistogramChart.h"
 #include "app/PaintBox.h"
+#include "view3d/SceneViewer.h"
 #include "image/Memory.h"
 
 #include <QAction>
@@ -99,6 +101,16 @@ TTarsunFrame::TTarsunFrame(QWidget* parent) : QWidget(parent) {
     SB3D->setEnabled(false);
     SceneViewer1->setGeometry(0, FramePanel->height(), width(), height() - FramePanel->height());
     SceneMouseX = SceneMouseY = 0;
+    using orvane::view3d::TGLSceneViewer;
+    connect(SceneViewer1, &TGLSceneViewer::mouseDown, this,
+            [this](Qt::MouseButton, Qt::MouseButtons, int x, int y) { SceneViewer1MouseDown(x, y); });
+    connect(SceneViewer1, &TGLSceneViewer::mouseMove, this,
+            [this](Qt::MouseButtons held, int x, int y) { SceneViewer1MouseMove(held, x, y); });
+    connect(SceneViewer1, &TGLSceneViewer::mouseEnter, this, [this] { SceneViewer1MouseEnter(); });
+    connect(SceneViewer1, &TGLSceneViewer::mouseUp, this,
+            [this](Qt::MouseButton, Qt::MouseButtons, int, int) { SceneViewer1MouseUp(); });
+    connect(SceneViewer1, &TGLSceneViewer::wheelUp, this, [this] { SceneViewer1MouseWheelUp(); });
+    connect(SceneViewer1, &TGLSceneViewer::wheelDown, this, [this] { SceneViewer1MouseWheelDown(); });
     Loading = false;
     LoadCustomCursor();
 }
@@ -213,10 +225,14 @@ void TTarsunFrame::BuildComponents() {
     connect(RemoveTextureButton, &QPushButton::clicked, this,
             [this] { RemoveTextureButtonClick(); });
 
-    SceneViewer1 = new QWidget(this);
+    SceneViewer1 = new orvane::view3d::TGLSceneViewer(this);
     SceneViewer1->setGeometry(320, 278, 158, 137);
-    SceneViewer1->setCursor(Qt::PointingHandCursor);
+    SceneViewer1->SetScene(&Scene1);
     SceneViewer1->hide();
+    Scene1.HeightField1.SetOnGetHeight(
+        [this](float x, float y, float& z, orvane::view3d::TVector4f&, orvane::view3d::TTexPoint&) {
+            HeightField1GetHeight(x, y, z);
+        });
 
     RefreshingPanel = new QLabel(QStringLiteral("Refreshing..."), this);
     RefreshingPanel->setGeometry(368, 320, 163, 41);
@@ -243,7 +259,7 @@ void TTarsunFrame::BuildComponents() {
 
     HistogramPanel = MakeFloatingPanel(this, {844, 103, 288, 186});
     IstoLabel = MakeLabel(HistogramPanel, 104, 6, QStringLiteral("Histogram"), LayoutFont(13, true));
-    Isto = new QWidget(HistogramPanel);
+    Isto = new THistogramChart(HistogramPanel);
     Isto->setGeometry(2, 30, 282, 149);
 
     ProgressPanel = new QFrame(this);

@@ -1,5 +1,8 @@
 #pragma once
 #include "app/OpenDialog.h"
+#include "view2d/Viewport.h"
+#include "view3d/HeightSource.h"
+#include "view3d/Scene.h"
 
 #include <QImage>
 #include <QVector>
@@ -19,6 +22,10 @@ class QPushButton;
 class QSlider;
 class QToolButton;
 class TPaintBox;
+class THistogramChart;
+namespace orvane::view3d {
+class TGLSceneViewer;
+}
 
 // The main window's menu items that the frame switches on and off.
 struct FrameMenus {
@@ -102,7 +109,8 @@ public:
     QSlider* TrackBarZ = nullptr;
     QPushButton* LoadTextureButton = nullptr;
     QPushButton* RemoveTextureButton = nullptr;
-    QWidget* SceneViewer1 = nullptr;
+    orvane::view3d::TGLSceneViewer* SceneViewer1 = nullptr;
+    orvane::view3d::TGLScene Scene1;
     QLabel* RefreshingPanel = nullptr;
     QFrame* InfoPanel = nullptr;
     QToolButton* CloseInfoButton = nullptr;
@@ -110,7 +118,7 @@ public:
     QPlainTextEdit* InfoMemo = nullptr;
     QFrame* HistogramPanel = nullptr;
     QLabel* IstoLabel = nullptr;
-    QWidget* Isto = nullptr;
+    THistogramChart* Isto = nullptr;
     QFrame* ProgressPanel = nullptr;
     QLabel* ProgressLabel = nullptr;
     QProgressBar* FProgressBar = nullptr;
@@ -135,6 +143,13 @@ public:
 
     // ---- 3D view ----
     void SB2DClick();
+    void SceneViewer1MouseDown(int x, int y);
+    void SceneViewer1MouseMove(Qt::MouseButtons held, int x, int y);
+    void SceneViewer1MouseUp();
+    void SceneViewer1MouseEnter();
+    void SceneViewer1MouseWheelUp();
+    void SceneViewer1MouseWheelDown();
+    void HeightField1GetHeight(float x, float y, float& z);
     void SB3DClick();
     void TrackBarResChange();
     void TrackBarZChange();
@@ -151,6 +166,12 @@ public:
 
     // The image area: the client area below the top strip.
     int AreaTop() const;
+    ImageArea Area() const;
+    ImageGeometry Geometry() const;
+    ViewWindow Window() const;
+    void SetWindow(const ViewWindow& window);
+    // The current placement of the paint box.
+    BoxRect Box() const;
 
 signals:
     // An open has ended, accepted or not (the window may close now).
@@ -169,8 +190,14 @@ private:
     void SetMenuEnabled(QAction* item, bool enabled);
     void PaintInto(QPainter& painter);
     void SetProgressDisplay(int percentage);
+    void WheelStep(ZoomDirection direction);
+    void PlaceBox(const BoxRect& box);
+    void RedrawVisiblePanels();
+    void SetDragCursor(bool dragging);
     void PrepareReliefForImage();
 
     int wheelRemainder_ = 0; // angle delta not yet worth a whole notch
     bool sceneMoveAttached_ = true; // the 3D viewer's pointer moves are handled
+    bool dragCursorShown_ = false;
+    orvane::view3d::THeightSource heightSource_; // what the relief's height callback reads
 };

@@ -10,8 +10,9 @@ namespace {
 
 // A worn coin on a slightly tilted plate: a raised rim, a dome with a ridge
 // pattern, a few scratches and fine-grained roughness. Heights in 0..1.
-double CoinRelief(double u, double v) {
-    const double x = u - 0.5, y = v - 0.5;
+// u runs 0..1 across the width, v the same scale down the height (square pixels).
+double CoinRelief(double u, double v, double aspect) {
+    const double x = u - 0.5, y = (v - 0.5) * aspect;
     const double r = std::sqrt(x * x + y * y);
     double h = 0.15 + 0.05 * u; // tilted plate
     if (r < 0.38) {
@@ -27,7 +28,8 @@ double CoinRelief(double u, double v) {
 
 bool Write(const QString& path, const TiffSpec& spec, int maxValue) {
     const bool ok = WriteTiff(path, spec, [&](std::uint32_t x, std::uint32_t y, int) {
-        return std::uint32_t(std::lround(CoinRelief(double(x) / spec.width, double(y) / spec.height) *
+        return std::uint32_t(std::lround(CoinRelief(double(x) / spec.width, double(y) / spec.height,
+                                                    double(spec.height) / spec.width) *
                                          maxValue));
     });
     std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(path));

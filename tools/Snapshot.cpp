@@ -3,6 +3,7 @@
 #include "app/ImageFrame.h"
 #include "app/MainForm.h"
 #include "app/Messages.h"
+#include "app/HistogramChart.h"
 #include "app/PaintBox.h"
 
 #include <QAbstractButton>
@@ -109,18 +110,53 @@ QJsonObject Report(const SnapshotOptions& options, const TTarsunFrame& f, const 
     for (const QString& m : messages)
         messageArray.append(m);
 
+    const bool opened = f.SampleBuffer != nullptr;
+    QJsonValue view, histogram, marker, scene;
+    if (opened) {
+        const QRect box = f.PaintBox1->geometry();
+        view = QJsonObject{{"ViewWidth", f.ViewWidth},
+                           {"ViewHeight", f.ViewHeight},
+                           {"ViewOffsetX", f.ViewOffsetX},
+                           {"ViewOffsetY", f.ViewOffsetY},
+                           {"box", QJsonArray{box.x(), box.y(), box.width(), box.height()}}};
+        const auto& field = f.Scene1.HeightField1;
+        auto triple = [](const orvane::view3d::TVector4f& v) {
+            return QJsonArray{double(v[0]), double(v[1]), double(v[2])};
+        };
+        scene = QJsonObject{
+            {"xrange", QJsonArray{double(field.XSamplingScale.Min()), double(field.XSamplingScale.Max())}},
+            {"yrange", QJsonArray{double(field.YSamplingScale.Min()), double(field.YSamplingScale.Max())}},
+            {"xstep", double(field.XSamplingScale.Step())},
+            {"ystep", double(field.YSamplingScale.Step())},
+            {"zscale", double(field.Scale.Z())},
+            {"camera", triple(f.Scene1.GLCamera1.AbsolutePosition())},
+            {"target", triple(f.Scene1.GLDummyCube1.AbsolutePosition())},
+            {"constAttenuation", double(f.Scene1.GLLightSource1.ConstAttenuation())},
+            {"texture", !field.Material.Texture.Disabled()}};
+    }
+    const QList<double> bars = f.Isto->BarHeights();
+    if (!bars.isEmpty()) {
+        QJsonArray heights;
+        for (double h : bars)
+            heights.append(h);
+        histogram = heights;
+    }
+    const QList<QPointF> markerPoints = f.Isto->MarkerPoints();
+    if (markerPoints.size() == 3)
+        marker = markerPoints[1].x();
+
     QJsonObject report{{"file", QFileInfo(options.tiff).fileName()},
-                       {"opened", f.SampleBuffer != nullptr},
+                       {"opened", opened},
                        {"messages", messageArray},
                        {"labels", labels},
                        {"model", model},
                        {"texts", texts},
                        {"levels_sha256", levels},
                        {"progress", progressArray},
-                       {"view", QJsonValue()},
-                       {"histogram", QJsonValue()},
-                       {"marker", QJsonValue()},
-                       {"scene", QJsonValue()},
+                       {"view", view},
+                       {"histogram", histogram},
+                       {"marker", marker},
+                       {"scene", scene},
                        {"info", QJsonValue()}};
     return report;
 }

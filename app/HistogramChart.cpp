@@ -1,0 +1,130 @@
+#include "app/HistogramChart.h"
+
+#include <QAreaSeries>
+#include <QChart>
+#include <QGraphicsLayout>
+#include <QGraphicsRectItem>
+#include <QLineSeries>
+#include <QMouseEvent>
+#include <QValueAxis>
+
+THistogramChart::THistogramChart(QWidget* parent) : QChartView(parent) {
+    auto* chart = new QChart;
+    chart->legend()->hide();
+    chart->setTitle(QString());
+    chart->setBackgroundRoundness(0);
+    chart->setMargins(QMargins(2, 2, 2, 2));
+    chart->layout()->setContentsMargins(0, 0, 0, 0);
+    chart->setAnimationOptions(QChart::NoAnimation);
+    chart->setPlotAreaBackgroundVisible(false);
+
+    barTops_ = new QLineSeries(this);
+    Series1 = new QAreaSeries(barTops_);
+    Series1->setBrush(Qt::black);
+    Series1->setPen(Qt::NoPen);
+    Series2 = new QLineSeries;
+    QPen markerPen(Qt::red);
+    markerPen.setWidth(3);
+    Series2->setPen(markerPen);
+    chart->addSeries(Series1);
+    chart->addSeries(Series2);
+
+    levelAxis_ = new QValueAxis;
+    levelAxis_->setRange(0, 255);
+    levelAxis_->setMinorTickCount(4);
+    levelAxis_->setLabelFormat(QStringLiteral("%d"));
+    levelAxis_->setLinePen(QPen(Qt::gray));
+    levelAxis_->setGridLineVisible(false);
+    levelAxis_->setMinorGridLineVisible(false);
+    QFont labels = levelAxis_->labelsFont();
+    labels.setPixelSize(9);
+    levelAxis_->setLabelsFont(labels);
+    valueAxis_ = new QValueAxis;
+    valueAxis_->setRange(0, 1);
+    valueAxis_->hide();
+    chart->addAxis(levelAxis_, Qt::AlignBottom);
+    chart->addAxis(valueAxis_, Qt::AlignLeft);
+    for (QAbstractSeries* s : {static_cast<QAbstractSeries*>(Series1),
+                               static_cast<QAbstractSeries*>(Series2)}) {
+        s->attachAxis(levelAxis_);
+        s->attachAxis(valueAxis_);
+    }
+    setChart(chart);
+    setRenderHint(QPainter::Antialiasing, false);
+    setRubberBand(QChartView::NoRubberBand);
+
+    rubberBand_ = new QGraphicsRectItem;
+    rubberBand_->setPen(QPen(Qt::red, 2));
+    rubberBand_->hide();
+    chart->scene()->addItem(rubberBand_);
+}
+
+void THistogramChart::ShowBars(const HistogramBars& heights) {
+    Series2->clear();
+    chart()->zoomReset();
+    valueAxis_->setRange(0, 1);
+    levelAxis_->setRange(0, 255);
+    heights_.clear();
+    QList<QPointF> outline;
+    outline.reserve(2 * int(heights.size()));
+    for (int i = 0; i < int(heights.size()); ++i) {
+        heights_.append(heights[i]);
+        outline.append({i - 0.5, heights[i]});
+        outline.append({i + 0.5, heights[i]});
+    }
+    barTops_->replace(outline);
+}
+
+void THistogramChart::ShowMarker(int level) {
+    Series2->clear();
+    for (const ChartPoint& p : LevelMarkerPoints(level))
+        Series2->append(p.X, p.Y);
+}
+
+QList<double> THistogramChart::BarHeights() const { return heights_; }
+
+QList<QPointF> THistogramChart::MarkerPoints() const { return Series2->points(); }
+
+void THistogramChart::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton)
+        return;
+    dragButton_ = event->button();
+    dragStart_ = dragLast_ = event->position();
+    event->accept();
+}
+
+void THistogramChart::mouseMoveEvent(QMouseEvent* event) {
+    if (dragButton_ == Qt::LeftButton) {
+        const QRectF plot = chart()->plotArea();
+        const QPointF now = event->position();
+        // Only the level axis zooms: the band spans the plot's full height.
+        QRectF band(QPointF(std::min(dragStart_.x(), now.x()), plot.top()),
+                    QPointF(std::max(dragStart_.x(), now.x()), plot.bottom()));
+        rubberBand_->setRect(band);
+        rubberBand_->setVisible(now.x() > dragStart_.x());
+    } else if (dragButton_ == Qt::RightButton) {
+        chart()->scroll(dragLast_.x() - event->position().x(), 0);
+    }
+    dragLast_ = event->position();
+    event->accept();
+}
+
+void THistogramChart::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != dragButton_)
+        return;
+    if (dragButton_ == Qt::LeftButton) {
+        rubberBand_->hide();
+        const qreal endX = event->position().x();
+        if (endX > dragStart_.x() + 2) {
+            const QRectF plot = chart()->plotArea();
+            chart()->zoomIn(QRectF(QPointF(dragStart_.x(), plot.top()), QPointF(endX, plot.bottom())));
+        } else if (endX < dragStart_.x() - 2) {
+            chart()->zoomReset();
+            levelAxis_->setRange(0, 255);
+        }
+    }
+    dragButton_ = Qt::NoButton;
+    event->accept();
+}
+
+void THistogramChart::wheelEvent(QWheelEvent* event) { event->ignore(); }

@@ -1,0 +1,49 @@
+#pragma once
+#include "panels/Histogram.h"
+
+#include <QChartView>
+
+class QAreaSeries;
+class QGraphicsRectItem;
+class QLineSeries;
+class QValueAxis;
+
+// The histogram chart: 256 black bars over a level axis fixed at 0..255 and a
+// hidden value axis at 0..1, and a red marker spike. The user zooms the level
+// axis with a left drag towards the right (a drag to the left undoes the
+// zoom) and pans it with a right drag; the wheel does nothing.
+class THistogramChart : public QChartView {
+    Q_OBJECT
+public:
+    explicit THistogramChart(QWidget* parent);
+
+    // The bars, drawn as one filled outline: bar i spans i - 0.5 .. i + 0.5,
+    // which stays crisp at about one pixel per level.
+    QAreaSeries* Series1 = nullptr;
+    QLineSeries* Series2 = nullptr; // the level marker
+
+    // Clears both series, resets both axes and shows the bars.
+    void ShowBars(const HistogramBars& bars);
+    void ShowMarker(int level);
+
+    QValueAxis* LevelAxis() const { return levelAxis_; }
+    QValueAxis* ValueAxis() const { return valueAxis_; }
+    // The bar heights and marker points now shown, for reports and tests.
+    QList<double> BarHeights() const;
+    QList<QPointF> MarkerPoints() const;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    QLineSeries* barTops_ = nullptr;
+    QList<double> heights_;
+    QValueAxis* levelAxis_ = nullptr;
+    QValueAxis* valueAxis_ = nullptr;
+    QGraphicsRectItem* rubberBand_ = nullptr;
+    Qt::MouseButton dragButton_ = Qt::NoButton;
+    QPointF dragStart_, dragLast_;
+};
