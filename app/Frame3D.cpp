@@ -110,6 +110,3 @@ void TTarsunFrame::TrackBarZChange() {
 }
 
 void TTarsunFrame::GroupBox3DMouseLeave() { setFocus(); }
-void TTarsunFrame::LoadTextureButtonClick() {}
-
-void TTarsunFrame::RemoveTextureButtonClick() { SetMenuEnabled(Menus.RemoveTexture1, false); }
