@@ -1,10 +1,162 @@
 #include "app/About.h"
 
+#include <QDesktopServices>
+#include <QEvent>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <cmath>
+#include <QScreen>
+#include <tiffio.h>
+
+namespace {
+
+// The maker's details. Neutral, fictional values.
+const char* const kCompany = "Example Metrology";
+const char* const kSlogan = "MEASURE THE SURFACE";
+const char* const kStreet = "1 Example Street";
+const char* const kCity = "00000 Example City, Exampleland";
+const char* const kPhone = "+00 000 000 0000";
+const char* const kWeb = "www.example.com";
+const char* const kMail = "info@example.com";
+
+std::function<void(const QUrl&)>& UrlOpener() {
+    static std::function<void(const QUrl&)> opener;
+    return opener;
+}
+
+void OpenUrl(const QUrl& url) {
+    // A link that cannot be opened is not an error of the box: nothing to report.
+    if (UrlOpener())
+        UrlOpener()(url);
+    else
+        QDesktopServices::openUrl(url);
+}
+
+QFont Font(const char* family, int pixelHeight, bool bold = false) {
+    QFont font(QString::fromLatin1(family));
+    font.setPixelSize(pixelHeight);
+    font.setBold(bold);
+    return font;
+}
+
+QLabel* Label(QWidget* parent, int x, int y, const QString& text, const QFont& font) {
+    auto* label = new QLabel(text, parent);
+    label->setFont(font);
+    label->move(x, y);
+    label->adjustSize();
+    return label;
+}
+
+// The maker's logo: a shaded relief under a horizon line, drawn at 314 x 206
+// and shown scaled down proportionally.
+QPixmap Logo() {
+    QImage image(314, 206, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient sky(0, 0, 0, 206);
+    sky.setColorAt(0, QColor(40, 70, 120));
+    sky.setColorAt(1, QColor(150, 180, 210));
+    p.setBrush(sky);
+    p.setPen(Qt::NoPen);
+    p.drawRoundedRect(QRectF(0, 0, 314, 206), 18, 18);
+    QPainterPath relief;
+    relief.moveTo(0, 150);
+    for (int x = 0; x <= 314; x += 2)
+        relief.lineTo(x, 150 - 45 * std::exp(-std::pow((x - 110) / 40.0, 2)) -
+                             28 * std::exp(-std::pow((x - 220) / 30.0, 2)));
+    relief.lineTo(314, 206);
+    relief.lineTo(0, 206);
+    p.setBrush(QColor(225, 225, 215));
+    p.drawPath(relief);
+    return QPixmap::fromImage(image).scaled(195, 123, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
+} // namespace
+
+QString LinkedLibtiffBanner() { return QString::fromLatin1(TIFFGetVersion()); }
+
+const QUrl& TAboutForm::WebAddress() {
+    static const QUrl url(QStringLiteral("https://") + QString::fromLatin1(kWeb));
+    return url;
+}
+
+const QUrl& TAboutForm::MailLink() {
+    static const QUrl url(QStringLiteral("mailto:") + QString::fromLatin1(kMail));
+    return url;
+}
+
+void TAboutForm::SetUrlOpener(std::function<void(const QUrl&)> opener) {
+    UrlOpener() = std::move(opener);
+}
 
 TAboutForm::TAboutForm(QWidget* owner) : QDialog(owner) {
     setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QString());
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
     setFixedSize(450, 285);
-    auto* name = new QLabel(QStringLiteral("Orvane"), this);
-    name->move(215, 25);
+    setFont(Font("Tahoma", 11));
+    setModal(true);
+
+    TarsunImage = new QLabel(this);
+    TarsunImage->setGeometry(8, 14, 195, 123);
+    TarsunImage->setPixmap(Logo());
+    TarsunImage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    TarsunImage->setCursor(Qt::PointingHandCursor);
+    TarsunLabel = Label(this, 22, 97, QString::fromLatin1(kSlogan), Font("Arial", 12, true));
+    TarsunLabel->setAttribute(Qt::WA_TranslucentBackground);
+    TarsunLabel->setCursor(Qt::PointingHandCursor);
+    ViewerLabel = Label(this, 215, 25, QStringLiteral("Orvane"), Font("Arial Black", 20, true));
+    ViewerLabel16 = Label(this, 229, 56, QStringLiteral("TIFF visualization and 3D rendering"),
+                          Font("Tahoma", 12));
+    versLabel = Label(this, 287, 76, QStringLiteral("version 2.0.2"), font());
+    const QFont arial = Font("Arial", 11);
+    TarsunLabel1 = Label(this, 22, 155,
+                         QString::fromLatin1(kCompany) + QStringLiteral(" - ") +
+                             QString::fromLatin1(kSlogan).toLower(),
+                         arial);
+    phoneLabel = Label(this, 231, 155, QStringLiteral("Phone: ") + QString::fromLatin1(kPhone), arial);
+    TarsunviaLabel = Label(this, 22, 175, QString::fromLatin1(kStreet), arial);
+    webLabel = Label(this, 231, 175, QStringLiteral("Web:"), arial);
+    linkLabel = Label(this, 267, 175, QString::fromLatin1(kWeb), arial);
+    linkLabel->setStyleSheet(QStringLiteral("color: blue"));
+    linkLabel->setCursor(Qt::PointingHandCursor);
+    TarsuncityLabel = Label(this, 22, 195, QString::fromLatin1(kCity), arial);
+    mailLabel = Label(this, 230, 195, QStringLiteral("E-mail:"), arial);
+    emailLabel = Label(this, 267, 195, QString::fromLatin1(kMail), arial);
+    emailLabel->setStyleSheet(QStringLiteral("color: blue"));
+    emailLabel->setCursor(Qt::PointingHandCursor);
+    LibtiffLabel = Label(this, 22, 232, LinkedLibtiffBanner(), font());
+
+    for (QLabel* clickable :
+         {TarsunImage, TarsunLabel, webLabel, linkLabel, mailLabel, emailLabel})
+        clickable->installEventFilter(this);
+
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TAboutForm::linkLabelClick() { OpenUrl(WebAddress()); }
+void TAboutForm::TarsunImageClick() { OpenUrl(WebAddress()); }
+void TAboutForm::TarsunLabelClick() { OpenUrl(WebAddress()); }
+void TAboutForm::emailLabelClick() { OpenUrl(MailLink()); }
+
+bool TAboutForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::MouseButtonRelease ||
+        static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
+        return QDialog::eventFilter(watched, event);
+    // "Web:" and "E-mail:" both open the web address; only the address
+    // itself opens the mail link.
+    if (watched == emailLabel)
+        emailLabelClick();
+    else if (watched == TarsunImage)
+        TarsunImageClick();
+    else if (watched == TarsunLabel)
+        TarsunLabelClick();
+    else
+        linkLabelClick();
+    return true;
 }

@@ -35,6 +35,18 @@ QFont LayoutFont(int pixelHeight, bool bold = false) {
     return font;
 }
 
+// An orange-red cross of 14 x 14 pixels on a transparent background.
+QIcon CloseGlyph() {
+    QPixmap glyph(14, 14);
+    glyph.fill(Qt::transparent);
+    QPainter p(&glyph);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(255, 69, 0), 3, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(3, 3, 11, 11);
+    p.drawLine(11, 3, 3, 11);
+    return QIcon(glyph);
+}
+
 QLabel* MakeLabel(QWidget* parent, int x, int y, const QString& text, const QFont& font) {
     auto* label = new QLabel(text, parent);
     label->setFont(font);
@@ -246,7 +258,7 @@ void TTarsunFrame::BuildComponents() {
     CloseInfoButton = new QToolButton(InfoPanel);
     CloseInfoButton->setGeometry(381, 5, 20, 22);
     CloseInfoButton->setAutoRaise(true);
-    CloseInfoButton->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
+    CloseInfoButton->setIcon(CloseGlyph());
     connect(CloseInfoButton, &QToolButton::clicked, this, [this] { CloseInfoButtonClick(); });
     InfoTiffLabel = MakeLabel(InfoPanel, 164, 6, QStringLiteral("TIFF File Info"), LayoutFont(13, true));
     InfoMemo = new QPlainTextEdit(InfoPanel);
@@ -277,6 +289,10 @@ void TTarsunFrame::BuildComponents() {
     FProgressBar->setTextVisible(false);
 
     OpenDialog1.Filter = QStringLiteral("Tif File (*.tif *.tiff)");
+
+    for (QWidget* w : {static_cast<QWidget*>(InfoPanel), static_cast<QWidget*>(InfoTiffLabel),
+                       static_cast<QWidget*>(HistogramPanel), static_cast<QWidget*>(IstoLabel)})
+        w->installEventFilter(this);
 
     // Stacking, bottom to top: 2D box, 3D viewer, info panel, histogram panel,
     // progress panel; the top strip stays above the views.

@@ -183,6 +183,7 @@ protected:
     void paintEvent(QPaintEvent*) override;
     void resizeEvent(QResizeEvent*) override;
     void wheelEvent(QWheelEvent*) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildComponents();
@@ -199,5 +200,7 @@ private:
     int wheelRemainder_ = 0; // angle delta not yet worth a whole notch
     bool sceneMoveAttached_ = true; // the 3D viewer's pointer moves are handled
     bool dragCursorShown_ = false;
+    QFrame* draggedPanel_ = nullptr; // the floating panel being dragged
+    QPoint dragGrabOffset_;          // pointer position within it at the press
     orvane::view3d::THeightSource heightSource_; // what the relief's height callback reads
 };

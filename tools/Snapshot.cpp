@@ -19,6 +19,7 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QSlider>
 #include <QWheelEvent>
 #include <cstdio>
@@ -134,6 +135,15 @@ QJsonObject Report(const SnapshotOptions& options, const TTarsunFrame& f, const 
             {"constAttenuation", double(f.Scene1.GLLightSource1.ConstAttenuation())},
             {"texture", !field.Material.Texture.Disabled()}};
     }
+    QJsonValue info;
+    if (f.InfoPanel->isVisibleTo(const_cast<TTarsunFrame*>(&f))) {
+        QJsonArray lines;
+        for (const QString& line : f.InfoMemo->toPlainText().split(QLatin1Char('\n')))
+            lines.append(line);
+        const QRect g = f.InfoPanel->geometry();
+        info = QJsonObject{{"lines", lines},
+                           {"panel", QJsonArray{g.x(), g.y(), g.width(), g.height()}}};
+    }
     const QList<double> bars = f.Isto->BarHeights();
     if (!bars.isEmpty()) {
         QJsonArray heights;
@@ -157,7 +167,7 @@ QJsonObject Report(const SnapshotOptions& options, const TTarsunFrame& f, const 
                        {"histogram", histogram},
                        {"marker", marker},
                        {"scene", scene},
-                       {"info", QJsonValue()}};
+                       {"info", info}};
     return report;
 }
 

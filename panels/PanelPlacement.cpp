@@ -1,0 +1,17 @@
+#include "panels/PanelPlacement.h"
+
+QPoint PushBackIntoArea(QPoint p, QSize panel, QSize frame, int topStripHeight) {
+    if (p.x() <= 0)
+        p.setX(0);
+    if (p.y() <= topStripHeight)
+        p.setY(topStripHeight);
+    if (p.y() + panel.height() > frame.height())
+        p.setY(frame.height() - panel.height());
+    if (p.x() + panel.width() > frame.width())
+        p.setX(frame.width() - panel.width());
+    return p;
+}
+
+QPoint HistogramPanelPlace(QSize panel, QSize frame, int topStripHeight) {
+    return {frame.width() - panel.width(), topStripHeight};
+}
