@@ -34,8 +34,6 @@ void TTarsunFrame::InfoButtonClick() {
     const int wrapWidth = InfoMemo->width() - 2 * InfoMemo->frameWidth() -
                           2 * int(InfoMemo->document()->documentMargin());
     const int lineCount = DisplayLineCount(lines, InfoMemo->font(), wrapWidth);
-    // The font height is a character height of 11 pixels, held negative as the
-    // layout gives it: (3.5 - (-11)) pixels a line.
     InfoMemo->resize(InfoMemo->width(), InfoMemoHeight(lineCount, InfoMemo->font().pixelSize()));
     InfoPanel->resize(InfoPanel->width(), InfoMemo->y() + InfoMemo->height() + 8);
     InfoPanel->move(0, AreaTop());

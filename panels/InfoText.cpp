@@ -45,6 +45,6 @@ int DisplayLineCount(const QStringList& lines, const QFont& font, int width) {
     return count;
 }
 
-int InfoMemoHeight(int displayLines, int fontPixelHeight) {
-    return static_cast<int>(displayLines * (3.5 + fontPixelHeight));
+int InfoMemoHeight(int displayLines, int characterHeightPx) {
+    return static_cast<int>(displayLines * (3.5 + characterHeightPx));
 }

@@ -15,5 +15,6 @@ QStringList InfoPanelLines(const QString& scannerSoftware, const QString& scanne
 int DisplayLineCount(const QStringList& lines, const QFont& font, int width);
 
 // Memo height for a line count: each line takes 3.5 pixels more than the
-// font's character height (14.5 pixels at 11), truncated to whole pixels.
-int InfoMemoHeight(int displayLines, int fontPixelHeight);
+// font's character height in pixels (14.5 pixels at 11), truncated to whole
+// pixels.
+int InfoMemoHeight(int displayLines, int characterHeightPx);

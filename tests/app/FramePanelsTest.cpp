@@ -1,0 +1,149 @@
+// The floating panels and the About box as the user meets them.
+#include "FrameHarness.h"
+
+#include "app/About.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTimer>
+#include <QToolButton>
+#include <tiffio.h>
+
+namespace {
+
+// Presses `button` at `from` on `handle`, moves to `to` and releases there
+// (both in frame coordinates), as a drag by the panel's background or title.
+void Drag(TTarsunFrame& frame, QWidget* handle, QPoint from, QPoint to, Qt::MouseButton button) {
+    auto local = [&](QPoint p) { return handle->mapFrom(&frame, p); };
+    SendMouse(handle, QEvent::MouseButtonPress, local(from), button, button);
+    SendMouse(handle, QEvent::MouseMove, local(to), Qt::NoButton, button);
+    SendMouse(handle, QEvent::MouseButtonRelease, local(to), button, Qt::NoButton);
+}
+
+} // namespace
+
+class FramePanelsTest : public QObject {
+    Q_OBJECT
+
+    TiffSpec Scanner(const QString& software, const QString& info = "notes") {
+        TiffSpec spec;
+        spec.software = software;
+        spec.model = "Model X";
+        spec.dateTime = "2026:01:02 03:04:05";
+        spec.make = "Set-up";
+        spec.description = info;
+        return spec;
+    }
+
+private slots:
+    void infoPanelHeightFollowsItsLines_data() {
+        QTest::addColumn<QString>("software");
+        QTest::addColumn<QString>("info");
+        QTest::addColumn<bool>("otherTags");
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<int>("panelHeight");
+        QTest::newRow("no scanner information (lower-case s)") << "scan 2" << "x" << true << 2 << 65;
+        QTest::newRow("scanner texts") << "Scan 2" << "notes" << true << 14 << 239;
+        QTest::newRow("only the software tag") << "Scan 2" << "" << false << 14 << 239;
+        QTest::newRow("three-line acquisition note") << "Scan 2" << "a\nb\nc" << true << 16 << 268;
+    }
+
+    void infoPanelHeightFollowsItsLines() {
+        QFETCH(QString, software);
+        QFETCH(QString, info);
+        QFETCH(bool, otherTags);
+        QFETCH(int, lines);
+        QFETCH(int, panelHeight);
+        FrameHarness h;
+        TiffSpec spec = Scanner(software, info);
+        if (!otherTags)
+            spec.model = spec.dateTime = spec.make = QString();
+        h.Open(h.Write("info.tif", spec));
+        h.form->IFFInfo1->trigger();
+        TTarsunFrame& f = h.Frame();
+        QVERIFY(f.InfoPanel->isVisible());
+        QCOMPARE(f.InfoMemo->document()->blockCount(), lines);
+        QCOMPARE(f.InfoPanel->height(), panelHeight);
+        QCOMPARE(f.InfoPanel->pos(), QPoint(0, 97));
+        if (lines == 2)
+            QCOMPARE(f.InfoMemo->toPlainText(), QStringLiteral("No Information in this file.\n"));
+    }
+
+    void infoPanelBeforeAnImageShowsNothing() {
+        FrameHarness h;
+        QVERIFY(!h.form->IFFInfo1->isEnabled());
+        h.Frame().InfoButtonClick();
+        QVERIFY(!h.Frame().InfoPanel->isVisible());
+    }
+
+    void panelsDragCloseAndReturn() {
+        FrameHarness h;
+        h.Open(h.Write("panels.tif", Scanner("Scan 2")));
+        TTarsunFrame& f = h.Frame();
+        h.form->IFFInfo1->trigger();
+
+        // The information panel dragged by its title beyond the left edge and over the strip.
+        Drag(f, f.InfoTiffLabel, QPoint(200, 105), QPoint(100, 60), Qt::LeftButton);
+        QCOMPARE(f.InfoPanel->pos(), QPoint(0, 97));
+        Drag(f, f.InfoPanel, QPoint(5, 200), QPoint(305, 300), Qt::MiddleButton);
+        QCOMPARE(f.InfoPanel->pos(), QPoint(300, 197));
+        // Showing it again puts it back at the top left.
+        h.form->IFFInfo1->trigger();
+        QCOMPARE(f.InfoPanel->pos(), QPoint(0, 97));
+        f.CloseInfoButton->click();
+        QVERIFY(!f.InfoPanel->isVisible());
+        h.form->IFFInfo1->trigger();
+        QVERIFY(f.InfoPanel->isVisible());
+
+        // The histogram panel dragged with the right button beyond the right edge.
+        Drag(f, f.IstoLabel, QPoint(1000, 105), QPoint(1150, 400), Qt::RightButton);
+        QCOMPARE(f.HistogramPanel->pos(), QPoint(1200 - 288, 392));
+        Drag(f, f.HistogramPanel, QPoint(1000, 400), QPoint(400, 400), Qt::LeftButton);
+        QCOMPARE(f.HistogramPanel->pos(), QPoint(312, 392));
+        // A resize brings it back to the top right; the information panel stays.
+        Drag(f, f.InfoPanel, QPoint(5, 200), QPoint(105, 300), Qt::LeftButton);
+        const QPoint infoPlace = f.InfoPanel->pos();
+        h.SetClientSize(QSize(1100, 797));
+        QCOMPARE(f.HistogramPanel->pos(), QPoint(1100 - 288, 97));
+        QCOMPARE(f.InfoPanel->pos(), infoPlace);
+    }
+
+    void aboutBoxIsFreshEachTimeAndOpensItsLinks() {
+        FrameHarness h;
+        QList<QUrl> opened;
+        TAboutForm::SetUrlOpener([&opened](const QUrl& url) { opened << url; });
+        QStringList texts[2];
+        QPointer<TAboutForm> boxes[2];
+        for (int i = 0; i < 2; ++i) {
+            QTimer::singleShot(0, this, [&, i] {
+                auto* box = qobject_cast<TAboutForm*>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                boxes[i] = box;
+                for (QLabel* l : box->findChildren<QLabel*>())
+                    texts[i] << l->text();
+                QCOMPARE(box->size(), QSize(450, 285));
+                QCOMPARE(box->LibtiffLabel->text(), QString::fromLatin1(TIFFGetVersion()));
+                QVERIFY(box->LibtiffLabel->text().startsWith("LIBTIFF, Version "));
+                QVERIFY(!box->LibtiffLabel->text().contains("4.0.3"));
+                for (QLabel* link : {box->mailLabel, box->webLabel, box->linkLabel,
+                                     box->TarsunImage, box->TarsunLabel, box->emailLabel})
+                    SendMouse(link, QEvent::MouseButtonRelease, QPoint(2, 2), Qt::LeftButton,
+                              Qt::NoButton);
+                box->close();
+            });
+            h.form->AbutOrvane41->trigger();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QVERIFY(!boxes[i]); // the box deleted itself on closing
+        }
+        QCOMPARE(texts[0], texts[1]);
+        const QUrl web = TAboutForm::WebAddress(), mail = TAboutForm::MailLink();
+        QCOMPARE(opened, QList<QUrl>({web, web, web, web, web, mail, web, web, web, web, web, mail}));
+        QCOMPARE(mail.scheme(), QStringLiteral("mailto"));
+        TAboutForm::SetUrlOpener({});
+    }
+};
+
+QTEST_MAIN(FramePanelsTest)
+#include "FramePanelsTest.moc"

@@ -1,0 +1,172 @@
+// The 2D view, histogram and 3D mode as the frame wires them: events in,
+// pixels, labels and scene values out.
+#include "FrameHarness.h"
+
+#include "app/HistogramChart.h"
+#include "app/PaintBox.h"
+#include "view3d/SceneViewer.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QToolButton>
+#include <cmath>
+
+namespace {
+
+float Distance(const orvane::view3d::TGLScene& scene) {
+    const auto c = scene.GLCamera1.AbsolutePosition();
+    const auto t = scene.GLDummyCube1.AbsolutePosition();
+    return std::sqrt((c[0] - t[0]) * (c[0] - t[0]) + (c[1] - t[1]) * (c[1] - t[1]) +
+                     (c[2] - t[2]) * (c[2] - t[2]));
+}
+
+} // namespace
+
+class FrameViewsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void paintsLevelsAsExactGreys() {
+        FrameHarness h(QSize(400, 297)); // image area 400 x 200
+        TiffSpec spec;
+        spec.width = 4;
+        spec.height = 2;
+        spec.bitsPerSample = 8;
+        const std::uint32_t levels[2][4] = {{0, 128, 255, 0}, {255, 128, 0, 255}};
+        h.Open(h.Write("levels.tif", spec, [&](auto x, auto y) { return levels[y][x]; }));
+        QCOMPARE(h.Frame().PaintBox1->geometry(), QRect(0, 97, 400, 200));
+        const QImage shown = h.Frame().PaintBox1->grab().toImage();
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 4; ++x) {
+                const int v = int(levels[y][x]);
+                for (QPoint p : {QPoint(x * 100 + 1, y * 100 + 1), QPoint(x * 100 + 98, y * 100 + 98)})
+                    QCOMPARE(shown.pixel(p), qRgb(v, v, v));
+            }
+    }
+
+    void stripsBesideTheBoxAreWhite() {
+        FrameHarness h(QSize(400, 297));
+        TiffSpec spec;
+        spec.width = 4;
+        spec.height = 4;
+        spec.bitsPerSample = 8;
+        h.Open(h.Write("square.tif", spec, 128));
+        QCOMPARE(h.Frame().PaintBox1->geometry(), QRect(100, 97, 200, 200));
+        const QImage frame = h.Frame().grab().toImage();
+        QCOMPARE(frame.pixel(50, 200), qRgb(255, 255, 255));
+        QCOMPARE(frame.pixel(350, 200), qRgb(255, 255, 255));
+        QCOMPARE(frame.pixel(105, 200), qRgb(128, 128, 128)); // left of the histogram panel
+    }
+
+    void wheelNotchesZoomAboutTheCentre() {
+        FrameHarness h;
+        TiffSpec spec;
+        spec.width = 1000;
+        spec.height = 800;
+        h.Open(h.Write("wide.tif", spec));
+        TTarsunFrame& f = h.Frame();
+        QCOMPARE(f.PaintBox1->geometry(), QRect(162, 97, 875, 700));
+        SendWheel(&f, 60); // half a notch: nothing yet
+        QCOMPARE(f.ViewHeight, 800.0);
+        SendWheel(&f, 60);
+        QCOMPARE(f.ViewWidth, 1000.0);
+        QVERIFY(std::abs(f.ViewHeight - 761.90) < 0.005);
+        QVERIFY(std::abs(f.ViewOffsetY - 19.05) < 0.005);
+        QCOMPARE(f.PaintBox1->geometry(), QRect(140, 97, 919, 700));
+        SendWheel(&f, -120);
+        QCOMPARE(f.PaintBox1->geometry(), QRect(162, 97, 875, 700));
+        const QImage frame = f.grab().toImage();
+        QCOMPARE(frame.pixel(150, 400), qRgb(255, 255, 255)); // strip cleared after zooming out
+    }
+
+    void readoutPressAndDrag() {
+        FrameHarness h;
+        TiffSpec spec;
+        spec.width = 1000;
+        spec.height = 800;
+        spec.xResolution = 254.0f;
+        spec.minSampleValue = 1000;
+        spec.maxSampleValue = 3000;
+        h.Open(h.Write("readout.tif", spec, [](auto x, auto) { return x < 500 ? 0x8000u : 0xFF00u; }));
+        TTarsunFrame& f = h.Frame();
+        TPaintBox* box = f.PaintBox1;
+        SendMouse(box, QEvent::MouseMove, {874, 699}, Qt::NoButton, Qt::NoButton);
+        QCOMPARE(f.XLabel->text(), QStringLiteral("998 [99.80 mm]"));
+        QCOMPARE(f.YLabel->text(), QStringLiteral("798 [79.80 mm]"));
+        QCOMPARE(f.ZLabel->text(), QStringLiteral("3.00 mm (1.00") + QChar(0x00F7) + "3.00)");
+
+        QVERIFY(f.Isto->MarkerPoints().isEmpty());
+        SendMouse(box, QEvent::MouseButtonPress, {10, 10}, Qt::RightButton, Qt::RightButton);
+        SendMouse(box, QEvent::MouseButtonRelease, {10, 10}, Qt::RightButton, Qt::NoButton);
+        QVERIFY(f.Isto->MarkerPoints().isEmpty()); // the right button does nothing
+        QVERIFY(!f.Panning);
+
+        SendMouse(box, QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton, Qt::LeftButton);
+        QVERIFY(f.Panning);
+        QCOMPARE(f.Isto->MarkerPoints().size(), 3);
+        QCOMPARE(f.Isto->MarkerPoints()[1], QPointF(128, 1));
+        // Dragging the whole image changes nothing; the labels rest during a drag.
+        SendMouse(box, QEvent::MouseMove, {300, 200}, Qt::NoButton, Qt::LeftButton);
+        QCOMPARE(f.ViewOffsetX, 0.0);
+        QCOMPARE(f.ViewOffsetY, 0.0);
+        QCOMPARE(f.XLabel->text(), QStringLiteral("998 [99.80 mm]"));
+        SendMouse(box, QEvent::MouseButtonRelease, {300, 200}, Qt::LeftButton, Qt::NoButton);
+        QVERIFY(!f.Panning);
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void histogramIsFilledOnOpen() {
+        FrameHarness h;
+        TiffSpec spec;
+        spec.bitsPerSample = 8;
+        h.Open(h.Write("flat.tif", spec, 77));
+        const QList<double> bars = h.Frame().Isto->BarHeights();
+        QCOMPARE(bars.size(), 256);
+        QCOMPARE(bars[77], 1.0);
+        QCOMPARE(bars[76], 0.0);
+        QVERIFY(h.Frame().HistogramPanel->isVisible());
+        QCOMPARE(h.Frame().HistogramPanel->pos(), QPoint(1200 - 288, 97));
+    }
+
+    void threeDModeWithoutImageIsMixedAndWheelReachesCamera() {
+        FrameHarness h;
+        TTarsunFrame& f = h.Frame();
+        TiffSpec oneBit;
+        oneBit.bitsPerSample = 1;
+        h.Open(h.Write("one.tif", oneBit, 1));
+        QVERIFY(f.SB3D->isEnabled());
+        f.SB3D->click();
+        QVERIFY(f.SB3D->isChecked());
+        QVERIFY(!f.SB2D->isChecked());
+        QVERIFY(f.PaintBox1->isVisible());
+        QVERIFY(!f.GroupBox3D->isVisible());
+
+        TiffSpec spec;
+        spec.width = 1000;
+        spec.height = 800;
+        h.Open(h.Write("relief.tif", spec));
+        QVERIFY(f.PaintBox1->isVisible()); // the mixed state stays
+        const double viewWidth = f.ViewWidth;
+        const float before = Distance(f.Scene1);
+        QVERIFY(std::abs(before - 2.598f) < 0.001f);
+        SendWheel(&f, 120);
+        QCOMPARE(f.ViewWidth, viewWidth);
+        QVERIFY(std::abs(Distance(f.Scene1) - before * 0.95f) < 1e-4f);
+
+        f.SB3D->click();
+        QVERIFY(f.SceneViewer1->isVisible());
+        QVERIFY(f.GroupBox3D->isVisible());
+        QVERIFY(!f.PaintBox1->isVisible());
+        SendWheel(&f, -120);
+        // A second open in 3D mode puts the camera back at its start.
+        h.Open(h.Write("relief2.tif", spec));
+        QVERIFY(f.SceneViewer1->isVisible());
+        QVERIFY(std::abs(Distance(f.Scene1) - 2.598f) < 0.001f);
+        f.SB2D->click();
+        QVERIFY(f.PaintBox1->isVisible());
+        QVERIFY(!f.SceneViewer1->isVisible());
+    }
+};
+
+QTEST_MAIN(FrameViewsTest)
+#include "FrameViewsTest.moc"
