@@ -42,7 +42,7 @@ void TTarsunFrame::InfoButtonClick() {
 
 void TTarsunFrame::CloseInfoButtonClick() { InfoPanel->hide(); }
 
-bool TTarsunFrame::eventFilter(QObject* watched, QEvent* event) {
+bool TTarsunFrame::PanelDragEvent(QObject* watched, QEvent* event) {
     // Qt has no system move loop for child widgets: a press on a panel's
     // background or title starts a drag that follows the pointer, and the
     // release pushes the panel back into the working area.
@@ -52,7 +52,7 @@ bool TTarsunFrame::eventFilter(QObject* watched, QEvent* event) {
     else if (watched == HistogramPanel || watched == IstoLabel)
         panel = HistogramPanel;
     if (!panel)
-        return QWidget::eventFilter(watched, event);
+        return false;
 
     auto* mouse = static_cast<QMouseEvent*>(event);
     switch (event->type()) {
@@ -74,6 +74,6 @@ bool TTarsunFrame::eventFilter(QObject* watched, QEvent* event) {
         }
         return true;
     default:
-        return QWidget::eventFilter(watched, event);
+        return false;
     }
 }

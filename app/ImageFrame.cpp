@@ -293,6 +293,7 @@ void TTarsunFrame::BuildComponents() {
     for (QWidget* w : {static_cast<QWidget*>(InfoPanel), static_cast<QWidget*>(InfoTiffLabel),
                        static_cast<QWidget*>(HistogramPanel), static_cast<QWidget*>(IstoLabel)})
         w->installEventFilter(this);
+    GroupBox3D->installEventFilter(this);
 
     // Stacking, bottom to top: 2D box, 3D viewer, info panel, histogram panel,
     // progress panel; the top strip stays above the views.
@@ -316,6 +317,14 @@ void TTarsunFrame::resizeEvent(QResizeEvent* e) {
     FramePanel->setGeometry(0, 0, width(), FramePanel->height());
     SceneViewer1->setGeometry(0, AreaTop(), width(), std::max(0, height() - AreaTop()));
     FrameResize();
+}
+
+bool TTarsunFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == GroupBox3D && event->type() == QEvent::Leave)
+        GroupBox3DMouseLeave(); // the wheel zooms the view again, not a track bar
+    else if (PanelDragEvent(watched, event))
+        return true;
+    return QWidget::eventFilter(watched, event);
 }
 
 void TTarsunFrame::wheelEvent(QWheelEvent* e) {

@@ -195,6 +195,8 @@ private:
     void PlaceBox(const BoxRect& box);
     void RedrawVisiblePanels();
     void SetDragCursor(bool dragging);
+    // Drags a floating panel by its background or title; true when it took the event.
+    bool PanelDragEvent(QObject* watched, QEvent* event);
     void PrepareReliefForImage();
 
     int wheelRemainder_ = 0; // angle delta not yet worth a whole notch

@@ -8,6 +8,7 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QSlider>
 #include <QToolButton>
 #include <cmath>
 
@@ -157,6 +158,11 @@ private slots:
         QVERIFY(f.SceneViewer1->isVisible());
         QVERIFY(f.GroupBox3D->isVisible());
         QVERIFY(!f.PaintBox1->isVisible());
+        // Leaving the 3D settings gives the focus back to the frame, where notches zoom.
+        f.TrackBarRes->setFocus();
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(f.GroupBox3D, &leave);
+        QCOMPARE(f.window()->focusWidget(), static_cast<QWidget*>(&f));
         SendWheel(&f, -120);
         // A second open in 3D mode puts the camera back at its start.
         h.Open(h.Write("relief2.tif", spec));
