@@ -13,6 +13,9 @@ void TGLTexture::SetTextureMode(TGLTextureMode v) {
 }
 
 void TGLTexture::SetImageBrightness(float v) {
+    if (v != FImageBrightness) {
+        ++FImageRevision;
+    }
     FImageBrightness = v;
     Changed();
 }
@@ -24,6 +27,20 @@ void TGLTexture::SetMappingSCoordinate(int index, float v) {
 
 void TGLTexture::SetMappingTCoordinate(int index, float v) {
     FMappingT[index] = v;
+    Changed();
+}
+
+void TGLTexture::SetImage(const QImage& picture, const QString& fileName) {
+    FImage = picture;
+    FImageFileName = fileName;
+    ++FImageRevision;
+    Changed();
+}
+
+void TGLTexture::ClearImage() {
+    FImage = QImage();
+    FImageFileName.clear();
+    ++FImageRevision;
     Changed();
 }
 

@@ -2,6 +2,10 @@
 
 #include "view3d/VectorMath.h"
 
+#include <QImage>
+#include <QString>
+
+#include <cstdint>
 #include <functional>
 #include <utility>
 
@@ -35,6 +39,16 @@ public:
     void SetMappingTCoordinate(int index, float v);
     const TVector4f& EnvColor() const { return FEnvColor; }
 
+    // The decoded picture and the file it came from; a null image when there is none.
+    const QImage& Image() const { return FImage; }
+    const QString& ImageFileName() const { return FImageFileName; }
+    void SetImage(const QImage& picture, const QString& fileName);
+    // Replaces the picture by an empty one, releasing the loaded picture.
+    void ClearImage();
+    // Moves whenever the texels to upload change (picture or brightness), so the renderer
+    // prepares the texture again on the next frame.
+    std::uint64_t ImageRevision() const { return FImageRevision; }
+
 private:
     void Changed() {
         if (FOnChange) {
@@ -49,6 +63,9 @@ private:
     TVector4f FMappingS{1, 0, 0, 0};
     TVector4f FMappingT{0, 1, 0, 0};
     TVector4f FEnvColor{0, 0, 0, 0};
+    QImage FImage;
+    QString FImageFileName;
+    std::uint64_t FImageRevision = 1;
 };
 
 // Colours for front and back faces, fill mode, opaque, plus the texture.

@@ -39,6 +39,22 @@ void ApplyFace(GLenum face, const TGLFaceProperties& p) {
     glMaterialf(face, GL_SHININESS, p.Shininess);
 }
 
+GLint TextureEnvMode(TGLTextureMode mode) {
+    switch (mode) {
+    case TGLTextureMode::Decal:
+        return GL_DECAL;
+    case TGLTextureMode::Modulate:
+        return GL_MODULATE;
+    case TGLTextureMode::Blend:
+        return GL_BLEND;
+    case TGLTextureMode::Add:
+        return GL_ADD;
+    case TGLTextureMode::Replace:
+        break;
+    }
+    return GL_REPLACE;
+}
+
 bool HasDepthClamp() {
     QOpenGLContext* ctx = QOpenGLContext::currentContext();
     if (!ctx) {
@@ -157,8 +173,61 @@ void TGLSceneRenderer::DrawHeightField(TGLHeightField& heightField) {
         FListRevision = heightField.StructureRevision();
         ++FMeshBuilds;
     }
+    const bool textured = BeginTexture(mat.Texture);
     if (FList != 0) {
         glCallList(FList);
+    }
+    if (textured) {
+        EndTexture();
+    }
+}
+
+bool TGLSceneRenderer::BeginTexture(const TGLTexture& texture) {
+    if (texture.Disabled()) {
+        return false;
+    }
+    QOpenGLContext* ctx = QOpenGLContext::currentContext();
+    if (ctx) {
+        ctx->functions()->glActiveTexture(GL_TEXTURE0);
+    }
+    const TTextureCaps caps = QueryTextureCaps();
+    const unsigned name = FTexture.Update(texture, caps);
+    if (name == 0) {
+        return false;
+    }
+    glBindTexture(GL_TEXTURE_2D, name);
+    glEnable(GL_TEXTURE_2D);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, TextureEnvMode(texture.TextureMode()));
+    glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, texture.EnvColor().V);
+    // Object planes act on the mesh's own (x, y, z, 1): with no z term the picture lies
+    // straight down on the relief whatever the heights and the z scale.
+    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_OBJECT_LINEAR);
+    glTexGenfv(GL_S, GL_OBJECT_PLANE, texture.MappingSCoordinates().V);
+    glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_OBJECT_LINEAR);
+    glTexGenfv(GL_T, GL_OBJECT_PLANE, texture.MappingTCoordinates().V);
+    glEnable(GL_TEXTURE_GEN_S);
+    glEnable(GL_TEXTURE_GEN_T);
+    FCubeMapGen = caps.CubeMap;
+    if (FCubeMapGen) {
+        static const GLfloat rPlane[4] = {0, 0, 1, 0};
+        static const GLfloat qPlane[4] = {0, 0, 0, 1};
+        glTexGeni(GL_R, GL_TEXTURE_GEN_MODE, GL_OBJECT_LINEAR);
+        glTexGenfv(GL_R, GL_OBJECT_PLANE, rPlane);
+        glTexGeni(GL_Q, GL_TEXTURE_GEN_MODE, GL_OBJECT_LINEAR);
+        glTexGenfv(GL_Q, GL_OBJECT_PLANE, qPlane);
+        glEnable(GL_TEXTURE_GEN_R);
+        glEnable(GL_TEXTURE_GEN_Q);
+    }
+    return true;
+}
+
+void TGLSceneRenderer::EndTexture() {
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_TEXTURE_GEN_S);
+    glDisable(GL_TEXTURE_GEN_T);
+    if (FCubeMapGen) {
+        glDisable(GL_TEXTURE_GEN_R);
+        glDisable(GL_TEXTURE_GEN_Q);
     }
 }
 
@@ -228,6 +297,7 @@ void TGLSceneRenderer::Render(TGLScene& scene, int width, int height, int device
 }
 
 void TGLSceneRenderer::ReleaseGL() {
+    FTexture.Release();
     if (FList != 0) {
         glDeleteLists(FList, 1);
     }

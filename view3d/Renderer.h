@@ -1,6 +1,7 @@
 #pragma once
 
 #include "view3d/Scene.h"
+#include "view3d/TextureUpload.h"
 
 #include <cstdint>
 
@@ -16,22 +17,28 @@ public:
     // taken as 1.
     void Render(TGLScene& scene, int width, int height, int deviceWidth, int deviceHeight);
 
-    // Frees the display list; the context that compiled it must be current.
+    // Frees the display list and the texture object; the context that made them must be
+    // current.
     void ReleaseGL();
 
     int MeshBuildCount() const { return FMeshBuilds; }
     long long FrameCount() const { return FFrames; }
     bool HasDisplayList() const { return FList != 0; }
+    const TGLTextureObject& TextureObject() const { return FTexture; }
 
 private:
     void SetupContextState(const TGLScene& scene);
     void SetupLights(TGLScene& scene, const float* view);
     void DrawObject(TGLBaseSceneObject& object, const float* view);
     void DrawHeightField(TGLHeightField& heightField);
+    bool BeginTexture(const TGLTexture& texture);
+    void EndTexture();
 
     unsigned FList = 0;
     std::uint64_t FListRevision = 0;
     int FMeshBuilds = 0;
+    TGLTextureObject FTexture;
+    bool FCubeMapGen = false;
     long long FFrames = 0;
 };
 
