@@ -1,0 +1,227 @@
+// Renders a textured flat relief through the real viewer widget (needs an X server: run
+// under xvfb-run -a) and checks where the picture lands.
+#include "view3d/HeightSource.h"
+#include "view3d/Projection.h"
+#include "view3d/Scene.h"
+#include "view3d/SceneViewer.h"
+#include "view3d/TextureMapping.h"
+#include "view3d/TrackBarRules.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QSurfaceFormat>
+#include <QtTest>
+
+#include <vector>
+
+using namespace orvane::view3d;
+
+namespace {
+
+constexpr int Side = 64;
+
+// A flat 64 x 64 image (all levels equal) set up as the open routine does: unit ranges,
+// camera at (-1.5, 1.5, 1.5) from the target at the origin, resolution 50, Z depth 5.
+struct TFlatScene {
+    TGLScene Scene;
+    std::vector<std::uint8_t> Levels = std::vector<std::uint8_t>(Side * Side, 128);
+    THeightSource Src;
+
+    TFlatScene() {
+        Src.SampleBuffer = Levels.data();
+        Src.ImageWidth = Side;
+        Src.ImageHeight = Side;
+        Src.SpanWidth = Side;
+        Src.Resolution = 25.4f;
+        Src.ZMin = 0;
+        Src.ZMax = 32;
+        Src.XMin = Src.YMin = -0.5f;
+        Src.XMax = Src.YMax = 0.5f;
+        TGLHeightField& hf = Scene.HeightField1;
+        hf.XSamplingScale.SetMax(0.5f);
+        hf.XSamplingScale.SetMin(-0.5f);
+        hf.YSamplingScale.SetMax(0.5f);
+        hf.YSamplingScale.SetMin(-0.5f);
+        hf.SetOnGetHeight([this](float x, float y, float& z, TVector4f&, TTexPoint&) {
+            HeightField1GetHeight(Src, x, y, z);
+        });
+        Scene.GLCamera1.Position.SetPoint(-1.5f, 1.5f, 1.5f);
+        Scene.GLDummyCube1.Position.SetPoint(0, 0, 0);
+        ApplyResolutionPosition(hf, 50);
+        ApplyZDepthPosition(Scene, 5);
+        hf.SetVisible(true);
+    }
+
+    // What "Load Texture" does to the texture, for a square image.
+    void LoadTexture(const QImage& picture) {
+        TGLTexture& tex = Scene.HeightField1.Material.Texture;
+        tex.SetImage(picture, QStringLiteral("picture.png"));
+        SetTexturePlanes(tex, Side, Side, 0.5f, 0.5f);
+        tex.SetImageBrightness(1.5f);
+        tex.SetTextureMode(TGLTextureMode::Modulate);
+        tex.SetDisabled(false);
+    }
+
+    // The viewer pixel showing the mesh point (x, y) of the relief's local frame.
+    QPoint PixelOf(float x, float y, int width, int height) {
+        float z = 0;
+        HeightField1GetHeight(Src, x, y, z);
+        const TGLCamera& cam = Scene.GLCamera1;
+        const TMatrix4f view = LookAtMatrix(
+            cam.AbsolutePosition(), Scene.GLDummyCube1.AbsolutePosition(), cam.Up.AsVector());
+        TFrustum f;
+        PerspectiveFrustum(
+            width, height,
+            {cam.FocalLength(), cam.SceneScale(), cam.NearPlaneBias(), cam.DepthOfView()}, f);
+        const TMatrix4f toClip =
+            Multiply(Multiply(Scene.HeightField1.AbsoluteMatrix(), view), FrustumMatrix(f));
+        const TVector4f clip = Transform({x, y, z, 1}, toClip);
+        const double nx = clip[0] / clip[3];
+        const double ny = clip[1] / clip[3];
+        return QPoint(int((nx + 1) / 2 * width), int((1 - ny) / 2 * height));
+    }
+};
+
+// A picture split in two: `first` on the top (or left) half, `second` on the other.
+QImage Split(bool topBottom, QRgb first, QRgb second) {
+    QImage img(100, 60, QImage::Format_RGB32);
+    for (int y = 0; y < img.height(); ++y) {
+        for (int x = 0; x < img.width(); ++x) {
+            const bool inFirst = topBottom ? y < img.height() / 2 : x < img.width() / 2;
+            img.setPixel(x, y, inFirst ? first : second);
+        }
+    }
+    return img;
+}
+
+enum class TColour { Red, Blue, Grey };
+
+TColour Classify(QRgb c) {
+    const int r = qRed(c), g = qGreen(c), b = qBlue(c);
+    if (r > 120 && g < 40 && b < 40) {
+        return TColour::Red;
+    }
+    if (b > 120 && r < 40 && g < 40) {
+        return TColour::Blue;
+    }
+    if (r > 60 && std::abs(r - g) < 8 && std::abs(r - b) < 8) {
+        return TColour::Grey;
+    }
+    return TColour(-1);
+}
+
+QImage Grab(TGLSceneViewer& viewer) {
+    return viewer.grabFramebuffer().scaled(viewer.size());
+}
+
+} // namespace
+
+class TextureGLTest : public QObject {
+    Q_OBJECT
+private slots:
+    void pictureLiesTheRightWayRound_data();
+    void pictureLiesTheRightWayRound();
+    void uploadOnceRemoveShowsTheBareRelief();
+};
+
+void TextureGLTest::pictureLiesTheRightWayRound_data() {
+    // Sample points in the relief's local frame: local y = +max is the image's first row
+    // (world z = -max, the far side, towards the top of the frame), local x = -max its
+    // first column.
+    QTest::addColumn<bool>("topBottom");
+    QTest::newRow("top red, bottom blue") << true;
+    QTest::newRow("left red, right blue") << false;
+}
+
+void TextureGLTest::pictureLiesTheRightWayRound() {
+    QFETCH(bool, topBottom);
+    TFlatScene flat;
+    flat.LoadTexture(Split(topBottom, qRgb(255, 0, 0), qRgb(0, 0, 255)));
+    TGLSceneViewer viewer;
+    viewer.SetScene(&flat.Scene);
+    viewer.resize(800, 600);
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    const QImage img = Grab(viewer);
+
+    // Quadrant centres of the relief and the colour each must show.
+    struct TSample {
+        float X, Y;
+        TColour Expected;
+    };
+    const TColour red = TColour::Red, blue = TColour::Blue;
+    const std::vector<TSample> samples =
+        topBottom ? std::vector<TSample>{{-0.25f, 0.25f, red},   {0.25f, 0.25f, red},
+                                         {-0.25f, -0.25f, blue}, {0.25f, -0.25f, blue},
+                                         {0, 0.45f, red},        {0, -0.45f, blue}}
+                  : std::vector<TSample>{{-0.25f, 0.25f, red}, {-0.25f, -0.25f, red},
+                                         {0.25f, 0.25f, blue}, {0.25f, -0.25f, blue},
+                                         {-0.45f, 0, red},     {0.45f, 0, blue}};
+    for (const TSample& s : samples) {
+        const QPoint p = flat.PixelOf(s.X, s.Y, viewer.width(), viewer.height());
+        QVERIFY(img.rect().contains(p));
+        const QRgb c = img.pixel(p);
+        QVERIFY2(Classify(c) == s.Expected,
+                 qPrintable(QStringLiteral("local (%1, %2) at pixel (%3, %4) shows rgb(%5, %6, %7)")
+                                .arg(s.X)
+                                .arg(s.Y)
+                                .arg(p.x())
+                                .arg(p.y())
+                                .arg(qRed(c))
+                                .arg(qGreen(c))
+                                .arg(qBlue(c))));
+    }
+    if (topBottom) {
+        // The far side (image's first row) is towards the top of the frame.
+        QVERIFY(flat.PixelOf(0, 0.25f, 800, 600).y() < flat.PixelOf(0, -0.25f, 800, 600).y());
+    }
+}
+
+void TextureGLTest::uploadOnceRemoveShowsTheBareRelief() {
+    TFlatScene flat;
+    flat.LoadTexture(Split(true, qRgb(255, 0, 0), qRgb(0, 0, 255)));
+    TGLSceneViewer viewer;
+    viewer.SetScene(&flat.Scene);
+    viewer.resize(400, 300);
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    Grab(viewer);
+    flat.Scene.GLCamera1.AdjustDistanceToTarget(1.05f);
+    ApplyZDepthPosition(flat.Scene, 50);
+    const QImage moved = Grab(viewer);
+    QCOMPARE(viewer.Renderer().TextureObject().UploadCount(), 1);
+    // 100 columns are widened to 100 (already a multiple of 4); the driver takes any size.
+    QCOMPARE(viewer.Renderer().TextureObject().UploadedSize().Width, 100);
+    QCOMPARE(viewer.Renderer().TextureObject().UploadedSize().Height, 60);
+    const QPoint far = flat.PixelOf(0, 0.25f, 400, 300);
+    QCOMPARE(Classify(moved.pixel(far)), TColour::Red);
+
+    // A brightness change prepares the texels again.
+    flat.Scene.HeightField1.Material.Texture.SetImageBrightness(1.0f);
+    Grab(viewer);
+    QCOMPARE(viewer.Renderer().TextureObject().UploadCount(), 2);
+
+    // Removed: the lit grey material again, nothing uploaded.
+    TGLTexture& tex = flat.Scene.HeightField1.Material.Texture;
+    tex.SetDisabled(true);
+    tex.SetImageBrightness(1.0f);
+    tex.SetTextureMode(TGLTextureMode::Replace);
+    tex.ClearImage();
+    const QImage bare = Grab(viewer);
+    QCOMPARE(Classify(bare.pixel(far)), TColour::Grey);
+    QCOMPARE(Classify(bare.pixel(flat.PixelOf(0, -0.25f, 400, 300))), TColour::Grey);
+    QCOMPARE(viewer.Renderer().TextureObject().UploadCount(), 2);
+}
+
+int main(int argc, char** argv) {
+    QSurfaceFormat fmt;
+    fmt.setProfile(QSurfaceFormat::CompatibilityProfile);
+    fmt.setVersion(2, 1);
+    fmt.setDepthBufferSize(24);
+    QSurfaceFormat::setDefaultFormat(fmt);
+    QApplication app(argc, argv);
+    TextureGLTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_texture_gl.moc"
