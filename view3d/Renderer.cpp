@@ -184,6 +184,10 @@ void TGLSceneRenderer::DrawHeightField(TGLHeightField& heightField) {
 
 bool TGLSceneRenderer::BeginTexture(const TGLTexture& texture) {
     if (texture.Disabled()) {
+        if (texture.Image().isNull() && FTexture.Name() != 0) {
+            // The picture was removed: give its texels back to the driver.
+            FTexture.Release();
+        }
         return false;
     }
     QOpenGLContext* ctx = QOpenGLContext::currentContext();

@@ -211,6 +211,12 @@ void TextureGLTest::uploadOnceRemoveShowsTheBareRelief() {
     QCOMPARE(Classify(bare.pixel(far)), TColour::Grey);
     QCOMPARE(Classify(bare.pixel(flat.PixelOf(0, -0.25f, 400, 300))), TColour::Grey);
     QCOMPARE(viewer.Renderer().TextureObject().UploadCount(), 2);
+    QCOMPARE(viewer.Renderer().TextureObject().Name(), 0u); // texels freed
+
+    // Shown again: a fresh upload.
+    flat.LoadTexture(Split(true, qRgb(255, 0, 0), qRgb(0, 0, 255)));
+    QCOMPARE(Classify(Grab(viewer).pixel(far)), TColour::Red);
+    QCOMPARE(viewer.Renderer().TextureObject().UploadCount(), 3);
 }
 
 int main(int argc, char** argv) {
