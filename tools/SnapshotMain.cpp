@@ -1,16 +1,11 @@
+#include "app/SurfaceFormat.h"
 #include "tools/Snapshot.h"
 
 #include <QApplication>
-#include <QSurfaceFormat>
 #include <cstdio>
 
 int main(int argc, char** argv) {
-    QSurfaceFormat format;
-    format.setRenderableType(QSurfaceFormat::OpenGL);
-    format.setProfile(QSurfaceFormat::CompatibilityProfile);
-    format.setVersion(2, 1);
-    format.setDepthBufferSize(24);
-    QSurfaceFormat::setDefaultFormat(format);
+    UseCompatibilitySurfaceFormat();
 
     QApplication app(argc, argv);
     SnapshotOptions options;

@@ -4,6 +4,7 @@
 #include "app/ImageFrame.h"
 #include "app/MainForm.h"
 #include "app/Messages.h"
+#include "app/SurfaceFormat.h"
 #include "tools/TiffWriter.h"
 
 #include <QAction>
@@ -35,6 +36,7 @@ public:
 
     // `clientSize` is the frame's size (default: a 1200 x 700 image area).
     explicit FrameHarness(QSize clientSize = QSize(1200, 797)) {
+        UseCompatibilitySurfaceFormat();
         SetMessageRecorder([this](MessageKind, const QString& text) { messages << text; });
         TOpenDialog::SetAnswer([this](const QString&, const QString&) {
             return answer.isEmpty() ? std::nullopt : std::optional<QString>(answer);
