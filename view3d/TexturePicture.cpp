@@ -79,8 +79,10 @@ TTextureBitmap DrawPictureRgb24(const QImage& picture) {
     if (picture.isNull() || picture.width() < 1 || picture.height() < 1) {
         return out;
     }
-    // Premultiplied colours are the picture drawn over black.
-    const QImage src = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    // Premultiplied colours are the picture drawn over black; opaque pictures (photographs
+    // decode to RGB32) are read as they are, without a conversion pass.
+    const QImage src = picture.convertToFormat(
+        picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     const int w = src.width();
     const int h = src.height();
     out.Width = PaddedTextureWidth(w);
