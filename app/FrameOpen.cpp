@@ -3,12 +3,14 @@
 #include "app/ImageFrame.h"
 #include "app/Messages.h"
 #include "app/PaintBox.h"
+#include "image/Acceptance.h"
 #include "image/InfoLabels.h"
 #include "image/Memory.h"
 #include "image/OpenImageThread.h"
+#include "image/OpenMessages.h"
+#include "image/OpenPipeline.h"
 #include "image/Sizing.h"
 #include "image/TiffFile.h"
-#include "image/Validation.h"
 
 #include <QAction>
 #include <QApplication>
@@ -27,10 +29,6 @@ namespace {
 void SetLabelText(QLabel* label, const QString& text) {
     label->setText(text);
     label->adjustSize();
-}
-
-QString ErrorDetails(const QStringList& errors) {
-    return errors.isEmpty() ? QString() : QStringLiteral("\n\n") + errors.join(QLatin1Char('\n'));
 }
 
 } // namespace
@@ -90,9 +88,7 @@ void TTarsunFrame::OpenImage(const QString& path) {
     auto tiff = TiffHandle::Open(path);
     if (!*tiff) {
         ShowMessage(this, MessageKind::Plain,
-                    QStringLiteral("Can't open \"%1\": it is not a TIFF file the viewer can read.")
-                            .arg(QFileInfo(path).fileName()) +
-                        ErrorDetails(tiff->TakeErrors()));
+                    UnopenableMessage(QFileInfo(path).fileName(), tiff->TakeErrors()));
         return;
     }
     const TiffTags tags = ReadTiffTags(tiff->get());
@@ -105,8 +101,7 @@ void TTarsunFrame::OpenImage(const QString& path) {
     Resolution = tags.XResolution ? *tags.XResolution : 0.0f;
     BitsPerSample = static_cast<std::int16_t>(tags.BitsPerSample);
     Photometric = tags.Photometric;
-    const QStringList rejections = ValidationMessages(tags.BitsPerSample, tags.Photometric,
-                                                      tags.SamplesPerPixel, tags.Compression);
+    const QStringList rejections = AcceptanceMessages(tags);
     if (!rejections.isEmpty()) {
         tiff.reset();
         for (const QString& message : rejections)
@@ -131,30 +126,15 @@ void TTarsunFrame::OpenImage(const QString& path) {
     SetLabelText(SizeLabel, SizeLabelText(fileWidth, fileHeight, Resolution));
 
     // Sizing.
-    const SizingResult size = SizeImage(fileWidth, fileHeight, [](std::int64_t bytes) {
-        std::uint8_t* trial = TryAllocate(static_cast<std::size_t>(bytes));
-        FreeBuffer(trial);
-        return trial != nullptr;
-    });
+    const SizingResult size = SizeImage(fileWidth, fileHeight, TrialAllocator());
     ImageWidth = size.ImageWidth;
     ImageHeight = size.ImageHeight;
     ColumnStep = size.ColumnStep;
     RowStep = size.RowStep;
     SpanWidth = size.SpanWidth;
     SpanHeight = size.SpanHeight;
-    switch (size.outcome) {
-    case SizingResult::Ok:
-        break;
-    case SizingResult::TooBig:
-        ShowMessage(this, MessageKind::Plain, QStringLiteral("Can't open image, File too big!"));
-        return;
-    case SizingResult::TooNarrow:
-        ShowMessage(this, MessageKind::Plain,
-                    QStringLiteral("Can't open image, it is narrower than 4 pixels!"));
-        return;
-    case SizingResult::TooLow:
-        ShowMessage(this, MessageKind::Plain,
-                    QStringLiteral("Can't open image, no row is left after thinning!"));
+    if (size.outcome != SizingResult::Ok) {
+        ShowMessage(this, MessageKind::Plain, SizingMessage(size.outcome));
         return;
     }
 
@@ -170,7 +150,7 @@ void TTarsunFrame::OpenImage(const QString& path) {
     SampleBuffer = TryAllocate(static_cast<std::size_t>(ImageWidth * ImageHeight));
     if (!SampleBuffer) {
         ProgressPanel->hide();
-        ShowMessage(this, MessageKind::Plain, QStringLiteral("Can't open image, File too big!"));
+        ShowMessage(this, MessageKind::Plain, SizingMessage(SizingResult::TooBig));
         return;
     }
     Loading = true;
@@ -191,11 +171,8 @@ void TTarsunFrame::OpenImage(const QString& path) {
     Q_ASSERT(reader.IsFinished());
     const ReadResult read = reader.Result();
 
-    if (Photometric == 0) { // minimum is white
-        const std::size_t count = static_cast<std::size_t>(ImageWidth * ImageHeight);
-        for (std::size_t i = 0; i < count; ++i)
-            SampleBuffer[i] = static_cast<std::uint8_t>(255 - SampleBuffer[i]);
-    }
+    if (Photometric == 0) // minimum is white
+        InvertLevels(SampleBuffer, static_cast<std::size_t>(ImageWidth * ImageHeight));
     cursorBack.dismiss();
     QApplication::restoreOverrideCursor();
 
@@ -206,8 +183,8 @@ void TTarsunFrame::OpenImage(const QString& path) {
     DisplayBitmap = QImage();
     PlaceImage();
     DisplayInfo = DisplayDescription{ImageWidth, ImageHeight, BuildGreyPalette(8)};
-    if (!DisplayBitmap || (DisplayBitmap->isNull() && PaintBox1->width() > 0 &&
-                           PaintBox1->height() > 0)) {
+    if (!DisplayBitmap ||
+        (DisplayBitmap->isNull() && PaintBox1->width() > 0 && PaintBox1->height() > 0)) {
         DisplayBitmap.reset();
         ShowMessage(this, MessageKind::Plain, QStringLiteral("Problem in open image!"));
         return;
@@ -232,10 +209,6 @@ void TTarsunFrame::OpenImage(const QString& path) {
 
     if (read.unreadableRows > 0)
         ShowMessage(this, MessageKind::Plain,
-                    QStringLiteral("%1 of the %2 rows of \"%3\" could not be read; "
-                                   "their pixels are shown as level 0.")
-                            .arg(read.unreadableRows)
-                            .arg(SpanHeight)
-                            .arg(QFileInfo(path).fileName()) +
-                        ErrorDetails(read.errors));
+                    UnreadableRowsMessage(read.unreadableRows, SpanHeight,
+                                          QFileInfo(path).fileName(), read.errors));
 }

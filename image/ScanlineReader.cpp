@@ -5,20 +5,27 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <tiffio.h>
 #include <vector>
 
 namespace {
 
-// A row of tiles is held at most this large; a header that claims bigger tiles
-// is treated as unreadable rather than allocated.
-constexpr std::int64_t kMaxTileBandBytes = 1LL << 30;
+// Working buffers up to this size need no justification from the source size.
+constexpr std::int64_t kWorkingFloorBytes = 16LL << 20;
+// No codec libtiff ships turns one byte into more than a few thousand (deflate
+// peaks near 1032, LZW near 1300); beyond this a claimed size is a lie.
+constexpr std::int64_t kMaxExpansion = 4096;
+
+constexpr std::int64_t kNoEnd = std::numeric_limits<std::int64_t>::max();
 
 // Delivers file rows, in ascending order, as contiguous samples.
 class RowSource {
 public:
-    RowSource(TIFF* tif, int bytesPerSample, std::int64_t spanWidth)
-        : tif_(tif), bytesPerSample_(bytesPerSample), rowBytes_(spanWidth * bytesPerSample) {
+    RowSource(TIFF* tif, int bytesPerSample, std::int64_t spanWidth, std::uint64_t sourceSize)
+        : tif_(tif), bytesPerSample_(bytesPerSample), rowBytes_(spanWidth * bytesPerSample),
+          sourceSize_(sourceSize) {
+        const std::int64_t limit = WorkingBufferLimit(sourceSize);
         tiled_ = TIFFIsTiled(tif);
         if (tiled_) {
             std::uint32_t tw = 0, th = 0;
@@ -28,35 +35,39 @@ public:
             tileHeight_ = th;
             const std::int64_t tileBytes = TIFFTileSize64(tif);
             tilesAcross_ = tw ? (spanWidth + tw - 1) / tw : 0;
-            const std::int64_t bandBytes = tilesAcross_ * tw * bytesPerSample_ * th;
-            usable_ = tw > 0 && th > 0 && tileBytes >= std::int64_t(tw) * th * bytesPerSample_ &&
-                      bandBytes <= kMaxTileBandBytes && tileBytes <= kMaxTileBandBytes;
+            // Checked in this order so that no product can overflow.
+            usable_ = tw > 0 && th > 0 && tw <= limit && th <= limit &&
+                      std::int64_t(tw) * th <= limit && tileBytes <= limit &&
+                      tileBytes >= std::int64_t(tw) * th * bytesPerSample_ &&
+                      tilesAcross_ <= limit / (std::int64_t(tw) * th * bytesPerSample_);
             if (usable_) {
                 tile_.assign(static_cast<std::size_t>(tileBytes), 0);
-                band_.assign(static_cast<std::size_t>(bandBytes), 0);
+                band_.assign(static_cast<std::size_t>(tilesAcross_ * tw * bytesPerSample_ * th), 0);
             }
         } else {
             const std::int64_t scanline = TIFFScanlineSize64(tif);
-            usable_ = scanline >= rowBytes_ && scanline <= kMaxTileBandBytes;
+            std::uint32_t rowsPerStrip = 0;
+            TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+            rowsPerStrip_ = rowsPerStrip ? rowsPerStrip : std::numeric_limits<std::uint32_t>::max();
+            usable_ = scanline >= rowBytes_ && scanline <= limit;
             if (usable_)
                 line_.assign(static_cast<std::size_t>(scanline), 0);
         }
     }
 
+    bool Usable() const { return usable_; }
+
     // Points `row` at the samples of file row `fileRow`; false when they could
-    // not be read (the samples are then zero).
+    // not be read.
     bool Read(std::uint32_t fileRow, const std::uint8_t*& row) {
-        if (!usable_) {
-            zeros_.resize(static_cast<std::size_t>(rowBytes_), 0);
-            row = zeros_.data();
-            return false;
-        }
         if (!tiled_) {
-            const bool ok = TIFFReadScanline(tif_, line_.data(), fileRow, 0) >= 0;
-            if (!ok)
-                std::fill(line_.begin(), line_.end(), 0);
+            const std::int64_t strip = fileRow / rowsPerStrip_;
+            if (strip != checkedStrip_) {
+                checkedStrip_ = strip;
+                stripOk_ = StrileInSource(TIFFComputeStrip(tif_, fileRow, 0));
+            }
             row = line_.data();
-            return ok;
+            return stripOk_ && TIFFReadScanline(tif_, line_.data(), fileRow, 0) >= 0;
         }
         const std::int64_t band = fileRow / tileHeight_;
         if (band != cachedBand_)
@@ -65,32 +76,63 @@ public:
         return bandOk_;
     }
 
+    // First file row after the strip (or row of tiles) holding `fileRow`: a
+    // strip that fails once is given up, since its codec cannot resynchronise
+    // inside it and every further row would fail again, slowly.
+    std::int64_t BlockEnd(std::int64_t fileRow) const {
+        if (!usable_)
+            return kNoEnd;
+        if (tiled_)
+            return (fileRow / tileHeight_ + 1) * tileHeight_;
+        if (rowsPerStrip_ > kNoEnd - fileRow)
+            return kNoEnd;
+        return (fileRow / rowsPerStrip_ + 1) * rowsPerStrip_;
+    }
+
 private:
     std::int64_t BandStride() const { return tilesAcross_ * tileWidth_ * bytesPerSample_; }
+
+    // The strip or tile's bytes lie inside the source. Anything else is not
+    // handed to the library, which would otherwise allocate and seek for it.
+    bool StrileInSource(std::uint32_t strile) const {
+        int err = 0; // also set for an index beyond the file's strip or tile table
+        const std::uint64_t offset = TIFFGetStrileOffsetWithErr(tif_, strile, &err);
+        if (err)
+            return false;
+        const std::uint64_t count = TIFFGetStrileByteCountWithErr(tif_, strile, &err);
+        return !err && count > 0 && offset < sourceSize_ && count <= sourceSize_ - offset;
+    }
 
     void LoadBand(std::int64_t band) {
         cachedBand_ = band;
         bandOk_ = true;
         const std::int64_t tileRowBytes = tileWidth_ * bytesPerSample_;
         for (std::int64_t tx = 0; tx < tilesAcross_; ++tx) {
-            const bool ok = TIFFReadTile(tif_, tile_.data(), std::uint32_t(tx * tileWidth_),
-                                         std::uint32_t(band * tileHeight_), 0, 0) >= 0;
+            const std::uint32_t x = std::uint32_t(tx * tileWidth_);
+            const std::uint32_t y = std::uint32_t(band * tileHeight_);
+            const bool ok = StrileInSource(TIFFComputeTile(tif_, x, y, 0, 0)) &&
+                            TIFFReadTile(tif_, tile_.data(), x, y, 0, 0) >= 0;
             if (!ok) {
                 bandOk_ = false;
                 std::fill(tile_.begin(), tile_.end(), 0);
             }
-            for (std::int64_t y = 0; y < tileHeight_; ++y)
-                std::memcpy(band_.data() + y * BandStride() + tx * tileRowBytes,
-                            tile_.data() + y * tileRowBytes, static_cast<std::size_t>(tileRowBytes));
+            for (std::int64_t ty = 0; ty < tileHeight_; ++ty)
+                std::memcpy(band_.data() + ty * BandStride() + tx * tileRowBytes,
+                            tile_.data() + ty * tileRowBytes,
+                            static_cast<std::size_t>(tileRowBytes));
         }
     }
 
     TIFF* tif_;
     int bytesPerSample_;
     std::int64_t rowBytes_;
+    std::uint64_t sourceSize_;
     bool tiled_ = false;
     bool usable_ = false;
-    std::vector<std::uint8_t> line_, tile_, band_, zeros_;
+    std::vector<std::uint8_t> line_, tile_, band_;
+    std::int64_t rowsPerStrip_ = 1;
+    std::int64_t checkedStrip_ = -1;
+    bool stripOk_ = false;
     std::int64_t tileWidth_ = 0, tileHeight_ = 0, tilesAcross_ = 0;
     std::int64_t cachedBand_ = -1;
     bool bandOk_ = false;
@@ -126,10 +168,17 @@ void KeepColumns16(const std::uint8_t* inBytes, std::int64_t spanWidth, std::int
 
 } // namespace
 
-ReadResult ReadSamples(const QString& path, const ReadGeometry& g, std::uint8_t* buffer,
+std::int64_t WorkingBufferLimit(std::uint64_t sourceBytes) {
+    const std::uint64_t cap = TiffHandle::kMaxSingleAllocation;
+    const std::uint64_t fillable =
+        sourceBytes > cap / kMaxExpansion ? cap : sourceBytes * kMaxExpansion;
+    return std::int64_t(std::max<std::uint64_t>(kWorkingFloorBytes, fillable));
+}
+
+ReadResult ReadSamples(const TiffSource& src, const ReadGeometry& g, std::uint8_t* buffer,
                        const std::function<void(int percent)>& progress) {
     ReadResult result;
-    auto handle = TiffHandle::Open(path);
+    auto handle = TiffHandle::Open(src);
     if (!*handle) {
         result.unreadableRows = g.SpanHeight;
         result.errors = handle->TakeErrors();
@@ -145,24 +194,37 @@ ReadResult ReadSamples(const QString& path, const ReadGeometry& g, std::uint8_t*
         return result;
     }
 
-    RowSource source(tif, bits / 8, g.SpanWidth);
+    RowSource source(tif, bits / 8, g.SpanWidth, handle->SourceSize());
     const ProgressSchedule schedule(g.SpanHeight, g.RowStep);
     const std::int64_t keptWidth = g.SpanWidth / g.ColumnStep;
     std::uint8_t* out = buffer;
-    const std::uint8_t* row = nullptr;
-    for (std::int64_t fileRow = 0; fileRow < g.SpanHeight; ++fileRow) {
-        const bool keep = fileRow % g.RowStep == 0;
-        if (!source.Read(std::uint32_t(fileRow), row))
-            ++result.unreadableRows;
-        if (!keep)
-            continue;
-        if (bits == 8)
-            KeepColumns8(row, g.SpanWidth, g.ColumnStep, out);
-        else
-            KeepColumns16(row, g.SpanWidth, g.ColumnStep, out);
+    auto keptRowDone = [&](std::int64_t fileRow) {
         out += keptWidth;
         if (progress && schedule.ReportsAt(fileRow))
             progress(schedule.PercentAt(fileRow));
+    };
+    const std::uint8_t* row = nullptr;
+    for (std::int64_t fileRow = 0; fileRow < g.SpanHeight;) {
+        if (!source.Usable() || !source.Read(std::uint32_t(fileRow), row)) {
+            // The rest of this strip is lost: its kept rows stay level 0.
+            const std::int64_t end = std::min(g.SpanHeight, source.BlockEnd(fileRow));
+            result.unreadableRows += end - fileRow;
+            for (std::int64_t r = (fileRow + g.RowStep - 1) / g.RowStep * g.RowStep; r < end;
+                 r += g.RowStep) {
+                std::memset(out, 0, static_cast<std::size_t>(keptWidth));
+                keptRowDone(r);
+            }
+            fileRow = end;
+            continue;
+        }
+        if (fileRow % g.RowStep == 0) {
+            if (bits == 8)
+                KeepColumns8(row, g.SpanWidth, g.ColumnStep, out);
+            else
+                KeepColumns16(row, g.SpanWidth, g.ColumnStep, out);
+            keptRowDone(fileRow);
+        }
+        ++fileRow;
     }
     result.errors = handle->TakeErrors();
     return result;

@@ -1,4 +1,6 @@
 #pragma once
+#include "image/TiffSource.h"
+
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -13,9 +15,9 @@ struct ReadGeometry {
 };
 
 struct ReadResult {
-    bool opened = false;            // the file could be opened for reading
+    bool opened = false;             // the file could be opened for reading
     std::int64_t unreadableRows = 0; // file rows whose pixels could not be read
-    QStringList errors;             // what the TIFF library reported
+    QStringList errors;              // what the TIFF library reported
 };
 
 // Reads every file row 0 .. SpanHeight-1 in order and keeps every RowStep-th
@@ -25,5 +27,20 @@ struct ReadResult {
 // a row of tiles at a time. A row that cannot be read is counted and its kept
 // columns are zero; the read goes on to the end. `progress` receives the
 // percentages of the progress schedule, in order, on the calling thread.
-ReadResult ReadSamples(const QString& path, const ReadGeometry& geometry, std::uint8_t* buffer,
+//
+// A hostile header cannot make the read slow or large: a strip or tile whose
+// bytes do not lie inside the source is not handed to the library, the rest of
+// a strip is given up at its first row that fails to decode, and working
+// buffers larger than what the source's size can fill are refused.
+ReadResult ReadSamples(const TiffSource& source, const ReadGeometry& geometry, std::uint8_t* buffer,
                        const std::function<void(int percent)>& progress);
+inline ReadResult ReadSamples(const QString& path, const ReadGeometry& geometry,
+                              std::uint8_t* buffer,
+                              const std::function<void(int percent)>& progress) {
+    return ReadSamples(TiffSource::File(path), geometry, buffer, progress);
+}
+
+// The largest working buffer (one scanline, one tile, one row of tiles) the
+// reader allocates for a source of `sourceBytes`: 16 MiB always, beyond that
+// as much as the source could decompress to, up to the library's own cap.
+std::int64_t WorkingBufferLimit(std::uint64_t sourceBytes);

@@ -1,13 +1,60 @@
 #include "image/TiffFile.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <tiffio.h>
 
 struct TiffHandleAccess {
-    static QStringList& errors(TiffHandle& h) { return h.errors_; }
     static void set(TiffHandle& h, TIFF* t) { h.tif_ = t; }
+    static void setSize(TiffHandle& h, std::uint64_t size) { h.sourceSize_ = size; }
+    static void setMemory(TiffHandle& h, const TiffSource& source) { h.memory_ = source; }
+
+    static void collect(TiffHandle& h, QString message) {
+        if (h.errors_.size() < TiffHandle::kMaxCollectedMessages) {
+            h.errors_.append(std::move(message));
+            return;
+        }
+        ++h.omittedMessages_;
+    }
+
+    // libtiff client procedures over a memory block. The block is mapped as is,
+    // so strips are read in place without copies.
+    static tmsize_t read(thandle_t client, void* out, tmsize_t size) {
+        auto& h = *static_cast<TiffHandle*>(client);
+        if (size <= 0 || h.memoryOffset_ >= h.memory_.size)
+            return 0;
+        const std::uint64_t left = h.memory_.size - h.memoryOffset_;
+        const std::uint64_t n = std::min<std::uint64_t>(left, std::uint64_t(size));
+        std::memcpy(out, h.memory_.data + h.memoryOffset_, static_cast<std::size_t>(n));
+        h.memoryOffset_ += n;
+        return static_cast<tmsize_t>(n);
+    }
+    static tmsize_t write(thandle_t, void*, tmsize_t) { return -1; }
+    static toff_t seek(thandle_t client, toff_t offset, int whence) {
+        auto& h = *static_cast<TiffHandle*>(client);
+        std::uint64_t base = 0;
+        if (whence == SEEK_CUR)
+            base = h.memoryOffset_;
+        else if (whence == SEEK_END)
+            base = h.memory_.size;
+        if (offset > UINT64_MAX - base)
+            return static_cast<toff_t>(-1);
+        h.memoryOffset_ = base + offset; // past the end is allowed; reads then give 0 bytes
+        return h.memoryOffset_;
+    }
+    static int close(thandle_t) { return 0; }
+    static toff_t size(thandle_t client) { return static_cast<TiffHandle*>(client)->memory_.size; }
+    static int map(thandle_t client, void** base, toff_t* size) {
+        auto& h = *static_cast<TiffHandle*>(client);
+        *base = const_cast<std::uint8_t*>(h.memory_.data); // read-only mode: never written
+        *size = h.memory_.size;
+        return 1;
+    }
+    static void unmap(thandle_t, void*, toff_t) {}
 };
 
 namespace {
@@ -22,13 +69,13 @@ QString FormatMessage(const char* module, const char* fmt, va_list ap) {
 }
 
 int CollectError(TIFF*, void* userData, const char* module, const char* fmt, va_list ap) {
-    static_cast<QStringList*>(userData)->append(FormatMessage(module, fmt, ap));
+    TiffHandleAccess::collect(*static_cast<TiffHandle*>(userData), FormatMessage(module, fmt, ap));
     return 1; // handled: nothing goes to the terminal
 }
 
 int CollectWarning(TIFF*, void* userData, const char* module, const char* fmt, va_list ap) {
     // Warnings are kept too: when an open fails, they often say why.
-    static_cast<QStringList*>(userData)->append(FormatMessage(module, fmt, ap));
+    TiffHandleAccess::collect(*static_cast<TiffHandle*>(userData), FormatMessage(module, fmt, ap));
     return 1;
 }
 
@@ -51,15 +98,27 @@ QString TextTag(TIFF* tif, ttag_t tag) {
 
 } // namespace
 
-std::unique_ptr<TiffHandle> TiffHandle::Open(const QString& path) {
+std::unique_ptr<TiffHandle> TiffHandle::Open(const TiffSource& source) {
     SilenceGlobalHandlers();
     std::unique_ptr<TiffHandle> handle(new TiffHandle);
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     TIFFOpenOptionsSetMaxSingleMemAlloc(options, kMaxSingleAllocation);
-    TIFFOpenOptionsSetErrorHandlerExtR(options, CollectError, &TiffHandleAccess::errors(*handle));
-    TIFFOpenOptionsSetWarningHandlerExtR(options, CollectWarning,
-                                         &TiffHandleAccess::errors(*handle));
-    TiffHandleAccess::set(*handle, TIFFOpenExt(QFile::encodeName(path).constData(), "r", options));
+    TIFFOpenOptionsSetErrorHandlerExtR(options, CollectError, handle.get());
+    TIFFOpenOptionsSetWarningHandlerExtR(options, CollectWarning, handle.get());
+    TIFF* tif = nullptr;
+    if (source.inMemory) {
+        TiffHandleAccess::setMemory(*handle, source);
+        TiffHandleAccess::setSize(*handle, source.size);
+        tif = TIFFClientOpenExt("memory", "r", handle.get(), TiffHandleAccess::read,
+                                TiffHandleAccess::write, TiffHandleAccess::seek,
+                                TiffHandleAccess::close, TiffHandleAccess::size,
+                                TiffHandleAccess::map, TiffHandleAccess::unmap, options);
+    } else {
+        TiffHandleAccess::setSize(
+            *handle, std::uint64_t(std::max<qint64>(0, QFileInfo(source.path).size())));
+        tif = TIFFOpenExt(QFile::encodeName(source.path).constData(), "r", options);
+    }
+    TiffHandleAccess::set(*handle, tif);
     TIFFOpenOptionsFree(options);
     return handle;
 }
@@ -72,6 +131,10 @@ TiffHandle::~TiffHandle() {
 QStringList TiffHandle::TakeErrors() {
     QStringList out;
     out.swap(errors_);
+    if (omittedMessages_ > 0)
+        out.append(
+            QStringLiteral("(%1 more messages from the TIFF library)").arg(omittedMessages_));
+    omittedMessages_ = 0;
     return out;
 }
 
@@ -110,11 +173,17 @@ TiffTags ReadTiffTags(TIFF* tif) {
     return t;
 }
 
-bool IsBigTiff(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray head = file.read(4);
+bool IsBigTiff(const TiffSource& source) {
+    QByteArray head;
+    if (source.inMemory) {
+        if (source.size >= 4)
+            head = QByteArray(reinterpret_cast<const char*>(source.data), 4);
+    } else {
+        QFile file(source.path);
+        if (!file.open(QIODevice::ReadOnly))
+            return false;
+        head = file.read(4);
+    }
     if (head.size() < 4)
         return false;
     const auto b = reinterpret_cast<const unsigned char*>(head.constData());

@@ -1,4 +1,6 @@
 #pragma once
+#include "image/TiffSource.h"
+
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -11,7 +13,12 @@ typedef struct tiff TIFF;
 // a terminal, so that the open routine can show them where they stop an open.
 class TiffHandle {
 public:
-    static std::unique_ptr<TiffHandle> Open(const QString& path);
+    // Always returns a handle; it is empty (false) when the library refused the
+    // source, and Errors() then says why.
+    static std::unique_ptr<TiffHandle> Open(const TiffSource& source);
+    static std::unique_ptr<TiffHandle> Open(const QString& path) {
+        return Open(TiffSource::File(path));
+    }
     ~TiffHandle();
     TiffHandle(const TiffHandle&) = delete;
     TiffHandle& operator=(const TiffHandle&) = delete;
@@ -19,8 +26,15 @@ public:
     TIFF* get() const { return tif_; }
     explicit operator bool() const { return tif_ != nullptr; }
     // Errors (and warnings) reported by the library since the handle was opened.
+    // At most kMaxCollectedMessages are kept: a broken file can make the
+    // library complain once per row, and millions of rows must not turn into
+    // millions of strings.
     const QStringList& Errors() const { return errors_; }
     QStringList TakeErrors();
+    static constexpr int kMaxCollectedMessages = 20;
+
+    // Size in bytes of the file or memory block behind the handle.
+    std::uint64_t SourceSize() const { return sourceSize_; }
 
     // Largest single allocation libtiff may make for one handle: strips, tiles
     // and tag arrays beyond this are refused, so a hostile header cannot make
@@ -31,6 +45,11 @@ private:
     TiffHandle() = default;
     TIFF* tif_ = nullptr;
     QStringList errors_;
+    int omittedMessages_ = 0;
+    std::uint64_t sourceSize_ = 0;
+    // Read position of a memory source.
+    TiffSource memory_;
+    std::uint64_t memoryOffset_ = 0;
     friend struct TiffHandleAccess;
 };
 
@@ -54,4 +73,7 @@ struct TiffTags {
 TiffTags ReadTiffTags(TIFF* tif);
 
 // True when the file's version field holds 43 (BigTIFF), in either byte order.
-bool IsBigTiff(const QString& path);
+bool IsBigTiff(const TiffSource& source);
+inline bool IsBigTiff(const QString& path) {
+    return IsBigTiff(TiffSource::File(path));
+}

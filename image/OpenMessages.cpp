@@ -1,0 +1,39 @@
+#include "image/OpenMessages.h"
+
+namespace {
+
+QString Details(const QStringList& errors) {
+    return errors.isEmpty() ? QString() : QStringLiteral("\n\n") + errors.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+QString UnopenableMessage(const QString& fileName, const QStringList& errors) {
+    return QStringLiteral("Can't open \"%1\": it is not a TIFF file the viewer can read.")
+               .arg(fileName) +
+           Details(errors);
+}
+
+QString SizingMessage(SizingResult::Outcome outcome) {
+    switch (outcome) {
+    case SizingResult::Ok:
+        break;
+    case SizingResult::TooBig:
+        return QStringLiteral("Can't open image, File too big!");
+    case SizingResult::TooNarrow:
+        return QStringLiteral("Can't open image, it is narrower than 4 pixels!");
+    case SizingResult::TooLow:
+        return QStringLiteral("Can't open image, no row is left after thinning!");
+    }
+    return QString();
+}
+
+QString UnreadableRowsMessage(std::int64_t unreadableRows, std::int64_t spanHeight,
+                              const QString& fileName, const QStringList& errors) {
+    return QStringLiteral("%1 of the %2 rows of \"%3\" could not be read; "
+                          "their pixels are shown as level 0.")
+               .arg(unreadableRows)
+               .arg(spanHeight)
+               .arg(fileName) +
+           Details(errors);
+}
