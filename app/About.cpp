@@ -13,8 +13,8 @@
 namespace {
 
 // The maker's details. Neutral, fictional values.
-const char* const kCompany = "Example Metrology";
-const char* const kSlogan = "MEASURE THE SURFACE";
+const char* const kCompany = "Example Ltd";
+const char* const kSlogan = "MEASURED SURFACES";
 const char* const kStreet = "1 Example Street";
 const char* const kCity = "00000 Example City, Exampleland";
 const char* const kPhone = "+00 000 000 0000";
