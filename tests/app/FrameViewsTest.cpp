@@ -116,6 +116,36 @@ private slots:
         QVERIFY(!QApplication::overrideCursor());
     }
 
+    void customCursorFromTheCurrentDirectory() {
+        QTemporaryDir dir;
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dir.path()));
+        {
+            FrameHarness plain;
+            QCOMPARE(plain.Frame().PaintBox1->cursor().shape(), Qt::CrossCursor);
+        }
+        QImage mask(32, 32, QImage::Format_Mono);
+        mask.fill(1);
+        QImage colour(32, 32, QImage::Format_RGB32);
+        colour.fill(Qt::red);
+        QVERIFY(mask.save("pellix.bmp") && colour.save("pellixcol.bmp"));
+        {
+            FrameHarness custom;
+            const QCursor cursor = custom.Frame().PaintBox1->cursor();
+            QCOMPARE(cursor.shape(), Qt::BitmapCursor);
+            QCOMPARE(cursor.hotSpot(), QPoint(12, 12));
+        }
+        QFile::remove("pellixcol.bmp"); // the mask alone decides; a missing colour image fails
+        bool failed = false;
+        try {
+            TTarsunFrame frame;
+        } catch (const std::exception&) {
+            failed = true;
+        }
+        QVERIFY(failed);
+        QDir::setCurrent(previous);
+    }
+
     void histogramIsFilledOnOpen() {
         FrameHarness h;
         TiffSpec spec;
