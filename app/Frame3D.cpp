@@ -4,6 +4,7 @@
 #include "app/ImageFrame.h"
 #include "app/PaintBox.h"
 #include "view3d/Navigation.h"
+#include "view3d/ReliefSetup.h"
 #include "view3d/SceneViewer.h"
 #include "view3d/TrackBarRules.h"
 
@@ -32,20 +33,8 @@ void TTarsunFrame::SB3DClick() {
 }
 
 void TTarsunFrame::PrepareReliefForImage() {
-    // The longer side of the image spans 1.0 of the grid.
-    const long double p = SpanWidth, q = SpanHeight;
     TGLHeightField& field = Scene1.HeightField1;
-    if (q > p) {
-        field.XSamplingScale.SetMin(float(-p / (2 * q)));
-        field.XSamplingScale.SetMax(float(p / (2 * q)));
-        field.YSamplingScale.SetMin(-0.5f);
-        field.YSamplingScale.SetMax(0.5f);
-    } else {
-        field.XSamplingScale.SetMin(-0.5f);
-        field.XSamplingScale.SetMax(0.5f);
-        field.YSamplingScale.SetMin(float(-q / (2 * p)));
-        field.YSamplingScale.SetMax(float(q / (2 * p)));
-    }
+    SetReliefRanges(field, SpanWidth, SpanHeight);
     heightSource_ = THeightSource{SampleBuffer,
                                   int(ImageWidth),
                                   int(ImageHeight),
@@ -57,8 +46,7 @@ void TTarsunFrame::PrepareReliefForImage() {
                                   field.XSamplingScale.Max(),
                                   field.YSamplingScale.Min(),
                                   field.YSamplingScale.Max()};
-    Scene1.GLCamera1.Position.SetPoint(-1.5f, 1.5f, 1.5f);
-    Scene1.GLDummyCube1.Position.SetPoint(0, 0, 0);
+    ResetView(Scene1);
     TrackBarResChange();
     TrackBarZChange();
     SceneMouseX = SceneMouseY = 0;

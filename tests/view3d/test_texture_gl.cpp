@@ -1,5 +1,6 @@
 // Renders a textured flat relief through the real viewer widget (needs an X server: run
 // under xvfb-run -a) and checks where the picture lands.
+#include "OpenedRelief.h"
 #include "view3d/HeightSource.h"
 #include "view3d/Projection.h"
 #include "view3d/Scene.h"
@@ -22,35 +23,8 @@ constexpr int Side = 64;
 
 // A flat 64 x 64 image (all levels equal) set up as the open routine does: unit ranges,
 // camera at (-1.5, 1.5, 1.5) from the target at the origin, resolution 50, Z depth 5.
-struct TFlatScene {
-    TGLScene Scene;
-    std::vector<std::uint8_t> Levels = std::vector<std::uint8_t>(Side * Side, 128);
-    THeightSource Src;
-
-    TFlatScene() {
-        Src.SampleBuffer = Levels.data();
-        Src.ImageWidth = Side;
-        Src.ImageHeight = Side;
-        Src.SpanWidth = Side;
-        Src.Resolution = 25.4f;
-        Src.ZMin = 0;
-        Src.ZMax = 32;
-        Src.XMin = Src.YMin = -0.5f;
-        Src.XMax = Src.YMax = 0.5f;
-        TGLHeightField& hf = Scene.HeightField1;
-        hf.XSamplingScale.SetMax(0.5f);
-        hf.XSamplingScale.SetMin(-0.5f);
-        hf.YSamplingScale.SetMax(0.5f);
-        hf.YSamplingScale.SetMin(-0.5f);
-        hf.SetOnGetHeight([this](float x, float y, float& z, TVector4f&, TTexPoint&) {
-            HeightField1GetHeight(Src, x, y, z);
-        });
-        Scene.GLCamera1.Position.SetPoint(-1.5f, 1.5f, 1.5f);
-        Scene.GLDummyCube1.Position.SetPoint(0, 0, 0);
-        ApplyResolutionPosition(hf, 50);
-        ApplyZDepthPosition(Scene, 5);
-        hf.SetVisible(true);
-    }
+struct TFlatScene : TOpenedRelief {
+    TFlatScene() : TOpenedRelief(Side, std::vector<std::uint8_t>(Side * Side, 128)) {}
 
     // What "Load Texture" does to the texture, for a square image.
     void LoadTexture(const QImage& picture) {

@@ -1,4 +1,5 @@
 // Renders reliefs through the real viewer widget (needs an X server: run under xvfb-run -a).
+#include "OpenedRelief.h"
 #include "view3d/HeightSource.h"
 #include "view3d/Scene.h"
 #include "view3d/SceneViewer.h"
@@ -19,46 +20,19 @@ namespace {
 
 enum class TRamp { RisingTowardBottom, RisingTowardTop };
 
-// A 64 x 64 image whose levels ramp along the rows, set up as the open routine does:
-// unit ranges, camera at (-1.5, 1.5, 1.5) from the target at the origin, resolution 50,
-// Z depth 5 (scale 0.5).
-struct TReliefScene {
-    TGLScene Scene;
-    std::vector<std::uint8_t> Levels;
-    THeightSource Src;
-
-    explicit TReliefScene(TRamp ramp) : Levels(64 * 64) {
-        for (int r = 0; r < 64; ++r) {
-            const int level =
-                ramp == TRamp::RisingTowardBottom ? r * 255 / 63 : (63 - r) * 255 / 63;
-            for (int c = 0; c < 64; ++c) {
-                Levels[r * 64 + c] = static_cast<std::uint8_t>(level);
-            }
-        }
-        Src.SampleBuffer = Levels.data();
-        Src.ImageWidth = 64;
-        Src.ImageHeight = 64;
-        Src.SpanWidth = 64;
-        Src.Resolution = 25.4f; // 1 mm pixels: 64 mm wide
-        Src.ZMin = 0;
-        Src.ZMax = 32; // heights +-16 mm: a slope of 0.5
-        Src.XMin = Src.YMin = -0.5f;
-        Src.XMax = Src.YMax = 0.5f;
-
-        TGLHeightField& hf = Scene.HeightField1;
-        hf.XSamplingScale.SetMax(0.5f);
-        hf.XSamplingScale.SetMin(-0.5f);
-        hf.YSamplingScale.SetMax(0.5f);
-        hf.YSamplingScale.SetMin(-0.5f);
-        hf.SetOnGetHeight([this](float x, float y, float& z, TVector4f&, TTexPoint&) {
-            HeightField1GetHeight(Src, x, y, z);
-        });
-        Scene.GLCamera1.Position.SetPoint(-1.5f, 1.5f, 1.5f);
-        Scene.GLDummyCube1.Position.SetPoint(0, 0, 0);
-        ApplyResolutionPosition(hf, 50);
-        ApplyZDepthPosition(Scene, 5);
-        hf.SetVisible(true);
+// A 64 x 64 image whose levels ramp along the rows, opened as the viewer opens it.
+std::vector<std::uint8_t> RampLevels(TRamp ramp) {
+    std::vector<std::uint8_t> levels(64 * 64);
+    for (int r = 0; r < 64; ++r) {
+        const int level = ramp == TRamp::RisingTowardBottom ? r * 255 / 63 : (63 - r) * 255 / 63;
+        for (int c = 0; c < 64; ++c)
+            levels[r * 64 + c] = static_cast<std::uint8_t>(level);
     }
+    return levels;
+}
+
+struct TReliefScene : TOpenedRelief {
+    explicit TReliefScene(TRamp ramp) : TOpenedRelief(64, RampLevels(ramp)) {}
 };
 
 int Luma(QRgb c) {
