@@ -57,6 +57,10 @@ class RepeatedOpensTest : public QObject {
         rgb.height = 64;
         rgb.samplesPerPixel = 3;
         rgb.photometric = 2;
+        TiffSpec signedSamples;
+        signedSamples.width = 64;
+        signedSamples.height = 64;
+        signedSamples.sampleFormat = 2;
         TiffSpec narrow;
         narrow.width = 3;
         narrow.height = 64;
@@ -74,6 +78,7 @@ class RepeatedOpensTest : public QObject {
             {WriteBytes(h, "notes.tif", "not a TIFF at all"), false, "Can't open \"notes.tif\""},
             {h.Write("tiled.tif", tiled, ramp), true, {}},
             {h.Write("narrow.tif", narrow, ramp), false, "narrower than 4 pixels"},
+            {h.Write("signed.tif", signedSamples, ramp), false, "Not an unsigned integer file!"},
             {WriteBytes(h, "cut.tif", truncated), true, "64 of the 256 rows of \"cut.tif\""},
         };
     }
