@@ -34,3 +34,8 @@ fi
 # GUI and OpenGL tests need a display: a virtual one is enough.
 cd build
 xvfb-run -a -s "-screen 0 1600x1200x24" ctest --output-on-failure -j2
+
+# The unit tests again under AddressSanitizer + UBSan, and the reader's under
+# ThreadSanitizer: no file may crash, leak or race.
+cd ..
+bash scripts/sanitizers.sh
