@@ -103,20 +103,21 @@ private:
         return !err && count > 0 && offset < sourceSize_ && count <= sourceSize_ - offset;
     }
 
+    // A band with any tile that cannot be read is lost as a whole (its rows
+    // are reported and zeroed by the caller), so nothing is decoded or copied
+    // for it: a header claiming thousands of absent tiles costs no work.
     void LoadBand(std::int64_t band) {
         cachedBand_ = band;
+        const std::uint32_t y = std::uint32_t(band * tileHeight_);
         bandOk_ = true;
+        for (std::int64_t tx = 0; tx < tilesAcross_ && bandOk_; ++tx)
+            bandOk_ =
+                StrileInSource(TIFFComputeTile(tif_, std::uint32_t(tx * tileWidth_), y, 0, 0));
         const std::int64_t tileRowBytes = tileWidth_ * bytesPerSample_;
-        for (std::int64_t tx = 0; tx < tilesAcross_; ++tx) {
+        for (std::int64_t tx = 0; tx < tilesAcross_ && bandOk_; ++tx) {
             const std::uint32_t x = std::uint32_t(tx * tileWidth_);
-            const std::uint32_t y = std::uint32_t(band * tileHeight_);
-            const bool ok = StrileInSource(TIFFComputeTile(tif_, x, y, 0, 0)) &&
-                            TIFFReadTile(tif_, tile_.data(), x, y, 0, 0) >= 0;
-            if (!ok) {
-                bandOk_ = false;
-                std::fill(tile_.begin(), tile_.end(), 0);
-            }
-            for (std::int64_t ty = 0; ty < tileHeight_; ++ty)
+            bandOk_ = TIFFReadTile(tif_, tile_.data(), x, y, 0, 0) >= 0;
+            for (std::int64_t ty = 0; ty < tileHeight_ && bandOk_; ++ty)
                 std::memcpy(band_.data() + ty * BandStride() + tx * tileRowBytes,
                             tile_.data() + ty * tileRowBytes,
                             static_cast<std::size_t>(tileRowBytes));
