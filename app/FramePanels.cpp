@@ -53,9 +53,13 @@ bool TTarsunFrame::PanelDragEvent(QObject* watched, QEvent* event) {
         panel = HistogramPanel;
     if (!panel)
         return false;
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
+        type != QEvent::MouseButtonRelease)
+        return false;
 
     auto* mouse = static_cast<QMouseEvent*>(event);
-    switch (event->type()) {
+    switch (type) {
     case QEvent::MouseButtonPress:
         if (!draggedPanel_) {
             draggedPanel_ = panel;

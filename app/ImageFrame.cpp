@@ -124,10 +124,21 @@ TTarsunFrame::TTarsunFrame(QWidget* parent) : QWidget(parent) {
     connect(SceneViewer1, &TGLSceneViewer::wheelUp, this, [this] { SceneViewer1MouseWheelUp(); });
     connect(SceneViewer1, &TGLSceneViewer::wheelDown, this, [this] { SceneViewer1MouseWheelDown(); });
     Loading = false;
-    LoadCustomCursor();
+    try {
+        LoadCustomCursor();
+    } catch (...) {
+        // No destructor runs for a frame whose construction failed: the viewer
+        // must still go before the scene it listens to.
+        delete SceneViewer1;
+        throw;
+    }
 }
 
 TTarsunFrame::~TTarsunFrame() {
+    // The viewer draws Scene1 and listens to it: it goes before the scene does
+    // (children would otherwise outlive the frame's members).
+    delete SceneViewer1;
+    SceneViewer1 = nullptr;
     DisplayInfo.reset();
     FreeBuffer(SampleBuffer);
     SampleBuffer = nullptr;

@@ -19,6 +19,10 @@ TGLSceneViewer::TGLSceneViewer(QWidget* parent) : QOpenGLWidget(parent) {
 }
 
 TGLSceneViewer::~TGLSceneViewer() {
+    // The context outlives this part of the object: its destruction signal
+    // must not reach ReleaseGL once this destructor has run.
+    if (context())
+        disconnect(context(), nullptr, this, nullptr);
     ReleaseGL();
     SetScene(nullptr);
 }
