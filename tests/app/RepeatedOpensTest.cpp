@@ -105,8 +105,14 @@ private slots:
         const std::int64_t growth = ResidentBytes() - afterFirstGood;
         qInfo("resident size after the first open %lld MB, growth %lld KB",
               static_cast<long long>(afterFirstGood >> 20), static_cast<long long>(growth >> 10));
+#if defined(__SANITIZE_ADDRESS__)
+        // AddressSanitizer keeps freed blocks in quarantine, so resident size says
+        // nothing there; LeakSanitizer checks the same opens for leaks instead.
+        Q_UNUSED(growth);
+#else
         QVERIFY2(growth < 64LL * 1024 * 1024,
                  qPrintable(QStringLiteral("resident size grew by %1 MB").arg(growth >> 20)));
+#endif
     }
 };
 
