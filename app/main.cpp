@@ -1,5 +1,5 @@
 #include "app/MainForm.h"
-#include "app/SurfaceFormat.h"
+#include "view3d/SurfaceFormat.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -11,6 +11,7 @@
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
 #include <QSurfaceFormat>
+#include "view3d/SurfaceFormat.h"
 
 #include <GL/gl.h>
 
@@ -27,21 +28,17 @@ double Seconds(std::chrono::steady_clock::time_point a) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QSurfaceFormat fmt;
-    fmt.setProfile(QSurfaceFormat::CompatibilityProfile);
-    fmt.setVersion(2, 1);
-    fmt.setDepthBufferSize(24);
-    QSurfaceFormat::setDefaultFormat(fmt);
+    UseCompatibilitySurfaceFormat();
     QGuiApplication app(argc, argv);
 
     QOpenGLContext ctx;
-    ctx.setFormat(fmt);
+    ctx.setFormat(QSurfaceFormat::defaultFormat());
     if (!ctx.create()) {
         std::fprintf(stderr, "no OpenGL context\n");
         return 1;
     }
     QOffscreenSurface surface;
-    surface.setFormat(fmt);
+    surface.setFormat(ctx.format());
     surface.create();
     if (!ctx.makeCurrent(&surface)) {
         std::fprintf(stderr, "cannot make the context current\n");

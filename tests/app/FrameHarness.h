@@ -4,7 +4,7 @@
 #include "app/ImageFrame.h"
 #include "app/MainForm.h"
 #include "app/Messages.h"
-#include "app/SurfaceFormat.h"
+#include "view3d/SurfaceFormat.h"
 #include "tools/TiffWriter.h"
 
 #include <QAction>

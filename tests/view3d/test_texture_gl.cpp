@@ -5,6 +5,7 @@
 #include "view3d/Projection.h"
 #include "view3d/Scene.h"
 #include "view3d/SceneViewer.h"
+#include "view3d/SurfaceFormat.h"
 #include "view3d/TextureMapping.h"
 #include "view3d/TrackBarRules.h"
 
@@ -194,11 +195,7 @@ void TextureGLTest::uploadOnceRemoveShowsTheBareRelief() {
 }
 
 int main(int argc, char** argv) {
-    QSurfaceFormat fmt;
-    fmt.setProfile(QSurfaceFormat::CompatibilityProfile);
-    fmt.setVersion(2, 1);
-    fmt.setDepthBufferSize(24);
-    QSurfaceFormat::setDefaultFormat(fmt);
+    UseCompatibilitySurfaceFormat();
     QApplication app(argc, argv);
     TextureGLTest test;
     return QTest::qExec(&test, argc, argv);

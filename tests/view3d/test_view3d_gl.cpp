@@ -3,6 +3,7 @@
 #include "view3d/HeightSource.h"
 #include "view3d/Scene.h"
 #include "view3d/SceneViewer.h"
+#include "view3d/SurfaceFormat.h"
 #include "view3d/TrackBarRules.h"
 
 #include <QApplication>
@@ -155,11 +156,7 @@ void ViewerTest::wheelNotchesAndHint() {
 }
 
 int main(int argc, char** argv) {
-    QSurfaceFormat fmt;
-    fmt.setProfile(QSurfaceFormat::CompatibilityProfile);
-    fmt.setVersion(2, 1);
-    fmt.setDepthBufferSize(24);
-    QSurfaceFormat::setDefaultFormat(fmt);
+    UseCompatibilitySurfaceFormat();
     QApplication app(argc, argv);
     ViewerTest test;
     return QTest::qExec(&test, argc, argv);

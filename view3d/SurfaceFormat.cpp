@@ -1,4 +1,4 @@
-#include "app/SurfaceFormat.h"
+#include "view3d/SurfaceFormat.h"
 
 #include <QSurfaceFormat>
 
