@@ -12,15 +12,7 @@ seconds="${1:-600}"
 
 # libFuzzer comes with clang's runtime; the main build does not need either.
 packages=(clang libclang-rt-14-dev cmake qt6-base-dev libtiff-dev)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+bash scripts/ensure-packages.sh "${packages[@]}"
 
 cmake -S fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DORVANE_FUZZ=ON >/dev/null
 cmake --build build-fuzz -j2 --target fuzz_open make_fuzz_seeds
