@@ -1,14 +1,18 @@
 #include "app/About.h"
 
+#include "app/LayoutFonts.h"
+
 #include <QDesktopServices>
 #include <QEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <cmath>
 #include <QScreen>
+#include <cmath>
 #include <tiffio.h>
+
+namespace orvane::app {
 
 namespace {
 
@@ -32,21 +36,6 @@ void OpenUrl(const QUrl& url) {
         UrlOpener()(url);
     else
         QDesktopServices::openUrl(url);
-}
-
-QFont Font(const char* family, int pixelHeight, bool bold = false) {
-    QFont font(QString::fromLatin1(family));
-    font.setPixelSize(pixelHeight);
-    font.setBold(bold);
-    return font;
-}
-
-QLabel* Label(QWidget* parent, int x, int y, const QString& text, const QFont& font) {
-    auto* label = new QLabel(text, parent);
-    label->setFont(font);
-    label->move(x, y);
-    label->adjustSize();
-    return label;
 }
 
 // The maker's logo: a shaded relief under a horizon line, drawn at 314 x 206
@@ -98,7 +87,7 @@ TAboutForm::TAboutForm(QWidget* owner) : QDialog(owner) {
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(450, 285);
-    setFont(Font("Tahoma", 11));
+    setFont(TahomaFont(11));
     setModal(true);
 
     TarsunImage = new QLabel(this);
@@ -106,30 +95,30 @@ TAboutForm::TAboutForm(QWidget* owner) : QDialog(owner) {
     TarsunImage->setPixmap(Logo());
     TarsunImage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     TarsunImage->setCursor(Qt::PointingHandCursor);
-    TarsunLabel = Label(this, 22, 97, QString::fromLatin1(kSlogan), Font("Arial", 12, true));
+    TarsunLabel = MakeLabel(this, 22, 97, QString::fromLatin1(kSlogan), LayoutFont(QStringLiteral("Arial"), 12, true));
     TarsunLabel->setAttribute(Qt::WA_TranslucentBackground);
     TarsunLabel->setCursor(Qt::PointingHandCursor);
-    ViewerLabel = Label(this, 215, 25, QStringLiteral("Orvane"), Font("Arial Black", 20, true));
-    ViewerLabel16 = Label(this, 229, 56, QStringLiteral("TIFF visualization and 3D rendering"),
-                          Font("Tahoma", 12));
-    versLabel = Label(this, 287, 76, QStringLiteral("version 2.0.2"), font());
-    const QFont arial = Font("Arial", 11);
-    TarsunLabel1 = Label(this, 22, 155,
+    ViewerLabel = MakeLabel(this, 215, 25, QStringLiteral("Orvane"), LayoutFont(QStringLiteral("Arial Black"), 20, true));
+    ViewerLabel16 = MakeLabel(this, 229, 56, QStringLiteral("TIFF visualization and 3D rendering"),
+                          TahomaFont(12));
+    versLabel = MakeLabel(this, 287, 76, QStringLiteral("version 2.0.2"), font());
+    const QFont arial = LayoutFont(QStringLiteral("Arial"), 11);
+    TarsunLabel1 = MakeLabel(this, 22, 155,
                          QString::fromLatin1(kCompany) + QStringLiteral(" - ") +
                              QString::fromLatin1(kSlogan).toLower(),
                          arial);
-    phoneLabel = Label(this, 231, 155, QStringLiteral("Phone: ") + QString::fromLatin1(kPhone), arial);
-    TarsunviaLabel = Label(this, 22, 175, QString::fromLatin1(kStreet), arial);
-    webLabel = Label(this, 231, 175, QStringLiteral("Web:"), arial);
-    linkLabel = Label(this, 267, 175, QString::fromLatin1(kWeb), arial);
+    phoneLabel = MakeLabel(this, 231, 155, QStringLiteral("Phone: ") + QString::fromLatin1(kPhone), arial);
+    TarsunviaLabel = MakeLabel(this, 22, 175, QString::fromLatin1(kStreet), arial);
+    webLabel = MakeLabel(this, 231, 175, QStringLiteral("Web:"), arial);
+    linkLabel = MakeLabel(this, 267, 175, QString::fromLatin1(kWeb), arial);
     linkLabel->setStyleSheet(QStringLiteral("color: blue"));
     linkLabel->setCursor(Qt::PointingHandCursor);
-    TarsuncityLabel = Label(this, 22, 195, QString::fromLatin1(kCity), arial);
-    mailLabel = Label(this, 230, 195, QStringLiteral("E-mail:"), arial);
-    emailLabel = Label(this, 267, 195, QString::fromLatin1(kMail), arial);
+    TarsuncityLabel = MakeLabel(this, 22, 195, QString::fromLatin1(kCity), arial);
+    mailLabel = MakeLabel(this, 230, 195, QStringLiteral("E-mail:"), arial);
+    emailLabel = MakeLabel(this, 267, 195, QString::fromLatin1(kMail), arial);
     emailLabel->setStyleSheet(QStringLiteral("color: blue"));
     emailLabel->setCursor(Qt::PointingHandCursor);
-    LibtiffLabel = Label(this, 22, 232, LinkedLibtiffBanner(), font());
+    LibtiffLabel = MakeLabel(this, 22, 232, LinkedLibtiffBanner(), font());
 
     for (QLabel* clickable :
          {TarsunImage, TarsunLabel, webLabel, linkLabel, mailLabel, emailLabel})
@@ -160,3 +149,5 @@ bool TAboutForm::eventFilter(QObject* watched, QEvent* event) {
         linkLabelClick();
     return true;
 }
+
+} // namespace orvane::app

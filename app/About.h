@@ -5,6 +5,8 @@
 
 class QLabel;
 
+namespace orvane::app {
+
 // The About box: product, maker with links, and the linked TIFF library's
 // version banner. Each showing is a fresh instance that deletes itself.
 class TAboutForm : public QDialog {
@@ -43,3 +45,5 @@ protected:
 
 // The version banner of the TIFF library this program is linked with.
 QString LinkedLibtiffBanner();
+
+} // namespace orvane::app

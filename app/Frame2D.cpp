@@ -3,9 +3,7 @@
 #include "app/HistogramChart.h"
 #include "app/ImageFrame.h"
 #include "app/PaintBox.h"
-#include "view2d/Readout.h"
 #include "view2d/Stretch.h"
-#include "view3d/SceneViewer.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -14,6 +12,10 @@
 #include <QPlainTextEdit>
 #include <QToolButton>
 #include <cmath>
+
+namespace orvane::app {
+
+using namespace view2d;
 
 namespace {
 
@@ -30,26 +32,13 @@ ImageArea TTarsunFrame::Area() const {
     return {AreaTop(), width(), std::max(0, height() - AreaTop())};
 }
 
-ImageGeometry TTarsunFrame::Geometry() const {
-    return {int(ImageWidth), int(ImageHeight), int(ColumnStep), int(RowStep)};
-}
-
-ViewWindow TTarsunFrame::Window() const { return {ViewWidth, ViewHeight, ViewOffsetX, ViewOffsetY}; }
-
-void TTarsunFrame::SetWindow(const ViewWindow& w) {
-    ViewWidth = w.ViewWidth;
-    ViewHeight = w.ViewHeight;
-    ViewOffsetX = w.ViewOffsetX;
-    ViewOffsetY = w.ViewOffsetY;
-}
-
 BoxRect TTarsunFrame::Box() const {
-    const QRect g = PaintBox1->geometry();
+    const QRect g = ui_.PaintBox1->geometry();
     return {g.x(), g.y(), g.width(), g.height()};
 }
 
 void TTarsunFrame::PlaceBox(const BoxRect& box) {
-    PaintBox1->setGeometry(box.Left, box.Top, box.Width, box.Height);
+    ui_.PaintBox1->setGeometry(box.Left, box.Top, box.Width, box.Height);
     if (!DisplayBitmap)
         return;
     // The bitmap has the box's size in device pixels, so that a HiDPI screen
@@ -57,13 +46,14 @@ void TTarsunFrame::PlaceBox(const BoxRect& box) {
     const qreal ratio = devicePixelRatioF();
     const int w = int(std::lround(box.Width * ratio)), h = int(std::lround(box.Height * ratio));
     if (DisplayBitmap->width() != w || DisplayBitmap->height() != h) {
-        *DisplayBitmap = QImage(w, h, QImage::Format_Grayscale8);
+        *DisplayBitmap = QImage(w, h, QImage::Format_Indexed8);
+        DisplayBitmap->setColorTable(BuildGreyPalette(8));
         DisplayBitmap->setDevicePixelRatio(ratio);
     }
 }
 
 void TTarsunFrame::PlaceImage() {
-    const std::optional<BoxRect> box = ::PlaceImage(Window(), Geometry(), Area());
+    const std::optional<BoxRect> box = view2d::PlaceImage(view_.Window, image_, Area());
     if (!box)
         return;
     PlaceBox(*box);
@@ -71,9 +61,9 @@ void TTarsunFrame::PlaceImage() {
 }
 
 void TTarsunFrame::ResetZoom() {
-    if (!SampleBuffer || !DisplayBitmap)
+    if (!image_.HasImage() || !DisplayBitmap)
         return;
-    SetWindow(WholeImageWindow(Geometry()));
+    view_.Window = WholeImageWindow(image_);
     PlaceImage();
 }
 
@@ -86,21 +76,19 @@ void TTarsunFrame::FrameMouseWheelUp() { WheelStep(ZoomDirection::In); }
 void TTarsunFrame::FrameMouseWheelDown() { WheelStep(ZoomDirection::Out); }
 
 void TTarsunFrame::WheelStep(ZoomDirection direction) {
-    if (!SampleBuffer)
+    if (!image_.HasImage())
         return;
-    if (SB3D->isChecked()) {
+    if (ui_.SB3D->isChecked()) {
         if (direction == ZoomDirection::In)
             SceneViewer1MouseWheelUp();
         else
             SceneViewer1MouseWheelDown();
         return;
     }
-    if (Loading)
+    if (view_.Loading)
         return;
-    ViewWindow window = Window();
     BoxRect box = Box();
-    const WheelResult result = ::WheelStep(direction, Geometry(), Area(), window, box);
-    SetWindow(window);
+    const WheelResult result = view2d::WheelStep(direction, image_, Area(), view_.Window, box);
     if (result == WheelResult::Ignored)
         return;
     if (result == WheelResult::ResetZoom) {
@@ -121,29 +109,31 @@ void TTarsunFrame::WheelStep(ZoomDirection direction) {
 }
 
 void TTarsunFrame::RedrawVisiblePanels() {
-    if (InfoPanel->isVisible()) {
-        InfoPanel->update();
-        InfoMemo->repaint();
+    if (ui_.InfoPanel->isVisible()) {
+        ui_.InfoPanel->update();
+        ui_.InfoMemo->repaint();
     }
-    if (HistogramPanel->isVisible()) {
-        HistogramPanel->update();
-        Isto->repaint();
+    if (ui_.HistogramPanel->isVisible()) {
+        ui_.HistogramPanel->update();
+        ui_.Isto->repaint();
     }
-    if (ProgressPanel->isVisible())
-        ProgressPanel->update();
+    if (ui_.ProgressPanel->isVisible())
+        ui_.ProgressPanel->update();
 }
 
-void TTarsunFrame::PaintBox1Paint() { PaintBox1->repaint(); }
+void TTarsunFrame::PaintBox1Paint() { ui_.PaintBox1->repaint(); }
 
 void TTarsunFrame::PaintInto(QPainter& painter) {
-    if (!SampleBuffer || !DisplayBitmap || Loading || DisplayBitmap->isNull())
+    if (!image_.HasImage() || !DisplayBitmap || view_.Loading || DisplayBitmap->isNull())
         return;
     // Never read the buffer through a description of another size.
-    if (!DisplayInfo || DisplayInfo->Width != ImageWidth || DisplayInfo->Height != ImageHeight)
+    if (!DisplayInfo || DisplayInfo->Width != image_.ImageWidth ||
+        DisplayInfo->Height != image_.ImageHeight)
         return;
-    const SourceRect source = SourceRectangle(Window(), int(ImageHeight));
-    StretchToGrey(SampleBuffer, int(ImageWidth), int(ImageHeight), source, DisplayBitmap->bits(),
-                  DisplayBitmap->width(), DisplayBitmap->height(), DisplayBitmap->bytesPerLine());
+    const SourceRect source = SourceRectangle(view_.Window, int(image_.ImageHeight));
+    StretchToGrey(image_.Levels(), int(image_.ImageWidth), int(image_.ImageHeight), source,
+                  DisplayBitmap->bits(), DisplayBitmap->width(), DisplayBitmap->height(),
+                  DisplayBitmap->bytesPerLine());
     painter.drawImage(0, 0, *DisplayBitmap);
 }
 
@@ -151,7 +141,7 @@ void TTarsunFrame::paintEvent(QPaintEvent*) {
     // Only the strips beside the image are filled: the region under the box is
     // never wiped before the box paints it again, so nothing flickers.
     QPainter painter(this);
-    const bool imageShown = SampleBuffer && DisplayBitmap;
+    const bool imageShown = image_.HasImage() && DisplayBitmap;
     for (const FillRect& r : EraseRects(imageShown, Box(), Area()))
         painter.fillRect(ToQRect(r), Qt::white);
 }
@@ -168,52 +158,47 @@ void TTarsunFrame::SetDragCursor(bool dragging) {
 }
 
 void TTarsunFrame::PaintBox1MouseDown(Qt::MouseButton button, int x, int y) {
-    if (!SampleBuffer || !DisplayBitmap || Loading)
+    if (!image_.HasImage() || !DisplayBitmap || view_.Loading)
         return;
-    const BufferPosition p =
-        MapPointer(x, y, Window(), PaintBox1->width(), PaintBox1->height(), int(ImageHeight));
+    TPaintBox* box = ui_.PaintBox1;
+    const BufferPosition p = MapPointer(x, y, view_.Window, box->width(), box->height(),
+                                        int(image_.ImageHeight));
     if (button != Qt::LeftButton)
         return;
-    Panning = true;
     SetDragCursor(true);
-    DragState drag;
-    BeginDrag(drag, x, y, Window());
-    DragStartX = drag.DragStartX;
-    DragStartY = drag.DragStartY;
-    DragStartOffsetX = drag.DragStartOffsetX;
-    DragStartOffsetY = drag.DragStartOffsetY;
-    if (const std::optional<std::uint8_t> level = LevelAt(SampleBuffer, Geometry(), p))
+    BeginDrag(view_.Drag, x, y, view_.Window);
+    if (const std::optional<std::uint8_t> level = LevelAt(image_.Levels(), image_, p))
         ShowLevelMarker(*level);
 }
 
 void TTarsunFrame::PaintBox1MouseMove(int x, int y) {
-    if (!SampleBuffer || !DisplayBitmap || Loading)
+    if (!image_.HasImage() || !DisplayBitmap || view_.Loading)
         return;
-    if (Panning) {
-        const DragState drag{Panning, DragStartX, DragStartY, DragStartOffsetX, DragStartOffsetY};
-        ViewWindow window = Window();
-        DragTo(drag, x, y, PaintBox1->width(), PaintBox1->height(), Geometry(), window);
-        SetWindow(window);
-        PaintBox1->repaint();
+    TPaintBox* box = ui_.PaintBox1;
+    if (view_.Drag.Panning) {
+        DragTo(view_.Drag, x, y, box->width(), box->height(), image_, view_.Window);
+        box->repaint();
         return;
     }
-    const ImageGeometry g = Geometry();
-    const BufferPosition p =
-        MapPointer(x, y, Window(), PaintBox1->width(), PaintBox1->height(), int(ImageHeight));
-    const float z = HeightMm(LevelAt(SampleBuffer, g, p), ZMin, ZMax);
-    for (auto [label, text] : {std::pair{XLabel, XLabelText(FileColumn(p, g), Resolution)},
-                               std::pair{YLabel, YLabelText(FileRow(p, g), Resolution)},
-                               std::pair{ZLabel, ZLabelText(z, ZMin, ZMax)}}) {
+    const BufferPosition p = MapPointer(x, y, view_.Window, box->width(), box->height(),
+                                        int(image_.ImageHeight));
+    const float z = HeightMm(LevelAt(image_.Levels(), image_, p), image_.ZMin, image_.ZMax);
+    for (auto [label, text] :
+         {std::pair{ui_.XLabel, XLabelText(FileColumn(p, image_), image_.Resolution)},
+          std::pair{ui_.YLabel, YLabelText(FileRow(p, image_), image_.Resolution)},
+          std::pair{ui_.ZLabel, ZLabelText(z, image_.ZMin, image_.ZMax)}}) {
         label->setText(text);
         label->adjustSize();
     }
 }
 
 void TTarsunFrame::PaintBox1MouseUp(Qt::MouseButton button) {
-    if (!SampleBuffer || button != Qt::LeftButton)
+    if (!image_.HasImage() || button != Qt::LeftButton)
         return;
-    Panning = false;
+    view_.Drag.Panning = false;
     SetDragCursor(false);
 }
 
 void TTarsunFrame::PaintBox1MouseEnter() { setFocus(); }
+
+} // namespace orvane::app

@@ -10,47 +10,84 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QTextLayout>
+
+namespace orvane::app {
+
+namespace {
+
+// Lines as a memo of `width` pixels in `font` shows them: embedded line
+// breaks start new lines and long texts wrap at word boundaries.
+int DisplayLineCount(const QStringList& lines, const QFont& font, int width) {
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    int count = 0;
+    for (const QString& line : lines)
+        for (const QString& part : line.split(lineBreak)) {
+            QTextLayout layout(part, font);
+            QTextOption option;
+            option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+            layout.setTextOption(option);
+            layout.beginLayout();
+            int wrapped = 0;
+            for (QTextLine l = layout.createLine(); l.isValid(); l = layout.createLine()) {
+                l.setLineWidth(width);
+                ++wrapped;
+            }
+            layout.endLayout();
+            count += std::max(1, wrapped); // an empty line still takes a line
+        }
+    return count;
+}
+
+} // namespace
 
 void TTarsunFrame::PlaceHistogramPanel() {
-    HistogramPanel->move(HistogramPanelPlace(HistogramPanel->size(), size(), AreaTop()));
+    QFrame* panel = ui_.HistogramPanel;
+    panel->move(panels::HistogramPanelPlace(panel->size(), size(), AreaTop()));
 }
 
 void TTarsunFrame::FillHistogram() {
-    Isto->ShowBars(::FillHistogram(SampleBuffer, int(ImageWidth), int(ImageHeight)));
+    ui_.Isto->ShowBars(
+        panels::FillHistogram(image_.Levels(), image_.ImageWidth, image_.ImageHeight));
     PlaceHistogramPanel();
 }
 
-void TTarsunFrame::ShowLevelMarker(std::uint8_t level) { Isto->ShowMarker(level); }
+void TTarsunFrame::ShowLevelMarker(std::uint8_t level) { ui_.Isto->ShowMarker(level); }
 
 void TTarsunFrame::InfoButtonClick() {
-    if (!SampleBuffer)
+    if (!image_.HasImage())
         return;
-    InfoMemo->clear();
-    const QStringList lines = InfoPanelLines(ScannerSoftware, ScannerModel, AcquisitionDate,
-                                             AcquisitionSetup, AcquisitionInfo);
-    InfoMemo->setPlainText(lines.join(QLatin1Char('\n')));
+    QPlainTextEdit* memo = ui_.InfoMemo;
+    QFrame* panel = ui_.InfoPanel;
+    memo->clear();
+    const QStringList lines =
+        panels::InfoPanelLines(image_.ScannerSoftware, image_.ScannerModel, image_.AcquisitionDate,
+                               image_.AcquisitionSetup, image_.AcquisitionInfo);
+    memo->setPlainText(lines.join(QLatin1Char('\n')));
     // The memo's own width decides the wrapping (its viewport is not laid out
     // while the panel is hidden).
-    const int wrapWidth = InfoMemo->width() - 2 * InfoMemo->frameWidth() -
-                          2 * int(InfoMemo->document()->documentMargin());
-    const int lineCount = DisplayLineCount(lines, InfoMemo->font(), wrapWidth);
-    InfoMemo->resize(InfoMemo->width(), InfoMemoHeight(lineCount, InfoMemo->font().pixelSize()));
-    InfoPanel->resize(InfoPanel->width(), InfoMemo->y() + InfoMemo->height() + 8);
-    InfoPanel->move(0, AreaTop());
-    InfoPanel->show();
+    const int wrapWidth = memo->width() - 2 * memo->frameWidth() -
+                          2 * int(memo->document()->documentMargin());
+    const int lineCount = DisplayLineCount(lines, memo->font(), wrapWidth);
+    memo->resize(memo->width(),
+                     panels::InfoMemoHeight(lineCount, memo->font().pixelSize()));
+    panel->resize(panel->width(), memo->y() + memo->height() + 8);
+    panel->move(0, AreaTop());
+    panel->show();
 }
 
-void TTarsunFrame::CloseInfoButtonClick() { InfoPanel->hide(); }
+void TTarsunFrame::CloseInfoButtonClick() { ui_.InfoPanel->hide(); }
 
 bool TTarsunFrame::PanelDragEvent(QObject* watched, QEvent* event) {
     // Qt has no system move loop for child widgets: a press on a panel's
     // background or title starts a drag that follows the pointer, and the
     // release pushes the panel back into the working area.
     QFrame* panel = nullptr;
-    if (watched == InfoPanel || watched == InfoTiffLabel)
-        panel = InfoPanel;
-    else if (watched == HistogramPanel || watched == IstoLabel)
-        panel = HistogramPanel;
+    if (watched == ui_.InfoPanel || watched == ui_.InfoTiffLabel)
+        panel = ui_.InfoPanel;
+    else if (watched == ui_.HistogramPanel || watched == ui_.IstoLabel)
+        panel = ui_.HistogramPanel;
     if (!panel)
         return false;
     const QEvent::Type type = event->type();
@@ -73,7 +110,7 @@ bool TTarsunFrame::PanelDragEvent(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonRelease:
         if (draggedPanel_ == panel && mouse->buttons() == Qt::NoButton) {
             panel->move(mapFromGlobal(mouse->globalPosition().toPoint()) - dragGrabOffset_);
-            panel->move(PushBackIntoArea(panel->pos(), panel->size(), size(), AreaTop()));
+            panel->move(panels::PushBackIntoArea(panel->pos(), panel->size(), size(), AreaTop()));
             draggedPanel_ = nullptr;
         }
         return true;
@@ -81,3 +118,5 @@ bool TTarsunFrame::PanelDragEvent(QObject* watched, QEvent* event) {
         return false;
     }
 }
+
+} // namespace orvane::app

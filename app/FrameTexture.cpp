@@ -1,13 +1,11 @@
-// The texture overlay's wiring: loading a picture onto the relief and removing it. The
-// picture decoding, plane arithmetic and GL preparation live in view3d/.
+// The texture overlay's wiring: loading a picture onto the relief and removing
+// it. The picture decoding and the texture's settings live in view3d/.
 #include "app/ImageFrame.h"
 #include "app/Messages.h"
 #include "view3d/TextureFile.h"
 #include "view3d/TextureMapping.h"
 
-#include <QAction>
-
-using namespace orvane::view3d;
+namespace orvane::app {
 
 namespace {
 
@@ -32,28 +30,20 @@ void TTarsunFrame::LoadTextureButtonClick() {
     // picture's name so that the user can correct it.
     QImage picture;
     QString error;
-    if (!LoadTexturePicture(OpenDialog1.FileName, picture, error)) {
-        ShowMessage(this, MessageKind::Plain, error);
+    if (!view3d::LoadTexturePicture(OpenDialog1.FileName, picture, error)) {
+        app::ShowMessage(this, image::MessageKind::Plain, error);
         return;
     }
-    TGLTexture& texture = Scene1.HeightField1.Material.Texture;
-    texture.SetImage(picture, OpenDialog1.FileName);
+    const QString pictureName = OpenDialog1.FileName;
     OpenDialog1.FileName = tiffName;
-
-    const TGLHeightField& field = Scene1.HeightField1;
-    SetTexturePlanes(texture, ImageWidth * ColumnStep, ImageHeight * RowStep,
-                     field.XSamplingScale.Max(), field.YSamplingScale.Max());
-    texture.SetImageBrightness(1.5f);
-    texture.SetTextureMode(TGLTextureMode::Modulate);
-    texture.SetDisabled(false);
-    SetMenuEnabled(Menus.RemoveTexture1, true);
+    view3d::ApplyTexturePicture(Scene1.HeightField1, picture, pictureName, image_.SpanWidth,
+                                image_.SpanHeight);
+    emit MenuStateChanged();
 }
 
 void TTarsunFrame::RemoveTextureButtonClick() {
-    TGLTexture& texture = Scene1.HeightField1.Material.Texture;
-    texture.SetDisabled(true);
-    texture.SetImageBrightness(1.0f);
-    texture.SetTextureMode(TGLTextureMode::Replace);
-    texture.ClearImage();
-    SetMenuEnabled(Menus.RemoveTexture1, false);
+    view3d::ClearTexturePicture(Scene1.HeightField1.Material.Texture);
+    emit MenuStateChanged();
 }
+
+} // namespace orvane::app

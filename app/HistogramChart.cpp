@@ -8,6 +8,8 @@
 #include <QMouseEvent>
 #include <QValueAxis>
 
+namespace orvane::app {
+
 THistogramChart::THistogramChart(QWidget* parent) : QChartView(parent) {
     auto* chart = new QChart;
     chart->legend()->hide();
@@ -59,7 +61,7 @@ THistogramChart::THistogramChart(QWidget* parent) : QChartView(parent) {
     chart->scene()->addItem(rubberBand_);
 }
 
-void THistogramChart::ShowBars(const HistogramBars& heights) {
+void THistogramChart::ShowBars(const panels::HistogramBars& heights) {
     Series2->clear();
     chart()->zoomReset();
     valueAxis_->setRange(0, 1);
@@ -77,7 +79,7 @@ void THistogramChart::ShowBars(const HistogramBars& heights) {
 
 void THistogramChart::ShowMarker(int level) {
     Series2->clear();
-    for (const ChartPoint& p : LevelMarkerPoints(level))
+    for (const panels::ChartPoint& p : panels::LevelMarkerPoints(level))
         Series2->append(p.X, p.Y);
 }
 
@@ -128,3 +130,5 @@ void THistogramChart::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void THistogramChart::wheelEvent(QWheelEvent* event) { event->ignore(); }
+
+} // namespace orvane::app

@@ -8,6 +8,8 @@ class QGraphicsRectItem;
 class QLineSeries;
 class QValueAxis;
 
+namespace orvane::app {
+
 // The histogram chart: 256 black bars over a level axis fixed at 0..255 and a
 // hidden value axis at 0..1, and a red marker spike. The user zooms the level
 // axis with a left drag towards the right (a drag to the left undoes the
@@ -23,10 +25,9 @@ public:
     QLineSeries* Series2 = nullptr; // the level marker
 
     // Clears both series, resets both axes and shows the bars.
-    void ShowBars(const HistogramBars& bars);
+    void ShowBars(const panels::HistogramBars& bars);
     void ShowMarker(int level);
 
-    QValueAxis* LevelAxis() const { return levelAxis_; }
     QValueAxis* ValueAxis() const { return valueAxis_; }
     // The bar heights and marker points now shown, for reports and tests.
     QList<double> BarHeights() const;
@@ -47,3 +48,5 @@ private:
     Qt::MouseButton dragButton_ = Qt::NoButton;
     QPointF dragStart_, dragLast_;
 };
+
+} // namespace orvane::app

@@ -1,130 +1,65 @@
 #pragma once
+#include "app/FrameLayout.h"
 #include "app/OpenDialog.h"
+#include "app/WheelNotches.h"
+#include "image/ImageModel.h"
+#include "image/OpenImage.h"
+#include "view2d/Readout.h"
 #include "view2d/Viewport.h"
-#include "view3d/HeightSource.h"
+#include "view3d/Navigation.h"
 #include "view3d/Scene.h"
 
 #include <QImage>
-#include <QVector>
 #include <QWidget>
 #include <cstdint>
-#include <memory>
 #include <optional>
 
-class QAction;
-class QButtonGroup;
-class QFrame;
-class QGroupBox;
-class QLabel;
-class QPlainTextEdit;
-class QProgressBar;
-class QPushButton;
-class QSlider;
-class QToolButton;
-class TPaintBox;
-class THistogramChart;
-namespace orvane::view3d {
-class TGLSceneViewer;
-}
+namespace orvane::app {
 
-// The main window's menu items that the frame switches on and off.
-struct FrameMenus {
-    QAction* File1 = nullptr;
-    QAction* Options1 = nullptr;
-    QAction* About1 = nullptr;
-    QAction* LoadTexture1 = nullptr;
-    QAction* RemoveTexture1 = nullptr;
-    QAction* IFFInfo1 = nullptr;
-};
-
-// Describes the sample buffer to the painting code: its size and grey table.
-// Whatever paints from the buffer checks that this matches the buffer's size.
+// Describes the sample buffer to the painting code: its size. Whatever paints
+// from the buffer checks that this matches the buffer's size.
 struct DisplayDescription {
     std::int64_t Width = 0;
     std::int64_t Height = 0;
-    QVector<QRgb> ColorTable; // entry i is grey i
 };
 
 // Grey table for a bitmap of the given bits per pixel: 2 entries for 1 bit,
 // 16 entries (15, 31, ... 255) for 4 bits, otherwise the 256-entry ramp.
 QVector<QRgb> BuildGreyPalette(int bitsPerPixel);
 
+// What the frame's views show of the image, beside the model.
+struct FrameViewState {
+    view2d::ViewWindow Window;  // ViewWidth, ViewHeight, ViewOffsetX, ViewOffsetY
+    view2d::DragState Drag;     // Panning and where the drag started
+    view3d::TSceneMouseState Scene; // SceneMouseDown, SceneMouseX, SceneMouseY
+    bool Loading = false;       // a file is being read: the buffer is the reader's
+};
+
 // The working surface of the main window: the top strip with its labels and
-// controls, the 2D and 3D views, the floating panels and the image model.
-class TTarsunFrame : public QWidget {
+// controls, the 2D and 3D views, the floating panels and the image model. It
+// wires the components' events to the subsystems and runs the open routine
+// with its own window steps.
+class TTarsunFrame : public QWidget, private image::OpenSteps {
     Q_OBJECT
 public:
     explicit TTarsunFrame(QWidget* parent = nullptr);
     ~TTarsunFrame() override;
 
-    FrameMenus Menus;
+    // ---- what the frame shows and knows ----
+    const image::ImageModel& Image() const { return image_; }
+    const FrameViewState& View() const { return view_; }
+    const FrameComponents& Components() const { return ui_; }
+    view3d::TGLScene& Scene() { return Scene1; }
+    const view3d::TGLScene& Scene() const { return Scene1; }
+    const std::optional<QImage>& Bitmap() const { return DisplayBitmap; }
+    TOpenDialog& OpenDialog() { return OpenDialog1; }
+    // A file is being opened: chosen in the dialog, not yet shown or refused.
+    bool OpenInProgress() const { return openInProgress_; }
+    // An image has been shown since start-up.
+    bool ImageEverShown() const { return imageEverShown_; }
+    bool TextureShown() const;
 
-    // ---- image model ----
-    std::uint8_t* SampleBuffer = nullptr;
-    std::int64_t ImageWidth = 0;
-    std::int64_t ImageHeight = 0;
-    std::int64_t ColumnStep = 1;
-    std::int64_t RowStep = 1;
-    std::int64_t SpanWidth = 0;
-    std::int64_t SpanHeight = 0;
-    float Resolution = 0.0f; // dots per inch; 0 = unknown
-    double ZMin = 0.0;       // millimetres of level 0
-    double ZMax = 1.0;       // millimetres of level 255
-    std::int16_t BitsPerSample = 0;
-    std::uint16_t Photometric = 0;
-    QString ScannerSoftware, ScannerModel, AcquisitionDate, AcquisitionSetup, AcquisitionInfo;
-    std::optional<DisplayDescription> DisplayInfo;
-    // Box-sized 8-bit grey surface the 2D view paints through; nullopt when
-    // there is none (before the first read, after a display failure).
-    std::optional<QImage> DisplayBitmap;
-
-    // ---- view state ----
-    double ViewWidth = 8.0, ViewHeight = 8.0, ViewOffsetX = 0.0, ViewOffsetY = 0.0;
-    bool Panning = false;
-    int DragStartX = 0, DragStartY = 0, DragStartOffsetX = 0, DragStartOffsetY = 0;
-    bool Loading = false;
-    bool SceneMouseDown = false;
-    int SceneMouseX = 0, SceneMouseY = 0;
-
-    // ---- components ----
-    TPaintBox* PaintBox1 = nullptr;
-    QFrame* FramePanel = nullptr;
-    QGroupBox* ViewGroupBox = nullptr;
-    QToolButton* SB2D = nullptr;
-    QToolButton* SB3D = nullptr;
-    QButtonGroup* ViewModeGroup = nullptr;
-    QPushButton* InfoButton = nullptr;
-    QPushButton* LoadButton = nullptr;
-    QGroupBox* InfoGroupBox = nullptr;
-    QLabel *LabelF = nullptr, *FileLabel = nullptr;
-    QLabel *LabelR = nullptr, *ResLabel = nullptr;
-    QLabel *LabelS = nullptr, *SizeLabel = nullptr;
-    QLabel *LabelX = nullptr, *XLabel = nullptr;
-    QLabel *LabelY = nullptr, *YLabel = nullptr;
-    QLabel *LabelZ = nullptr, *ZLabel = nullptr;
-    QLabel* BigtiffLabel = nullptr;
-    QGroupBox* GroupBox3D = nullptr;
-    QLabel *RLabel = nullptr, *ZdepthLabel = nullptr;
-    QSlider* TrackBarRes = nullptr;
-    QSlider* TrackBarZ = nullptr;
-    QPushButton* LoadTextureButton = nullptr;
-    QPushButton* RemoveTextureButton = nullptr;
-    orvane::view3d::TGLSceneViewer* SceneViewer1 = nullptr;
-    orvane::view3d::TGLScene Scene1;
-    QLabel* RefreshingPanel = nullptr;
-    QFrame* InfoPanel = nullptr;
-    QToolButton* CloseInfoButton = nullptr;
-    QLabel* InfoTiffLabel = nullptr;
-    QPlainTextEdit* InfoMemo = nullptr;
-    QFrame* HistogramPanel = nullptr;
-    QLabel* IstoLabel = nullptr;
-    THistogramChart* Isto = nullptr;
-    QFrame* ProgressPanel = nullptr;
-    QLabel* ProgressLabel = nullptr;
-    QProgressBar* FProgressBar = nullptr;
-    TOpenDialog OpenDialog1;
-
-    // ---- opening (image/) ----
+    // ---- opening ----
     void LoadButtonClick();
     void OpenImage(const QString& path);
     void ShowProgress(int percentage);
@@ -143,6 +78,7 @@ public:
 
     // ---- 3D view ----
     void SB2DClick();
+    void SB3DClick();
     void SceneViewer1MouseDown(int x, int y);
     void SceneViewer1MouseMove(Qt::MouseButtons held, int x, int y);
     void SceneViewer1MouseUp();
@@ -150,7 +86,6 @@ public:
     void SceneViewer1MouseWheelUp();
     void SceneViewer1MouseWheelDown();
     void HeightField1GetHeight(float x, float y, float& z);
-    void SB3DClick();
     void TrackBarResChange();
     void TrackBarZChange();
     void GroupBox3DMouseLeave();
@@ -164,16 +99,9 @@ public:
     void InfoButtonClick();
     void CloseInfoButtonClick();
 
-    // The image area: the client area below the top strip.
-    int AreaTop() const;
-    ImageArea Area() const;
-    ImageGeometry Geometry() const;
-    ViewWindow Window() const;
-    void SetWindow(const ViewWindow& window);
-    // The current placement of the paint box.
-    BoxRect Box() const;
-
 signals:
+    // The menus' state changed: an open started or ended, a texture came or went.
+    void MenuStateChanged();
     // An open has ended, accepted or not (the window may close now).
     void OpenEnded();
     // The progress display now shows `percent` (the open's own 0 included).
@@ -186,23 +114,53 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void BuildComponents();
+    // The open's window steps, in the order the open routine calls them.
+    void Prepare(const QString& path) override;
+    void ShowBigTiffMarker(bool shown) override;
+    void ShowMessage(image::MessageKind kind, const QString& text) override;
+    void ShowFileLabels(const QString& fileName, const QString& resolutionText,
+                        const QString& sizeText) override;
+    void BeginRead() override;
+    void ReadAbandoned() override;
+    image::ReadResult RunRead(const image::ReadJob& read) override;
+    void EndRead() override;
+    bool Display() override;
+    void PrepareRelief() override;
+    void Finish() override;
+
+    void ConnectComponents();
     void LoadCustomCursor();
-    void SetMenuEnabled(QAction* item, bool enabled);
-    void PaintInto(QPainter& painter);
+    void SetOpenInProgress(bool inProgress);
     void SetProgressDisplay(int percentage);
-    void WheelStep(ZoomDirection direction);
-    void PlaceBox(const BoxRect& box);
+    int AreaTop() const;
+    view2d::ImageArea Area() const;
+    view2d::BoxRect Box() const;
+    void PlaceBox(const view2d::BoxRect& box);
+    void PaintInto(QPainter& painter);
+    void WheelStep(view2d::ZoomDirection direction);
     void RedrawVisiblePanels();
     void SetDragCursor(bool dragging);
     // Drags a floating panel by its background or title; true when it took the event.
     bool PanelDragEvent(QObject* watched, QEvent* event);
-    void PrepareReliefForImage();
 
-    int wheelRemainder_ = 0; // angle delta not yet worth a whole notch
-    bool sceneMoveAttached_ = true; // the 3D viewer's pointer moves are handled
+    FrameComponents ui_;
+    image::ImageModel image_;
+    FrameViewState view_;
+    std::optional<DisplayDescription> DisplayInfo;
+    // Box-sized 8-bit picture the 2D view paints through; nullopt when there is
+    // none (before the first read, after a display failure).
+    std::optional<QImage> DisplayBitmap;
+    view3d::TGLScene Scene1;
+    TOpenDialog OpenDialog1;
+
+    bool openInProgress_ = false;
+    bool imageEverShown_ = false;
+    WheelNotches frameWheel_;        // notches over the 2D view
+    WheelNotches sceneWheel_;        // notches over the 3D viewer
+    bool sceneMoveAttached_ = true;  // the 3D viewer's pointer moves are handled
     bool dragCursorShown_ = false;
     QFrame* draggedPanel_ = nullptr; // the floating panel being dragged
     QPoint dragGrabOffset_;          // pointer position within it at the press
-    orvane::view3d::THeightSource heightSource_; // what the relief's height callback reads
 };
+
+} // namespace orvane::app

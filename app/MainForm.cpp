@@ -2,6 +2,7 @@
 
 #include "app/About.h"
 #include "app/ImageFrame.h"
+#include "app/LayoutFonts.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -9,18 +10,33 @@
 #include <QPushButton>
 #include <QStyle>
 
+namespace orvane::app {
+
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("Orvane"));
     setWindowIcon(QIcon(QStringLiteral(":/orvane/orvane.png")));
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(11);
-    setFont(font);
+    setFont(TahomaFont(11));
 
     FrameTarsun = new TTarsunFrame(this);
-    FrameTarsun->LoadButton->hide();
-    FrameTarsun->InfoButton->hide();
+    FrameTarsun->Components().LoadButton->hide();
+    FrameTarsun->Components().InfoButton->hide();
     setCentralWidget(FrameTarsun);
+    BuildMenu();
+    UpdateMenuState();
+    connect(FrameTarsun, &TTarsunFrame::MenuStateChanged, this, &TForm1::UpdateMenuState);
 
+    // A close asked for while a file is read takes effect once the open ends.
+    connect(FrameTarsun, &TTarsunFrame::OpenEnded, this, [this] {
+        if (closeAfterOpen_) {
+            closeAfterOpen_ = false;
+            close();
+        }
+    });
+
+    resize(1010, 640 + menuBar()->sizeHint().height());
+}
+
+void TForm1::BuildMenu() {
     QStyle* s = style();
     File1 = menuBar()->addMenu(QStringLiteral("File"));
     Open1 = File1->addAction(s->standardIcon(QStyle::SP_DialogOpenButton), QStringLiteral("Open"));
@@ -38,12 +54,6 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     About1 = menuBar()->addMenu(QStringLiteral("About"));
     AbutOrvane41 = About1->addAction(s->standardIcon(QStyle::SP_MessageBoxInformation),
                                      QStringLiteral("About Orvane"));
-    LoadTexture1->setEnabled(false);
-    RemoveTexture1->setEnabled(false);
-    IFFInfo1->setEnabled(false);
-
-    FrameTarsun->Menus = {File1->menuAction(), Options1->menuAction(), About1->menuAction(),
-                          LoadTexture1,        RemoveTexture1,         IFFInfo1};
 
     connect(Open1, &QAction::triggered, this, [this] { Open1Click(); });
     connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
@@ -51,16 +61,20 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     connect(RemoveTexture1, &QAction::triggered, this, [this] { RemoveTexture1Click(); });
     connect(IFFInfo1, &QAction::triggered, this, [this] { IFFInfo1Click(); });
     connect(AbutOrvane41, &QAction::triggered, this, [this] { AbutOrvane41Click(); });
+}
 
-    // A close asked for while a file is read takes effect once the open ends.
-    connect(FrameTarsun, &TTarsunFrame::OpenEnded, this, [this] {
-        if (closeAfterOpen_) {
-            closeAfterOpen_ = false;
-            close();
-        }
-    });
-
-    resize(1010, 640 + menuBar()->sizeHint().height());
+void TForm1::UpdateMenuState() {
+    const TTarsunFrame& frame = *FrameTarsun;
+    // While a file is being opened the File, Options and About menus are off;
+    // the commands on the image come with the first shown image and stay; the
+    // texture can be removed while one is on. In the order an open ends.
+    const bool idle = !frame.OpenInProgress();
+    RemoveTexture1->setEnabled(frame.TextureShown());
+    LoadTexture1->setEnabled(frame.ImageEverShown());
+    IFFInfo1->setEnabled(frame.ImageEverShown());
+    File1->menuAction()->setEnabled(idle);
+    Options1->menuAction()->setEnabled(idle);
+    About1->menuAction()->setEnabled(idle);
 }
 
 void TForm1::Open1Click() { FrameTarsun->LoadButtonClick(); }
@@ -76,10 +90,12 @@ void TForm1::AbutOrvane41Click() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    if (FrameTarsun->Loading) {
+    if (FrameTarsun->View().Loading) {
         closeAfterOpen_ = true;
         event->ignore();
         return;
     }
     QMainWindow::closeEvent(event);
 }
+
+} // namespace orvane::app

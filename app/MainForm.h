@@ -3,6 +3,9 @@
 
 class QAction;
 class QMenu;
+
+namespace orvane::app {
+
 class TTarsunFrame;
 
 // The main window: its menu only forwards to the frame, which fills the
@@ -30,9 +33,16 @@ public:
     void IFFInfo1Click();
     void AbutOrvane41Click();
 
+    // Sets every menu item's enabled state from the frame's state: the one
+    // place that does.
+    void UpdateMenuState();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void BuildMenu();
     bool closeAfterOpen_ = false;
 };
+
+} // namespace orvane::app

@@ -2,6 +2,8 @@
 
 #include <QMessageBox>
 
+namespace orvane::app {
+
 namespace {
 std::function<void(MessageKind, const QString&)>& Recorder() {
     static std::function<void(MessageKind, const QString&)> recorder;
@@ -23,3 +25,5 @@ void ShowMessage(QWidget* parent, MessageKind kind, const QString& text) {
     else
         QMessageBox::information(parent, QString(), text, QMessageBox::Ok);
 }
+
+} // namespace orvane::app

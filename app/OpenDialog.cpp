@@ -2,6 +2,8 @@
 
 #include <QFileDialog>
 
+namespace orvane::app {
+
 namespace {
 TOpenDialog::Answer& Override() {
     static TOpenDialog::Answer answer;
@@ -25,3 +27,5 @@ bool TOpenDialog::Execute(QWidget* parent) {
     FileName = *chosen;
     return true;
 }
+
+} // namespace orvane::app

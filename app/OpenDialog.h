@@ -5,6 +5,8 @@
 
 class QWidget;
 
+namespace orvane::app {
+
 // The frame's file-open dialog: a filter and the last chosen file name, which
 // the next showing starts from. Tests and batch tools answer it through
 // SetAnswer instead of a real dialog.
@@ -20,3 +22,5 @@ public:
                                                         const QString& startName)>;
     static void SetAnswer(Answer answer);
 };
+
+} // namespace orvane::app

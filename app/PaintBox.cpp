@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <QtMath>
 
+namespace orvane::app {
+
 TPaintBox::TPaintBox(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
@@ -35,3 +37,5 @@ void TPaintBox::enterEvent(QEnterEvent*) {
     if (OnMouseEnter)
         OnMouseEnter();
 }
+
+} // namespace orvane::app

@@ -2,6 +2,8 @@
 #include <QWidget>
 #include <functional>
 
+namespace orvane::app {
+
 // The 2D view's surface: a thin widget that hands its paint and pointer events
 // to the frame. It paints its whole area itself, so Qt never erases beneath it.
 class TPaintBox : public QWidget {
@@ -22,3 +24,5 @@ protected:
     void mouseReleaseEvent(QMouseEvent*) override;
     void enterEvent(QEnterEvent*) override;
 };
+
+} // namespace orvane::app

@@ -1,17 +1,17 @@
 #include "app/MainForm.h"
-#include "view3d/SurfaceFormat.h"
+#include "view3d/gl/SurfaceFormat.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <exception>
 
 int main(int argc, char** argv) {
-    UseCompatibilitySurfaceFormat();
+    orvane::view3d::UseCompatibilitySurfaceFormat();
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvane"));
     try {
-        TForm1 form;
+        orvane::app::TForm1 form;
         form.showMaximized();
         QApplication::exec();
     } catch (const std::exception& e) {

@@ -1,9 +1,9 @@
 // libFuzzer entry: one input is one TIFF file, opened from memory through the
-// same path as the viewer's "Open" (examination, acceptance, sizing, read,
+// open routine File > Open runs (examination, acceptance, sizing, read,
 // inversion) and then counted into the histogram. Besides the sanitizers, the
 // invariants the views rely on are checked, so a wrong size is a crash too.
-#include "image/OpenPipeline.h"
-#include "tests/robustness/OpenInvariants.h"
+#include "image/OpenImage.h"
+#include "tests/support/OpenInvariants.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -16,10 +16,12 @@ constexpr std::int64_t kFuzzAllocationLimit = 4LL << 20;
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    OpenOptions options;
+    using namespace orvane;
+    image::OpenOptions options;
     options.allocationLimitBytes = kFuzzAllocationLimit;
-    const OpenedImage image = OpenWithoutWindow(TiffSource::Memory(data, size), options);
-    const QStringList violations = OpenInvariantViolations(image, kFuzzAllocationLimit);
+    const image::OpenedImage opened =
+        image::OpenWithoutWindow(image::TiffSource::Memory(data, size), options);
+    const QStringList violations = test::OpenInvariantViolations(opened, kFuzzAllocationLimit);
     if (!violations.isEmpty()) {
         std::fprintf(stderr, "open invariant violated: %s\n", qPrintable(violations.join("; ")));
         std::abort();

@@ -1,14 +1,9 @@
 #include "image/InfoLabels.h"
 
+#include "image/ImageModel.h"
 #include "image/NumberText.h"
 
-#include <cmath>
-
-double MillimetresPerPixel(float resolutionDpi) {
-    if (!(resolutionDpi > 0.0f) || !std::isfinite(resolutionDpi))
-        return 0.0;
-    return 25.4 / resolutionDpi;
-}
+namespace orvane::image {
 
 QString ResolutionLabelText(float resolutionDpi, int bitsPerSample) {
     return FormatFixed(resolutionDpi, 6, 2) + QStringLiteral(" dpi  -  ") +
@@ -16,9 +11,8 @@ QString ResolutionLabelText(float resolutionDpi, int bitsPerSample) {
 }
 
 QString SizeLabelText(std::uint32_t fileWidth, std::uint32_t fileHeight, float resolutionDpi) {
-    const double mmPerPixel = MillimetresPerPixel(resolutionDpi);
-    auto mm = [mmPerPixel, resolutionDpi](std::uint32_t pixels) {
-        if (mmPerPixel == 0.0)
+    auto mm = [resolutionDpi](std::uint32_t pixels) {
+        if (!ResolutionKnown(resolutionDpi))
             return QStringLiteral("?");
         return FormatFixed(pixels * 25.4 / resolutionDpi, 7, 1);
     };
@@ -26,3 +20,5 @@ QString SizeLabelText(std::uint32_t fileWidth, std::uint32_t fileHeight, float r
            QStringLiteral(" pixels [") + mm(fileWidth) + QStringLiteral("x") + mm(fileHeight) +
            QStringLiteral(" mm]");
 }
+
+} // namespace orvane::image

@@ -2,11 +2,12 @@
 #include <QString>
 #include <cstdint>
 
+namespace orvane::image {
+
 // Texts of the "Information" group's labels after a file has been examined.
 // A resolution of 0 or less (no usable XResolution) makes the millimetre
 // figures unknown: they show as "?" rather than as a division by zero.
 QString ResolutionLabelText(float resolutionDpi, int bitsPerSample);
 QString SizeLabelText(std::uint32_t fileWidth, std::uint32_t fileHeight, float resolutionDpi);
 
-// Millimetres per file pixel, or 0 when the resolution is unknown.
-double MillimetresPerPixel(float resolutionDpi);
+} // namespace orvane::image

@@ -5,6 +5,8 @@
 #include <sys/mman.h>
 #include <unordered_map>
 
+namespace orvane::image {
+
 namespace {
 
 // Large blocks come straight from the kernel, already zero, and are marked
@@ -63,3 +65,5 @@ void FreeBuffer(std::uint8_t* block) {
     }
     std::free(block);
 }
+
+} // namespace orvane::image

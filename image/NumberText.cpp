@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <string>
 
+namespace orvane::image {
+
 namespace {
 
 // Splits |value| rounded to `digits` significant digits into its digit string
@@ -89,3 +91,5 @@ QString FormatFixed(double value, int significantDigits, int decimals) {
         out += "." + fractionPart;
     return QString::fromStdString(out);
 }
+
+} // namespace orvane::image

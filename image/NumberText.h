@@ -1,6 +1,8 @@
 #pragma once
 #include <QString>
 
+namespace orvane::image {
+
 // Fixed-point text with "." as decimal separator whatever the locale and no
 // thousands separators. The value is first rounded to `significantDigits`
 // significant digits, then printed with exactly `decimals` decimals
@@ -11,3 +13,5 @@
 // exponent ("1.234568E+7"). Not-a-number and infinities print as "NAN",
 // "INF" and "-INF".
 QString FormatFixed(double value, int significantDigits, int decimals);
+
+} // namespace orvane::image

@@ -1,5 +1,7 @@
 #include "image/OpenMessages.h"
 
+namespace orvane::image {
+
 namespace {
 
 QString Details(const QStringList& errors) {
@@ -14,15 +16,15 @@ QString UnopenableMessage(const QString& fileName, const QStringList& errors) {
            Details(errors);
 }
 
-QString SizingMessage(SizingResult::Outcome outcome) {
+QString SizingMessage(SizingOutcome outcome) {
     switch (outcome) {
-    case SizingResult::Ok:
+    case SizingOutcome::Ok:
         break;
-    case SizingResult::TooBig:
+    case SizingOutcome::TooBig:
         return QStringLiteral("Can't open image, File too big!");
-    case SizingResult::TooNarrow:
+    case SizingOutcome::TooNarrow:
         return QStringLiteral("Can't open image, it is narrower than 4 pixels!");
-    case SizingResult::TooLow:
+    case SizingOutcome::TooLow:
         return QStringLiteral("Can't open image, no row is left after thinning!");
     }
     return QString();
@@ -37,3 +39,5 @@ QString UnreadableRowsMessage(std::int64_t unreadableRows, std::int64_t spanHeig
                .arg(fileName) +
            Details(errors);
 }
+
+} // namespace orvane::image

@@ -5,16 +5,19 @@
 #include <QStringList>
 #include <cstdint>
 
-// Texts of the open's plain message boxes, shared by the frame and the
-// windowless open so that both tell the user the same thing. `errors` are the
-// TIFF library's own words, appended as details.
+namespace orvane::image {
+
+// Texts of the open's plain message boxes. `errors` are the TIFF library's own
+// words, appended as details.
 
 // The library refused the file (missing, not a TIFF, broken directory).
 QString UnopenableMessage(const QString& fileName, const QStringList& errors);
 
-// Why sizing gave up; empty for SizingResult::Ok.
-QString SizingMessage(SizingResult::Outcome outcome);
+// Why sizing gave up; empty for SizingOutcome::Ok.
+QString SizingMessage(SizingOutcome outcome);
 
 // Some rows could not be read; they are shown as level 0.
 QString UnreadableRowsMessage(std::int64_t unreadableRows, std::int64_t spanHeight,
                               const QString& fileName, const QStringList& errors);
+
+} // namespace orvane::image

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+namespace orvane::image {
+
 // The reader reports progress after kept rows whose index is a multiple of
 // k = SpanHeight / (RowStep x 100): about one report per hundredth of the
 // image. Images lower than 100 x RowStep rows give k = 0; they report after
@@ -21,3 +23,5 @@ private:
     std::int64_t spanHeight_;
     std::int64_t k_;
 };
+
+} // namespace orvane::image

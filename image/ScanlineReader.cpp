@@ -9,6 +9,8 @@
 #include <tiffio.h>
 #include <vector>
 
+namespace orvane::image {
+
 namespace {
 
 // Working buffers up to this size need no justification from the source size.
@@ -176,8 +178,8 @@ std::int64_t WorkingBufferLimit(std::uint64_t sourceBytes) {
     return std::int64_t(std::max<std::uint64_t>(kWorkingFloorBytes, fillable));
 }
 
-ReadResult ReadSamples(const TiffSource& src, const ReadGeometry& g, std::uint8_t* buffer,
-                       const std::function<void(int percent)>& progress) {
+ReadResult ReadSamples(const TiffSource& src, const ImageGeometry& g, std::uint8_t* buffer,
+                       const ProgressFunction& progress) {
     ReadResult result;
     auto handle = TiffHandle::Open(src);
     if (!*handle) {
@@ -230,3 +232,5 @@ ReadResult ReadSamples(const TiffSource& src, const ReadGeometry& g, std::uint8_
     result.errors = handle->TakeErrors();
     return result;
 }
+
+} // namespace orvane::image

@@ -1,4 +1,5 @@
 #pragma once
+#include "image/ImageModel.h"
 #include "image/TiffSource.h"
 
 #include <QString>
@@ -6,13 +7,7 @@
 #include <cstdint>
 #include <functional>
 
-// What the reader needs of the frame, copied before it starts.
-struct ReadGeometry {
-    std::int64_t SpanWidth = 0;  // file columns to scan
-    std::int64_t SpanHeight = 0; // file rows to scan
-    std::int64_t ColumnStep = 1;
-    std::int64_t RowStep = 1;
-};
+namespace orvane::image {
 
 struct ReadResult {
     bool opened = false;             // the file could be opened for reading
@@ -20,7 +15,7 @@ struct ReadResult {
     QStringList errors;              // what the TIFF library reported
 };
 
-// Reads every file row 0 .. SpanHeight-1 in order and keeps every RowStep-th
+// Reads every file row 0 .. SpanHeight-1 of `geometry` in order and keeps every RowStep-th
 // row and ColumnStep-th column of it in `buffer` (SpanWidth/ColumnStep x
 // SpanHeight/RowStep levels, written strictly sequentially). 16-bit samples
 // keep their high byte. Strip files are read a scanline at a time; tiled files
@@ -32,15 +27,16 @@ struct ReadResult {
 // bytes do not lie inside the source is not handed to the library, the rest of
 // a strip is given up at its first row that fails to decode, and working
 // buffers larger than what the source's size can fill are refused.
-ReadResult ReadSamples(const TiffSource& source, const ReadGeometry& geometry, std::uint8_t* buffer,
-                       const std::function<void(int percent)>& progress);
-inline ReadResult ReadSamples(const QString& path, const ReadGeometry& geometry,
-                              std::uint8_t* buffer,
-                              const std::function<void(int percent)>& progress) {
-    return ReadSamples(TiffSource::File(path), geometry, buffer, progress);
-}
+using ProgressFunction = std::function<void(int percent)>;
+ReadResult ReadSamples(const TiffSource& source, const ImageGeometry& geometry,
+                       std::uint8_t* buffer, const ProgressFunction& progress);
+
+// A read waiting for its progress receiver.
+using ReadJob = std::function<ReadResult(const ProgressFunction& progress)>;
 
 // The largest working buffer (one scanline, one tile, one row of tiles) the
 // reader allocates for a source of `sourceBytes`: 16 MiB always, beyond that
 // as much as the source could decompress to, up to the library's own cap.
 std::int64_t WorkingBufferLimit(std::uint64_t sourceBytes);
+
+} // namespace orvane::image

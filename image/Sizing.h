@@ -1,18 +1,16 @@
 #pragma once
+#include "image/ImageModel.h"
+
 #include <cstdint>
 #include <functional>
 
-// How much of a file the sample buffer keeps. Rows and columns are always
-// thinned together, so the kept pixels stay square.
+namespace orvane::image {
+
+enum class SizingOutcome { Ok, TooBig, TooNarrow, TooLow };
+
 struct SizingResult {
-    enum Outcome { Ok, TooBig, TooNarrow, TooLow };
-    Outcome outcome = Ok;
-    std::int64_t ImageWidth = 0; // kept columns
-    std::int64_t ImageHeight = 0;
-    std::int64_t ColumnStep = 1;
-    std::int64_t RowStep = 1;
-    std::int64_t SpanWidth = 0; // file columns covered by the kept ones
-    std::int64_t SpanHeight = 0;
+    SizingOutcome outcome = SizingOutcome::Ok;
+    ImageGeometry geometry;
 };
 
 constexpr std::int64_t kMaxKeptPixels = 400'000'000;
@@ -28,3 +26,12 @@ constexpr std::int64_t kMaxKeptWidth = 32768;
 // one that thinning leaves without a row is refused as TooLow.
 SizingResult SizeImage(std::uint32_t fileWidth, std::uint32_t fileHeight,
                        const std::function<bool(std::int64_t bytes)>& tryAllocate);
+
+// Trial allocation for sizing: obtains and releases a zero-filled block. Blocks
+// above `limitBytes` (when not 0) are refused as if memory were short.
+std::function<bool(std::int64_t bytes)> TrialAllocator(std::int64_t limitBytes = 0);
+
+// The sample buffer itself, under the same limit.
+LevelBuffer AllocateLevels(std::int64_t bytes, std::int64_t limitBytes = 0);
+
+} // namespace orvane::image

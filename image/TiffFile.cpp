@@ -8,6 +8,8 @@
 #include <cstring>
 #include <tiffio.h>
 
+namespace orvane::image {
+
 struct TiffHandleAccess {
     static void set(TiffHandle& h, TIFF* t) { h.tif_ = t; }
     static void setSize(TiffHandle& h, std::uint64_t size) { h.sourceSize_ = size; }
@@ -193,3 +195,5 @@ bool IsBigTiff(const TiffSource& source) {
         return ((b[2] << 8) | b[3]) == 43;
     return false;
 }
+
+} // namespace orvane::image

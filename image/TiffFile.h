@@ -9,27 +9,25 @@
 
 typedef struct tiff TIFF;
 
+namespace orvane::image {
+
 // A libtiff handle whose warnings and errors are collected instead of going to
 // a terminal, so that the open routine can show them where they stop an open.
 class TiffHandle {
 public:
     // Always returns a handle; it is empty (false) when the library refused the
-    // source, and Errors() then says why.
+    // source, and TakeErrors() then says why.
     static std::unique_ptr<TiffHandle> Open(const TiffSource& source);
-    static std::unique_ptr<TiffHandle> Open(const QString& path) {
-        return Open(TiffSource::File(path));
-    }
     ~TiffHandle();
     TiffHandle(const TiffHandle&) = delete;
     TiffHandle& operator=(const TiffHandle&) = delete;
 
     TIFF* get() const { return tif_; }
     explicit operator bool() const { return tif_ != nullptr; }
-    // Errors (and warnings) reported by the library since the handle was opened.
-    // At most kMaxCollectedMessages are kept: a broken file can make the
-    // library complain once per row, and millions of rows must not turn into
-    // millions of strings.
-    const QStringList& Errors() const { return errors_; }
+    // Errors (and warnings) reported by the library since the handle was opened
+    // or last taken. At most kMaxCollectedMessages are kept: a broken file can
+    // make the library complain once per row, and millions of rows must not
+    // turn into millions of strings.
     QStringList TakeErrors();
     static constexpr int kMaxCollectedMessages = 20;
 
@@ -74,6 +72,5 @@ TiffTags ReadTiffTags(TIFF* tif);
 
 // True when the file's version field holds 43 (BigTIFF), in either byte order.
 bool IsBigTiff(const TiffSource& source);
-inline bool IsBigTiff(const QString& path) {
-    return IsBigTiff(TiffSource::File(path));
-}
+
+} // namespace orvane::image

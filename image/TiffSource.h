@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace orvane::image {
+
 // Where a TIFF comes from: a file on disk (the viewer) or a block of memory
 // (the fuzzer). Examination and reading take a source, so both go through the
 // same code.
@@ -19,3 +21,5 @@ struct TiffSource {
         return TiffSource{QStringLiteral("memory"), true, bytes, length};
     }
 };
+
+} // namespace orvane::image

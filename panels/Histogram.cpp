@@ -4,6 +4,8 @@
 #include <thread>
 #include <vector>
 
+namespace orvane::panels {
+
 namespace {
 
 // Four private tables: runs of one level would otherwise make every increment wait for the
@@ -114,7 +116,8 @@ HistogramBars BarHeights(LevelCounts counts) {
     return bars;
 }
 
-HistogramBars FillHistogram(const std::uint8_t* sampleBuffer, int imageWidth, int imageHeight) {
+HistogramBars FillHistogram(const std::uint8_t* sampleBuffer, std::int64_t imageWidth,
+                            std::int64_t imageHeight) {
     if (imageWidth <= 0 || imageHeight <= 0) {
         return BarHeights(LevelCounts{});
     }
@@ -126,3 +129,5 @@ std::array<ChartPoint, 3> LevelMarkerPoints(int level) {
     return {
         {{level - 0.0000001, 0.0}, {static_cast<double>(level), 1.0}, {level + 0.0000001, 0.0}}};
 }
+
+} // namespace orvane::panels

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace orvane::panels {
+
 using LevelCounts = std::array<std::uint64_t, 256>;
 using HistogramBars = std::array<double, 256>;
 
@@ -21,7 +23,8 @@ LevelCounts CountLevels(const std::uint8_t* levels, std::size_t size);
 HistogramBars BarHeights(LevelCounts counts);
 
 // Counting and bar heights of an ImageWidth x ImageHeight buffer.
-HistogramBars FillHistogram(const std::uint8_t* sampleBuffer, int imageWidth, int imageHeight);
+HistogramBars FillHistogram(const std::uint8_t* sampleBuffer, std::int64_t imageWidth,
+                            std::int64_t imageHeight);
 
 struct ChartPoint {
     double X = 0;
@@ -31,3 +34,5 @@ struct ChartPoint {
 // The level marker: a spike from the baseline to the top of the chart at `level`, narrow enough
 // to stay within one level on the 0..255 axis.
 std::array<ChartPoint, 3> LevelMarkerPoints(int level);
+
+} // namespace orvane::panels

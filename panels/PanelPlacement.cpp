@@ -1,5 +1,7 @@
 #include "panels/PanelPlacement.h"
 
+namespace orvane::panels {
+
 QPoint PushBackIntoArea(QPoint p, QSize panel, QSize frame, int topStripHeight) {
     if (p.x() <= 0)
         p.setX(0);
@@ -15,3 +17,5 @@ QPoint PushBackIntoArea(QPoint p, QSize panel, QSize frame, int topStripHeight) 
 QPoint HistogramPanelPlace(QSize panel, QSize frame, int topStripHeight) {
     return {frame.width() - panel.width(), topStripHeight};
 }
+
+} // namespace orvane::panels

@@ -2,6 +2,8 @@
 #include <QPoint>
 #include <QSize>
 
+namespace orvane::panels {
+
 // Where a floating panel dropped at `topLeft` ends up: pushed back into the
 // working area (the frame below its top strip) by four steps in order, the
 // later ones winning. A panel taller than the area ends with its bottom on the
@@ -11,3 +13,5 @@ QPoint PushBackIntoArea(QPoint topLeft, QSize panel, QSize frame, int topStripHe
 
 // The histogram panel's place: top right, just below the top strip.
 QPoint HistogramPanelPlace(QSize panel, QSize frame, int topStripHeight);
+
+} // namespace orvane::panels

@@ -14,11 +14,11 @@ seconds="${1:-600}"
 packages=(clang libclang-rt-14-dev cmake qt6-base-dev libtiff-dev)
 bash scripts/ensure-packages.sh "${packages[@]}"
 
-cmake -S fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DORVANE_FUZZ=ON >/dev/null
-cmake --build build-fuzz -j2 --target fuzz_open make_fuzz_seeds
+cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DORVANE_FUZZ=ON >/dev/null
+cmake --build build-fuzz -j2 --target fuzz_open orvane-make-corpus
 
 mkdir -p fuzz-out/corpus fuzz-out/crashers
-build-fuzz/make_fuzz_seeds build-fuzz/seeds
+build-fuzz/tests/support/orvane-make-corpus build-fuzz/seeds
 # The committed regression fixtures are seeds too: they mark known hard cases.
 seed_dirs=(build-fuzz/seeds)
 [[ -d tests/data/fuzz ]] && seed_dirs+=(tests/data/fuzz)
@@ -27,7 +27,7 @@ seed_dirs=(build-fuzz/seeds)
 # slow or large. Leaks are checked too (repeated opens must not grow). Fork mode
 # goes on after a finding, so one run collects them all.
 ASAN_OPTIONS="detect_leaks=1:allocator_may_return_null=1" \
-  build-fuzz/fuzz_open fuzz-out/corpus "${seed_dirs[@]}" \
+  build-fuzz/fuzz/fuzz_open fuzz-out/corpus "${seed_dirs[@]}" \
   -fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 \
   -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
   -artifact_prefix=fuzz-out/crashers/ -print_final_stats=1 >fuzz-out/last-run.log 2>&1 || true

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdio>
 
+using namespace orvane::tools;
+
 namespace {
 
 // A worn coin on a slightly tilted plate: a raised rim, a dome with a ridge
@@ -26,10 +28,10 @@ double CoinRelief(double u, double v, double aspect) {
     return std::clamp(h, 0.0, 1.0);
 }
 
-bool Write(const QString& path, const TiffSpec& spec, int maxValue) {
-    const bool ok = WriteTiff(path, spec, [&](std::uint32_t x, std::uint32_t y, int) {
-        return std::uint32_t(std::lround(CoinRelief(double(x) / spec.width, double(y) / spec.height,
-                                                    double(spec.height) / spec.width) *
+bool Write(const QString& path, const TiffLayout& layout, int maxValue) {
+    const bool ok = WriteTiff(path, layout, [&](std::uint32_t x, std::uint32_t y, int) {
+        return std::uint32_t(std::lround(CoinRelief(double(x) / layout.width, double(y) / layout.height,
+                                                    double(layout.height) / layout.width) *
                                          maxValue));
     });
     std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(path));
@@ -42,7 +44,7 @@ int main(int argc, char** argv) {
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("samples");
     QDir().mkpath(folder);
 
-    TiffSpec relief;
+    TiffLayout relief;
     relief.width = 2400;
     relief.height = 1800;
     relief.bitsPerSample = 16;
@@ -56,7 +58,7 @@ int main(int argc, char** argv) {
     relief.make = "Stylus 0.5 mm, 25 um lateral step, 1 um vertical";
     relief.description = "Coin test piece, obverse.\nOperator: sample data.";
 
-    TiffSpec grey8;
+    TiffLayout grey8;
     grey8.width = 1000;
     grey8.height = 800;
     grey8.bitsPerSample = 8;
@@ -65,7 +67,7 @@ int main(int argc, char** argv) {
     grey8.minSampleValue = 0;
     grey8.maxSampleValue = 2000;
 
-    TiffSpec big = relief;
+    TiffLayout big = relief;
     big.width = 1600;
     big.height = 1200;
     big.bigTiff = true;

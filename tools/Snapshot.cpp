@@ -1,15 +1,15 @@
 #include "tools/Snapshot.h"
 
+#include "app/HistogramChart.h"
 #include "app/ImageFrame.h"
 #include "app/MainForm.h"
 #include "app/Messages.h"
-#include "app/HistogramChart.h"
 #include "app/PaintBox.h"
 
 #include <QAbstractButton>
-#include <QGroupBox>
-#include <QToolButton>
 #include <QAction>
+#include <QFrame>
+#include <QGroupBox>
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QFile>
@@ -21,8 +21,14 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QSlider>
+#include <QToolButton>
 #include <QWheelEvent>
 #include <cstdio>
+
+namespace orvane::tools {
+
+using app::TForm1;
+using app::TTarsunFrame;
 
 namespace {
 
@@ -74,33 +80,35 @@ void SendPress(QWidget* box, QPoint at) {
 
 QJsonObject Report(const SnapshotOptions& options, const TTarsunFrame& f, const QStringList& messages,
                    const QList<int>& progress) {
-    QJsonObject labels{{"File", f.FileLabel->text()},
-                       {"Res", f.ResLabel->text()},
-                       {"Size", f.SizeLabel->text()},
-                       {"Bigtiff", f.BigtiffLabel->isVisibleTo(f.InfoGroupBox)},
-                       {"X", f.XLabel->text()},
-                       {"Y", f.YLabel->text()},
-                       {"Z", f.ZLabel->text()}};
-    QJsonObject model{{"ImageWidth", double(f.ImageWidth)},
-                      {"ImageHeight", double(f.ImageHeight)},
-                      {"ColumnStep", double(f.ColumnStep)},
-                      {"RowStep", double(f.RowStep)},
-                      {"SpanWidth", double(f.SpanWidth)},
-                      {"SpanHeight", double(f.SpanHeight)},
-                      {"Resolution", double(f.Resolution)},
-                      {"ZMin", f.ZMin},
-                      {"ZMax", f.ZMax},
-                      {"BitsPerSample", int(f.BitsPerSample)},
-                      {"Photometric", int(f.Photometric)}};
-    QJsonObject texts{{"ScannerSoftware", f.ScannerSoftware},
-                      {"ScannerModel", f.ScannerModel},
-                      {"AcquisitionDate", f.AcquisitionDate},
-                      {"AcquisitionSetup", f.AcquisitionSetup},
-                      {"AcquisitionInfo", f.AcquisitionInfo}};
+    const app::FrameComponents& c = f.Components();
+    const image::ImageModel& m = f.Image();
+    QJsonObject labels{{"File", c.FileLabel->text()},
+                       {"Res", c.ResLabel->text()},
+                       {"Size", c.SizeLabel->text()},
+                       {"Bigtiff", c.BigtiffLabel->isVisibleTo(c.InfoGroupBox)},
+                       {"X", c.XLabel->text()},
+                       {"Y", c.YLabel->text()},
+                       {"Z", c.ZLabel->text()}};
+    QJsonObject model{{"ImageWidth", double(m.ImageWidth)},
+                      {"ImageHeight", double(m.ImageHeight)},
+                      {"ColumnStep", double(m.ColumnStep)},
+                      {"RowStep", double(m.RowStep)},
+                      {"SpanWidth", double(m.SpanWidth)},
+                      {"SpanHeight", double(m.SpanHeight)},
+                      {"Resolution", double(m.Resolution)},
+                      {"ZMin", m.ZMin},
+                      {"ZMax", m.ZMax},
+                      {"BitsPerSample", int(m.BitsPerSample)},
+                      {"Photometric", int(m.Photometric)}};
+    QJsonObject texts{{"ScannerSoftware", m.ScannerSoftware},
+                      {"ScannerModel", m.ScannerModel},
+                      {"AcquisitionDate", m.AcquisitionDate},
+                      {"AcquisitionSetup", m.AcquisitionSetup},
+                      {"AcquisitionInfo", m.AcquisitionInfo}};
     QJsonValue levels;
-    if (f.SampleBuffer) {
+    if (m.HasImage()) {
         const QByteArray bytes = QByteArray::fromRawData(
-            reinterpret_cast<const char*>(f.SampleBuffer), qsizetype(f.ImageWidth * f.ImageHeight));
+            reinterpret_cast<const char*>(m.Levels()), qsizetype(m.LevelCount()));
         levels = QString::fromLatin1(
             QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
     }
@@ -111,17 +119,19 @@ QJsonObject Report(const SnapshotOptions& options, const TTarsunFrame& f, const 
     for (const QString& m : messages)
         messageArray.append(m);
 
-    const bool opened = f.SampleBuffer != nullptr;
+    const bool opened = m.HasImage();
     QJsonValue view, histogram, marker, scene;
     if (opened) {
-        const QRect box = f.PaintBox1->geometry();
-        view = QJsonObject{{"ViewWidth", f.ViewWidth},
-                           {"ViewHeight", f.ViewHeight},
-                           {"ViewOffsetX", f.ViewOffsetX},
-                           {"ViewOffsetY", f.ViewOffsetY},
+        const QRect box = c.PaintBox1->geometry();
+        const view2d::ViewWindow& w = f.View().Window;
+        view = QJsonObject{{"ViewWidth", w.ViewWidth},
+                           {"ViewHeight", w.ViewHeight},
+                           {"ViewOffsetX", w.ViewOffsetX},
+                           {"ViewOffsetY", w.ViewOffsetY},
                            {"box", QJsonArray{box.x(), box.y(), box.width(), box.height()}}};
-        const auto& field = f.Scene1.HeightField1;
-        auto triple = [](const orvane::view3d::TVector4f& v) {
+        const view3d::TGLScene& s = f.Scene();
+        const auto& field = s.HeightField1;
+        auto triple = [](const view3d::TVector4f& v) {
             return QJsonArray{double(v[0]), double(v[1]), double(v[2])};
         };
         scene = QJsonObject{
@@ -130,28 +140,28 @@ QJsonObject Report(const SnapshotOptions& options, const TTarsunFrame& f, const 
             {"xstep", double(field.XSamplingScale.Step())},
             {"ystep", double(field.YSamplingScale.Step())},
             {"zscale", double(field.Scale.Z())},
-            {"camera", triple(f.Scene1.GLCamera1.AbsolutePosition())},
-            {"target", triple(f.Scene1.GLDummyCube1.AbsolutePosition())},
-            {"constAttenuation", double(f.Scene1.GLLightSource1.ConstAttenuation())},
+            {"camera", triple(s.GLCamera1.AbsolutePosition())},
+            {"target", triple(s.GLDummyCube1.AbsolutePosition())},
+            {"constAttenuation", double(s.GLLightSource1.ConstAttenuation())},
             {"texture", !field.Material.Texture.Disabled()}};
     }
     QJsonValue info;
-    if (f.InfoPanel->isVisibleTo(const_cast<TTarsunFrame*>(&f))) {
+    if (c.InfoPanel->isVisibleTo(&f)) {
         QJsonArray lines;
-        for (const QString& line : f.InfoMemo->toPlainText().split(QLatin1Char('\n')))
+        for (const QString& line : c.InfoMemo->toPlainText().split(QLatin1Char('\n')))
             lines.append(line);
-        const QRect g = f.InfoPanel->geometry();
+        const QRect g = c.InfoPanel->geometry();
         info = QJsonObject{{"lines", lines},
                            {"panel", QJsonArray{g.x(), g.y(), g.width(), g.height()}}};
     }
-    const QList<double> bars = f.Isto->BarHeights();
+    const QList<double> bars = c.Isto->BarHeights();
     if (!bars.isEmpty()) {
         QJsonArray heights;
         for (double h : bars)
             heights.append(h);
         histogram = heights;
     }
-    const QList<QPointF> markerPoints = f.Isto->MarkerPoints();
+    const QList<QPointF> markerPoints = c.Isto->MarkerPoints();
     if (markerPoints.size() == 3)
         marker = markerPoints[1].x();
 
@@ -233,10 +243,10 @@ std::optional<QString> ParseSnapshotArguments(const QStringList& args, SnapshotO
 
 int RunSnapshot(const SnapshotOptions& options) {
     QStringList messages;
-    SetMessageRecorder([&messages](MessageKind, const QString& text) { messages << text; });
+    app::SetMessageRecorder([&messages](app::MessageKind, const QString& text) { messages << text; });
     QList<int> progress;
     QString nextDialogAnswer;
-    TOpenDialog::SetAnswer([&nextDialogAnswer](const QString&, const QString&) {
+    app::TOpenDialog::SetAnswer([&nextDialogAnswer](const QString&, const QString&) {
         return std::optional<QString>(nextDialogAnswer);
     });
 
@@ -253,13 +263,14 @@ int RunSnapshot(const SnapshotOptions& options) {
     form.Open1->trigger();
     ProcessEvents();
 
+    const app::FrameComponents& c = frame.Components();
     if (options.view3d)
-        frame.SB3D->click();
+        c.SB3D->click();
     SendWheel(&frame, options.wheel);
     if (options.resolution)
-        frame.TrackBarRes->setValue(*options.resolution);
+        c.TrackBarRes->setValue(*options.resolution);
     if (options.zdepth)
-        frame.TrackBarZ->setValue(*options.zdepth);
+        c.TrackBarZ->setValue(*options.zdepth);
     if (!options.texture.isEmpty()) {
         nextDialogAnswer = QFileInfo(options.texture).absoluteFilePath();
         form.LoadTexture1->trigger();
@@ -267,7 +278,7 @@ int RunSnapshot(const SnapshotOptions& options) {
     if (options.info)
         form.IFFInfo1->trigger();
     if (options.press)
-        SendPress(frame.PaintBox1, *options.press);
+        SendPress(c.PaintBox1, *options.press);
     ProcessEvents();
 
     int status = 0;
@@ -288,7 +299,9 @@ int RunSnapshot(const SnapshotOptions& options) {
             }
         }
     }
-    SetMessageRecorder({});
-    TOpenDialog::SetAnswer({});
+    app::SetMessageRecorder({});
+    app::TOpenDialog::SetAnswer({});
     return status;
 }
+
+} // namespace orvane::tools

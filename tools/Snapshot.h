@@ -4,6 +4,8 @@
 #include <QString>
 #include <optional>
 
+namespace orvane::tools {
+
 // Options of one batch run: open a TIFF as "Open" does, apply user actions in
 // a fixed order, then report what the window shows.
 struct SnapshotOptions {
@@ -26,3 +28,5 @@ std::optional<QString> ParseSnapshotArguments(const QStringList& args, SnapshotO
 // Runs the window offscreen and writes the requested outputs. Returns the
 // process exit status (0 whether or not the file was accepted).
 int RunSnapshot(const SnapshotOptions& options);
+
+} // namespace orvane::tools

@@ -1,15 +1,15 @@
-#include "view3d/SurfaceFormat.h"
+#include "view3d/gl/SurfaceFormat.h"
 #include "tools/Snapshot.h"
 
 #include <QApplication>
 #include <cstdio>
 
 int main(int argc, char** argv) {
-    UseCompatibilitySurfaceFormat();
+    orvane::view3d::UseCompatibilitySurfaceFormat();
 
     QApplication app(argc, argv);
-    SnapshotOptions options;
-    if (auto error = ParseSnapshotArguments(QApplication::arguments().mid(1), options)) {
+    orvane::tools::SnapshotOptions options;
+    if (auto error = orvane::tools::ParseSnapshotArguments(QApplication::arguments().mid(1), options)) {
         std::fprintf(stderr, "orvane-snapshot: %s\n", qPrintable(*error));
         std::fprintf(stderr,
                      "usage: orvane-snapshot [--size WxH] [--3d] [--wheel N] [--resolution P] "
@@ -17,5 +17,5 @@ int main(int argc, char** argv) {
                      "[--press X,Y] [--png OUT.png] [--json OUT.json|-] TIFF\n");
         return 2;
     }
-    return RunSnapshot(options);
+    return orvane::tools::RunSnapshot(options);
 }

@@ -5,6 +5,8 @@
 #include <tiffio.h>
 #include <vector>
 
+namespace orvane::tools {
+
 namespace {
 
 void Put(std::vector<std::uint8_t>& row, std::size_t index, int bits, std::uint32_t value) {
@@ -35,79 +37,79 @@ void Put(std::vector<std::uint8_t>& row, std::size_t index, int bits, std::uint3
 
 } // namespace
 
-bool WriteTiff(const QString& path, const TiffSpec& spec,
+bool WriteTiff(const QString& path, const TiffLayout& layout,
                const std::function<std::uint32_t(std::uint32_t, std::uint32_t, int)>& sample) {
     std::string mode = "w";
-    if (spec.bigTiff)
+    if (layout.bigTiff)
         mode += "8";
-    mode += spec.bigEndian ? "b" : "l";
+    mode += layout.bigEndian ? "b" : "l";
     TIFF* tif = TIFFOpen(QFile::encodeName(path).constData(), mode.c_str());
     if (!tif)
         return false;
-    const int bits = spec.writeBitsPerSample ? spec.bitsPerSample : 1;
-    const int spp = spec.samplesPerPixel;
-    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, spec.width);
-    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, spec.height);
-    if (spec.writeBitsPerSample)
+    const int bits = layout.writeBitsPerSample ? layout.bitsPerSample : 1;
+    const int spp = layout.samplesPerPixel;
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, layout.width);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, layout.height);
+    if (layout.writeBitsPerSample)
         TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, bits);
-    if (spec.writeSamplesPerPixel)
+    if (layout.writeSamplesPerPixel)
         TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, spp);
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, spec.photometric);
-    TIFFSetField(tif, TIFFTAG_COMPRESSION, spec.compression);
-    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, spec.planar);
-    if (spec.sampleFormat)
-        TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, spec.sampleFormat);
-    if (spec.xResolution) {
-        TIFFSetField(tif, TIFFTAG_XRESOLUTION, *spec.xResolution);
-        TIFFSetField(tif, TIFFTAG_YRESOLUTION, *spec.xResolution);
-        TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, spec.resolutionUnit);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, layout.photometric);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, layout.compression);
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, layout.planar);
+    if (layout.sampleFormat)
+        TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, layout.sampleFormat);
+    if (layout.xResolution) {
+        TIFFSetField(tif, TIFFTAG_XRESOLUTION, *layout.xResolution);
+        TIFFSetField(tif, TIFFTAG_YRESOLUTION, *layout.xResolution);
+        TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, layout.resolutionUnit);
     }
-    if (spec.minSampleValue)
-        TIFFSetField(tif, TIFFTAG_MINSAMPLEVALUE, *spec.minSampleValue);
-    if (spec.maxSampleValue)
-        TIFFSetField(tif, TIFFTAG_MAXSAMPLEVALUE, *spec.maxSampleValue);
+    if (layout.minSampleValue)
+        TIFFSetField(tif, TIFFTAG_MINSAMPLEVALUE, *layout.minSampleValue);
+    if (layout.maxSampleValue)
+        TIFFSetField(tif, TIFFTAG_MAXSAMPLEVALUE, *layout.maxSampleValue);
     auto text = [tif](ttag_t tag, const QString& value) {
         if (!value.isEmpty())
             TIFFSetField(tif, tag, value.toLatin1().constData());
     };
-    text(TIFFTAG_SOFTWARE, spec.software);
-    text(TIFFTAG_MODEL, spec.model);
-    text(TIFFTAG_DATETIME, spec.dateTime);
-    text(TIFFTAG_MAKE, spec.make);
-    text(TIFFTAG_IMAGEDESCRIPTION, spec.description);
+    text(TIFFTAG_SOFTWARE, layout.software);
+    text(TIFFTAG_MODEL, layout.model);
+    text(TIFFTAG_DATETIME, layout.dateTime);
+    text(TIFFTAG_MAKE, layout.make);
+    text(TIFFTAG_IMAGEDESCRIPTION, layout.description);
 
-    const int perRow = spec.planar == 2 ? 1 : spp; // samples per pixel in one plane
-    const int planes = spec.planar == 2 ? spp : 1;
+    const int perRow = layout.planar == 2 ? 1 : spp; // samples per pixel in one plane
+    const int planes = layout.planar == 2 ? spp : 1;
     bool ok = true;
-    if (spec.tileSize) {
-        const std::uint32_t t = spec.tileSize;
+    if (layout.tileSize) {
+        const std::uint32_t t = layout.tileSize;
         TIFFSetField(tif, TIFFTAG_TILEWIDTH, t);
         TIFFSetField(tif, TIFFTAG_TILELENGTH, t);
         std::vector<std::uint8_t> tile(TIFFTileSize(tif));
         for (int plane = 0; plane < planes && ok; ++plane)
-            for (std::uint32_t ty = 0; ty < spec.height && ok; ty += t)
-                for (std::uint32_t tx = 0; tx < spec.width && ok; tx += t) {
+            for (std::uint32_t ty = 0; ty < layout.height && ok; ty += t)
+                for (std::uint32_t tx = 0; tx < layout.width && ok; tx += t) {
                     std::fill(tile.begin(), tile.end(), 0);
                     for (std::uint32_t y = 0; y < t; ++y)
                         for (std::uint32_t x = 0; x < t; ++x)
                             for (int s = 0; s < perRow; ++s) {
                                 const std::uint32_t fx = tx + x, fy = ty + y;
-                                if (fx < spec.width && fy < spec.height)
+                                if (fx < layout.width && fy < layout.height)
                                     Put(tile, (std::size_t(y) * t + x) * perRow + s, bits,
                                         sample(fx, fy, plane + s));
                             }
                     ok = TIFFWriteTile(tif, tile.data(), tx, ty, 0, uint16_t(plane)) >= 0;
                 }
     } else {
-        if (spec.rowsPerStrip)
-            TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, spec.rowsPerStrip);
+        if (layout.rowsPerStrip)
+            TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, layout.rowsPerStrip);
         else
             TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tif, 0));
         std::vector<std::uint8_t> row(TIFFScanlineSize(tif));
         for (int plane = 0; plane < planes && ok; ++plane)
-            for (std::uint32_t y = 0; y < spec.height && ok; ++y) {
+            for (std::uint32_t y = 0; y < layout.height && ok; ++y) {
                 std::fill(row.begin(), row.end(), 0);
-                for (std::uint32_t x = 0; x < spec.width; ++x)
+                for (std::uint32_t x = 0; x < layout.width; ++x)
                     for (int s = 0; s < perRow; ++s)
                         Put(row, std::size_t(x) * perRow + s, bits, sample(x, y, plane + s));
                 ok = TIFFWriteScanline(tif, row.data(), y, uint16_t(plane)) >= 0;
@@ -116,3 +118,5 @@ bool WriteTiff(const QString& path, const TiffSpec& spec,
     TIFFClose(tif);
     return ok;
 }
+
+} // namespace orvane::tools

@@ -4,9 +4,11 @@
 #include <functional>
 #include <optional>
 
+namespace orvane::tools {
+
 // Writes small and large TIFF files with libtiff: the sample height maps, the
 // test fixtures and the benchmark inputs all come from here.
-struct TiffSpec {
+struct TiffLayout {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
     int bitsPerSample = 16;
@@ -28,5 +30,7 @@ struct TiffSpec {
 };
 
 // `sample(x, y, s)` gives sample s of pixel (x, y); it is truncated to the bit depth.
-bool WriteTiff(const QString& path, const TiffSpec& spec,
+bool WriteTiff(const QString& path, const TiffLayout& layout,
                const std::function<std::uint32_t(std::uint32_t x, std::uint32_t y, int s)>& sample);
+
+} // namespace orvane::tools

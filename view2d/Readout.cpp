@@ -2,7 +2,10 @@
 
 #include <cmath>
 
+#include "image/ImageModel.h"
 #include "image/NumberText.h"
+
+namespace orvane::view2d {
 
 BufferPosition MapPointer(int x, int y, const ViewWindow& window, int boxWidth, int boxHeight,
                           int imageHeight) {
@@ -52,17 +55,17 @@ float HeightMm(std::optional<std::uint8_t> level, double zMinMm, double zMaxMm) 
 }
 
 QString ReadoutNumber(double value) {
-    return FormatFixed(value, 7, 2);
+    return image::FormatFixed(value, 7, 2);
 }
 
-QString MillimetreText(int filePixel, float resolutionDpi) {
-    if (!(std::isfinite(resolutionDpi) && resolutionDpi > 0)) {
+QString MillimetreText(std::int64_t filePixel, float resolutionDpi) {
+    if (!image::ResolutionKnown(resolutionDpi)) {
         return QStringLiteral("?");
     }
     return ReadoutNumber(filePixel * 25.4 / resolutionDpi);
 }
 
-QString PositionLabelText(int filePixel, float resolutionDpi) {
+QString PositionLabelText(std::int64_t filePixel, float resolutionDpi) {
     return QString::number(filePixel) + QStringLiteral(" [") +
            MillimetreText(filePixel, resolutionDpi) + QStringLiteral(" mm]");
 }
@@ -72,3 +75,5 @@ QString ZLabelText(float zMm, double zMinMm, double zMaxMm) {
     return ReadoutNumber(zMm) + QStringLiteral(" mm (") + ReadoutNumber(zMinMm) + divisionSign +
            ReadoutNumber(zMaxMm) + QStringLiteral(")");
 }
+
+} // namespace orvane::view2d

@@ -10,6 +10,8 @@
 
 #include "view2d/Viewport.h"
 
+namespace orvane::view2d {
+
 // Buffer column and row (row 0 is the file's first row). May lie outside the buffer.
 struct BufferPosition {
     int Column = 0;
@@ -21,10 +23,10 @@ BufferPosition MapPointer(int x, int y, const ViewWindow& window, int boxWidth, 
                           int imageHeight);
 
 // Buffer level to file pixel.
-inline int FileColumn(const BufferPosition& p, const ImageGeometry& image) {
+inline std::int64_t FileColumn(const BufferPosition& p, const ImageGeometry& image) {
     return p.Column * image.ColumnStep;
 }
-inline int FileRow(const BufferPosition& p, const ImageGeometry& image) {
+inline std::int64_t FileRow(const BufferPosition& p, const ImageGeometry& image) {
     return p.Row * image.RowStep;
 }
 
@@ -62,16 +64,18 @@ QString ReadoutNumber(double value);
 
 // File pixel to millimetres as text; "?" when the resolution is 0, negative or not finite,
 // since no finite figure exists then.
-QString MillimetreText(int filePixel, float resolutionDpi);
+QString MillimetreText(std::int64_t filePixel, float resolutionDpi);
 
 // "1234 [123.40 mm]": the file column or row, then its distance in millimetres.
-QString PositionLabelText(int filePixel, float resolutionDpi);
-inline QString XLabelText(int fileColumn, float resolutionDpi) {
+QString PositionLabelText(std::int64_t filePixel, float resolutionDpi);
+inline QString XLabelText(std::int64_t fileColumn, float resolutionDpi) {
     return PositionLabelText(fileColumn, resolutionDpi);
 }
-inline QString YLabelText(int fileRow, float resolutionDpi) {
+inline QString YLabelText(std::int64_t fileRow, float resolutionDpi) {
     return PositionLabelText(fileRow, resolutionDpi);
 }
 
 // "2.00 mm (1.00÷3.00)": the height and the range of the image's heights.
 QString ZLabelText(float zMm, double zMinMm, double zMaxMm);
+
+} // namespace orvane::view2d

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+namespace orvane::view2d {
+
 SourceRect SourceRectangle(const ViewWindow& window, int imageHeight) {
     SourceRect rect;
     rect.X = Rounded(window.ViewOffsetX);
@@ -91,3 +93,5 @@ void StretchToGrey(const std::uint8_t* buffer, int imageWidth, int imageHeight,
         previousRow = row;
     }
 }
+
+} // namespace orvane::view2d

@@ -9,6 +9,8 @@
 
 #include "view2d/Viewport.h"
 
+namespace orvane::view2d {
+
 // The window rounded to whole levels. Y is counted upward from the buffer's last row, as the
 // window's offset is; TopRow is the same rectangle's first row counted from the top.
 struct SourceRect {
@@ -32,3 +34,5 @@ SourceRect SourceRectangle(const ViewWindow& window, int imageHeight);
 void StretchToGrey(const std::uint8_t* buffer, int imageWidth, int imageHeight,
                    const SourceRect& source, std::uint8_t* dest, int destWidth, int destHeight,
                    std::ptrdiff_t destStride);
+
+} // namespace orvane::view2d

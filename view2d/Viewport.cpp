@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 
+namespace orvane::view2d {
+
 int Truncated(double value) {
     if (std::isnan(value)) {
         return 0;
@@ -79,6 +81,40 @@ void ClampViewOffsets(ViewWindow& window, const ImageGeometry& image) {
                  image);
 }
 
+namespace {
+
+// One direction of the window and the box: the window's offset and size in
+// levels, the image's size, the box's size and the area's in pixels, and the
+// thinning step.
+struct AxisRefs {
+    double& Offset;
+    double& Size;
+    double ImageSize;
+    int& Box;
+    int Area;
+    double Step;
+};
+
+// The window outgrew the image along `grown` only: it shows the whole image
+// that way and the box fills the area along it; the other side of the box
+// follows the window's shape, and where the area cannot hold it, the window's
+// other side shrinks to what the area shows.
+void RepairOutgrownAxis(const AxisRefs& grown, const AxisRefs& other) {
+    if (grown.Offset < 0) {
+        grown.Offset = 0;
+    }
+    grown.Size = grown.ImageSize;
+    grown.Box = grown.Area;
+    other.Box = Rounded(grown.Box * other.Size * other.Step / (grown.Step * grown.Size));
+    if (other.Area < other.Box) {
+        other.Box = other.Area;
+        other.Size =
+            (grown.Step / other.Step) * grown.Size * (static_cast<double>(other.Box) / grown.Box);
+    }
+}
+
+} // namespace
+
 WheelResult WheelStep(ZoomDirection direction, const ImageGeometry& image, const ImageArea& area,
                       ViewWindow& window, BoxRect& box) {
     if (image.ImageWidth <= 0 || image.ImageHeight <= 0 || area.AreaWidth <= 0 ||
@@ -144,32 +180,12 @@ WheelResult WheelStep(ZoomDirection direction, const ImageGeometry& image, const
     // Repair a window that the shape-keeping case made larger than the image.
     const bool tooWide = Rounded(window.ViewWidth) > image.ImageWidth;
     const bool tooHigh = Rounded(window.ViewHeight) > image.ImageHeight;
+    AxisRefs x{window.ViewOffsetX, window.ViewWidth, imageW, box.Width, area.AreaWidth, colStep};
+    AxisRefs y{window.ViewOffsetY, window.ViewHeight, imageH, box.Height, area.AreaHeight, rowStep};
     if (tooWide && !tooHigh) {
-        if (window.ViewOffsetX < 0) {
-            window.ViewOffsetX = 0;
-        }
-        window.ViewWidth = imageW;
-        box.Width = area.AreaWidth;
-        box.Height =
-            Rounded(box.Width * window.ViewHeight * rowStep / (colStep * window.ViewWidth));
-        if (area.AreaHeight < box.Height) {
-            box.Height = area.AreaHeight;
-            window.ViewHeight = (colStep / rowStep) * window.ViewWidth *
-                                (static_cast<double>(box.Height) / box.Width);
-        }
+        RepairOutgrownAxis(x, y);
     } else if (tooHigh && !tooWide) {
-        if (window.ViewOffsetY < 0) {
-            window.ViewOffsetY = 0;
-        }
-        window.ViewHeight = imageH;
-        box.Height = area.AreaHeight;
-        box.Width =
-            Rounded(box.Height * window.ViewWidth * colStep / (rowStep * window.ViewHeight));
-        if (area.AreaWidth < box.Width) {
-            box.Width = area.AreaWidth;
-            window.ViewWidth = (rowStep / colStep) * window.ViewHeight *
-                               (static_cast<double>(box.Width) / box.Height);
-        }
+        RepairOutgrownAxis(y, x);
     } else if (tooWide && tooHigh) {
         return WheelResult::ResetZoom;
     }
@@ -216,3 +232,5 @@ std::vector<FillRect> EraseRects(bool imageShown, const BoxRect& box, const Imag
     }
     return rects;
 }
+
+} // namespace orvane::view2d

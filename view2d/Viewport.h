@@ -4,8 +4,12 @@
 // where the paint box sits in the image area. Plain data and arithmetic; the frame owns the
 // widgets and calls these from its handlers.
 
+#include "image/ImageModel.h"
+
 #include <optional>
 #include <vector>
+
+namespace orvane::view2d {
 
 // Double to integer conversions used throughout the 2D geometry. Non-finite values give 0 and
 // values beyond the int range saturate, so a degenerate window (zero-sized area, a window
@@ -45,13 +49,7 @@ struct ImageArea {
     int ClientHeight() const { return AreaTop + AreaHeight; }
 };
 
-// Buffer size in levels and the thinning steps (file pixels per buffer level).
-struct ImageGeometry {
-    int ImageWidth = 0;
-    int ImageHeight = 0;
-    int ColumnStep = 1;
-    int RowStep = 1;
-};
+using image::ImageGeometry;
 
 // The window after an open: the whole buffer.
 ViewWindow WholeImageWindow(const ImageGeometry& image);
@@ -111,3 +109,5 @@ std::vector<FillRect> ZoomOutStrips(const BoxRect& box, const ImageArea& area);
 // region under the image is never wiped before it is painted again. Empty rectangles are left
 // out; a box that fills the area gives none.
 std::vector<FillRect> EraseRects(bool imageShown, const BoxRect& box, const ImageArea& area);
+
+} // namespace orvane::view2d

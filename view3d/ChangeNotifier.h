@@ -22,7 +22,6 @@ public:
     long long RequestCount() const { return FRequestCount; }
 
     void SetRendering(bool rendering) { FRendering = rendering; }
-    bool Rendering() const { return FRendering; }
 
 private:
     struct TEntry {

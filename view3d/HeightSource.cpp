@@ -9,47 +9,49 @@ namespace {
 // floor(v) as an index in [0, limit]. Past the far edge (a rounding limit) reads index 0;
 // so do points before the near edge and NaN from an empty range, which would otherwise
 // read outside the buffer.
-int IndexOrZero(long double v, int limit) {
+std::int64_t IndexOrZero(long double v, std::int64_t limit) {
     const long double f = std::floor(v);
     if (!(f >= 0) || f > limit) {
         return 0;
     }
-    return static_cast<int>(f);
+    return static_cast<std::int64_t>(f);
 }
 
 } // namespace
 
 long double PixelSizeMm(float resolutionDpi) {
-    if (!(resolutionDpi > 0) || !std::isfinite(resolutionDpi)) {
+    if (!image::ResolutionKnown(resolutionDpi)) {
         return 1.0L;
     }
     return 25.4L / resolutionDpi;
 }
 
-void HeightField1GetHeight(const THeightSource& src, float x, float y, float& z) {
-    if (!src.SampleBuffer || src.ImageWidth <= 0 || src.ImageHeight <= 0) {
+void HeightField1GetHeight(const image::ImageModel& image, const TGLHeightField& field, float x,
+                           float y, float& z) {
+    if (!image.HasImage() || image.ImageWidth <= 0 || image.ImageHeight <= 0) {
         return;
     }
-    const int w = src.ImageWidth;
-    const int h = src.ImageHeight;
-    const long double xMax = src.XMax;
-    const long double yMax = src.YMax;
+    const std::int64_t w = image.ImageWidth;
+    const std::int64_t h = image.ImageHeight;
+    const long double xMax = field.XSamplingScale.Max();
+    const long double yMax = field.YSamplingScale.Max();
 
-    const int column = IndexOrZero((x + xMax) * (w - 1) / (2 * xMax), w - 1);
+    const std::int64_t column = IndexOrZero((x + xMax) * (w - 1) / (2 * xMax), w - 1);
     const long double rowFromBottom = std::floor((y + yMax) * (h - 1) / (2 * yMax));
-    const int row = IndexOrZero((h - 1) - rowFromBottom, h - 1);
+    const std::int64_t row = IndexOrZero((h - 1) - rowFromBottom, h - 1);
 
-    const float level = src.SampleBuffer[static_cast<long long>(row) * w + column];
-    long double range = static_cast<long double>(src.ZMax) - src.ZMin;
+    const float level = image.Levels()[row * w + column];
+    long double range = static_cast<long double>(image.ZMax) - image.ZMin;
     if (range == 0) {
         range = 1; // no height range in the file: 1 mm
     }
     float zv = static_cast<float>(level * (1.0L / 255) * range);
     zv = static_cast<float>(zv - range * 0.5L);
 
-    const int span = src.SpanWidth > 0 ? src.SpanWidth : w;
-    const double factor = static_cast<double>((static_cast<long double>(src.XMax) - src.XMin) /
-                                              (span * PixelSizeMm(src.Resolution)));
+    const std::int64_t span = image.SpanWidth > 0 ? image.SpanWidth : w;
+    const long double xRange =
+        static_cast<long double>(field.XSamplingScale.Max()) - field.XSamplingScale.Min();
+    const double factor = static_cast<double>(xRange / (span * PixelSizeMm(image.Resolution)));
     z = static_cast<float>(zv * factor);
 }
 

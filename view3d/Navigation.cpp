@@ -41,15 +41,6 @@ void SceneMouseMoveRule(TSceneMouseState& state, Qt::MouseButtons held, int x, i
     }
 }
 
-void SceneMouseMoveRule(bool sceneMouseDown, int& sceneMouseX, int& sceneMouseY,
-                        Qt::MouseButtons held, int x, int y, TGLCamera& camera,
-                        TGLBaseSceneObject& targetNode) {
-    TSceneMouseState state{sceneMouseDown, sceneMouseX, sceneMouseY};
-    SceneMouseMoveRule(state, held, x, y, camera, targetNode);
-    sceneMouseX = state.SceneMouseX;
-    sceneMouseY = state.SceneMouseY;
-}
-
 void SceneWheelDownRule(TGLCamera& camera) {
     camera.AdjustDistanceToTarget(ZoomOutFactor);
 }

@@ -22,10 +22,6 @@ void SceneMouseUpRule(TSceneMouseState& state);
 // slides the camera's target node (and the camera with it) over the horizontal plane.
 void SceneMouseMoveRule(TSceneMouseState& state, Qt::MouseButtons held, int x, int y,
                         TGLCamera& camera, TGLBaseSceneObject& targetNode);
-// The same rule for a frame that keeps the three fields separately.
-void SceneMouseMoveRule(bool sceneMouseDown, int& sceneMouseX, int& sceneMouseY,
-                        Qt::MouseButtons held, int x, int y, TGLCamera& camera,
-                        TGLBaseSceneObject& targetNode);
 // Wheel notch towards the user: 5 % farther.
 void SceneWheelDownRule(TGLCamera& camera);
 // Wheel notch away from the user: 5 % closer, unless the camera is closer than twice the

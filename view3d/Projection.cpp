@@ -5,8 +5,7 @@
 
 namespace orvane::view3d {
 
-bool PerspectiveFrustum(int width, int height, const TPerspectiveSettings& cam, TFrustum& out,
-                        int vx, int vy) {
+bool PerspectiveFrustum(int width, int height, const TPerspectiveSettings& cam, TFrustum& out) {
     if (width < 1 || height < 1) {
         return false;
     }
@@ -17,10 +16,11 @@ bool PerspectiveFrustum(int width, int height, const TPerspectiveSettings& cam, 
     const double b = cam.NearPlaneBias;
     const double kx = b / (w * s);
     const double ky = b / (h * s);
-    out.Right = w * ((2 * w + 2 * vx - w) * kx) / (2 * m);
-    out.Left = -w * ((w - 2 * vx) * kx) / (2 * m);
-    out.Top = h * ((2 * h + 2 * vy - h) * ky) / (2 * m);
-    out.Bottom = -h * ((h - 2 * vy) * ky) / (2 * m);
+    // Symmetric about the viewport's centre.
+    out.Right = w * (w * kx) / (2 * m);
+    out.Left = -out.Right;
+    out.Top = h * (h * ky) / (2 * m);
+    out.Bottom = -out.Top;
     out.Near = cam.FocalLength * 2 * RenderDpi / (25.4 * m) * b;
     out.Far = out.Near + cam.DepthOfView;
     return true;

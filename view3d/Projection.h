@@ -23,11 +23,10 @@ struct TPerspectiveSettings {
 // Rendering resolution the projection assumes, whatever the screen.
 constexpr double RenderDpi = 96.0;
 
-// Frustum of a viewport W x H pixels at (vx, vy). The half-angles grow with the size in
+// Frustum of a viewport W x H pixels. The half-angles grow with the size in
 // pixels (tan of the horizontal half-angle = 25.4 W / (4 S F D)), so a larger viewer
 // shows more of the scene at the same scale. False (frustum untouched) when W or H < 1.
-bool PerspectiveFrustum(int width, int height, const TPerspectiveSettings& cam, TFrustum& out,
-                        int vx = 0, int vy = 0);
+bool PerspectiveFrustum(int width, int height, const TPerspectiveSettings& cam, TFrustum& out);
 
 // The glFrustum matrix, row-vector form.
 TMatrix4f FrustumMatrix(const TFrustum& f);

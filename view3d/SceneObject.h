@@ -61,7 +61,6 @@ public:
     void AddChild(TGLBaseSceneObject& child);
 
     TGLChangeNotifier* Notifier() const { return FNotifier; }
-    void SetNotifier(TGLChangeNotifier* notifier) { FNotifier = notifier; }
 
     // Row 0 = (Up x Direction) * Scale.x, row 1 = Up * Scale.y, row 2 = Direction * Scale.z,
     // row 3 = Position.
@@ -100,7 +99,6 @@ private:
 class TGLDummyCube : public TGLBaseSceneObject {
 public:
     using TGLBaseSceneObject::TGLBaseSceneObject;
-    float CubeSize = 1.0f;
 };
 
 } // namespace orvane::view3d

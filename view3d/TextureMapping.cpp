@@ -17,4 +17,21 @@ void SetTexturePlanes(TGLTexture& texture, std::int64_t p, std::int64_t q, float
     texture.SetMappingSCoordinate(3, 0.5f);
 }
 
+void ApplyTexturePicture(TGLHeightField& field, const QImage& picture, const QString& fileName,
+                        std::int64_t p, std::int64_t q) {
+    TGLTexture& texture = field.Material.Texture;
+    texture.SetImage(picture, fileName);
+    SetTexturePlanes(texture, p, q, field.XSamplingScale.Max(), field.YSamplingScale.Max());
+    texture.SetImageBrightness(1.5f);
+    texture.SetTextureMode(TGLTextureMode::Modulate);
+    texture.SetDisabled(false);
+}
+
+void ClearTexturePicture(TGLTexture& texture) {
+    texture.SetDisabled(true);
+    texture.SetImageBrightness(1.0f);
+    texture.SetTextureMode(TGLTextureMode::Replace);
+    texture.ClearImage();
+}
+
 } // namespace orvane::view3d

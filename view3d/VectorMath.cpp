@@ -75,10 +75,6 @@ TVector4f Sub3(const TVector4f& a, const TVector4f& b) {
     return {a[0] - b[0], a[1] - b[1], a[2] - b[2], 0};
 }
 
-TVector4f Add3(const TVector4f& a, const TVector4f& b) {
-    return {a[0] + b[0], a[1] + b[1], a[2] + b[2], 0};
-}
-
 TVector4f Scale3(const TVector4f& a, float s) {
     return {a[0] * s, a[1] * s, a[2] * s, 0};
 }

@@ -40,7 +40,6 @@ TMatrix4f Inverse(const TMatrix4f& m);
 
 // 3-component helpers on the x, y, z of four-component vectors (w of the result = 0).
 TVector4f Sub3(const TVector4f& a, const TVector4f& b);
-TVector4f Add3(const TVector4f& a, const TVector4f& b);
 TVector4f Scale3(const TVector4f& a, float s);
 TVector4f Cross3(const TVector4f& a, const TVector4f& b);
 float Dot3(const TVector4f& a, const TVector4f& b);

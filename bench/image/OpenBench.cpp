@@ -18,6 +18,10 @@
 #include <tiffio.h>
 #include <vector>
 
+using namespace orvane;
+using namespace orvane::image;
+using namespace orvane::tools;
+
 namespace {
 
 double BareLoopSeconds(const QString& path) {
@@ -40,13 +44,16 @@ double ReaderSeconds(const QString& path, int side) {
     std::uint8_t* buffer = TryAllocate(std::size_t(side) * side);
     QElapsedTimer timer;
     timer.start();
-    ReadSamples(path, {side, side, 1, 1}, buffer, [](int) {});
+    ImageGeometry g;
+    g.ImageWidth = g.SpanWidth = side;
+    g.ImageHeight = g.SpanHeight = side;
+    ReadSamples(TiffSource::File(path), g, buffer, [](int) {});
     const double s = timer.nsecsElapsed() * 1e-9;
     FreeBuffer(buffer);
     return s;
 }
 
-double OpenImageSeconds(TTarsunFrame& frame, const QString& path) {
+double OpenImageSeconds(app::TTarsunFrame& frame, const QString& path) {
     QElapsedTimer timer;
     timer.start();
     frame.OpenImage(path);
@@ -60,18 +67,18 @@ int main(int argc, char** argv) {
     const int side = argc > 1 ? std::atoi(argv[1]) : 8000;
     QTemporaryDir dir;
     const QString path = dir.filePath("bench16.tif");
-    TiffSpec spec;
-    spec.width = spec.height = std::uint32_t(side);
-    spec.rowsPerStrip = 16;
+    TiffLayout layout;
+    layout.width = layout.height = std::uint32_t(side);
+    layout.rowsPerStrip = 16;
     std::printf("writing %d x %d 16-bit strip TIFF...\n", side, side);
-    if (!WriteTiff(path, spec, [](std::uint32_t x, std::uint32_t y, int) {
+    if (!WriteTiff(path, layout, [](std::uint32_t x, std::uint32_t y, int) {
             return (x * 31 + y * 17) & 0xFFFF;
         }))
         return 1;
 
     QStringList messages;
-    SetMessageRecorder([&messages](MessageKind, const QString& t) { messages << t; });
-    TForm1 form;
+    app::SetMessageRecorder([&messages](MessageKind, const QString& t) { messages << t; });
+    app::TForm1 form;
     form.resize(1200, 900);
     form.show();
     QApplication::processEvents();
@@ -83,7 +90,7 @@ int main(int argc, char** argv) {
         reader.push_back(ReaderSeconds(path, side));
         open.push_back(OpenImageSeconds(*form.FrameTarsun, path));
     }
-    if (!messages.isEmpty() || !form.FrameTarsun->SampleBuffer) {
+    if (!messages.isEmpty() || !form.FrameTarsun->Image().HasImage()) {
         std::printf("open failed: %s\n", qPrintable(messages.join("; ")));
         return 1;
     }

@@ -12,6 +12,9 @@
 #include "panels/Histogram.h"
 #include "view2d/Stretch.h"
 
+using namespace orvane::view2d;
+using namespace orvane::panels;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

@@ -1,5 +1,5 @@
 // The floating panels and the About box as the user meets them.
-#include "FrameHarness.h"
+#include "tests/support/FrameHarness.h"
 
 #include "app/About.h"
 
@@ -10,6 +10,11 @@
 #include <QTimer>
 #include <QToolButton>
 #include <tiffio.h>
+
+using namespace orvane;
+using namespace orvane::app;
+using namespace orvane::test;
+using orvane::tools::TiffLayout;
 
 namespace {
 
@@ -27,14 +32,14 @@ void Drag(TTarsunFrame& frame, QWidget* handle, QPoint from, QPoint to, Qt::Mous
 class FramePanelsTest : public QObject {
     Q_OBJECT
 
-    TiffSpec Scanner(const QString& software, const QString& info = "notes") {
-        TiffSpec spec;
-        spec.software = software;
-        spec.model = "Model X";
-        spec.dateTime = "2026:01:02 03:04:05";
-        spec.make = "Set-up";
-        spec.description = info;
-        return spec;
+    TiffLayout Scanner(const QString& software, const QString& info = "notes") {
+        TiffLayout layout;
+        layout.software = software;
+        layout.model = "Model X";
+        layout.dateTime = "2026:01:02 03:04:05";
+        layout.make = "Set-up";
+        layout.description = info;
+        return layout;
     }
 
 private slots:
@@ -57,25 +62,25 @@ private slots:
         QFETCH(int, lines);
         QFETCH(int, panelHeight);
         FrameHarness h;
-        TiffSpec spec = Scanner(software, info);
+        TiffLayout layout = Scanner(software, info);
         if (!otherTags)
-            spec.model = spec.dateTime = spec.make = QString();
-        h.Open(h.Write("info.tif", spec));
+            layout.model = layout.dateTime = layout.make = QString();
+        h.Open(h.Write("info.tif", layout));
         h.form->IFFInfo1->trigger();
         TTarsunFrame& f = h.Frame();
-        QVERIFY(f.InfoPanel->isVisible());
-        QCOMPARE(f.InfoMemo->document()->blockCount(), lines);
-        QCOMPARE(f.InfoPanel->height(), panelHeight);
-        QCOMPARE(f.InfoPanel->pos(), QPoint(0, 97));
+        QVERIFY(f.Components().InfoPanel->isVisible());
+        QCOMPARE(f.Components().InfoMemo->document()->blockCount(), lines);
+        QCOMPARE(f.Components().InfoPanel->height(), panelHeight);
+        QCOMPARE(f.Components().InfoPanel->pos(), QPoint(0, 97));
         if (lines == 2)
-            QCOMPARE(f.InfoMemo->toPlainText(), QStringLiteral("No Information in this file.\n"));
+            QCOMPARE(f.Components().InfoMemo->toPlainText(), QStringLiteral("No Information in this file.\n"));
     }
 
     void infoPanelBeforeAnImageShowsNothing() {
         FrameHarness h;
         QVERIFY(!h.form->IFFInfo1->isEnabled());
         h.Frame().InfoButtonClick();
-        QVERIFY(!h.Frame().InfoPanel->isVisible());
+        QVERIFY(!h.Frame().Components().InfoPanel->isVisible());
     }
 
     void panelsDragCloseAndReturn() {
@@ -85,29 +90,29 @@ private slots:
         h.form->IFFInfo1->trigger();
 
         // The information panel dragged by its title beyond the left edge and over the strip.
-        Drag(f, f.InfoTiffLabel, QPoint(200, 105), QPoint(100, 60), Qt::LeftButton);
-        QCOMPARE(f.InfoPanel->pos(), QPoint(0, 97));
-        Drag(f, f.InfoPanel, QPoint(5, 200), QPoint(305, 300), Qt::MiddleButton);
-        QCOMPARE(f.InfoPanel->pos(), QPoint(300, 197));
+        Drag(f, f.Components().InfoTiffLabel, QPoint(200, 105), QPoint(100, 60), Qt::LeftButton);
+        QCOMPARE(f.Components().InfoPanel->pos(), QPoint(0, 97));
+        Drag(f, f.Components().InfoPanel, QPoint(5, 200), QPoint(305, 300), Qt::MiddleButton);
+        QCOMPARE(f.Components().InfoPanel->pos(), QPoint(300, 197));
         // Showing it again puts it back at the top left.
         h.form->IFFInfo1->trigger();
-        QCOMPARE(f.InfoPanel->pos(), QPoint(0, 97));
-        f.CloseInfoButton->click();
-        QVERIFY(!f.InfoPanel->isVisible());
+        QCOMPARE(f.Components().InfoPanel->pos(), QPoint(0, 97));
+        f.Components().CloseInfoButton->click();
+        QVERIFY(!f.Components().InfoPanel->isVisible());
         h.form->IFFInfo1->trigger();
-        QVERIFY(f.InfoPanel->isVisible());
+        QVERIFY(f.Components().InfoPanel->isVisible());
 
         // The histogram panel dragged with the right button beyond the right edge.
-        Drag(f, f.IstoLabel, QPoint(1000, 105), QPoint(1150, 400), Qt::RightButton);
-        QCOMPARE(f.HistogramPanel->pos(), QPoint(1200 - 288, 392));
-        Drag(f, f.HistogramPanel, QPoint(1000, 400), QPoint(400, 400), Qt::LeftButton);
-        QCOMPARE(f.HistogramPanel->pos(), QPoint(312, 392));
+        Drag(f, f.Components().IstoLabel, QPoint(1000, 105), QPoint(1150, 400), Qt::RightButton);
+        QCOMPARE(f.Components().HistogramPanel->pos(), QPoint(1200 - 288, 392));
+        Drag(f, f.Components().HistogramPanel, QPoint(1000, 400), QPoint(400, 400), Qt::LeftButton);
+        QCOMPARE(f.Components().HistogramPanel->pos(), QPoint(312, 392));
         // A resize brings it back to the top right; the information panel stays.
-        Drag(f, f.InfoPanel, QPoint(5, 200), QPoint(105, 300), Qt::LeftButton);
-        const QPoint infoPlace = f.InfoPanel->pos();
+        Drag(f, f.Components().InfoPanel, QPoint(5, 200), QPoint(105, 300), Qt::LeftButton);
+        const QPoint infoPlace = f.Components().InfoPanel->pos();
         h.SetClientSize(QSize(1100, 797));
-        QCOMPARE(f.HistogramPanel->pos(), QPoint(1100 - 288, 97));
-        QCOMPARE(f.InfoPanel->pos(), infoPlace);
+        QCOMPARE(f.Components().HistogramPanel->pos(), QPoint(1100 - 288, 97));
+        QCOMPARE(f.Components().InfoPanel->pos(), infoPlace);
     }
 
     void aboutBoxIsFreshEachTimeAndOpensItsLinks() {

@@ -1,16 +1,21 @@
 // The 2D view, histogram and 3D mode as the frame wires them: events in,
 // pixels, labels and scene values out.
-#include "FrameHarness.h"
+#include "tests/support/FrameHarness.h"
 
 #include "app/HistogramChart.h"
 #include "app/PaintBox.h"
-#include "view3d/SceneViewer.h"
+#include "view3d/gl/SceneViewer.h"
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QSlider>
 #include <QToolButton>
 #include <cmath>
+
+using namespace orvane;
+using namespace orvane::app;
+using namespace orvane::test;
+using orvane::tools::TiffLayout;
 
 namespace {
 
@@ -29,14 +34,14 @@ class FrameViewsTest : public QObject {
 private slots:
     void paintsLevelsAsExactGreys() {
         FrameHarness h(QSize(400, 297)); // image area 400 x 200
-        TiffSpec spec;
-        spec.width = 4;
-        spec.height = 2;
-        spec.bitsPerSample = 8;
+        TiffLayout layout;
+        layout.width = 4;
+        layout.height = 2;
+        layout.bitsPerSample = 8;
         const std::uint32_t levels[2][4] = {{0, 128, 255, 0}, {255, 128, 0, 255}};
-        h.Open(h.Write("levels.tif", spec, [&](auto x, auto y) { return levels[y][x]; }));
-        QCOMPARE(h.Frame().PaintBox1->geometry(), QRect(0, 97, 400, 200));
-        const QImage shown = h.Frame().PaintBox1->grab().toImage();
+        h.Open(h.Write("levels.tif", layout, [&](auto x, auto y) { return levels[y][x]; }));
+        QCOMPARE(h.Frame().Components().PaintBox1->geometry(), QRect(0, 97, 400, 200));
+        const QImage shown = h.Frame().Components().PaintBox1->grab().toImage();
         for (int y = 0; y < 2; ++y)
             for (int x = 0; x < 4; ++x) {
                 const int v = int(levels[y][x]);
@@ -47,12 +52,12 @@ private slots:
 
     void stripsBesideTheBoxAreWhite() {
         FrameHarness h(QSize(400, 297));
-        TiffSpec spec;
-        spec.width = 4;
-        spec.height = 4;
-        spec.bitsPerSample = 8;
-        h.Open(h.Write("square.tif", spec, 128));
-        QCOMPARE(h.Frame().PaintBox1->geometry(), QRect(100, 97, 200, 200));
+        TiffLayout layout;
+        layout.width = 4;
+        layout.height = 4;
+        layout.bitsPerSample = 8;
+        h.Open(h.Write("square.tif", layout, 128));
+        QCOMPARE(h.Frame().Components().PaintBox1->geometry(), QRect(100, 97, 200, 200));
         const QImage frame = h.Frame().grab().toImage();
         QCOMPARE(frame.pixel(50, 200), qRgb(255, 255, 255));
         QCOMPARE(frame.pixel(350, 200), qRgb(255, 255, 255));
@@ -61,58 +66,58 @@ private slots:
 
     void wheelNotchesZoomAboutTheCentre() {
         FrameHarness h;
-        TiffSpec spec;
-        spec.width = 1000;
-        spec.height = 800;
-        h.Open(h.Write("wide.tif", spec));
+        TiffLayout layout;
+        layout.width = 1000;
+        layout.height = 800;
+        h.Open(h.Write("wide.tif", layout));
         TTarsunFrame& f = h.Frame();
-        QCOMPARE(f.PaintBox1->geometry(), QRect(162, 97, 875, 700));
+        QCOMPARE(f.Components().PaintBox1->geometry(), QRect(162, 97, 875, 700));
         SendWheel(&f, 60); // half a notch: nothing yet
-        QCOMPARE(f.ViewHeight, 800.0);
+        QCOMPARE(f.View().Window.ViewHeight, 800.0);
         SendWheel(&f, 60);
-        QCOMPARE(f.ViewWidth, 1000.0);
-        QVERIFY(std::abs(f.ViewHeight - 761.90) < 0.005);
-        QVERIFY(std::abs(f.ViewOffsetY - 19.05) < 0.005);
-        QCOMPARE(f.PaintBox1->geometry(), QRect(140, 97, 919, 700));
+        QCOMPARE(f.View().Window.ViewWidth, 1000.0);
+        QVERIFY(std::abs(f.View().Window.ViewHeight - 761.90) < 0.005);
+        QVERIFY(std::abs(f.View().Window.ViewOffsetY - 19.05) < 0.005);
+        QCOMPARE(f.Components().PaintBox1->geometry(), QRect(140, 97, 919, 700));
         SendWheel(&f, -120);
-        QCOMPARE(f.PaintBox1->geometry(), QRect(162, 97, 875, 700));
+        QCOMPARE(f.Components().PaintBox1->geometry(), QRect(162, 97, 875, 700));
         const QImage frame = f.grab().toImage();
         QCOMPARE(frame.pixel(150, 400), qRgb(255, 255, 255)); // strip cleared after zooming out
     }
 
     void readoutPressAndDrag() {
         FrameHarness h;
-        TiffSpec spec;
-        spec.width = 1000;
-        spec.height = 800;
-        spec.xResolution = 254.0f;
-        spec.minSampleValue = 1000;
-        spec.maxSampleValue = 3000;
-        h.Open(h.Write("readout.tif", spec, [](auto x, auto) { return x < 500 ? 0x8000u : 0xFF00u; }));
+        TiffLayout layout;
+        layout.width = 1000;
+        layout.height = 800;
+        layout.xResolution = 254.0f;
+        layout.minSampleValue = 1000;
+        layout.maxSampleValue = 3000;
+        h.Open(h.Write("readout.tif", layout, [](auto x, auto) { return x < 500 ? 0x8000u : 0xFF00u; }));
         TTarsunFrame& f = h.Frame();
-        TPaintBox* box = f.PaintBox1;
+        TPaintBox* box = f.Components().PaintBox1;
         SendMouse(box, QEvent::MouseMove, {874, 699}, Qt::NoButton, Qt::NoButton);
-        QCOMPARE(f.XLabel->text(), QStringLiteral("998 [99.80 mm]"));
-        QCOMPARE(f.YLabel->text(), QStringLiteral("798 [79.80 mm]"));
-        QCOMPARE(f.ZLabel->text(), QStringLiteral("3.00 mm (1.00") + QChar(0x00F7) + "3.00)");
+        QCOMPARE(f.Components().XLabel->text(), QStringLiteral("998 [99.80 mm]"));
+        QCOMPARE(f.Components().YLabel->text(), QStringLiteral("798 [79.80 mm]"));
+        QCOMPARE(f.Components().ZLabel->text(), QStringLiteral("3.00 mm (1.00") + QChar(0x00F7) + "3.00)");
 
-        QVERIFY(f.Isto->MarkerPoints().isEmpty());
+        QVERIFY(f.Components().Isto->MarkerPoints().isEmpty());
         SendMouse(box, QEvent::MouseButtonPress, {10, 10}, Qt::RightButton, Qt::RightButton);
         SendMouse(box, QEvent::MouseButtonRelease, {10, 10}, Qt::RightButton, Qt::NoButton);
-        QVERIFY(f.Isto->MarkerPoints().isEmpty()); // the right button does nothing
-        QVERIFY(!f.Panning);
+        QVERIFY(f.Components().Isto->MarkerPoints().isEmpty()); // the right button does nothing
+        QVERIFY(!f.View().Drag.Panning);
 
         SendMouse(box, QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton, Qt::LeftButton);
-        QVERIFY(f.Panning);
-        QCOMPARE(f.Isto->MarkerPoints().size(), 3);
-        QCOMPARE(f.Isto->MarkerPoints()[1], QPointF(128, 1));
+        QVERIFY(f.View().Drag.Panning);
+        QCOMPARE(f.Components().Isto->MarkerPoints().size(), 3);
+        QCOMPARE(f.Components().Isto->MarkerPoints()[1], QPointF(128, 1));
         // Dragging the whole image changes nothing; the labels rest during a drag.
         SendMouse(box, QEvent::MouseMove, {300, 200}, Qt::NoButton, Qt::LeftButton);
-        QCOMPARE(f.ViewOffsetX, 0.0);
-        QCOMPARE(f.ViewOffsetY, 0.0);
-        QCOMPARE(f.XLabel->text(), QStringLiteral("998 [99.80 mm]"));
+        QCOMPARE(f.View().Window.ViewOffsetX, 0.0);
+        QCOMPARE(f.View().Window.ViewOffsetY, 0.0);
+        QCOMPARE(f.Components().XLabel->text(), QStringLiteral("998 [99.80 mm]"));
         SendMouse(box, QEvent::MouseButtonRelease, {300, 200}, Qt::LeftButton, Qt::NoButton);
-        QVERIFY(!f.Panning);
+        QVERIFY(!f.View().Drag.Panning);
         QVERIFY(!QApplication::overrideCursor());
     }
 
@@ -122,7 +127,7 @@ private slots:
         QVERIFY(QDir::setCurrent(dir.path()));
         {
             FrameHarness plain;
-            QCOMPARE(plain.Frame().PaintBox1->cursor().shape(), Qt::CrossCursor);
+            QCOMPARE(plain.Frame().Components().PaintBox1->cursor().shape(), Qt::CrossCursor);
         }
         QImage mask(32, 32, QImage::Format_Mono);
         mask.fill(1);
@@ -131,7 +136,7 @@ private slots:
         QVERIFY(mask.save("pellix.bmp") && colour.save("pellixcol.bmp"));
         {
             FrameHarness custom;
-            const QCursor cursor = custom.Frame().PaintBox1->cursor();
+            const QCursor cursor = custom.Frame().Components().PaintBox1->cursor();
             QCOMPARE(cursor.shape(), Qt::BitmapCursor);
             QCOMPARE(cursor.hotSpot(), QPoint(12, 12));
         }
@@ -148,59 +153,59 @@ private slots:
 
     void histogramIsFilledOnOpen() {
         FrameHarness h;
-        TiffSpec spec;
-        spec.bitsPerSample = 8;
-        h.Open(h.Write("flat.tif", spec, 77));
-        const QList<double> bars = h.Frame().Isto->BarHeights();
+        TiffLayout layout;
+        layout.bitsPerSample = 8;
+        h.Open(h.Write("flat.tif", layout, 77));
+        const QList<double> bars = h.Frame().Components().Isto->BarHeights();
         QCOMPARE(bars.size(), 256);
         QCOMPARE(bars[77], 1.0);
         QCOMPARE(bars[76], 0.0);
-        QVERIFY(h.Frame().HistogramPanel->isVisible());
-        QCOMPARE(h.Frame().HistogramPanel->pos(), QPoint(1200 - 288, 97));
+        QVERIFY(h.Frame().Components().HistogramPanel->isVisible());
+        QCOMPARE(h.Frame().Components().HistogramPanel->pos(), QPoint(1200 - 288, 97));
     }
 
     void threeDModeWithoutImageIsMixedAndWheelReachesCamera() {
         FrameHarness h;
         TTarsunFrame& f = h.Frame();
-        TiffSpec oneBit;
+        TiffLayout oneBit;
         oneBit.bitsPerSample = 1;
         h.Open(h.Write("one.tif", oneBit, 1));
-        QVERIFY(f.SB3D->isEnabled());
-        f.SB3D->click();
-        QVERIFY(f.SB3D->isChecked());
-        QVERIFY(!f.SB2D->isChecked());
-        QVERIFY(f.PaintBox1->isVisible());
-        QVERIFY(!f.GroupBox3D->isVisible());
+        QVERIFY(f.Components().SB3D->isEnabled());
+        f.Components().SB3D->click();
+        QVERIFY(f.Components().SB3D->isChecked());
+        QVERIFY(!f.Components().SB2D->isChecked());
+        QVERIFY(f.Components().PaintBox1->isVisible());
+        QVERIFY(!f.Components().GroupBox3D->isVisible());
 
-        TiffSpec spec;
-        spec.width = 1000;
-        spec.height = 800;
-        h.Open(h.Write("relief.tif", spec));
-        QVERIFY(f.PaintBox1->isVisible()); // the mixed state stays
-        const double viewWidth = f.ViewWidth;
-        const float before = Distance(f.Scene1);
+        TiffLayout layout;
+        layout.width = 1000;
+        layout.height = 800;
+        h.Open(h.Write("relief.tif", layout));
+        QVERIFY(f.Components().PaintBox1->isVisible()); // the mixed state stays
+        const double viewWidth = f.View().Window.ViewWidth;
+        const float before = Distance(f.Scene());
         QVERIFY(std::abs(before - 2.598f) < 0.001f);
         SendWheel(&f, 120);
-        QCOMPARE(f.ViewWidth, viewWidth);
-        QVERIFY(std::abs(Distance(f.Scene1) - before * 0.95f) < 1e-4f);
+        QCOMPARE(f.View().Window.ViewWidth, viewWidth);
+        QVERIFY(std::abs(Distance(f.Scene()) - before * 0.95f) < 1e-4f);
 
-        f.SB3D->click();
-        QVERIFY(f.SceneViewer1->isVisible());
-        QVERIFY(f.GroupBox3D->isVisible());
-        QVERIFY(!f.PaintBox1->isVisible());
+        f.Components().SB3D->click();
+        QVERIFY(f.Components().SceneViewer1->isVisible());
+        QVERIFY(f.Components().GroupBox3D->isVisible());
+        QVERIFY(!f.Components().PaintBox1->isVisible());
         // Leaving the 3D settings gives the focus back to the frame, where notches zoom.
-        f.TrackBarRes->setFocus();
+        f.Components().TrackBarRes->setFocus();
         QEvent leave(QEvent::Leave);
-        QApplication::sendEvent(f.GroupBox3D, &leave);
+        QApplication::sendEvent(f.Components().GroupBox3D, &leave);
         QCOMPARE(f.window()->focusWidget(), static_cast<QWidget*>(&f));
         SendWheel(&f, -120);
         // A second open in 3D mode puts the camera back at its start.
-        h.Open(h.Write("relief2.tif", spec));
-        QVERIFY(f.SceneViewer1->isVisible());
-        QVERIFY(std::abs(Distance(f.Scene1) - 2.598f) < 0.001f);
-        f.SB2D->click();
-        QVERIFY(f.PaintBox1->isVisible());
-        QVERIFY(!f.SceneViewer1->isVisible());
+        h.Open(h.Write("relief2.tif", layout));
+        QVERIFY(f.Components().SceneViewer1->isVisible());
+        QVERIFY(std::abs(Distance(f.Scene()) - 2.598f) < 0.001f);
+        f.Components().SB2D->click();
+        QVERIFY(f.Components().PaintBox1->isVisible());
+        QVERIFY(!f.Components().SceneViewer1->isVisible());
     }
 };
 

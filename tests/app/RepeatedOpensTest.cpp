@@ -1,12 +1,17 @@
 // Fifty opens in a row in one frame, good and broken files mixed: every open
 // ends in its defined state, and the process does not grow beyond one image's
 // buffers (a leak per open of even a scanline would show here).
-#include "FrameHarness.h"
-#include "tests/robustness/TiffSurgery.h"
+#include "tests/support/FrameHarness.h"
+#include "tests/support/TiffSurgery.h"
 
 #include <QFile>
 #include <fstream>
 #include <unistd.h>
+
+using namespace orvane;
+using namespace orvane::app;
+using namespace orvane::test;
+using orvane::tools::TiffLayout;
 
 namespace {
 
@@ -37,34 +42,34 @@ class RepeatedOpensTest : public QObject {
 
     QList<Fixture> Fixtures(FrameHarness& h) {
         auto ramp = [](std::uint32_t x, std::uint32_t y) { return (x * 37 + y * 11) & 0xFFFF; };
-        TiffSpec good;
+        TiffLayout good;
         // 10 MB of levels: a sample buffer lost per open would pass the bound
         // after seven of the fifty.
         good.width = 4000;
         good.height = 2500;
-        TiffSpec white;
+        TiffLayout white;
         white.width = 640;
         white.height = 480;
         white.bitsPerSample = 8;
         white.photometric = 0;
-        TiffSpec tiled;
+        TiffLayout tiled;
         tiled.width = 512;
         tiled.height = 512;
         tiled.tileSize = 64;
         tiled.compression = 8;
-        TiffSpec rgb;
+        TiffLayout rgb;
         rgb.width = 64;
         rgb.height = 64;
         rgb.samplesPerPixel = 3;
         rgb.photometric = 2;
-        TiffSpec signedSamples;
+        TiffLayout signedSamples;
         signedSamples.width = 64;
         signedSamples.height = 64;
         signedSamples.sampleFormat = 2;
-        TiffSpec narrow;
+        TiffLayout narrow;
         narrow.width = 3;
         narrow.height = 64;
-        TiffSpec cut;
+        TiffLayout cut;
         cut.width = 256;
         cut.height = 256;
         cut.rowsPerStrip = 16;
@@ -91,7 +96,7 @@ private slots:
         for (int i = 0; i < 50; ++i) {
             const Fixture& f = fixtures[i % fixtures.size()];
             h.Open(f.path);
-            QCOMPARE(h.Frame().SampleBuffer != nullptr, f.opens);
+            QCOMPARE(h.Frame().Image().HasImage(), f.opens);
             if (f.messageHas.isEmpty()) {
                 QVERIFY2(h.messages.isEmpty(), qPrintable(h.messages.join('|')));
             } else {

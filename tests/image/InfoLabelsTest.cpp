@@ -1,3 +1,4 @@
+#include "image/ImageModel.h"
 #include "image/InfoLabels.h"
 #include "image/NumberText.h"
 
@@ -6,6 +7,8 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+using namespace orvane::image;
 
 TEST(NumberText, FixedPointAfterSignificantRounding) {
     struct Case {

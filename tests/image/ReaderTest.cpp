@@ -11,16 +11,39 @@
 
 namespace {
 
+using namespace orvane::image;
+using orvane::tools::TiffLayout;
+using orvane::tools::WriteTiff;
+
+// The part of a file the reader scans, and the thinning step.
+struct Scan {
+    std::int64_t SpanWidth = 0;
+    std::int64_t SpanHeight = 0;
+    std::int64_t ColumnStep = 1;
+    std::int64_t RowStep = 1;
+
+    ImageGeometry Geometry() const {
+        ImageGeometry g;
+        g.SpanWidth = SpanWidth;
+        g.SpanHeight = SpanHeight;
+        g.ColumnStep = ColumnStep;
+        g.RowStep = RowStep;
+        g.ImageWidth = SpanWidth / ColumnStep;
+        g.ImageHeight = SpanHeight / RowStep;
+        return g;
+    }
+};
+
 class Reader : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
 
-    static std::vector<std::uint8_t> Read(const QString& path, ReadGeometry g,
+    static std::vector<std::uint8_t> Read(const QString& path, Scan g,
                                           std::vector<int>* progress = nullptr,
                                           ReadResult* result = nullptr) {
         std::vector<std::uint8_t> buffer((g.SpanWidth / g.ColumnStep) * (g.SpanHeight / g.RowStep));
-        ReadResult r = ReadSamples(path, g, buffer.data(), [&](int p) {
+        ReadResult r = ReadSamples(TiffSource::File(path), g.Geometry(), buffer.data(), [&](int p) {
             if (progress)
                 progress->push_back(p);
         });
@@ -33,11 +56,11 @@ protected:
 TEST_F(Reader, SixteenBitSamplesKeepTheirHighByte) {
     const std::uint32_t samples[] = {0x00FF, 0xFF00, 0x8000, 0x12AB, 0xFFFF, 0x0000, 0x7FFF, 0x0100};
     for (bool bigEndian : {false, true}) {
-        TiffSpec spec;
-        spec.width = 8;
-        spec.height = 2;
-        spec.bigEndian = bigEndian;
-        ASSERT_TRUE(WriteTiff(Path("s16.tif"), spec,
+        TiffLayout layout;
+        layout.width = 8;
+        layout.height = 2;
+        layout.bigEndian = bigEndian;
+        ASSERT_TRUE(WriteTiff(Path("s16.tif"), layout,
                               [&](std::uint32_t x, std::uint32_t, int) { return samples[x]; }));
         const auto levels = Read(Path("s16.tif"), {8, 2, 1, 1});
         const std::uint8_t expected[] = {0, 255, 128, 0x12, 255, 0, 127, 1};
@@ -49,11 +72,11 @@ TEST_F(Reader, SixteenBitSamplesKeepTheirHighByte) {
 std::uint32_t Pattern(std::uint32_t x, std::uint32_t y) { return (x * 7 + y * 13) & 0xFF; }
 
 TEST_F(Reader, StepTwoKeepsEverySecondRowAndColumn) {
-    TiffSpec spec;
-    spec.width = 20;
-    spec.height = 11;
-    spec.bitsPerSample = 8;
-    ASSERT_TRUE(WriteTiff(Path("p8.tif"), spec,
+    TiffLayout layout;
+    layout.width = 20;
+    layout.height = 11;
+    layout.bitsPerSample = 8;
+    ASSERT_TRUE(WriteTiff(Path("p8.tif"), layout,
                           [](std::uint32_t x, std::uint32_t y, int) { return Pattern(x, y); }));
     // Sizing keeps 10 x 5 levels covering 20 x 10 file pixels.
     const auto levels = Read(Path("p8.tif"), {20, 10, 2, 2});
@@ -66,18 +89,18 @@ TEST_F(Reader, StepTwoKeepsEverySecondRowAndColumn) {
 TEST_F(Reader, TiledFileReadsTheSameLevelsAsItsStripTwin) {
     for (int bits : {8, 16})
         for (std::uint16_t compression : {1, 8}) {
-            TiffSpec spec;
-            spec.width = 50; // not a multiple of the tile size
-            spec.height = 37;
-            spec.bitsPerSample = bits;
-            spec.compression = compression;
+            TiffLayout layout;
+            layout.width = 50; // not a multiple of the tile size
+            layout.height = 37;
+            layout.bitsPerSample = bits;
+            layout.compression = compression;
             auto sample = [bits](std::uint32_t x, std::uint32_t y, int) {
                 return bits == 8 ? Pattern(x, y) : Pattern(x, y) << 8 | (x & 0xFF);
             };
-            ASSERT_TRUE(WriteTiff(Path("strip.tif"), spec, sample));
-            spec.tileSize = 16;
-            ASSERT_TRUE(WriteTiff(Path("tiled.tif"), spec, sample));
-            for (ReadGeometry g : {ReadGeometry{48, 37, 1, 1}, ReadGeometry{48, 36, 3, 3}}) {
+            ASSERT_TRUE(WriteTiff(Path("strip.tif"), layout, sample));
+            layout.tileSize = 16;
+            ASSERT_TRUE(WriteTiff(Path("tiled.tif"), layout, sample));
+            for (Scan g : {Scan{48, 37, 1, 1}, Scan{48, 36, 3, 3}}) {
                 ReadResult tiledResult;
                 const auto strip = Read(Path("strip.tif"), g);
                 const auto tiled = Read(Path("tiled.tif"), g, nullptr, &tiledResult);
@@ -95,11 +118,11 @@ TEST_F(Reader, ProgressReportsEveryPercentOnce) {
         std::int64_t step;
     } const cases[] = {{1000, 1}, {3000, 3}};
     for (const auto& c : cases) {
-        TiffSpec spec;
-        spec.width = 12;
-        spec.height = c.rows;
-        spec.bitsPerSample = 8;
-        ASSERT_TRUE(WriteTiff(Path("rows.tif"), spec, [](auto, auto, int) { return 1u; }));
+        TiffLayout layout;
+        layout.width = 12;
+        layout.height = c.rows;
+        layout.bitsPerSample = 8;
+        ASSERT_TRUE(WriteTiff(Path("rows.tif"), layout, [](auto, auto, int) { return 1u; }));
         std::vector<int> progress;
         Read(Path("rows.tif"), {12, c.rows, c.step, c.step}, &progress);
         ASSERT_EQ(progress.size(), 100u) << c.rows;
@@ -120,15 +143,15 @@ TEST(ProgressSchedule, LowImagesReportEveryKeptRow) {
 }
 
 TEST_F(Reader, UnreadableRowsAreCountedAndZeroed) {
-    TiffSpec spec;
-    spec.width = 16;
-    spec.height = 100;
-    spec.bitsPerSample = 8;
-    spec.compression = 8; // deflate: garbage in a strip fails to decode
-    spec.rowsPerStrip = 10;
-    ASSERT_TRUE(WriteTiff(Path("bad.tif"), spec, [](auto, auto, int) { return 200u; }));
+    TiffLayout layout;
+    layout.width = 16;
+    layout.height = 100;
+    layout.bitsPerSample = 8;
+    layout.compression = 8; // deflate: garbage in a strip fails to decode
+    layout.rowsPerStrip = 10;
+    ASSERT_TRUE(WriteTiff(Path("bad.tif"), layout, [](auto, auto, int) { return 200u; }));
     {
-        auto tiff = TiffHandle::Open(Path("bad.tif"));
+        auto tiff = TiffHandle::Open(TiffSource::File(Path("bad.tif")));
         ASSERT_TRUE(*tiff);
         std::uint64_t* offsets = nullptr;
         ASSERT_TRUE(TIFFGetField(tiff->get(), TIFFTAG_STRIPOFFSETS, &offsets));
@@ -159,24 +182,24 @@ TEST_F(Reader, VanishedFileLeavesTheBufferZeroAndSaysSo) {
 }
 
 TEST_F(Reader, BigTiffIsRecognisedInBothByteOrders) {
-    TiffSpec spec;
-    spec.width = 8;
-    spec.height = 2;
+    TiffLayout layout;
+    layout.width = 8;
+    layout.height = 2;
     for (bool bigEndian : {false, true}) {
-        spec.bigEndian = bigEndian;
-        spec.bigTiff = true;
-        ASSERT_TRUE(WriteTiff(Path("b.tif"), spec, [](auto, auto, int) { return 0u; }));
-        EXPECT_TRUE(IsBigTiff(Path("b.tif"))) << bigEndian;
-        spec.bigTiff = false;
-        ASSERT_TRUE(WriteTiff(Path("c.tif"), spec, [](auto, auto, int) { return 0u; }));
-        EXPECT_FALSE(IsBigTiff(Path("c.tif"))) << bigEndian;
+        layout.bigEndian = bigEndian;
+        layout.bigTiff = true;
+        ASSERT_TRUE(WriteTiff(Path("b.tif"), layout, [](auto, auto, int) { return 0u; }));
+        EXPECT_TRUE(IsBigTiff(TiffSource::File(Path("b.tif")))) << bigEndian;
+        layout.bigTiff = false;
+        ASSERT_TRUE(WriteTiff(Path("c.tif"), layout, [](auto, auto, int) { return 0u; }));
+        EXPECT_FALSE(IsBigTiff(TiffSource::File(Path("c.tif")))) << bigEndian;
     }
     QFile shortFile(Path("short.tif"));
     ASSERT_TRUE(shortFile.open(QIODevice::WriteOnly));
     shortFile.write("II+", 3);
     shortFile.close();
-    EXPECT_FALSE(IsBigTiff(Path("short.tif")));
-    EXPECT_FALSE(IsBigTiff(Path("nothing-here.tif")));
+    EXPECT_FALSE(IsBigTiff(TiffSource::File(Path("short.tif"))));
+    EXPECT_FALSE(IsBigTiff(TiffSource::File(Path("nothing-here.tif"))));
 }
 
 } // namespace

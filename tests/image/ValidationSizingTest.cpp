@@ -1,9 +1,11 @@
+#include "image/Acceptance.h"
 #include "image/Sizing.h"
-#include "image/Validation.h"
 
 #include <gtest/gtest.h>
 
 namespace {
+
+using namespace orvane::image;
 
 struct ValidationCase {
     const char* name;
@@ -48,32 +50,33 @@ struct SizingCase {
     const char* name;
     std::uint32_t width, height;
     int failures;
-    SizingResult::Outcome outcome;
+    SizingOutcome outcome;
     std::int64_t imageWidth, imageHeight, step, spanWidth, spanHeight;
 };
 
 TEST(Sizing, ThinsToTheLimits) {
     const SizingCase cases[] = {
-        {"kept whole", 1000, 1000, 0, SizingResult::Ok, 1000, 1000, 1, 1000, 1000},
-        {"pixel budget", 30000, 20000, 0, SizingResult::Ok, 15000, 10000, 2, 30000, 20000},
-        {"width limit", 40000, 100, 0, SizingResult::Ok, 20000, 50, 2, 40000, 100},
-        {"multiple of 4", 1001, 500, 0, SizingResult::Ok, 1000, 500, 1, 1000, 500},
-        {"1002 wide", 1002, 10, 0, SizingResult::Ok, 1000, 10, 1, 1000, 10},
-        {"two failed allocations", 1000, 1000, 2, SizingResult::Ok, 332, 333, 3, 996, 999},
-        {"ten failed allocations", 1000, 1000, 10, SizingResult::TooBig, 90, 90, 11, 1000, 1000},
-        {"narrower than 4", 3, 100, 0, SizingResult::TooNarrow, 3, 100, 1, 3, 100},
-        {"no row left", 40000, 1, 0, SizingResult::TooLow, 20000, 0, 2, 40000, 0},
+        {"kept whole", 1000, 1000, 0, SizingOutcome::Ok, 1000, 1000, 1, 1000, 1000},
+        {"pixel budget", 30000, 20000, 0, SizingOutcome::Ok, 15000, 10000, 2, 30000, 20000},
+        {"width limit", 40000, 100, 0, SizingOutcome::Ok, 20000, 50, 2, 40000, 100},
+        {"multiple of 4", 1001, 500, 0, SizingOutcome::Ok, 1000, 500, 1, 1000, 500},
+        {"1002 wide", 1002, 10, 0, SizingOutcome::Ok, 1000, 10, 1, 1000, 10},
+        {"two failed allocations", 1000, 1000, 2, SizingOutcome::Ok, 332, 333, 3, 996, 999},
+        {"ten failed allocations", 1000, 1000, 10, SizingOutcome::TooBig, 90, 90, 11, 1000, 1000},
+        {"narrower than 4", 3, 100, 0, SizingOutcome::TooNarrow, 3, 100, 1, 3, 100},
+        {"no row left", 40000, 1, 0, SizingOutcome::TooLow, 20000, 0, 2, 40000, 0},
     };
     for (const auto& c : cases) {
         FailingAllocator allocator{c.failures, {}};
-        const SizingResult r =
+        const SizingResult result =
             SizeImage(c.width, c.height, [&](std::int64_t b) { return allocator(b); });
-        EXPECT_EQ(r.outcome, c.outcome) << c.name;
+        const ImageGeometry& r = result.geometry;
+        EXPECT_EQ(result.outcome, c.outcome) << c.name;
         EXPECT_EQ(r.ImageWidth, c.imageWidth) << c.name;
         EXPECT_EQ(r.ImageHeight, c.imageHeight) << c.name;
         EXPECT_EQ(r.ColumnStep, c.step) << c.name;
         EXPECT_EQ(r.RowStep, c.step) << c.name;
-        if (c.outcome != SizingResult::TooBig) {
+        if (c.outcome != SizingOutcome::TooBig) {
             EXPECT_EQ(r.SpanWidth, c.spanWidth) << c.name;
             EXPECT_EQ(r.SpanHeight, c.spanHeight) << c.name;
         }
@@ -92,15 +95,16 @@ TEST(Sizing, TriesAtMostTenAllocationsEachSmaller) {
 TEST(Sizing, NarrowFileAllocatesNothing) {
     FailingAllocator allocator{0, {}};
     EXPECT_EQ(SizeImage(2, 5000, [&](std::int64_t b) { return allocator(b); }).outcome,
-              SizingResult::TooNarrow);
+              SizingOutcome::TooNarrow);
     EXPECT_TRUE(allocator.requests.empty());
 }
 
 TEST(Sizing, HugeHeaderStaysWithinTheBudget) {
     FailingAllocator allocator{0, {}};
-    const SizingResult r =
+    const SizingResult result =
         SizeImage(4000000000u, 4000000000u, [&](std::int64_t b) { return allocator(b); });
-    EXPECT_EQ(r.outcome, SizingResult::Ok);
+    const ImageGeometry& r = result.geometry;
+    EXPECT_EQ(result.outcome, SizingOutcome::Ok);
     EXPECT_LE(r.ImageWidth * r.ImageHeight, kMaxKeptPixels);
     EXPECT_LE(r.ImageWidth, kMaxKeptWidth);
     EXPECT_EQ(r.ImageWidth % 4, 0);

@@ -10,6 +10,8 @@
 
 namespace {
 
+using namespace orvane::panels;
+
 // A buffer holding `count` pixels of each listed level, in a scattered order.
 std::vector<std::uint8_t> BufferOf(const std::map<int, int>& counts) {
     std::vector<std::uint8_t> buffer;

@@ -5,6 +5,8 @@
 
 namespace {
 
+using namespace orvane::panels;
+
 TEST(InfoPanelLines, FourteenLinesOnlyForSoftwareStartingWithCapitalS) {
     const QStringList lines = InfoPanelLines("Scan 1.0", "", "", "", "");
     ASSERT_EQ(lines.size(), 14);

@@ -1,14 +1,17 @@
 // Every input the fuzzer once crashed or hung on is kept under tests/data/fuzz
 // and replayed here, through the same memory open as the fuzzer, with the same
 // invariants checked.
-#include "image/OpenPipeline.h"
-#include "tests/robustness/OpenInvariants.h"
+#include "image/OpenImage.h"
+#include "tests/support/OpenInvariants.h"
 
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
+
+using namespace orvane::image;
+using namespace orvane::test;
 
 constexpr std::int64_t kFuzzAllocationLimit = 4LL << 20;
 
@@ -31,7 +34,7 @@ TEST(FuzzRegression, EveryKeptFindingOpensCleanly) {
         EXPECT_EQ(OpenInvariantViolations(fromMemory, kFuzzAllocationLimit), QStringList())
             << name.toStdString();
         const OpenedImage fromFile = OpenWithoutWindow(TiffSource::File(file.fileName()), options);
-        EXPECT_EQ(fromFile.outcome, fromMemory.outcome) << name.toStdString();
+        EXPECT_EQ(fromFile.result.outcome, fromMemory.result.outcome) << name.toStdString();
         EXPECT_EQ(OpenInvariantViolations(fromFile, kFuzzAllocationLimit), QStringList())
             << name.toStdString();
     }

@@ -1,9 +1,9 @@
 // Headers that claim far more than the file holds: the open must stay within
 // the sizing budget and finish promptly, reporting what it could not read.
-#include "image/OpenPipeline.h"
+#include "image/OpenImage.h"
 #include "image/ScanlineReader.h"
-#include "tests/robustness/OpenInvariants.h"
-#include "tests/robustness/TiffSurgery.h"
+#include "tests/support/OpenInvariants.h"
+#include "tests/support/TiffSurgery.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -11,6 +11,10 @@
 #include <tiffio.h>
 
 namespace {
+
+using namespace orvane::image;
+using namespace orvane::test;
+using orvane::tools::TiffLayout;
 
 // The viewer's own limits: the sizing rules alone decide the buffer.
 constexpr std::int64_t kLimit = 0;
@@ -21,13 +25,13 @@ std::uint32_t Flat(std::uint32_t, std::uint32_t, int) {
 
 QByteArray Strips8(std::uint32_t width, std::uint32_t height, std::uint32_t rowsPerStrip,
                    std::uint16_t compression = COMPRESSION_NONE) {
-    TiffSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.bitsPerSample = 8;
-    spec.rowsPerStrip = rowsPerStrip;
-    spec.compression = compression;
-    return TiffBytes(spec, Flat);
+    TiffLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.bitsPerSample = 8;
+    layout.rowsPerStrip = rowsPerStrip;
+    layout.compression = compression;
+    return TiffBytes(layout, Flat);
 }
 
 QByteArray Claiming(QByteArray b, std::uint32_t width, std::uint32_t height) {
@@ -72,11 +76,11 @@ const HostileCase kHostile[] = {
      0},
     {"tiles of 2^20 x 2^20",
      [] {
-         TiffSpec spec;
-         spec.width = 64;
-         spec.height = 64;
-         spec.tileSize = 16;
-         QByteArray b = TiffBytes(spec, Flat);
+         TiffLayout layout;
+         layout.width = 64;
+         layout.height = 64;
+         layout.tileSize = 16;
+         QByteArray b = TiffBytes(layout, Flat);
          surgery::SetTagValues(b, TIFFTAG_TILEWIDTH, 1u << 20);
          surgery::SetTagValues(b, TIFFTAG_TILELENGTH, 1u << 20);
          return b;
@@ -101,20 +105,20 @@ TEST_P(HostileHeader, StaysWithinTheBudgetAndReportsTheLoss) {
     const OpenedImage image = OpenBytes(c.make());
     EXPECT_EQ(OpenInvariantViolations(image, kLimit), QStringList());
     if (c.readableFileRows < 0) {
-        EXPECT_NE(image.outcome, OpenedImage::Read);
+        EXPECT_NE(image.result.outcome, OpenOutcome::Shown);
         return;
     }
-    ASSERT_EQ(image.outcome, OpenedImage::Read) << image.messages.join(" | ").toStdString();
-    EXPECT_EQ(image.read.unreadableRows, image.size.SpanHeight - c.readableFileRows)
+    ASSERT_EQ(image.result.outcome, OpenOutcome::Shown) << image.messages.join(" | ").toStdString();
+    EXPECT_EQ(image.result.read.unreadableRows, image.model.SpanHeight - c.readableFileRows)
         << image.messages.join(" | ").toStdString();
     ASSERT_EQ(image.messages.size(), 1);
     EXPECT_TRUE(image.messages[0].contains(QStringLiteral("could not be read")));
     // Kept rows from the data hold its level; every other kept row is 0.
-    const std::int64_t w = image.size.ImageWidth;
-    for (std::int64_t y = 0; y < image.size.ImageHeight; ++y) {
-        const bool fromData = y * image.size.RowStep < c.readableFileRows;
+    const std::int64_t w = image.model.ImageWidth;
+    for (std::int64_t y = 0; y < image.model.ImageHeight; ++y) {
+        const bool fromData = y * image.model.RowStep < c.readableFileRows;
         for (std::int64_t x = 0; x < w; x += 97)
-            ASSERT_EQ(image.levels.get()[y * w + x], fromData ? 77 : 0) << x << "," << y;
+            ASSERT_EQ(image.model.SampleBuffer.get()[y * w + x], fromData ? 77 : 0) << x << "," << y;
     }
 }
 
@@ -136,13 +140,13 @@ TEST(WorkingBufferLimit, GrowsWithTheSourceUpToTheLibraryCap) {
 // A file whose every row fails makes the library complain per row: the
 // collected messages stay bounded, with a count of the rest.
 TEST(LibraryMessages, AreCappedWithACountOfTheRest) {
-    TiffSpec spec;
-    spec.width = 16;
-    spec.height = 200;
-    spec.bitsPerSample = 8;
-    spec.compression = COMPRESSION_ADOBE_DEFLATE;
-    spec.rowsPerStrip = 1;
-    QByteArray b = TiffBytes(spec, Flat);
+    TiffLayout layout;
+    layout.width = 16;
+    layout.height = 200;
+    layout.bitsPerSample = 8;
+    layout.compression = COMPRESSION_ADOBE_DEFLATE;
+    layout.rowsPerStrip = 1;
+    QByteArray b = TiffBytes(layout, Flat);
     // Garbage over every strip: 200 strips fail to decode, each with messages.
     for (int i = 0; i < 200; ++i) {
         const std::uint32_t at = *surgery::TagValue(b, TIFFTAG_STRIPOFFSETS, i);
@@ -150,11 +154,11 @@ TEST(LibraryMessages, AreCappedWithACountOfTheRest) {
         b[at + 1] = char(0xFF);
     }
     const OpenedImage image = OpenBytes(b);
-    ASSERT_EQ(image.outcome, OpenedImage::Read);
-    EXPECT_EQ(image.read.unreadableRows, 200);
-    ASSERT_EQ(image.read.errors.size(), TiffHandle::kMaxCollectedMessages + 1);
-    EXPECT_TRUE(image.read.errors.back().contains(QStringLiteral("more messages")))
-        << image.read.errors.back().toStdString();
+    ASSERT_EQ(image.result.outcome, OpenOutcome::Shown);
+    EXPECT_EQ(image.result.read.unreadableRows, 200);
+    ASSERT_EQ(image.result.read.errors.size(), TiffHandle::kMaxCollectedMessages + 1);
+    EXPECT_TRUE(image.result.read.errors.back().contains(QStringLiteral("more messages")))
+        << image.result.read.errors.back().toStdString();
 }
 
 } // namespace

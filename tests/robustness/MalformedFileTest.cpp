@@ -1,9 +1,9 @@
 // Broken and hostile files through the whole open path without a window: each
 // gives a defined outcome (a message, or levels), never a crash, a hang or an
 // allocation beyond the sizing rules. Run under ASan/UBSan in CI.
-#include "image/OpenPipeline.h"
+#include "image/OpenImage.h"
 #include "image/Sizing.h"
-#include "tests/robustness/TiffSurgery.h"
+#include "tests/support/TiffSurgery.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -13,6 +13,10 @@
 
 namespace {
 
+using namespace orvane::image;
+using namespace orvane::test;
+using orvane::tools::TiffLayout;
+
 // 64 x 48, 16-bit, 6 uncompressed strips of 8 rows: level (x, y) = (x + y) & 0xFF.
 constexpr std::uint32_t kWidth = 64, kHeight = 48, kRowsPerStrip = 8;
 
@@ -20,22 +24,22 @@ std::uint32_t Diagonal(std::uint32_t x, std::uint32_t y, int) {
     return ((x + y) & 0xFF) << 8;
 }
 
-TiffSpec Base() {
-    TiffSpec spec;
-    spec.width = kWidth;
-    spec.height = kHeight;
-    spec.rowsPerStrip = kRowsPerStrip;
-    return spec;
+TiffLayout Base() {
+    TiffLayout layout;
+    layout.width = kWidth;
+    layout.height = kHeight;
+    layout.rowsPerStrip = kRowsPerStrip;
+    return layout;
 }
 
 QByteArray Good() {
     return TiffBytes(Base(), Diagonal);
 }
 
-QByteArray With(void (*change)(TiffSpec&)) {
-    TiffSpec spec = Base();
-    change(spec);
-    return TiffBytes(spec, Diagonal);
+QByteArray With(void (*change)(TiffLayout&)) {
+    TiffLayout layout = Base();
+    change(layout);
+    return TiffBytes(layout, Diagonal);
 }
 
 QByteArray Patched(std::uint16_t tag, std::uint32_t value, QByteArray bytes = Good()) {
@@ -49,7 +53,7 @@ QByteArray CutTail(int bytes) {
 }
 
 struct Expected {
-    OpenedImage::Outcome outcome;
+    OpenOutcome outcome;
     QStringList messages;            // exact texts (rejections)
     QString firstMessageStart;       // or: how the only message starts
     std::int64_t keptWidth = kWidth; // for Read: buffer size
@@ -65,10 +69,10 @@ struct Case {
 };
 
 const QString kUnopenable = QStringLiteral("Can't open \"case.tif\": it is not a TIFF file");
-constexpr auto Read = OpenedImage::Read;
-constexpr auto Rejected = OpenedImage::Rejected;
-constexpr auto NotSized = OpenedImage::NotSized;
-constexpr auto Unopenable = OpenedImage::Unopenable;
+constexpr auto Read = OpenOutcome::Shown;
+constexpr auto Rejected = OpenOutcome::Rejected;
+constexpr auto NotSized = OpenOutcome::NotSized;
+constexpr auto Unopenable = OpenOutcome::Unopenable;
 
 const Case kCases[] = {
     {"intact file", Good, {Read, {}, {}, kWidth, kHeight, 0, kHeight}},
@@ -115,16 +119,16 @@ const Case kCases[] = {
     {"zero width", [] { return Patched(TIFFTAG_IMAGEWIDTH, 0); }, {Unopenable, {}, kUnopenable}},
     {"zero height", [] { return Patched(TIFFTAG_IMAGELENGTH, 0); }, {Unopenable, {}, kUnopenable}},
     {"width 1",
-     [] { return With([](TiffSpec& s) { s.width = 1; }); },
+     [] { return With([](TiffLayout& s) { s.width = 1; }); },
      {NotSized, {"Can't open image, it is narrower than 4 pixels!"}, {}}},
     {"width 3",
-     [] { return With([](TiffSpec& s) { s.width = 3; }); },
+     [] { return With([](TiffLayout& s) { s.width = 3; }); },
      {NotSized, {"Can't open image, it is narrower than 4 pixels!"}, {}}},
     {"width 5 keeps 4 columns",
-     [] { return With([](TiffSpec& s) { s.width = 5; }); },
+     [] { return With([](TiffLayout& s) { s.width = 5; }); },
      {Read, {}, {}, 4, kHeight, 0, kHeight}},
     {"height 1",
-     [] { return With([](TiffSpec& s) { s.height = 1; }); },
+     [] { return With([](TiffLayout& s) { s.height = 1; }); },
      {Read, {}, {}, kWidth, 1, 0, 1}},
     {"strip offsets past the end",
      [] { return Patched(TIFFTAG_STRIPOFFSETS, std::uint32_t(Good().size()) + 4096); },
@@ -137,27 +141,27 @@ const Case kCases[] = {
      [] { return Patched(TIFFTAG_COMPRESSION, 60000); },
      {Rejected, {"Compression not supported!"}, {}}},
     {"12 bits per sample",
-     [] { return With([](TiffSpec& s) { s.bitsPerSample = 12; }); },
+     [] { return With([](TiffLayout& s) { s.bitsPerSample = 12; }); },
      {Rejected, {"Not a 8/16 bit file!"}, {}}},
     {"32 bits per sample",
-     [] { return With([](TiffSpec& s) { s.bitsPerSample = 32; }); },
+     [] { return With([](TiffLayout& s) { s.bitsPerSample = 32; }); },
      {Rejected, {"Not a 8/16 bit file!"}, {}}},
     {"32-bit floating point",
      [] {
-         return With([](TiffSpec& s) {
+         return With([](TiffLayout& s) {
              s.bitsPerSample = 32;
              s.sampleFormat = SAMPLEFORMAT_IEEEFP;
          });
      },
      {Rejected, {"Not a 8/16 bit file!", "Not an unsigned integer file!"}, {}}},
     {"16-bit signed",
-     [] { return With([](TiffSpec& s) { s.sampleFormat = SAMPLEFORMAT_INT; }); },
+     [] { return With([](TiffLayout& s) { s.sampleFormat = SAMPLEFORMAT_INT; }); },
      {Rejected, {"Not an unsigned integer file!"}, {}}},
     {"16-bit explicitly unsigned",
-     [] { return With([](TiffSpec& s) { s.sampleFormat = SAMPLEFORMAT_UINT; }); },
+     [] { return With([](TiffLayout& s) { s.sampleFormat = SAMPLEFORMAT_UINT; }); },
      {Read, {}, {}, kWidth, kHeight, 0, kHeight}},
     {"planar configuration 2 with one sample",
-     [] { return With([](TiffSpec& s) { s.planar = PLANARCONFIG_SEPARATE; }); },
+     [] { return With([](TiffLayout& s) { s.planar = PLANARCONFIG_SEPARATE; }); },
      {Read, {}, {}, kWidth, kHeight, 0, kHeight}},
 };
 
@@ -179,7 +183,7 @@ TEST_P(MalformedFile, HasItsDefinedOutcome) {
     const Case& c = GetParam();
     const Expected& e = c.expected;
     const OpenedImage image = Open(c.make());
-    ASSERT_EQ(image.outcome, e.outcome) << image.messages.join(" | ").toStdString();
+    ASSERT_EQ(image.result.outcome, e.outcome) << image.messages.join(" | ").toStdString();
     if (!e.messages.isEmpty()) {
         EXPECT_EQ(image.messages, e.messages);
     }
@@ -189,20 +193,20 @@ TEST_P(MalformedFile, HasItsDefinedOutcome) {
             << image.messages[0].toStdString();
     }
     if (e.outcome != Read) {
-        EXPECT_FALSE(image.levels);
+        EXPECT_FALSE(image.model.SampleBuffer);
         return;
     }
     if (e.firstMessageStart.isEmpty()) {
         EXPECT_TRUE(image.messages.isEmpty()) << image.messages.join(" | ").toStdString();
     }
-    ASSERT_TRUE(image.levels);
-    ASSERT_EQ(image.size.ImageWidth, e.keptWidth);
-    ASSERT_EQ(image.size.ImageHeight, e.keptHeight);
-    EXPECT_EQ(image.read.unreadableRows, e.unreadableRows);
+    ASSERT_TRUE(image.model.SampleBuffer);
+    ASSERT_EQ(image.model.ImageWidth, e.keptWidth);
+    ASSERT_EQ(image.model.ImageHeight, e.keptHeight);
+    EXPECT_EQ(image.result.read.unreadableRows, e.unreadableRows);
     for (std::int64_t y = 0; y < e.keptHeight; ++y)
         for (std::int64_t x = 0; x < e.keptWidth; ++x) {
             const int expected = y < e.goodKeptRows ? int((x + y) & 0xFF) : 0;
-            ASSERT_EQ(image.levels.get()[y * e.keptWidth + x], expected) << x << "," << y;
+            ASSERT_EQ(image.model.SampleBuffer.get()[y * e.keptWidth + x], expected) << x << "," << y;
         }
 }
 
@@ -213,7 +217,7 @@ TEST_P(MalformedFile, MemoryBlockGivesTheSameResultAsTheFile) {
     const OpenedImage fromFile = Open(bytes);
     const OpenedImage fromMemory = OpenWithoutWindow(TiffSource::Memory(
         reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size())));
-    ASSERT_EQ(fromMemory.outcome, fromFile.outcome);
+    ASSERT_EQ(fromMemory.result.outcome, fromFile.result.outcome);
     QStringList fileMessages = fromFile.messages;
     fileMessages.replaceInStrings(QStringLiteral("\"case.tif\""), QStringLiteral("\"memory\""));
     // The library names its input in its own details; compare the first lines.
@@ -223,12 +227,12 @@ TEST_P(MalformedFile, MemoryBlockGivesTheSameResultAsTheFile) {
         return messages;
     };
     EXPECT_EQ(firstLines(fromMemory.messages), firstLines(fileMessages));
-    EXPECT_EQ(fromMemory.read.unreadableRows, fromFile.read.unreadableRows);
-    ASSERT_EQ(bool(fromMemory.levels), bool(fromFile.levels));
-    if (fromFile.levels) {
-        const std::size_t count = std::size_t(fromFile.size.ImageWidth * fromFile.size.ImageHeight);
-        EXPECT_TRUE(std::equal(fromFile.levels.get(), fromFile.levels.get() + count,
-                               fromMemory.levels.get()));
+    EXPECT_EQ(fromMemory.result.read.unreadableRows, fromFile.result.read.unreadableRows);
+    ASSERT_EQ(bool(fromMemory.model.SampleBuffer), bool(fromFile.model.SampleBuffer));
+    if (fromFile.model.SampleBuffer) {
+        const std::size_t count = std::size_t(fromFile.model.ImageWidth * fromFile.model.ImageHeight);
+        EXPECT_TRUE(std::equal(fromFile.model.SampleBuffer.get(), fromFile.model.SampleBuffer.get() + count,
+                               fromMemory.model.SampleBuffer.get()));
     }
 }
 

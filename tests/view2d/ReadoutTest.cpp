@@ -12,6 +12,8 @@
 
 namespace {
 
+using namespace orvane::view2d;
+
 std::string Text(const QString& s) {
     return s.toStdString();
 }

@@ -7,6 +7,8 @@
 
 namespace {
 
+using namespace orvane::view2d;
+
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes Stretch(const Bytes& buffer, int imageW, int imageH, const SourceRect& source, int destW,

@@ -8,6 +8,8 @@
 
 namespace {
 
+using namespace orvane::view2d;
+
 // A 1200 x 797 client area under a 97-pixel control strip.
 const ImageArea kArea{97, 1200, 700};
 

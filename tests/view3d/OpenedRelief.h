@@ -2,33 +2,31 @@
 // A square image's relief set up as the open routine does it: unit ranges,
 // the start view, resolution 50 and Z depth 5 (scale 0.5). Levels of 1 mm
 // pixels, heights 0..32 mm.
+#include "image/ImageModel.h"
 #include "view3d/HeightSource.h"
 #include "view3d/ReliefSetup.h"
 #include "view3d/Scene.h"
 #include "view3d/TrackBarRules.h"
 
+#include <algorithm>
 #include <vector>
 
 struct TOpenedRelief {
     orvane::view3d::TGLScene Scene;
-    std::vector<std::uint8_t> Levels;
-    orvane::view3d::THeightSource Src;
+    orvane::image::ImageModel Src;
 
-    TOpenedRelief(int side, std::vector<std::uint8_t> levels) : Levels(std::move(levels)) {
+    TOpenedRelief(int side, const std::vector<std::uint8_t>& levels) {
         using namespace orvane::view3d;
-        Src.SampleBuffer = Levels.data();
-        Src.ImageWidth = Src.ImageHeight = Src.SpanWidth = side;
+        Src.SampleBuffer.reset(orvane::image::TryAllocate(levels.size()));
+        std::copy(levels.begin(), levels.end(), Src.SampleBuffer.get());
+        Src.ImageWidth = Src.ImageHeight = Src.SpanWidth = Src.SpanHeight = side;
         Src.Resolution = 25.4f; // 1 mm pixels
         Src.ZMin = 0;
         Src.ZMax = 32;
         TGLHeightField& hf = Scene.HeightField1;
         SetReliefRanges(hf, side, side);
-        Src.XMin = hf.XSamplingScale.Min();
-        Src.XMax = hf.XSamplingScale.Max();
-        Src.YMin = hf.YSamplingScale.Min();
-        Src.YMax = hf.YSamplingScale.Max();
         hf.SetOnGetHeight([this](float x, float y, float& z, TVector4f&, TTexPoint&) {
-            HeightField1GetHeight(Src, x, y, z);
+            HeightField1GetHeight(Src, Scene.HeightField1, x, y, z);
         });
         ResetView(Scene);
         ApplyResolutionPosition(hf, 50);

@@ -1,4 +1,4 @@
-#include "view3d/TextureUpload.h"
+#include "view3d/gl/TextureUpload.h"
 
 #include <QOpenGLContext>
 

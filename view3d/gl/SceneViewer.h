@@ -1,6 +1,6 @@
 #pragma once
 
-#include "view3d/Renderer.h"
+#include "view3d/gl/Renderer.h"
 #include "view3d/Scene.h"
 
 #include <QOpenGLWidget>
@@ -28,10 +28,8 @@ signals:
     void mouseMove(Qt::MouseButtons held, int x, int y);
     void mouseUp(Qt::MouseButton button, Qt::MouseButtons held, int x, int y);
     void mouseEnter();
-    // One signal per wheel notch (120 units of angle delta, accumulated for fine wheels);
-    // up = away from the user.
-    void wheelUp();
-    void wheelDown();
+    // The wheel's angle delta in eighths of a degree, positive away from the user.
+    void wheelTurned(int angleDelta);
 
 protected:
     void initializeGL() override;
@@ -48,7 +46,6 @@ private:
     TGLScene* FScene = nullptr;
     int FListenerId = 0;
     TGLSceneRenderer FRenderer;
-    int FWheelAccumulator = 0;
 };
 
 } // namespace orvane::view3d

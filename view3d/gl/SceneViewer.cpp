@@ -1,4 +1,4 @@
-#include "view3d/SceneViewer.h"
+#include "view3d/gl/SceneViewer.h"
 
 #include <QEnterEvent>
 #include <QMouseEvent>
@@ -6,10 +6,6 @@
 #include <QWheelEvent>
 
 namespace orvane::view3d {
-
-namespace {
-constexpr int WheelNotch = 120; // angle delta of one notch, in eighths of a degree
-}
 
 TGLSceneViewer::TGLSceneViewer(QWidget* parent) : QOpenGLWidget(parent) {
     setCursor(Qt::PointingHandCursor);
@@ -88,15 +84,7 @@ void TGLSceneViewer::enterEvent(QEnterEvent* event) {
 }
 
 void TGLSceneViewer::wheelEvent(QWheelEvent* event) {
-    FWheelAccumulator += event->angleDelta().y();
-    while (FWheelAccumulator >= WheelNotch) {
-        FWheelAccumulator -= WheelNotch;
-        emit wheelUp();
-    }
-    while (FWheelAccumulator <= -WheelNotch) {
-        FWheelAccumulator += WheelNotch;
-        emit wheelDown();
-    }
+    emit wheelTurned(event->angleDelta().y());
     event->accept();
 }
 

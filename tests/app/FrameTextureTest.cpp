@@ -1,8 +1,6 @@
-#include "app/ImageFrame.h"
-#include "app/MainForm.h"
 #include "app/Messages.h"
-#include "tools/TiffWriter.h"
-#include "view3d/SceneViewer.h"
+#include "tests/support/FrameHarness.h"
+#include "view3d/gl/SceneViewer.h"
 
 #include <QAction>
 #include <QFile>
@@ -11,8 +9,12 @@
 #include <QToolButton>
 #include <QtTest>
 
-using namespace orvane::view3d;
+using namespace orvane;
+using namespace orvane::app;
+using namespace orvane::test;
+using orvane::tools::TiffLayout;
 
+using namespace orvane::view3d;
 Q_DECLARE_METATYPE(TVector4f)
 
 // Drives "Load Texture" and "Remove Texture" through the main window's menu, with the file
@@ -20,24 +22,18 @@ Q_DECLARE_METATYPE(TVector4f)
 class TextureTest : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir_;
-    std::unique_ptr<TForm1> form_;
-    QStringList messages_;
-    std::optional<QString> answer_;
-    QString askedFilter_, askedStart_;
+    std::unique_ptr<FrameHarness> h_;
 
-    TTarsunFrame& Frame() { return *form_->FrameTarsun; }
-    TGLTexture& Texture() { return Frame().Scene1.HeightField1.Material.Texture; }
-    QString Path(const QString& name) const { return dir_.filePath(name); }
+    TTarsunFrame& Frame() { return h_->Frame(); }
+    TGLTexture& Texture() { return Frame().Scene().HeightField1.Material.Texture; }
+    QString Path(const QString& name) const { return h_->Path(name); }
 
     QString WriteTiff(const QString& name, std::uint32_t w, std::uint32_t h) {
-        TiffSpec spec;
-        spec.width = w;
-        spec.height = h;
-        spec.bitsPerSample = 8;
-        if (!::WriteTiff(Path(name), spec, [](auto, auto, int) { return 128u; }))
-            qFatal("cannot write fixture");
-        return Path(name);
+        TiffLayout layout;
+        layout.width = w;
+        layout.height = h;
+        layout.bitsPerSample = 8;
+        return h_->Write(name, layout, 128u);
     }
 
     QString WritePicture(const QString& name, QRgb colour) {
@@ -49,17 +45,18 @@ class TextureTest : public QObject {
     }
 
     void Open(const QString& path) {
-        answer_ = path;
-        form_->Open1->trigger();
-        QVERIFY(Frame().SampleBuffer);
-        messages_.clear();
+        h_->Open(path);
+        QVERIFY(Frame().Image().HasImage());
+        h_->messages.clear();
+        h_->messageKinds.clear();
     }
 
     void LoadTexture(const std::optional<QString>& answer) {
-        answer_ = answer;
-        askedFilter_.clear();
-        askedStart_.clear();
-        form_->LoadTexture1->trigger();
+        h_->answer = answer.value_or(QString());
+        h_->askedFilter.clear();
+        h_->askedStart.clear();
+        h_->form->LoadTexture1->trigger();
+        h_->answer.clear();
     }
 
     // Everything a texture load sets or a failed load must keep.
@@ -79,7 +76,7 @@ class TextureTest : public QObject {
                 t.MappingSCoordinates(),
                 t.MappingTCoordinates(),
                 t.Image(),
-                form_->RemoveTexture1->isEnabled()};
+                h_->form->RemoveTexture1->isEnabled()};
     }
     static void Same(const TState& a, const TState& b) {
         QCOMPARE(a.Disabled, b.Disabled);
@@ -92,26 +89,11 @@ class TextureTest : public QObject {
     }
 
 private slots:
-    void init() {
-        messages_.clear();
-        SetMessageRecorder([this](MessageKind kind, const QString& text) {
-            QVERIFY(kind == MessageKind::Plain);
-            messages_ << text;
-        });
-        TOpenDialog::SetAnswer([this](const QString& filter, const QString& start) {
-            askedFilter_ = filter;
-            askedStart_ = start;
-            return answer_;
-        });
-        form_ = std::make_unique<TForm1>();
-        form_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-    }
-
+    void init() { h_ = std::make_unique<FrameHarness>(QSize(1010, 640)); }
     void cleanup() {
-        form_.reset();
-        SetMessageRecorder({});
-        TOpenDialog::SetAnswer({});
+        for (MessageKind kind : h_->messageKinds)
+            QVERIFY(kind == MessageKind::Plain);
+        h_.reset();
     }
 
     void loadStretchesThePictureOverTheRelief_data() {
@@ -133,17 +115,17 @@ private slots:
         QFETCH(TVector4f, t);
         const QString tiff = WriteTiff("relief.tif", std::uint32_t(width), std::uint32_t(height));
         Open(tiff);
-        QVERIFY(!form_->RemoveTexture1->isEnabled());
+        QVERIFY(!h_->form->RemoveTexture1->isEnabled());
         const QString picture = WritePicture("picture.png", qRgb(255, 0, 0));
         LoadTexture(picture);
 
-        QVERIFY2(messages_.isEmpty(), qPrintable(messages_.join('|')));
+        QVERIFY2(h_->messages.isEmpty(), qPrintable(h_->messages.join('|')));
         // The dialog offered pictures, started from the TIFF, and is back to TIFFs only.
-        QCOMPARE(askedFilter_, QStringLiteral("Tif File (*.tif *.tiff);;Pictures (*.png *.jpg "
+        QCOMPARE(h_->askedFilter, QStringLiteral("Tif File (*.tif *.tiff);;Pictures (*.png *.jpg "
                                               "*.jpeg *.bmp)"));
-        QCOMPARE(askedStart_, tiff);
-        QCOMPARE(Frame().OpenDialog1.Filter, QStringLiteral("Tif File (*.tif *.tiff)"));
-        QCOMPARE(Frame().OpenDialog1.FileName, tiff);
+        QCOMPARE(h_->askedStart, tiff);
+        QCOMPARE(Frame().OpenDialog().Filter, QStringLiteral("Tif File (*.tif *.tiff)"));
+        QCOMPARE(Frame().OpenDialog().FileName, tiff);
 
         const TGLTexture& tex = Texture();
         for (int i = 0; i < 4; ++i) {
@@ -155,7 +137,7 @@ private slots:
         QVERIFY(tex.TextureMode() == TGLTextureMode::Modulate);
         QCOMPARE(tex.Image().size(), QSize(40, 30));
         QCOMPARE(tex.ImageFileName(), picture);
-        QVERIFY(form_->RemoveTexture1->isEnabled());
+        QVERIFY(h_->form->RemoveTexture1->isEnabled());
     }
 
     void cancelledDialogChangesNothing() {
@@ -164,9 +146,9 @@ private slots:
         const TState before = State();
         LoadTexture(std::nullopt);
         Same(State(), before);
-        QVERIFY(messages_.isEmpty());
-        QCOMPARE(Frame().OpenDialog1.FileName, tiff);
-        QCOMPARE(Frame().OpenDialog1.Filter, QStringLiteral("Tif File (*.tif *.tiff)"));
+        QVERIFY(h_->messages.isEmpty());
+        QCOMPARE(Frame().OpenDialog().FileName, tiff);
+        QCOMPARE(Frame().OpenDialog().Filter, QStringLiteral("Tif File (*.tif *.tiff)"));
     }
 
     void failedLoadKeepsTheTextureAsItWas() {
@@ -190,21 +172,21 @@ private slots:
                 QVERIFY(!Texture().Disabled());
             }
             for (const TCase& c : cases) {
-                messages_.clear();
-                Frame().OpenDialog1.FileName = tiff;
+                h_->messages.clear();
+                Frame().OpenDialog().FileName = tiff;
                 const TState before = State();
                 LoadTexture(c.File);
-                QCOMPARE(messages_.size(), 1);
+                QCOMPARE(h_->messages.size(), 1);
                 if (c.Message.isEmpty())
-                    QVERIFY2(!messages_[0].isEmpty() && !messages_[0].startsWith("Could not"),
-                             qPrintable(messages_[0]));
+                    QVERIFY2(!h_->messages[0].isEmpty() && !h_->messages[0].startsWith("Could not"),
+                             qPrintable(h_->messages[0]));
                 else
-                    QCOMPARE(messages_[0], c.Message);
+                    QCOMPARE(h_->messages[0], c.Message);
                 Same(State(), before);
                 QCOMPARE(Texture().Disabled(), !shown);
                 // The name is not put back: the dialog shows the picture that failed.
-                QCOMPARE(Frame().OpenDialog1.FileName, c.File);
-                QCOMPARE(Frame().OpenDialog1.Filter, QStringLiteral("Tif File (*.tif *.tiff)"));
+                QCOMPARE(Frame().OpenDialog().FileName, c.File);
+                QCOMPARE(Frame().OpenDialog().Filter, QStringLiteral("Tif File (*.tif *.tiff)"));
             }
         }
     }
@@ -212,22 +194,22 @@ private slots:
     void removeResetsTheTextureButKeepsPlanesAndLights() {
         Open(WriteTiff("relief.tif", 600, 1000));
         LoadTexture(WritePicture("picture.png", qRgb(255, 0, 0)));
-        Frame().TrackBarZ->setValue(100); // lights five times brighter while textured
-        QCOMPARE(Frame().Scene1.GLLightSource1.ConstAttenuation(), 0.2f);
+        Frame().Components().TrackBarZ->setValue(100); // lights five times brighter while textured
+        QCOMPARE(Frame().Scene().GLLightSource1.ConstAttenuation(), 0.2f);
         const TVector4f s = Texture().MappingSCoordinates();
         const TVector4f t = Texture().MappingTCoordinates();
 
-        form_->RemoveTexture1->setEnabled(true);
-        form_->RemoveTexture1->trigger();
+        h_->form->RemoveTexture1->setEnabled(true);
+        h_->form->RemoveTexture1->trigger();
         QVERIFY(Texture().Disabled());
         QCOMPARE(Texture().ImageBrightness(), 1.0f);
         QVERIFY(Texture().TextureMode() == TGLTextureMode::Replace);
         QVERIFY(Texture().Image().isNull());
-        QVERIFY(!form_->RemoveTexture1->isEnabled());
+        QVERIFY(!h_->form->RemoveTexture1->isEnabled());
         QVERIFY(Texture().MappingSCoordinates() == s);
         QVERIFY(Texture().MappingTCoordinates() == t);
-        QCOMPARE(Frame().Scene1.GLLightSource1.ConstAttenuation(), 0.2f);
-        QCOMPARE(Frame().Scene1.GLLightSource2.ConstAttenuation(), 0.2f);
+        QCOMPARE(Frame().Scene().GLLightSource1.ConstAttenuation(), 0.2f);
+        QCOMPARE(Frame().Scene().GLLightSource2.ConstAttenuation(), 0.2f);
     }
 
     void openingAnotherImageRemovesTheTexture() {
@@ -237,15 +219,15 @@ private slots:
         Open(WriteTiff("next.tif", 64, 64));
         QVERIFY(Texture().Disabled());
         QVERIFY(Texture().Image().isNull());
-        QVERIFY(!form_->RemoveTexture1->isEnabled());
+        QVERIFY(!h_->form->RemoveTexture1->isEnabled());
     }
 
     void texturedReliefShowsThePicture() {
         Open(WriteTiff("relief.tif", 600, 1000));
-        Frame().SB3D->click();
-        QVERIFY(Frame().SceneViewer1->isVisible());
+        Frame().Components().SB3D->click();
+        QVERIFY(Frame().Components().SceneViewer1->isVisible());
         auto centre = [this] {
-            QImage img = Frame().SceneViewer1->grabFramebuffer();
+            QImage img = Frame().Components().SceneViewer1->grabFramebuffer();
             return img.pixel(img.width() / 2, img.height() / 2);
         };
         const QRgb bare = centre();
@@ -254,9 +236,9 @@ private slots:
         const QRgb red = centre();
         QVERIFY2(qRed(red) > 120 && qGreen(red) < 40 && qBlue(red) < 40,
                  qPrintable(QString::number(red, 16)));
-        QCOMPARE(Frame().SceneViewer1->Renderer().TextureObject().UploadCount(), 1);
+        QCOMPARE(Frame().Components().SceneViewer1->Renderer().TextureObject().UploadCount(), 1);
     }
 };
 
 QTEST_MAIN(TextureTest)
-#include "TextureTest.moc"
+#include "FrameTextureTest.moc"

@@ -4,8 +4,8 @@
 #include "view3d/HeightSource.h"
 #include "view3d/Projection.h"
 #include "view3d/Scene.h"
-#include "view3d/SceneViewer.h"
-#include "view3d/SurfaceFormat.h"
+#include "view3d/gl/SceneViewer.h"
+#include "view3d/gl/SurfaceFormat.h"
 #include "view3d/TextureMapping.h"
 #include "view3d/TrackBarRules.h"
 
@@ -14,9 +14,12 @@
 #include <QSurfaceFormat>
 #include <QtTest>
 
+#include "tests/support/GuiEvents.h"
+
 #include <vector>
 
 using namespace orvane::view3d;
+using orvane::test::ShowExposed;
 
 namespace {
 
@@ -27,20 +30,15 @@ constexpr int Side = 64;
 struct TFlatScene : TOpenedRelief {
     TFlatScene() : TOpenedRelief(Side, std::vector<std::uint8_t>(Side * Side, 128)) {}
 
-    // What "Load Texture" does to the texture, for a square image.
+    // "Load Texture" for a square image.
     void LoadTexture(const QImage& picture) {
-        TGLTexture& tex = Scene.HeightField1.Material.Texture;
-        tex.SetImage(picture, QStringLiteral("picture.png"));
-        SetTexturePlanes(tex, Side, Side, 0.5f, 0.5f);
-        tex.SetImageBrightness(1.5f);
-        tex.SetTextureMode(TGLTextureMode::Modulate);
-        tex.SetDisabled(false);
+        ApplyTexturePicture(Scene.HeightField1, picture, QStringLiteral("picture.png"), Side, Side);
     }
 
     // The viewer pixel showing the mesh point (x, y) of the relief's local frame.
     QPoint PixelOf(float x, float y, int width, int height) {
         float z = 0;
-        HeightField1GetHeight(Src, x, y, z);
+        HeightField1GetHeight(Src, Scene.HeightField1, x, y, z);
         const TGLCamera& cam = Scene.GLCamera1;
         const TMatrix4f view = LookAtMatrix(
             cam.AbsolutePosition(), Scene.GLDummyCube1.AbsolutePosition(), cam.Up.AsVector());
@@ -114,9 +112,7 @@ void TextureGLTest::pictureLiesTheRightWayRound() {
     flat.LoadTexture(Split(topBottom, qRgb(255, 0, 0), qRgb(0, 0, 255)));
     TGLSceneViewer viewer;
     viewer.SetScene(&flat.Scene);
-    viewer.resize(800, 600);
-    viewer.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    QVERIFY(ShowExposed(viewer, QSize(800, 600)));
     const QImage img = Grab(viewer);
 
     // Quadrant centres of the relief and the colour each must show.
@@ -157,9 +153,7 @@ void TextureGLTest::uploadOnceRemoveShowsTheBareRelief() {
     flat.LoadTexture(Split(true, qRgb(255, 0, 0), qRgb(0, 0, 255)));
     TGLSceneViewer viewer;
     viewer.SetScene(&flat.Scene);
-    viewer.resize(400, 300);
-    viewer.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    QVERIFY(ShowExposed(viewer, QSize(400, 300)));
     Grab(viewer);
     flat.Scene.GLCamera1.AdjustDistanceToTarget(1.05f);
     ApplyZDepthPosition(flat.Scene, 50);
@@ -177,11 +171,7 @@ void TextureGLTest::uploadOnceRemoveShowsTheBareRelief() {
     QCOMPARE(viewer.Renderer().TextureObject().UploadCount(), 2);
 
     // Removed: the lit grey material again, nothing uploaded.
-    TGLTexture& tex = flat.Scene.HeightField1.Material.Texture;
-    tex.SetDisabled(true);
-    tex.SetImageBrightness(1.0f);
-    tex.SetTextureMode(TGLTextureMode::Replace);
-    tex.ClearImage();
+    ClearTexturePicture(flat.Scene.HeightField1.Material.Texture);
     const QImage bare = Grab(viewer);
     QCOMPARE(Classify(bare.pixel(far)), TColour::Grey);
     QCOMPARE(Classify(bare.pixel(flat.PixelOf(0, -0.25f, 400, 300))), TColour::Grey);
@@ -201,4 +191,4 @@ int main(int argc, char** argv) {
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "test_texture_gl.moc"
+#include "TextureGlTest.moc"

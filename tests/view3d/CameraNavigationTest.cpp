@@ -174,15 +174,6 @@ TEST_F(CameraNavigation, ReleaseEndsTheDragAndEachDragStartsAtItsPress) {
     EXPECT_NEAR(PolarDeg(), 64.7356, 1e-3);
 }
 
-TEST_F(CameraNavigation, SeparateFieldsFormGivesTheSameOrbit) {
-    bool down = true;
-    int x = 100;
-    int y = 100;
-    SceneMouseMoveRule(down, x, y, Qt::LeftButton, 100, 90, Cam, Node);
-    EXPECT_EQ(y, 90);
-    EXPECT_NEAR(PolarDeg(), 64.7356, 1e-3);
-}
-
 TEST(CameraWithoutTarget, OperationsDoNothingAndDistanceIsOne) {
     TGLCamera cam;
     cam.Position.SetPoint(1, 2, 3);

@@ -1,11 +1,16 @@
 #pragma once
-#include "image/OpenPipeline.h"
+#include "image/OpenImage.h"
 
 #include <QStringList>
 #include <cstdint>
+
+namespace orvane::test {
 
 // What the views rely on after an open, whatever the file held: a refusal is
 // explained, a read image has the sizes the sizing rules allow, the lost rows
 // are reported, and the histogram of the levels is well formed. Returns the
 // violated statements; empty when all hold. The fuzzer aborts on any.
-QStringList OpenInvariantViolations(const OpenedImage& image, std::int64_t allocationLimitBytes);
+QStringList OpenInvariantViolations(const image::OpenedImage& opened,
+                                    std::int64_t allocationLimitBytes);
+
+} // namespace orvane::test

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <algorithm>
 #include <vector>
 
 using namespace orvane::view3d;
@@ -40,16 +41,13 @@ int main() {
                 static_cast<std::uint8_t>((r * 7 + c * 13) ^ (r >> 3));
         }
     }
-    THeightSource src;
-    src.SampleBuffer = levels.data();
-    src.ImageWidth = size;
-    src.ImageHeight = size;
-    src.SpanWidth = size;
+    orvane::image::ImageModel src;
+    src.SampleBuffer.reset(orvane::image::TryAllocate(levels.size()));
+    std::copy(levels.begin(), levels.end(), src.SampleBuffer.get());
+    src.ImageWidth = src.ImageHeight = src.SpanWidth = src.SpanHeight = size;
     src.Resolution = 1000;
     src.ZMin = 0;
     src.ZMax = 2;
-    src.XMin = src.YMin = -0.5f;
-    src.XMax = src.YMax = 0.5f;
 
     TGLHeightField hf;
     hf.XSamplingScale.SetMax(0.5f);
@@ -57,9 +55,9 @@ int main() {
     hf.YSamplingScale.SetMax(0.5f);
     hf.YSamplingScale.SetMin(-0.5f);
     ApplyResolutionPosition(hf, 100);
-    const THeightFieldGetHeightEvent callback = [&src](float x, float y, float& z, TVector4f&,
+    const THeightFieldGetHeightEvent callback = [&src, &hf](float x, float y, float& z, TVector4f&,
                                                        TTexPoint&) {
-        HeightField1GetHeight(src, x, y, z);
+        HeightField1GetHeight(src, hf, x, y, z);
     };
     hf.SetOnGetHeight(callback);
 

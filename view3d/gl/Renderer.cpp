@@ -1,6 +1,6 @@
-#include "view3d/Renderer.h"
+#include "view3d/gl/Renderer.h"
 
-#include "view3d/GLMeshSink.h"
+#include "view3d/gl/GLMeshSink.h"
 #include "view3d/Projection.h"
 
 #include <QOpenGLContext>

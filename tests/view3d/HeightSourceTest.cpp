@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -13,11 +15,12 @@ namespace {
 // A 1000 x 800 file at 1000 dpi with a 2 mm height range: 25.4 mm wide, so one grid
 // unit is 25.4 mm.
 struct TImage {
-    std::vector<std::uint8_t> Levels;
-    THeightSource Src;
+    orvane::image::ImageModel Src;
+    TGLHeightField Field;
 
-    TImage(int w, int h, std::uint8_t fill) : Levels(static_cast<size_t>(w) * h, fill) {
-        Src.SampleBuffer = Levels.data();
+    TImage(int w, int h, std::uint8_t fill) {
+        Src.SampleBuffer.reset(orvane::image::TryAllocate(static_cast<size_t>(w) * h));
+        std::fill_n(Src.SampleBuffer.get(), static_cast<size_t>(w) * h, fill);
         Src.ImageWidth = w;
         Src.ImageHeight = h;
         Src.SpanWidth = w;
@@ -25,17 +28,19 @@ struct TImage {
         Src.ZMin = 0;
         Src.ZMax = 2;
         const float longer = static_cast<float>(std::max(w, h));
-        Src.XMax = 0.5f * w / longer;
-        Src.XMin = -Src.XMax;
-        Src.YMax = 0.5f * h / longer;
-        Src.YMin = -Src.YMax;
+        SetRange(Field.XSamplingScale, 0.5f * w / longer);
+        SetRange(Field.YSamplingScale, 0.5f * h / longer);
+    }
+    static void SetRange(TGLSamplingScale& scale, float max) {
+        scale.SetMax(max);
+        scale.SetMin(-max);
     }
     void Set(int column, int row, std::uint8_t level) {
-        Levels[static_cast<size_t>(row) * Src.ImageWidth + column] = level;
+        Src.SampleBuffer.get()[static_cast<size_t>(row) * Src.ImageWidth + column] = level;
     }
     float At(float x, float y, float z0 = 0) const {
         float z = z0;
-        HeightField1GetHeight(Src, x, y, z);
+        HeightField1GetHeight(Src, Field, x, y, z);
         return z;
     }
 };
@@ -75,14 +80,14 @@ TEST(HeightSource, OneRowImageReadsRowZeroEverywhere) {
     TImage img(64, 1, 0);
     img.Set(10, 0, 255);
     const float x = -0.5f + 10.2f / 63.0f; // column 10
-    for (float y : {img.Src.YMin, 0.0f, img.Src.YMax}) {
+    for (float y : {img.Field.YSamplingScale.Min(), 0.0f, img.Field.YSamplingScale.Max()}) {
         EXPECT_GT(img.At(x, y), 0) << y;
     }
 }
 
 TEST(HeightSource, NoBufferLeavesZUnchanged) {
     TImage img(10, 10, 255);
-    img.Src.SampleBuffer = nullptr;
+    img.Src.SampleBuffer.reset();
     EXPECT_EQ(img.At(0, 0, 7.5f), 7.5f);
 }
 
@@ -114,7 +119,6 @@ TEST(HeightSource, PointsOutsideTheRangeNeverReadOutsideTheBuffer) {
             EXPECT_TRUE(std::isfinite(z));
         }
     }
-    img.Src.XMax = 0; // empty range: NaN index falls back to column 0
-    img.Src.XMin = 0;
+    TImage::SetRange(img.Field.XSamplingScale, 0); // empty range: NaN index falls back to column 0
     EXPECT_TRUE(std::isfinite(img.At(0, 0.5f)));
 }

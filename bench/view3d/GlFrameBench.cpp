@@ -2,7 +2,7 @@
 // 1000 x 700 framebuffer object of a compatibility-profile context. Needs an X server
 // (xvfb-run -a). Prints wall-clock times including glFinish.
 #include "view3d/HeightSource.h"
-#include "view3d/Renderer.h"
+#include "view3d/gl/Renderer.h"
 #include "view3d/Scene.h"
 #include "view3d/TrackBarRules.h"
 
@@ -11,12 +11,13 @@
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
 #include <QSurfaceFormat>
-#include "view3d/SurfaceFormat.h"
+#include "view3d/gl/SurfaceFormat.h"
 
 #include <GL/gl.h>
 
 #include <chrono>
 #include <cstdio>
+#include <algorithm>
 #include <vector>
 
 using namespace orvane::view3d;
@@ -56,13 +57,13 @@ int main(int argc, char** argv) {
                 static_cast<std::uint8_t>((r / 8 + c / 8) * 3);
         }
     }
-    THeightSource src;
-    src.SampleBuffer = levels.data();
-    src.ImageWidth = src.ImageHeight = src.SpanWidth = size;
+    orvane::image::ImageModel src;
+    src.SampleBuffer.reset(orvane::image::TryAllocate(levels.size()));
+    std::copy(levels.begin(), levels.end(), src.SampleBuffer.get());
+    src.ImageWidth = src.ImageHeight = src.SpanWidth = src.SpanHeight = size;
     src.Resolution = 1000;
+    src.ZMin = 0;
     src.ZMax = 2;
-    src.XMin = src.YMin = -0.5f;
-    src.XMax = src.YMax = 0.5f;
 
     TGLScene scene;
     TGLHeightField& hf = scene.HeightField1;
@@ -70,8 +71,8 @@ int main(int argc, char** argv) {
     hf.XSamplingScale.SetMin(-0.5f);
     hf.YSamplingScale.SetMax(0.5f);
     hf.YSamplingScale.SetMin(-0.5f);
-    hf.SetOnGetHeight([&src](float x, float y, float& z, TVector4f&, TTexPoint&) {
-        HeightField1GetHeight(src, x, y, z);
+    hf.SetOnGetHeight([&src, &hf](float x, float y, float& z, TVector4f&, TTexPoint&) {
+        HeightField1GetHeight(src, hf, x, y, z);
     });
     scene.GLCamera1.Position.SetPoint(-1.5f, 1.5f, 1.5f);
     ApplyResolutionPosition(hf, 100);

@@ -1,13 +1,15 @@
-#include "tests/robustness/TiffSurgery.h"
+#include "tests/support/TiffSurgery.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
 
-QByteArray TiffBytes(const TiffSpec& spec, const SampleFunction& sample) {
+namespace orvane::test {
+
+QByteArray TiffBytes(const TiffLayout& layout, const SampleFunction& sample) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("t.tif"));
-    if (!WriteTiff(path, spec, sample))
+    if (!tools::WriteTiff(path, layout, sample))
         return {};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -158,3 +160,5 @@ QByteArray DirectoryFirst(const QByteArray& t) {
 }
 
 } // namespace surgery
+
+} // namespace orvane::test

@@ -1,6 +1,8 @@
-#include "view3d/SurfaceFormat.h"
+#include "view3d/gl/SurfaceFormat.h"
 
 #include <QSurfaceFormat>
+
+namespace orvane::view3d {
 
 void UseCompatibilitySurfaceFormat() {
     QSurfaceFormat format;
@@ -11,3 +13,5 @@ void UseCompatibilitySurfaceFormat() {
     format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
     QSurfaceFormat::setDefaultFormat(format);
 }
+
+} // namespace orvane::view3d

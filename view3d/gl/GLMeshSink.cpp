@@ -1,4 +1,4 @@
-#include "view3d/GLMeshSink.h"
+#include "view3d/gl/GLMeshSink.h"
 
 #include <GL/gl.h>
 

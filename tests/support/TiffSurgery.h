@@ -6,14 +6,18 @@
 #include <functional>
 #include <optional>
 
+namespace orvane::test {
+
+using tools::TiffLayout;
+
 // Builds TIFF files in memory with libtiff and then breaks them on purpose:
 // the malformed-file tests and the fuzzer's seed corpus both start from here.
 // The surgery understands classic TIFF (version 42) in either byte order.
 
 using SampleFunction = std::function<std::uint32_t(std::uint32_t x, std::uint32_t y, int s)>;
 
-// The bytes libtiff writes for `spec` (through a temporary file).
-QByteArray TiffBytes(const TiffSpec& spec, const SampleFunction& sample);
+// The bytes libtiff writes for `layout` (through a temporary file).
+QByteArray TiffBytes(const TiffLayout& layout, const SampleFunction& sample);
 
 namespace surgery {
 
@@ -43,3 +47,5 @@ std::optional<std::uint32_t> TagValue(const QByteArray& tiff, std::uint16_t tag,
 QByteArray DirectoryFirst(const QByteArray& tiff);
 
 } // namespace surgery
+
+} // namespace orvane::test

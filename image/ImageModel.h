@@ -1,0 +1,54 @@
+#pragma once
+#include "image/Memory.h"
+
+#include <QString>
+#include <cmath>
+#include <cstdint>
+
+namespace orvane::image {
+
+// How the sample buffer covers the file. Rows and columns are thinned
+// together, so the kept pixels stay square: buffer level (c, r) stands for file
+// pixel (c x ColumnStep, r x RowStep).
+struct ImageGeometry {
+    std::int64_t ImageWidth = 0; // kept columns: the buffer's width in levels
+    std::int64_t ImageHeight = 0;
+    std::int64_t ColumnStep = 1;
+    std::int64_t RowStep = 1;
+    std::int64_t SpanWidth = 0; // file columns covered by the kept ones
+    std::int64_t SpanHeight = 0;
+    std::int64_t FileWidth = 0; // the file's own size in pixels
+    std::int64_t FileHeight = 0;
+
+    std::int64_t LevelCount() const { return ImageWidth * ImageHeight; }
+};
+
+// A resolution that gives a pixel size: positive and finite. Files without an
+// XResolution tag have 0, and their millimetre figures are unknown.
+inline bool ResolutionKnown(float resolutionDpi) {
+    return resolutionDpi > 0.0f && std::isfinite(resolutionDpi);
+}
+
+// Millimetres per file pixel, or 0 when the resolution is unknown.
+inline double MillimetresPerPixel(float resolutionDpi) {
+    return ResolutionKnown(resolutionDpi) ? 25.4 / resolutionDpi : 0.0;
+}
+
+// The one open image: its geometry, physical scale, scanner texts and levels.
+// Every subsystem reads it; only the open routine writes it.
+struct ImageModel : ImageGeometry {
+    float Resolution = 0.0f; // dots per inch; 0 = unknown
+    double ZMin = 0.0;       // millimetres of level 0
+    double ZMax = 1.0;       // millimetres of level 255
+    std::int16_t BitsPerSample = 0;
+    std::uint16_t Photometric = 0; // 0 = minimum is white
+    QString ScannerSoftware, ScannerModel, AcquisitionDate, AcquisitionSetup, AcquisitionInfo;
+    // ImageWidth x ImageHeight levels, row-major, first file row first; null
+    // while no image is open.
+    LevelBuffer SampleBuffer;
+
+    const std::uint8_t* Levels() const { return SampleBuffer.get(); }
+    bool HasImage() const { return SampleBuffer != nullptr; }
+};
+
+} // namespace orvane::image

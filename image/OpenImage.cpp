@@ -1,0 +1,140 @@
+#include "image/OpenImage.h"
+
+#include "image/Acceptance.h"
+#include "image/InfoLabels.h"
+#include "image/OpenMessages.h"
+#include "image/Sizing.h"
+
+#include <QFileInfo>
+
+namespace orvane::image {
+
+namespace {
+
+// Examination: the tags go into the model as they are reached, so a refused
+// file leaves the fields it got to.
+void TakeExaminedTags(const TiffTags& tags, ImageModel& model) {
+    if (tags.ImageWidth)
+        model.ImageWidth = *tags.ImageWidth;
+    if (tags.ImageLength)
+        model.ImageHeight = *tags.ImageLength;
+    // A file without a usable XResolution has an unknown pixel size; keeping the
+    // previous file's value would show another file's millimetres.
+    model.Resolution = tags.XResolution ? *tags.XResolution : 0.0f;
+    model.BitsPerSample = static_cast<std::int16_t>(tags.BitsPerSample);
+    model.Photometric = tags.Photometric;
+}
+
+// The tags of an accepted file: its physical scale and scanner texts.
+void TakeAcceptedTags(const TiffTags& tags, ImageModel& model) {
+    if (tags.ResolutionUnit == 3) // centimetre
+        model.Resolution = static_cast<float>(static_cast<long double>(model.Resolution) * 2.54L);
+    // The sample-value tags hold the height range in micrometres.
+    model.ZMax = tags.MaxSampleValue * 0.001;
+    model.ZMin = tags.MinSampleValue * 0.001;
+    model.AcquisitionDate = tags.DateTime;
+    model.ScannerSoftware = tags.Software;
+    model.AcquisitionSetup = tags.Make;
+    model.ScannerModel = tags.Model;
+    model.AcquisitionInfo = tags.ImageDescription;
+}
+
+} // namespace
+
+void InvertLevels(std::uint8_t* levels, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i)
+        levels[i] = static_cast<std::uint8_t>(255 - levels[i]);
+}
+
+OpenResult OpenImage(const TiffSource& source, ImageModel& model, OpenSteps& steps,
+                     const OpenOptions& options) {
+    OpenResult result;
+    const QString name = source.inMemory ? source.path : QFileInfo(source.path).fileName();
+
+    steps.Prepare(source.path);
+    model.SampleBuffer.reset(); // from here on no image is open
+    result.bigTiff = IsBigTiff(source);
+    steps.ShowBigTiffMarker(result.bigTiff);
+
+    // Examination: the handle is closed before sizing.
+    {
+        auto tiff = TiffHandle::Open(source);
+        if (!*tiff) {
+            steps.ShowMessage(MessageKind::Plain, UnopenableMessage(name, tiff->TakeErrors()));
+            return result;
+        }
+        result.tags = ReadTiffTags(tiff->get());
+    }
+    const TiffTags& tags = result.tags;
+    TakeExaminedTags(tags, model);
+    const QStringList rejections = AcceptanceMessages(tags);
+    if (!rejections.isEmpty()) {
+        result.outcome = OpenOutcome::Rejected;
+        for (const QString& message : rejections)
+            steps.ShowMessage(MessageKind::Rejection, message);
+        return result;
+    }
+    TakeAcceptedTags(tags, model);
+    const std::uint32_t fileWidth = tags.ImageWidth.value_or(0);
+    const std::uint32_t fileHeight = tags.ImageLength.value_or(0);
+    steps.ShowFileLabels(name, ResolutionLabelText(model.Resolution, model.BitsPerSample),
+                         SizeLabelText(fileWidth, fileHeight, model.Resolution));
+
+    // Sizing.
+    result.outcome = OpenOutcome::NotSized;
+    const SizingResult size =
+        SizeImage(fileWidth, fileHeight, TrialAllocator(options.allocationLimitBytes));
+    static_cast<ImageGeometry&>(model) = size.geometry;
+    if (size.outcome != SizingOutcome::Ok) {
+        steps.ShowMessage(MessageKind::Plain, SizingMessage(size.outcome));
+        return result;
+    }
+
+    // Reading.
+    steps.BeginRead();
+    model.SampleBuffer = AllocateLevels(model.LevelCount(), options.allocationLimitBytes);
+    if (!model.SampleBuffer) {
+        steps.ReadAbandoned();
+        steps.ShowMessage(MessageKind::Plain, SizingMessage(SizingOutcome::TooBig));
+        return result;
+    }
+    const ImageGeometry geometry = model;
+    std::uint8_t* levels = model.SampleBuffer.get();
+    result.read = steps.RunRead([source, geometry, levels](const ProgressFunction& progress) {
+        return ReadSamples(source, geometry, levels, progress);
+    });
+    if (model.Photometric == 0) // minimum is white
+        InvertLevels(levels, static_cast<std::size_t>(model.LevelCount()));
+    steps.EndRead();
+
+    result.outcome = OpenOutcome::NotDisplayed;
+    if (!steps.Display()) {
+        steps.ShowMessage(MessageKind::Plain, QStringLiteral("Problem in open image!"));
+        return result;
+    }
+    result.outcome = OpenOutcome::Shown;
+    steps.PrepareRelief();
+    steps.Finish();
+    if (result.read.unreadableRows > 0)
+        steps.ShowMessage(MessageKind::Plain,
+                          UnreadableRowsMessage(result.read.unreadableRows, model.SpanHeight, name,
+                                                result.read.errors));
+    return result;
+}
+
+OpenedImage OpenWithoutWindow(const TiffSource& source, const OpenOptions& options) {
+    class Recorder : public OpenSteps {
+    public:
+        explicit Recorder(QStringList& messages) : messages_(messages) {}
+        void ShowMessage(MessageKind, const QString& text) override { messages_ << text; }
+
+    private:
+        QStringList& messages_;
+    };
+    OpenedImage opened;
+    Recorder recorder(opened.messages);
+    opened.result = OpenImage(source, opened.model, recorder, options);
+    return opened;
+}
+
+} // namespace orvane::image

@@ -1,0 +1,92 @@
+#pragma once
+#include "image/ImageModel.h"
+#include "image/ScanlineReader.h"
+#include "image/TiffFile.h"
+#include "image/TiffSource.h"
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+
+namespace orvane::image {
+
+enum class MessageKind {
+    Plain,    // information box with OK
+    Rejection // error box with OK and Cancel: a file that was refused
+};
+
+// The steps of an open that belong to a window, called by OpenImage in the
+// order of the open. The defaults do nothing, so a caller without a window
+// (the fuzzer, the malformed-file tests) runs exactly the same open.
+class OpenSteps {
+public:
+    virtual ~OpenSteps() = default;
+    // Before the file is looked at: panels, texture and dialog of the old image.
+    virtual void Prepare(const QString& path) { (void)path; }
+    virtual void ShowBigTiffMarker(bool shown) { (void)shown; }
+    virtual void ShowMessage(MessageKind kind, const QString& text) { (void)kind, (void)text; }
+    // The texts of the File, Resolution and Size labels of the examined file.
+    virtual void ShowFileLabels(const QString& fileName, const QString& resolutionText,
+                                const QString& sizeText) {
+        (void)fileName, (void)resolutionText, (void)sizeText;
+    }
+    // The read is about to start: busy cursor, progress at 0.
+    virtual void BeginRead() {}
+    // The buffer could not be allocated after all: the read does not start.
+    virtual void ReadAbandoned() {}
+    // Runs `read` and returns its result. A window runs it on a background
+    // thread and goes on handling events meanwhile (see OpenImageThread); the
+    // buffer belongs to the read until it returns.
+    virtual ReadResult RunRead(const ReadJob& read) { return read(nullptr); }
+    // The levels are final (min-is-white inverted): normal cursor.
+    virtual void EndRead() {}
+    // Shows the new image; false when the picture could not be built.
+    virtual bool Display() { return true; }
+    virtual void PrepareRelief() {}
+    // Panels and menus of a successful open.
+    virtual void Finish() {}
+};
+
+enum class OpenOutcome {
+    Unopenable,  // the TIFF library refused the source
+    Rejected,    // an acceptance rule failed
+    NotSized,    // too big, too narrow or too low
+    NotDisplayed, // read, but the picture could not be built
+    Shown        // the image is open (some rows may have been unreadable)
+};
+
+struct OpenOptions {
+    // Blocks larger than this are refused as if memory were short, which makes
+    // sizing thin further; 0 leaves only the sizing rules. The fuzzer sets it
+    // to keep each run small.
+    std::int64_t allocationLimitBytes = 0;
+};
+
+struct OpenResult {
+    OpenOutcome outcome = OpenOutcome::Unopenable;
+    bool bigTiff = false;
+    TiffTags tags;   // as examined; the defaults when the file could not be opened
+    ReadResult read; // once the read has run
+};
+
+// Opens `source` into `model`: frees the old levels, examines the tags and
+// applies the acceptance rules, writes the model's fields as they are reached,
+// sizes, allocates and reads the levels, inverts min-is-white files, and calls
+// `steps` for what a window shows on the way. Every message is given to
+// `steps.ShowMessage`. On failure the model keeps what was reached and no
+// levels.
+OpenResult OpenImage(const TiffSource& source, ImageModel& model, OpenSteps& steps,
+                     const OpenOptions& options = {});
+
+// The same open without a window, recording its messages.
+struct OpenedImage {
+    OpenResult result;
+    QStringList messages;
+    ImageModel model;
+};
+OpenedImage OpenWithoutWindow(const TiffSource& source, const OpenOptions& options = {});
+
+// Replaces every level L by 255 - L (a min-is-white file).
+void InvertLevels(std::uint8_t* levels, std::size_t count);
+
+} // namespace orvane::image

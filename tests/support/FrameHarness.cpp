@@ -1,0 +1,68 @@
+#include "tests/support/FrameHarness.h"
+
+#include "app/Messages.h"
+#include "view3d/gl/SurfaceFormat.h"
+
+#include <QAction>
+
+namespace orvane::test {
+
+FrameHarness::FrameHarness(QSize clientSize) {
+    view3d::UseCompatibilitySurfaceFormat();
+    app::SetMessageRecorder([this](app::MessageKind kind, const QString& text) {
+        messages << text;
+        messageKinds << kind;
+    });
+    app::TOpenDialog::SetAnswer([this](const QString& filter, const QString& start) {
+        askedFilter = filter;
+        askedStart = start;
+        return answer.isEmpty() ? std::nullopt : std::optional<QString>(answer);
+    });
+    form = std::make_unique<app::TForm1>();
+    form->show();
+    if (!QTest::qWaitForWindowExposed(form.get()))
+        qFatal("main window not exposed");
+    SetClientSize(clientSize);
+}
+
+FrameHarness::~FrameHarness() {
+    form.reset();
+    app::SetMessageRecorder({});
+    app::TOpenDialog::SetAnswer({});
+}
+
+void FrameHarness::SetClientSize(QSize size) {
+    for (int i = 0; i < 5 && Frame().size() != size; ++i) {
+        form->resize(size + (form->size() - Frame().size()));
+        QCoreApplication::processEvents();
+    }
+    if (Frame().size() != size)
+        qFatal("frame size %dx%d, wanted %dx%d", Frame().width(), Frame().height(), size.width(),
+               size.height());
+}
+
+QString FrameHarness::Write(const QString& name, tools::TiffLayout layout,
+                            const std::function<std::uint32_t(std::uint32_t, std::uint32_t)>& sample) {
+    if (!tools::WriteTiff(Path(name), layout,
+                          [&](std::uint32_t x, std::uint32_t y, int) { return sample(x, y); }))
+        qFatal("cannot write fixture");
+    return Path(name);
+}
+
+QString FrameHarness::Write(const QString& name, tools::TiffLayout layout, std::uint32_t value) {
+    if (layout.width == 0) {
+        layout.width = 64;
+        layout.height = 48;
+    }
+    return Write(name, layout, [value](std::uint32_t, std::uint32_t) { return value; });
+}
+
+void FrameHarness::Open(const QString& path) {
+    messages.clear();
+    messageKinds.clear();
+    answer = path;
+    form->Open1->trigger();
+    answer.clear();
+}
+
+} // namespace orvane::test

@@ -1,0 +1,44 @@
+#pragma once
+// Drives the main window as a user would: every open goes through the menu's
+// "Open" with the file dialog answered, and message boxes are recorded.
+#include "app/ImageFrame.h"
+#include "app/MainForm.h"
+#include "tests/support/GuiEvents.h"
+#include "tools/TiffWriter.h"
+
+#include <QTemporaryDir>
+#include <functional>
+#include <memory>
+
+namespace orvane::test {
+
+class FrameHarness {
+public:
+    QTemporaryDir dir;
+    std::unique_ptr<app::TForm1> form;
+    QStringList messages;
+    QList<image::MessageKind> messageKinds;
+    QString answer;                  // the next file dialog's choice; empty = cancel
+    QString askedFilter, askedStart; // what the last dialog was shown with
+
+    // `clientSize` is the frame's size (default: a 1200 x 700 image area).
+    explicit FrameHarness(QSize clientSize = QSize(1200, 797));
+    ~FrameHarness();
+
+    app::TTarsunFrame& Frame() { return *form->FrameTarsun; }
+    const app::FrameComponents& Ui() { return Frame().Components(); }
+    const image::ImageModel& Image() { return Frame().Image(); }
+
+    void SetClientSize(QSize size);
+    QString Path(const QString& name) const { return dir.filePath(name); }
+
+    QString Write(const QString& name, tools::TiffLayout layout,
+                  const std::function<std::uint32_t(std::uint32_t, std::uint32_t)>& sample);
+    // A 64 x 48 file (unless the layout gives a size) of one sample value.
+    QString Write(const QString& name, tools::TiffLayout layout, std::uint32_t value = 0x8000);
+
+    // Opens through File > Open with the dialog answered.
+    void Open(const QString& path);
+};
+
+} // namespace orvane::test
