@@ -24,7 +24,9 @@ bool BusyCursorShown() {
     return cursor && cursor->shape() == Qt::WaitCursor;
 }
 
-QRect ToQRect(const FillRect& r) { return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top); }
+QRect ToQRect(const FillRect& r) {
+    return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
+}
 
 } // namespace
 
@@ -72,8 +74,12 @@ void TTarsunFrame::FrameResize() {
     PlaceHistogramPanel();
 }
 
-void TTarsunFrame::FrameMouseWheelUp() { WheelStep(ZoomDirection::In); }
-void TTarsunFrame::FrameMouseWheelDown() { WheelStep(ZoomDirection::Out); }
+void TTarsunFrame::FrameMouseWheelUp() {
+    WheelStep(ZoomDirection::In);
+}
+void TTarsunFrame::FrameMouseWheelDown() {
+    WheelStep(ZoomDirection::Out);
+}
 
 void TTarsunFrame::WheelStep(ZoomDirection direction) {
     if (!image_.HasImage())
@@ -95,15 +101,10 @@ void TTarsunFrame::WheelStep(ZoomDirection direction) {
         ResetZoom();
         return;
     }
+    // The box's immediate repaint also repaints, at once and in the same pass,
+    // what a zoom-out uncovered beside it: moving the box marked it for the
+    // frame's erase.
     PlaceBox(box);
-    if (direction == ZoomDirection::Out) {
-        // Clear at once what the larger box left beside the smaller one.
-        QRegion strips;
-        for (const FillRect& r : ZoomOutStrips(box, Area()))
-            strips += ToQRect(r);
-        if (!strips.isEmpty())
-            repaint(strips);
-    }
     PaintBox1Paint();
     RedrawVisiblePanels();
 }
@@ -121,7 +122,9 @@ void TTarsunFrame::RedrawVisiblePanels() {
         ui_.ProgressPanel->update();
 }
 
-void TTarsunFrame::PaintBox1Paint() { ui_.PaintBox1->repaint(); }
+void TTarsunFrame::PaintBox1Paint() {
+    ui_.PaintBox1->repaint();
+}
 
 void TTarsunFrame::PaintInto(QPainter& painter) {
     if (!image_.HasImage() || !DisplayBitmap || view_.Loading || DisplayBitmap->isNull())
@@ -161,8 +164,8 @@ void TTarsunFrame::PaintBox1MouseDown(Qt::MouseButton button, int x, int y) {
     if (!image_.HasImage() || !DisplayBitmap || view_.Loading)
         return;
     TPaintBox* box = ui_.PaintBox1;
-    const BufferPosition p = MapPointer(x, y, view_.Window, box->width(), box->height(),
-                                        int(image_.ImageHeight));
+    const BufferPosition p =
+        MapPointer(x, y, view_.Window, box->width(), box->height(), int(image_.ImageHeight));
     if (button != Qt::LeftButton)
         return;
     SetDragCursor(true);
@@ -180,8 +183,8 @@ void TTarsunFrame::PaintBox1MouseMove(int x, int y) {
         box->repaint();
         return;
     }
-    const BufferPosition p = MapPointer(x, y, view_.Window, box->width(), box->height(),
-                                        int(image_.ImageHeight));
+    const BufferPosition p =
+        MapPointer(x, y, view_.Window, box->width(), box->height(), int(image_.ImageHeight));
     const float z = HeightMm(LevelAt(image_.Levels(), image_, p), image_.ZMin, image_.ZMax);
     for (auto [label, text] :
          {std::pair{ui_.XLabel, XLabelText(FileColumn(p, image_), image_.Resolution)},
@@ -199,6 +202,8 @@ void TTarsunFrame::PaintBox1MouseUp(Qt::MouseButton button) {
     SetDragCursor(false);
 }
 
-void TTarsunFrame::PaintBox1MouseEnter() { setFocus(); }
+void TTarsunFrame::PaintBox1MouseEnter() {
+    setFocus();
+}
 
 } // namespace orvane::app

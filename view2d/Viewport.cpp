@@ -203,17 +203,6 @@ void AddIfNotEmpty(std::vector<FillRect>& rects, const FillRect& rect) {
 }
 } // namespace
 
-std::vector<FillRect> ZoomOutStrips(const BoxRect& box, const ImageArea& area) {
-    const int right = box.Left + box.Width;
-    const int bottom = box.Top + box.Height;
-    std::vector<FillRect> rects;
-    AddIfNotEmpty(rects, {0, area.AreaTop, box.Left, area.ClientHeight()});
-    AddIfNotEmpty(rects, {right, area.AreaTop, area.ClientWidth(), area.ClientHeight()});
-    AddIfNotEmpty(rects, {box.Left, area.AreaTop, right, box.Top});
-    AddIfNotEmpty(rects, {box.Left, bottom, right, area.ClientHeight()});
-    return rects;
-}
-
 std::vector<FillRect> EraseRects(bool imageShown, const BoxRect& box, const ImageArea& area) {
     const int clientW = area.ClientWidth();
     const int clientH = area.ClientHeight();

@@ -99,11 +99,6 @@ struct FillRect {
     }
 };
 
-// White strips to fill right after a zoom-out step, so what the larger box left beside the new
-// one disappears at once: left, right, above and below the box, from the top of the image area.
-// Empty rectangles are left out.
-std::vector<FillRect> ZoomOutStrips(const BoxRect& box, const ImageArea& area);
-
 // What the background erase fills white: the whole client without an image, otherwise only the
 // strips beside the box (starting at the client's top edge, under the control strip) so the
 // region under the image is never wiped before it is painted again. Empty rectangles are left

@@ -2,6 +2,7 @@
 // Synthesised input and window helpers for the widget and GL tests.
 #include <QApplication>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QWheelEvent>
 #include <QWidget>
 #include <QtTest>
@@ -21,6 +22,17 @@ inline void SendMouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseBu
     QMouseEvent event(type, QPointF(at), target->mapToGlobal(QPointF(at)), button, held,
                       Qt::NoModifier);
     QApplication::sendEvent(target, &event);
+}
+
+// What the window system shows of `widget` now, read back from the screen
+// rather than painted afresh (as grab() would): a test of what was painted
+// when. Reads through the top-level window, so no native child is made.
+inline QImage ScreenPixels(QWidget* widget) {
+    QWidget* window = widget->window();
+    const QPoint at = widget->mapTo(window, QPoint(0, 0));
+    return window->screen()
+        ->grabWindow(window->winId(), at.x(), at.y(), widget->width(), widget->height())
+        .toImage();
 }
 
 // Resizes and shows a top-level widget and waits until the window system has

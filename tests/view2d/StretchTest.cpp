@@ -83,6 +83,40 @@ TEST(StretchToGrey, WindowSelectsItsPartOfTheBuffer) {
     EXPECT_EQ(Stretch(buffer, 4, 4, top, 2, 2), (Bytes{0, 1, 4, 5}));
 }
 
+// Rows wider than 4096 levels take the path that fetches the next row ahead:
+// every destination pixel must still come from its own row and column.
+TEST(StretchToGrey, WideRowsReadTheirOwnRowAndColumn) {
+    const int imageW = 6000, imageH = 40;
+    Bytes buffer(static_cast<std::size_t>(imageW) * imageH);
+    for (int r = 0; r < imageH; ++r)
+        for (int c = 0; c < imageW; ++c)
+            buffer[static_cast<std::size_t>(r) * imageW + c] =
+                std::uint8_t(r * 37 + c * 11 + c / 256);
+    // The rule: destination pixel d of D over span S from s0 reads s0 + floor((d + 0.5) S / D).
+    auto source = [](int d, int destSize, int start, int span) {
+        return start + static_cast<int>((2LL * d + 1) * span / (2LL * destSize));
+    };
+    struct Case {
+        SourceRect rect;
+        int destW, destH;
+    } const cases[] = {
+        {Rect(0, 0, imageW, imageH), 900, 25},  // shrinking both ways
+        {Rect(300, 5, 5200, 12), 1000, 30},     // rows repeated, columns dropped
+        {Rect(0, 0, imageW, imageH), 1200, 40}, // one row each
+    };
+    for (const Case& c : cases) {
+        const Bytes dest = Stretch(buffer, imageW, imageH, c.rect, c.destW, c.destH);
+        for (int y = 0; y < c.destH; ++y)
+            for (int x = 0; x < c.destW; ++x) {
+                const int row = source(y, c.destH, c.rect.TopRow, c.rect.Height);
+                const int column = source(x, c.destW, c.rect.X, c.rect.Width);
+                ASSERT_EQ(dest[static_cast<std::size_t>(y) * c.destW + x],
+                          buffer[static_cast<std::size_t>(row) * imageW + column])
+                    << "pixel " << x << "," << y << " of " << c.destW << "x" << c.destH;
+            }
+    }
+}
+
 TEST(StretchToGrey, WindowPastTheEdgesRepeatsEdgeLevels) {
     const Bytes buffer = {0,   128, 255, //
                           255, 0,   128};

@@ -167,6 +167,64 @@ TEST(WheelStep, NarrowedAreaThenZoomShowsMoreRows) {
     ExpectBox(box, 0, 97, 900, 700, "in after resize");
 }
 
+// A window bordered by a resize, of nearly the area's shape, whose zoom-out step
+// passes the image's width (or height) in the shape-keeping case only: the
+// repair shows the whole image that way and fills the area along it, and caps
+// the other side of the box at the area.
+TEST(WheelStep, WindowOutgrowingTheImageOneWayIsRepaired) {
+    struct Case {
+        const char* name;
+        int imageWidth, imageHeight;
+        ImageArea area;
+        ViewWindow before;
+        ViewWindow after; // ViewWidth, ViewHeight, ViewOffsetX, ViewOffsetY
+        BoxRect box;      // Left, Top, Width, Height
+    } const cases[] = {
+        // w = 953.1 x 1.05 = 1000.755 rounds past 1000; h = 500 x 1.05 x 1.9062 / 2 =
+        // 500.3775 stays; the box is 1200 wide and 1200 x 500.3775 / 1000 = 600 high.
+        {"too wide",
+         1000,
+         500,
+         {97, 1200, 600},
+         {953.1, 500, 46.9, 0},
+         {1000, 500.3775, 0, -0.3775},
+         {0, 97, 1200, 600}},
+        // h = 500.451 makes the box 601 high: capped at 600, the window's height
+        // follows (1000 x 600 / 1200 = 500).
+        {"too wide, box capped",
+         1000,
+         500,
+         {97, 1200, 600},
+         {953.24, 500, 46.76, 0},
+         {1000, 500, 0, -0.451},
+         {0, 97, 1200, 600}},
+        {"too high",
+         500,
+         1000,
+         {97, 600, 1200},
+         {500, 953.1, 0, 46.9},
+         {500.3775, 1000, -0.3775, 0},
+         {0, 97, 600, 1200}},
+        {"too high, box capped",
+         500,
+         1000,
+         {97, 600, 1200},
+         {500, 953.24, 0, 46.76},
+         {500, 1000, -0.451, 0},
+         {0, 97, 600, 1200}},
+    };
+    for (const Case& c : cases) {
+        const ImageGeometry image = Image(c.imageWidth, c.imageHeight);
+        ViewWindow window = c.before;
+        BoxRect box = *PlaceImage(window, image, c.area);
+        ASSERT_EQ(WheelStep(ZoomDirection::Out, image, c.area, window, box), WheelResult::Placed)
+            << c.name;
+        ExpectWindow(window, c.after.ViewWidth, c.after.ViewHeight, c.after.ViewOffsetX,
+                     c.after.ViewOffsetY, c.name);
+        ExpectBox(box, c.box.Left, c.box.Top, c.box.Width, c.box.Height, c.name);
+    }
+}
+
 TEST(WheelStep, IgnoredWithoutImageOrArea) {
     ViewWindow window;
     BoxRect box{1, 2, 3, 4};
@@ -216,18 +274,6 @@ TEST(ClampOffsets, LowEdgesFirstThenHighEdges) {
         EXPECT_DOUBLE_EQ(x, c.expectX);
         EXPECT_DOUBLE_EQ(y, c.expectY);
     }
-}
-
-TEST(Strips, ZoomOutFillsBesideTheBoxFromTheAreaTop) {
-    const BoxRect sideBordered{162, 97, 875, 700};
-    EXPECT_EQ(ZoomOutStrips(sideBordered, kArea),
-              (std::vector<FillRect>{{0, 97, 162, 797}, {1037, 97, 1200, 797}}));
-
-    const BoxRect topBordered{0, 372, 1200, 150};
-    EXPECT_EQ(ZoomOutStrips(topBordered, kArea),
-              (std::vector<FillRect>{{0, 97, 1200, 372}, {0, 522, 1200, 797}}));
-
-    EXPECT_TRUE(ZoomOutStrips(BoxRect{0, 97, 1200, 700}, kArea).empty());
 }
 
 TEST(Strips, EraseLeavesTheBoxAlone) {
