@@ -19,19 +19,18 @@ namespace orvane::app {
 using namespace view3d;
 
 void TTarsunFrame::SB2DClick() {
-    if (!image_.HasImage())
-        return;
-    ui_.PaintBox1->show();
-    ui_.SceneViewer1->hide();
-    ui_.GroupBox3D->hide();
+    ShowViewMode(false);
+}
+void TTarsunFrame::SB3DClick() {
+    ShowViewMode(true);
 }
 
-void TTarsunFrame::SB3DClick() {
+void TTarsunFrame::ShowViewMode(bool relief) {
     if (!image_.HasImage())
         return;
-    ui_.PaintBox1->hide();
-    ui_.SceneViewer1->show();
-    ui_.GroupBox3D->show();
+    ui_.PaintBox1->setVisible(!relief);
+    ui_.SceneViewer1->setVisible(relief);
+    ui_.GroupBox3D->setVisible(relief);
 }
 
 void TTarsunFrame::PrepareRelief() {
@@ -51,9 +50,13 @@ void TTarsunFrame::HeightField1GetHeight(float x, float y, float& z) {
     view3d::HeightField1GetHeight(image_, Scene1.HeightField1, x, y, z);
 }
 
-void TTarsunFrame::SceneViewer1MouseDown(int x, int y) { SceneMouseDownRule(view_.Scene, x, y); }
+void TTarsunFrame::SceneViewer1MouseDown(int x, int y) {
+    SceneMouseDownRule(view_.Scene, x, y);
+}
 
-void TTarsunFrame::SceneViewer1MouseUp() { SceneMouseUpRule(view_.Scene); }
+void TTarsunFrame::SceneViewer1MouseUp() {
+    SceneMouseUpRule(view_.Scene);
+}
 
 void TTarsunFrame::SceneViewer1MouseMove(Qt::MouseButtons held, int x, int y) {
     if (!sceneMoveAttached_)
@@ -61,9 +64,15 @@ void TTarsunFrame::SceneViewer1MouseMove(Qt::MouseButtons held, int x, int y) {
     SceneMouseMoveRule(view_.Scene, held, x, y, Scene1.GLCamera1, Scene1.GLDummyCube1);
 }
 
-void TTarsunFrame::SceneViewer1MouseEnter() { setFocus(); }
-void TTarsunFrame::SceneViewer1MouseWheelUp() { SceneWheelUpRule(Scene1.GLCamera1); }
-void TTarsunFrame::SceneViewer1MouseWheelDown() { SceneWheelDownRule(Scene1.GLCamera1); }
+void TTarsunFrame::SceneViewer1MouseEnter() {
+    setFocus();
+}
+void TTarsunFrame::SceneViewer1MouseWheelUp() {
+    SceneWheelUpRule(Scene1.GLCamera1);
+}
+void TTarsunFrame::SceneViewer1MouseWheelDown() {
+    SceneWheelDownRule(Scene1.GLCamera1);
+}
 
 void TTarsunFrame::TrackBarResChange() {
     if (!image_.HasImage())
@@ -84,6 +93,8 @@ void TTarsunFrame::TrackBarZChange() {
     ApplyZDepthPosition(Scene1, ui_.TrackBarZ->value());
 }
 
-void TTarsunFrame::GroupBox3DMouseLeave() { setFocus(); }
+void TTarsunFrame::GroupBox3DMouseLeave() {
+    setFocus();
+}
 
 } // namespace orvane::app

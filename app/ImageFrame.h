@@ -29,10 +29,10 @@ QVector<QRgb> BuildGreyPalette(int bitsPerPixel);
 
 // What the frame's views show of the image, beside the model.
 struct FrameViewState {
-    view2d::ViewWindow Window;  // ViewWidth, ViewHeight, ViewOffsetX, ViewOffsetY
-    view2d::DragState Drag;     // Panning and where the drag started
+    view2d::ViewWindow Window;      // ViewWidth, ViewHeight, ViewOffsetX, ViewOffsetY
+    view2d::DragState Drag;         // Panning and where the drag started
     view3d::TSceneMouseState Scene; // SceneMouseDown, SceneMouseX, SceneMouseY
-    bool Loading = false;       // a file is being read: the buffer is the reader's
+    bool Loading = false;           // a file is being read: the buffer is the reader's
 };
 
 // The working surface of the main window: the top strip with its labels and
@@ -129,6 +129,8 @@ private:
     void Finish() override;
 
     void ConnectComponents();
+    // Shows the 2D box or the 3D viewer with its settings.
+    void ShowViewMode(bool relief);
     void LoadCustomCursor();
     void SetOpenInProgress(bool inProgress);
     void SetProgressDisplay(int percentage);
@@ -155,9 +157,9 @@ private:
 
     bool openInProgress_ = false;
     bool imageEverShown_ = false;
-    WheelNotches frameWheel_;        // notches over the 2D view
-    WheelNotches sceneWheel_;        // notches over the 3D viewer
-    bool sceneMoveAttached_ = true;  // the 3D viewer's pointer moves are handled
+    WheelNotches frameWheel_;       // notches over the 2D view
+    WheelNotches sceneWheel_;       // notches over the 3D viewer
+    bool sceneMoveAttached_ = true; // the 3D viewer's pointer moves are handled
     bool dragCursorShown_ = false;
     QFrame* draggedPanel_ = nullptr; // the floating panel being dragged
     QPoint dragGrabOffset_;          // pointer position within it at the press

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <tiffio.h>
+#include <type_traits>
 
 namespace orvane::image {
 
@@ -142,31 +143,28 @@ QStringList TiffHandle::TakeErrors() {
 
 TiffTags ReadTiffTags(TIFF* tif) {
     TiffTags t;
-    std::uint32_t u32 = 0;
-    float f = 0;
-    std::uint16_t u16 = 0;
-    if (TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &u32))
-        t.ImageWidth = u32;
-    if (TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &u32))
-        t.ImageLength = u32;
-    if (TIFFGetField(tif, TIFFTAG_XRESOLUTION, &f))
-        t.XResolution = f;
-    if (TIFFGetField(tif, TIFFTAG_BITSPERSAMPLE, &u16))
-        t.BitsPerSample = u16;
-    if (TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &u16))
-        t.Photometric = u16;
-    if (TIFFGetField(tif, TIFFTAG_SAMPLESPERPIXEL, &u16))
-        t.SamplesPerPixel = u16;
-    if (TIFFGetField(tif, TIFFTAG_COMPRESSION, &u16))
-        t.Compression = u16;
-    if (TIFFGetField(tif, TIFFTAG_RESOLUTIONUNIT, &u16))
-        t.ResolutionUnit = u16;
-    if (TIFFGetField(tif, TIFFTAG_MAXSAMPLEVALUE, &u16))
-        t.MaxSampleValue = u16;
-    if (TIFFGetField(tif, TIFFTAG_MINSAMPLEVALUE, &u16))
-        t.MinSampleValue = u16;
-    if (TIFFGetField(tif, TIFFTAG_SAMPLEFORMAT, &u16))
-        t.SampleFormat = u16;
+    // A tag the library yields no value for leaves the field as it is.
+    auto read = [tif](ttag_t tag, auto& optionalField) {
+        typename std::decay_t<decltype(optionalField)>::value_type value{};
+        if (TIFFGetField(tif, tag, &value))
+            optionalField = value;
+    };
+    auto read16 = [tif](ttag_t tag, std::uint16_t& field) {
+        std::uint16_t value = 0;
+        if (TIFFGetField(tif, tag, &value))
+            field = value;
+    };
+    read(TIFFTAG_IMAGEWIDTH, t.ImageWidth);
+    read(TIFFTAG_IMAGELENGTH, t.ImageLength);
+    read(TIFFTAG_XRESOLUTION, t.XResolution);
+    read16(TIFFTAG_BITSPERSAMPLE, t.BitsPerSample);
+    read16(TIFFTAG_PHOTOMETRIC, t.Photometric);
+    read16(TIFFTAG_SAMPLESPERPIXEL, t.SamplesPerPixel);
+    read16(TIFFTAG_COMPRESSION, t.Compression);
+    read16(TIFFTAG_RESOLUTIONUNIT, t.ResolutionUnit);
+    read16(TIFFTAG_MAXSAMPLEVALUE, t.MaxSampleValue);
+    read16(TIFFTAG_MINSAMPLEVALUE, t.MinSampleValue);
+    read16(TIFFTAG_SAMPLEFORMAT, t.SampleFormat);
     t.DateTime = TextTag(tif, TIFFTAG_DATETIME);
     t.Software = TextTag(tif, TIFFTAG_SOFTWARE);
     t.Make = TextTag(tif, TIFFTAG_MAKE);

@@ -1,9 +1,9 @@
-#include "image/ImageModel.h"
 #include "image/InfoLabels.h"
+#include "image/ImageModel.h"
 #include "image/NumberText.h"
 
-#include <QLocale>
-#include <clocale>
+#include "tests/support/CommaLocale.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -51,17 +51,12 @@ TEST(InfoLabels, UnknownResolutionShowsNoMillimetres) {
 }
 
 TEST(InfoLabels, CommaLocaleChangesNothing) {
-    const char* previous = std::setlocale(LC_ALL, nullptr);
-    const std::string saved = previous ? previous : "C";
-    const bool german = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const orvane::test::CommaLocale german;
+    if (!german.Active())
+        GTEST_SKIP() << german.kMissing;
     EXPECT_EQ(ResolutionLabelText(254.0f, 8), "254.00 dpi  -  8 bit");
     EXPECT_EQ(SizeLabelText(1000, 800, 1000.0f), "1000x800 pixels [25.4x20.3 mm]");
     EXPECT_EQ(FormatFixed(-1234.5, 7, 2), "-1234.50");
-    QLocale::setDefault(QLocale::c());
-    std::setlocale(LC_ALL, saved.c_str());
-    if (!german)
-        GTEST_LOG_(INFO) << "de_DE.UTF-8 not installed; only Qt's default locale was switched";
 }
 
 } // namespace

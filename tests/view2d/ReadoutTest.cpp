@@ -1,10 +1,9 @@
 #include "view2d/Readout.h"
 
+#include "tests/support/CommaLocale.h"
+
 #include <gtest/gtest.h>
 
-#include <QLocale>
-
-#include <clocale>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -106,17 +105,12 @@ TEST(Labels, HeightAndRange) {
 }
 
 TEST(Labels, SameUnderACommaLocale) {
-    const QLocale savedQt;
-    const std::string savedC = std::setlocale(LC_ALL, nullptr);
-    QLocale::setDefault(QLocale(QLocale::German));
-    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) {
-        std::setlocale(LC_ALL, "de_DE");
-    }
+    const orvane::test::CommaLocale german;
+    if (!german.Active())
+        GTEST_SKIP() << german.kMissing;
     EXPECT_EQ(Text(XLabelText(1234567, 254.0f)), "1234567 [123456.70 mm]");
     EXPECT_EQ(Text(ReadoutNumber(-12345678.0)), "-1.234568E+7");
     EXPECT_EQ(Text(ZLabelText(HeightMm(128, 1.0, 3.0), 1.0, 3.0)), "2.00 mm (1.00\u00F73.00)");
-    std::setlocale(LC_ALL, savedC.c_str());
-    QLocale::setDefault(savedQt);
 }
 
 TEST(LevelAt, ReadsOnlyInsideTheBuffer) {
