@@ -60,12 +60,15 @@ QPixmap Logo() {
     relief.lineTo(0, 206);
     p.setBrush(QColor(225, 225, 215));
     p.drawPath(relief);
-    return QPixmap::fromImage(image).scaled(195, 123, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return QPixmap::fromImage(image).scaled(195, 123, Qt::KeepAspectRatio,
+                                            Qt::SmoothTransformation);
 }
 
 } // namespace
 
-QString LinkedLibtiffBanner() { return QString::fromLatin1(TIFFGetVersion()); }
+QString LinkedLibtiffBanner() {
+    return QString::fromLatin1(TIFFGetVersion());
+}
 
 const QUrl& TAboutForm::WebAddress() {
     static const QUrl url(QStringLiteral("https://") + QString::fromLatin1(kWeb));
@@ -95,19 +98,22 @@ TAboutForm::TAboutForm(QWidget* owner) : QDialog(owner) {
     TarsunImage->setPixmap(Logo());
     TarsunImage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     TarsunImage->setCursor(Qt::PointingHandCursor);
-    TarsunLabel = MakeLabel(this, 22, 97, QString::fromLatin1(kSlogan), LayoutFont(QStringLiteral("Arial"), 12, true));
+    TarsunLabel = MakeLabel(this, 22, 97, QString::fromLatin1(kSlogan),
+                            LayoutFont(QStringLiteral("Arial"), 12, true));
     TarsunLabel->setAttribute(Qt::WA_TranslucentBackground);
     TarsunLabel->setCursor(Qt::PointingHandCursor);
-    ViewerLabel = MakeLabel(this, 215, 25, QStringLiteral("Orvane"), LayoutFont(QStringLiteral("Arial Black"), 20, true));
+    ViewerLabel = MakeLabel(this, 215, 25, QStringLiteral("Orvane"),
+                            LayoutFont(QStringLiteral("Arial Black"), 20, true));
     ViewerLabel16 = MakeLabel(this, 229, 56, QStringLiteral("TIFF visualization and 3D rendering"),
-                          TahomaFont(12));
+                              TahomaFont(12));
     versLabel = MakeLabel(this, 287, 76, QStringLiteral("version 2.0.2"), font());
     const QFont arial = LayoutFont(QStringLiteral("Arial"), 11);
     TarsunLabel1 = MakeLabel(this, 22, 155,
-                         QString::fromLatin1(kCompany) + QStringLiteral(" - ") +
-                             QString::fromLatin1(kSlogan).toLower(),
-                         arial);
-    phoneLabel = MakeLabel(this, 231, 155, QStringLiteral("Phone: ") + QString::fromLatin1(kPhone), arial);
+                             QString::fromLatin1(kCompany) + QStringLiteral(" - ") +
+                                 QString::fromLatin1(kSlogan).toLower(),
+                             arial);
+    phoneLabel =
+        MakeLabel(this, 231, 155, QStringLiteral("Phone: ") + QString::fromLatin1(kPhone), arial);
     TarsunviaLabel = MakeLabel(this, 22, 175, QString::fromLatin1(kStreet), arial);
     webLabel = MakeLabel(this, 231, 175, QStringLiteral("Web:"), arial);
     linkLabel = MakeLabel(this, 267, 175, QString::fromLatin1(kWeb), arial);
@@ -120,18 +126,25 @@ TAboutForm::TAboutForm(QWidget* owner) : QDialog(owner) {
     emailLabel->setCursor(Qt::PointingHandCursor);
     LibtiffLabel = MakeLabel(this, 22, 232, LinkedLibtiffBanner(), font());
 
-    for (QLabel* clickable :
-         {TarsunImage, TarsunLabel, webLabel, linkLabel, mailLabel, emailLabel})
+    for (QLabel* clickable : {TarsunImage, TarsunLabel, webLabel, linkLabel, mailLabel, emailLabel})
         clickable->installEventFilter(this);
 
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
 }
 
-void TAboutForm::linkLabelClick() { OpenUrl(WebAddress()); }
-void TAboutForm::TarsunImageClick() { OpenUrl(WebAddress()); }
-void TAboutForm::TarsunLabelClick() { OpenUrl(WebAddress()); }
-void TAboutForm::emailLabelClick() { OpenUrl(MailLink()); }
+void TAboutForm::linkLabelClick() {
+    OpenUrl(WebAddress());
+}
+void TAboutForm::TarsunImageClick() {
+    OpenUrl(WebAddress());
+}
+void TAboutForm::TarsunLabelClick() {
+    OpenUrl(WebAddress());
+}
+void TAboutForm::emailLabelClick() {
+    OpenUrl(MailLink());
+}
 
 bool TAboutForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::MouseButtonRelease ||

@@ -68,7 +68,9 @@ void TTarsunFrame::Prepare(const QString& path) {
     OpenDialog1.FileName = path;
 }
 
-void TTarsunFrame::ShowBigTiffMarker(bool shown) { ui_.BigtiffLabel->setVisible(shown); }
+void TTarsunFrame::ShowBigTiffMarker(bool shown) {
+    ui_.BigtiffLabel->setVisible(shown);
+}
 
 void TTarsunFrame::ShowMessage(image::MessageKind kind, const QString& text) {
     app::ShowMessage(this, kind, text);
@@ -101,7 +103,9 @@ image::ReadResult TTarsunFrame::RunRead(const image::ReadJob& read) {
     return image::OpenImageThread::RunAndWait(read, [this](int percent) { ShowProgress(percent); });
 }
 
-void TTarsunFrame::EndRead() { QApplication::restoreOverrideCursor(); }
+void TTarsunFrame::EndRead() {
+    QApplication::restoreOverrideCursor();
+}
 
 bool TTarsunFrame::Display() {
     view_.Window = view2d::WholeImageWindow(image_);

@@ -53,7 +53,9 @@ void TTarsunFrame::FillHistogram() {
     PlaceHistogramPanel();
 }
 
-void TTarsunFrame::ShowLevelMarker(std::uint8_t level) { ui_.Isto->ShowMarker(level); }
+void TTarsunFrame::ShowLevelMarker(std::uint8_t level) {
+    ui_.Isto->ShowMarker(level);
+}
 
 void TTarsunFrame::InfoButtonClick() {
     if (!image_.HasImage())
@@ -67,17 +69,18 @@ void TTarsunFrame::InfoButtonClick() {
     memo->setPlainText(lines.join(QLatin1Char('\n')));
     // The memo's own width decides the wrapping (its viewport is not laid out
     // while the panel is hidden).
-    const int wrapWidth = memo->width() - 2 * memo->frameWidth() -
-                          2 * int(memo->document()->documentMargin());
+    const int wrapWidth =
+        memo->width() - 2 * memo->frameWidth() - 2 * int(memo->document()->documentMargin());
     const int lineCount = DisplayLineCount(lines, memo->font(), wrapWidth);
-    memo->resize(memo->width(),
-                     panels::InfoMemoHeight(lineCount, memo->font().pixelSize()));
+    memo->resize(memo->width(), panels::InfoMemoHeight(lineCount, memo->font().pixelSize()));
     panel->resize(panel->width(), memo->y() + memo->height() + 8);
     panel->move(0, AreaTop());
     panel->show();
 }
 
-void TTarsunFrame::CloseInfoButtonClick() { ui_.InfoPanel->hide(); }
+void TTarsunFrame::CloseInfoButtonClick() {
+    ui_.InfoPanel->hide();
+}
 
 bool TTarsunFrame::PanelDragEvent(QObject* watched, QEvent* event) {
     // Qt has no system move loop for child widgets: a press on a panel's

@@ -46,8 +46,8 @@ THistogramChart::THistogramChart(QWidget* parent) : QChartView(parent) {
     valueAxis_->hide();
     chart->addAxis(levelAxis_, Qt::AlignBottom);
     chart->addAxis(valueAxis_, Qt::AlignLeft);
-    for (QAbstractSeries* s : {static_cast<QAbstractSeries*>(Series1),
-                               static_cast<QAbstractSeries*>(Series2)}) {
+    for (QAbstractSeries* s :
+         {static_cast<QAbstractSeries*>(Series1), static_cast<QAbstractSeries*>(Series2)}) {
         s->attachAxis(levelAxis_);
         s->attachAxis(valueAxis_);
     }
@@ -83,9 +83,13 @@ void THistogramChart::ShowMarker(int level) {
         Series2->append(p.X, p.Y);
 }
 
-QList<double> THistogramChart::BarHeights() const { return heights_; }
+QList<double> THistogramChart::BarHeights() const {
+    return heights_;
+}
 
-QList<QPointF> THistogramChart::MarkerPoints() const { return Series2->points(); }
+QList<QPointF> THistogramChart::MarkerPoints() const {
+    return Series2->points();
+}
 
 void THistogramChart::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton)
@@ -119,7 +123,8 @@ void THistogramChart::mouseReleaseEvent(QMouseEvent* event) {
         const qreal endX = event->position().x();
         if (endX > dragStart_.x() + 2) {
             const QRectF plot = chart()->plotArea();
-            chart()->zoomIn(QRectF(QPointF(dragStart_.x(), plot.top()), QPointF(endX, plot.bottom())));
+            chart()->zoomIn(
+                QRectF(QPointF(dragStart_.x(), plot.top()), QPointF(endX, plot.bottom())));
         } else if (endX < dragStart_.x() - 2) {
             chart()->zoomReset();
             levelAxis_->setRange(0, 255);
@@ -129,6 +134,8 @@ void THistogramChart::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
 }
 
-void THistogramChart::wheelEvent(QWheelEvent* event) { event->ignore(); }
+void THistogramChart::wheelEvent(QWheelEvent* event) {
+    event->ignore();
+}
 
 } // namespace orvane::app

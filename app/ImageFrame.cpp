@@ -89,8 +89,9 @@ void TTarsunFrame::ConnectComponents() {
 
     using view3d::TGLSceneViewer;
     TGLSceneViewer* viewer = ui_.SceneViewer1;
-    connect(viewer, &TGLSceneViewer::mouseDown, this,
-            [this](Qt::MouseButton, Qt::MouseButtons, int x, int y) { SceneViewer1MouseDown(x, y); });
+    connect(
+        viewer, &TGLSceneViewer::mouseDown, this,
+        [this](Qt::MouseButton, Qt::MouseButtons, int x, int y) { SceneViewer1MouseDown(x, y); });
     connect(viewer, &TGLSceneViewer::mouseMove, this,
             [this](Qt::MouseButtons held, int x, int y) { SceneViewer1MouseMove(held, x, y); });
     connect(viewer, &TGLSceneViewer::mouseEnter, this, [this] { SceneViewer1MouseEnter(); });
@@ -106,9 +107,10 @@ void TTarsunFrame::ConnectComponents() {
             HeightField1GetHeight(x, y, z);
         });
 
-    for (QWidget* w : {static_cast<QWidget*>(ui_.InfoPanel), static_cast<QWidget*>(ui_.InfoTiffLabel),
-                       static_cast<QWidget*>(ui_.HistogramPanel),
-                       static_cast<QWidget*>(ui_.IstoLabel), static_cast<QWidget*>(ui_.GroupBox3D)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(ui_.InfoPanel), static_cast<QWidget*>(ui_.InfoTiffLabel),
+          static_cast<QWidget*>(ui_.HistogramPanel), static_cast<QWidget*>(ui_.IstoLabel),
+          static_cast<QWidget*>(ui_.GroupBox3D)})
         w->installEventFilter(this);
 }
 
@@ -144,7 +146,9 @@ void TTarsunFrame::SetOpenInProgress(bool inProgress) {
     emit MenuStateChanged();
 }
 
-int TTarsunFrame::AreaTop() const { return ui_.FramePanel->height(); }
+int TTarsunFrame::AreaTop() const {
+    return ui_.FramePanel->height();
+}
 
 void TTarsunFrame::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);

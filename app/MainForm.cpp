@@ -77,11 +77,21 @@ void TForm1::UpdateMenuState() {
     About1->menuAction()->setEnabled(idle);
 }
 
-void TForm1::Open1Click() { FrameTarsun->LoadButtonClick(); }
-void TForm1::Exit1Click() { close(); }
-void TForm1::LoadTexture1Click() { FrameTarsun->LoadTextureButtonClick(); }
-void TForm1::RemoveTexture1Click() { FrameTarsun->RemoveTextureButtonClick(); }
-void TForm1::IFFInfo1Click() { FrameTarsun->InfoButtonClick(); }
+void TForm1::Open1Click() {
+    FrameTarsun->LoadButtonClick();
+}
+void TForm1::Exit1Click() {
+    close();
+}
+void TForm1::LoadTexture1Click() {
+    FrameTarsun->LoadTextureButtonClick();
+}
+void TForm1::RemoveTexture1Click() {
+    FrameTarsun->RemoveTextureButtonClick();
+}
+void TForm1::IFFInfo1Click() {
+    FrameTarsun->InfoButtonClick();
+}
 
 void TForm1::AbutOrvane41Click() {
     // A fresh box each time, without owner, shown modally; it deletes itself.

@@ -11,7 +11,9 @@ TOpenDialog::Answer& Override() {
 }
 } // namespace
 
-void TOpenDialog::SetAnswer(Answer answer) { Override() = std::move(answer); }
+void TOpenDialog::SetAnswer(Answer answer) {
+    Override() = std::move(answer);
+}
 
 bool TOpenDialog::Execute(QWidget* parent) {
     std::optional<QString> chosen;

@@ -18,8 +18,8 @@ public:
     // Shows the dialog; true when the user chose a file (then in FileName).
     bool Execute(QWidget* parent);
 
-    using Answer = std::function<std::optional<QString>(const QString& filter,
-                                                        const QString& startName)>;
+    using Answer =
+        std::function<std::optional<QString>(const QString& filter, const QString& startName)>;
     static void SetAnswer(Answer answer);
 };
 

@@ -48,11 +48,11 @@ public:
 };
 
 enum class OpenOutcome {
-    Unopenable,  // the TIFF library refused the source
-    Rejected,    // an acceptance rule failed
-    NotSized,    // too big, too narrow or too low
+    Unopenable,   // the TIFF library refused the source
+    Rejected,     // an acceptance rule failed
+    NotSized,     // too big, too narrow or too low
     NotDisplayed, // read, but the picture could not be built
-    Shown        // the image is open (some rows may have been unreadable)
+    Shown         // the image is open (some rows may have been unreadable)
 };
 
 struct OpenOptions {

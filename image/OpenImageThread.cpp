@@ -4,7 +4,8 @@
 
 namespace orvane::image {
 
-OpenImageThread::OpenImageThread(Job job, QObject* parent) : QThread(parent), job_(std::move(job)) {}
+OpenImageThread::OpenImageThread(Job job, QObject* parent)
+    : QThread(parent), job_(std::move(job)) {}
 
 void OpenImageThread::run() {
     result_ = job_([this](int percent) { emit ProgressReported(percent); });

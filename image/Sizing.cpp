@@ -63,7 +63,8 @@ LevelBuffer AllocateLevels(std::int64_t bytes, std::int64_t limitBytes) {
 }
 
 std::function<bool(std::int64_t)> TrialAllocator(std::int64_t limitBytes) {
-    return [limitBytes](std::int64_t bytes) { return AllocateLevels(bytes, limitBytes) != nullptr; };
+    return
+        [limitBytes](std::int64_t bytes) { return AllocateLevels(bytes, limitBytes) != nullptr; };
 }
 
 } // namespace orvane::image

@@ -24,15 +24,16 @@ double CoinRelief(double u, double v, double aspect) {
         h += 0.05 * std::sin(std::atan2(y, x) * 12) * (r > 0.2 && r < 0.3);
     }
     h -= 0.08 * std::exp(-std::pow((x + y * 0.3 - 0.1) / 0.004, 2)); // scratch
-    h += 0.01 * std::sin(u * 900) * std::sin(v * 700);              // roughness
+    h += 0.01 * std::sin(u * 900) * std::sin(v * 700);               // roughness
     return std::clamp(h, 0.0, 1.0);
 }
 
 bool Write(const QString& path, const TiffLayout& layout, int maxValue) {
     const bool ok = WriteTiff(path, layout, [&](std::uint32_t x, std::uint32_t y, int) {
-        return std::uint32_t(std::lround(CoinRelief(double(x) / layout.width, double(y) / layout.height,
-                                                    double(layout.height) / layout.width) *
-                                         maxValue));
+        return std::uint32_t(
+            std::lround(CoinRelief(double(x) / layout.width, double(y) / layout.height,
+                                   double(layout.height) / layout.width) *
+                        maxValue));
     });
     std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(path));
     return ok;

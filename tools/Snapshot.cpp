@@ -8,12 +8,12 @@
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QFrame>
-#include <QGroupBox>
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
+#include <QFrame>
+#include <QGroupBox>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -77,18 +77,15 @@ void SendPress(QWidget* box, QPoint at) {
     ProcessEvents();
 }
 
-
-QJsonObject Report(const SnapshotOptions& options, const TTarsunFrame& f, const QStringList& messages,
-                   const QList<int>& progress) {
+QJsonObject Report(const SnapshotOptions& options, const TTarsunFrame& f,
+                   const QStringList& messages, const QList<int>& progress) {
     const app::FrameComponents& c = f.Components();
     const image::ImageModel& m = f.Image();
-    QJsonObject labels{{"File", c.FileLabel->text()},
-                       {"Res", c.ResLabel->text()},
-                       {"Size", c.SizeLabel->text()},
-                       {"Bigtiff", c.BigtiffLabel->isVisibleTo(c.InfoGroupBox)},
-                       {"X", c.XLabel->text()},
-                       {"Y", c.YLabel->text()},
-                       {"Z", c.ZLabel->text()}};
+    QJsonObject labels{
+        {"File", c.FileLabel->text()}, {"Res", c.ResLabel->text()},
+        {"Size", c.SizeLabel->text()}, {"Bigtiff", c.BigtiffLabel->isVisibleTo(c.InfoGroupBox)},
+        {"X", c.XLabel->text()},       {"Y", c.YLabel->text()},
+        {"Z", c.ZLabel->text()}};
     QJsonObject model{{"ImageWidth", double(m.ImageWidth)},
                       {"ImageHeight", double(m.ImageHeight)},
                       {"ColumnStep", double(m.ColumnStep)},
@@ -107,8 +104,8 @@ QJsonObject Report(const SnapshotOptions& options, const TTarsunFrame& f, const 
                       {"AcquisitionInfo", m.AcquisitionInfo}};
     QJsonValue levels;
     if (m.HasImage()) {
-        const QByteArray bytes = QByteArray::fromRawData(
-            reinterpret_cast<const char*>(m.Levels()), qsizetype(m.LevelCount()));
+        const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(m.Levels()),
+                                                         qsizetype(m.LevelCount()));
         levels = QString::fromLatin1(
             QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
     }
@@ -134,16 +131,17 @@ QJsonObject Report(const SnapshotOptions& options, const TTarsunFrame& f, const 
         auto triple = [](const view3d::TVector4f& v) {
             return QJsonArray{double(v[0]), double(v[1]), double(v[2])};
         };
-        scene = QJsonObject{
-            {"xrange", QJsonArray{double(field.XSamplingScale.Min()), double(field.XSamplingScale.Max())}},
-            {"yrange", QJsonArray{double(field.YSamplingScale.Min()), double(field.YSamplingScale.Max())}},
-            {"xstep", double(field.XSamplingScale.Step())},
-            {"ystep", double(field.YSamplingScale.Step())},
-            {"zscale", double(field.Scale.Z())},
-            {"camera", triple(s.GLCamera1.AbsolutePosition())},
-            {"target", triple(s.GLDummyCube1.AbsolutePosition())},
-            {"constAttenuation", double(s.GLLightSource1.ConstAttenuation())},
-            {"texture", !field.Material.Texture.Disabled()}};
+        scene = QJsonObject{{"xrange", QJsonArray{double(field.XSamplingScale.Min()),
+                                                  double(field.XSamplingScale.Max())}},
+                            {"yrange", QJsonArray{double(field.YSamplingScale.Min()),
+                                                  double(field.YSamplingScale.Max())}},
+                            {"xstep", double(field.XSamplingScale.Step())},
+                            {"ystep", double(field.YSamplingScale.Step())},
+                            {"zscale", double(field.Scale.Z())},
+                            {"camera", triple(s.GLCamera1.AbsolutePosition())},
+                            {"target", triple(s.GLDummyCube1.AbsolutePosition())},
+                            {"constAttenuation", double(s.GLLightSource1.ConstAttenuation())},
+                            {"texture", !field.Material.Texture.Disabled()}};
     }
     QJsonValue info;
     if (c.InfoPanel->isVisibleTo(&f)) {
@@ -243,7 +241,8 @@ std::optional<QString> ParseSnapshotArguments(const QStringList& args, SnapshotO
 
 int RunSnapshot(const SnapshotOptions& options) {
     QStringList messages;
-    app::SetMessageRecorder([&messages](app::MessageKind, const QString& text) { messages << text; });
+    app::SetMessageRecorder(
+        [&messages](app::MessageKind, const QString& text) { messages << text; });
     QList<int> progress;
     QString nextDialogAnswer;
     app::TOpenDialog::SetAnswer([&nextDialogAnswer](const QString&, const QString&) {
@@ -287,14 +286,15 @@ int RunSnapshot(const SnapshotOptions& options) {
         status = 1;
     }
     if (!options.json.isEmpty()) {
-        const QByteArray json =
-            QJsonDocument(Report(options, frame, messages, progress)).toJson(QJsonDocument::Indented);
+        const QByteArray json = QJsonDocument(Report(options, frame, messages, progress))
+                                    .toJson(QJsonDocument::Indented);
         if (options.json == "-") {
             std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
         } else {
             QFile out(options.json);
             if (!out.open(QIODevice::WriteOnly) || out.write(json) != json.size()) {
-                std::fprintf(stderr, "orvane-snapshot: cannot write %s\n", qPrintable(options.json));
+                std::fprintf(stderr, "orvane-snapshot: cannot write %s\n",
+                             qPrintable(options.json));
                 status = 1;
             }
         }

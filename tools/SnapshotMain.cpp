@@ -1,5 +1,5 @@
-#include "view3d/gl/SurfaceFormat.h"
 #include "tools/Snapshot.h"
+#include "view3d/gl/SurfaceFormat.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -9,7 +9,8 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     orvane::tools::SnapshotOptions options;
-    if (auto error = orvane::tools::ParseSnapshotArguments(QApplication::arguments().mid(1), options)) {
+    if (auto error =
+            orvane::tools::ParseSnapshotArguments(QApplication::arguments().mid(1), options)) {
         std::fprintf(stderr, "orvane-snapshot: %s\n", qPrintable(*error));
         std::fprintf(stderr,
                      "usage: orvane-snapshot [--size WxH] [--3d] [--wheel N] [--resolution P] "

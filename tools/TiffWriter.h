@@ -21,7 +21,7 @@ struct TiffLayout {
     std::uint16_t sampleFormat = 0; // 0: no tag
     bool bigTiff = false;
     bool bigEndian = false;
-    std::uint32_t tileSize = 0;    // 0: strips
+    std::uint32_t tileSize = 0;     // 0: strips
     std::uint32_t rowsPerStrip = 0; // 0: the library's default
     std::optional<float> xResolution;
     std::uint16_t resolutionUnit = 2;

@@ -18,7 +18,7 @@ void SetTexturePlanes(TGLTexture& texture, std::int64_t p, std::int64_t q, float
 }
 
 void ApplyTexturePicture(TGLHeightField& field, const QImage& picture, const QString& fileName,
-                        std::int64_t p, std::int64_t q) {
+                         std::int64_t p, std::int64_t q) {
     TGLTexture& texture = field.Material.Texture;
     texture.SetImage(picture, fileName);
     SetTexturePlanes(texture, p, q, field.XSamplingScale.Max(), field.YSamplingScale.Max());

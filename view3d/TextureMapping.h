@@ -16,7 +16,7 @@ void SetTexturePlanes(TGLTexture& texture, std::int64_t p, std::int64_t q, float
 // picture, the planes from the field's sampling maxima, brightness 1.5, modulated by the
 // lighting, enabled.
 void ApplyTexturePicture(TGLHeightField& field, const QImage& picture, const QString& fileName,
-                        std::int64_t p, std::int64_t q);
+                         std::int64_t p, std::int64_t q);
 
 // Takes the picture off the relief: disabled, brightness 1, replace mode, no picture.
 void ClearTexturePicture(TGLTexture& texture);

@@ -2,22 +2,22 @@
 // 1000 x 700 framebuffer object of a compatibility-profile context. Needs an X server
 // (xvfb-run -a). Prints wall-clock times including glFinish.
 #include "view3d/HeightSource.h"
-#include "view3d/gl/Renderer.h"
 #include "view3d/Scene.h"
 #include "view3d/TrackBarRules.h"
+#include "view3d/gl/Renderer.h"
 
+#include "view3d/gl/SurfaceFormat.h"
 #include <QGuiApplication>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
 #include <QSurfaceFormat>
-#include "view3d/gl/SurfaceFormat.h"
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <algorithm>
 #include <vector>
 
 using namespace orvane::view3d;

@@ -5,9 +5,9 @@
 #include "view3d/HeightSource.h"
 #include "view3d/TrackBarRules.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <algorithm>
 #include <vector>
 
 using namespace orvane::view3d;
@@ -56,7 +56,7 @@ int main() {
     hf.YSamplingScale.SetMin(-0.5f);
     ApplyResolutionPosition(hf, 100);
     const THeightFieldGetHeightEvent callback = [&src, &hf](float x, float y, float& z, TVector4f&,
-                                                       TTexPoint&) {
+                                                            TTexPoint&) {
         HeightField1GetHeight(src, hf, x, y, z);
     };
     hf.SetOnGetHeight(callback);

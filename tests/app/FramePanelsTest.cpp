@@ -49,10 +49,14 @@ private slots:
         QTest::addColumn<bool>("otherTags");
         QTest::addColumn<int>("lines");
         QTest::addColumn<int>("panelHeight");
-        QTest::newRow("no scanner information (lower-case s)") << "scan 2" << "x" << true << 2 << 65;
-        QTest::newRow("scanner texts") << "Scan 2" << "notes" << true << 14 << 239;
-        QTest::newRow("only the software tag") << "Scan 2" << "" << false << 14 << 239;
-        QTest::newRow("three-line acquisition note") << "Scan 2" << "a\nb\nc" << true << 16 << 268;
+        QTest::newRow("no scanner information (lower-case s)") << "scan 2"
+                                                               << "x" << true << 2 << 65;
+        QTest::newRow("scanner texts") << "Scan 2"
+                                       << "notes" << true << 14 << 239;
+        QTest::newRow("only the software tag") << "Scan 2"
+                                               << "" << false << 14 << 239;
+        QTest::newRow("three-line acquisition note") << "Scan 2"
+                                                     << "a\nb\nc" << true << 16 << 268;
     }
 
     void infoPanelHeightFollowsItsLines() {
@@ -73,7 +77,8 @@ private slots:
         QCOMPARE(f.Components().InfoPanel->height(), panelHeight);
         QCOMPARE(f.Components().InfoPanel->pos(), QPoint(0, 97));
         if (lines == 2)
-            QCOMPARE(f.Components().InfoMemo->toPlainText(), QStringLiteral("No Information in this file.\n"));
+            QCOMPARE(f.Components().InfoMemo->toPlainText(),
+                     QStringLiteral("No Information in this file.\n"));
     }
 
     void infoPanelBeforeAnImageShowsNothing() {
@@ -144,7 +149,8 @@ private slots:
         }
         QCOMPARE(texts[0], texts[1]);
         const QUrl web = TAboutForm::WebAddress(), mail = TAboutForm::MailLink();
-        QCOMPARE(opened, QList<QUrl>({web, web, web, web, web, mail, web, web, web, web, web, mail}));
+        QCOMPARE(opened,
+                 QList<QUrl>({web, web, web, web, web, mail, web, web, web, web, web, mail}));
         QCOMPARE(mail.scheme(), QStringLiteral("mailto"));
         TAboutForm::SetUrlOpener({});
     }

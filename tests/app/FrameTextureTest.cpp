@@ -122,7 +122,7 @@ private slots:
         QVERIFY2(h_->messages.isEmpty(), qPrintable(h_->messages.join('|')));
         // The dialog offered pictures, started from the TIFF, and is back to TIFFs only.
         QCOMPARE(h_->askedFilter, QStringLiteral("Tif File (*.tif *.tiff);;Pictures (*.png *.jpg "
-                                              "*.jpeg *.bmp)"));
+                                                 "*.jpeg *.bmp)"));
         QCOMPARE(h_->askedStart, tiff);
         QCOMPARE(Frame().OpenDialog().Filter, QStringLiteral("Tif File (*.tif *.tiff)"));
         QCOMPARE(Frame().OpenDialog().FileName, tiff);

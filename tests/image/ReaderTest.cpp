@@ -54,7 +54,8 @@ protected:
 };
 
 TEST_F(Reader, SixteenBitSamplesKeepTheirHighByte) {
-    const std::uint32_t samples[] = {0x00FF, 0xFF00, 0x8000, 0x12AB, 0xFFFF, 0x0000, 0x7FFF, 0x0100};
+    const std::uint32_t samples[] = {0x00FF, 0xFF00, 0x8000, 0x12AB,
+                                     0xFFFF, 0x0000, 0x7FFF, 0x0100};
     for (bool bigEndian : {false, true}) {
         TiffLayout layout;
         layout.width = 8;
@@ -69,7 +70,9 @@ TEST_F(Reader, SixteenBitSamplesKeepTheirHighByte) {
     }
 }
 
-std::uint32_t Pattern(std::uint32_t x, std::uint32_t y) { return (x * 7 + y * 13) & 0xFF; }
+std::uint32_t Pattern(std::uint32_t x, std::uint32_t y) {
+    return (x * 7 + y * 13) & 0xFF;
+}
 
 TEST_F(Reader, StepTwoKeepsEverySecondRowAndColumn) {
     TiffLayout layout;

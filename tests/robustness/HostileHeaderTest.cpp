@@ -118,7 +118,8 @@ TEST_P(HostileHeader, StaysWithinTheBudgetAndReportsTheLoss) {
     for (std::int64_t y = 0; y < image.model.ImageHeight; ++y) {
         const bool fromData = y * image.model.RowStep < c.readableFileRows;
         for (std::int64_t x = 0; x < w; x += 97)
-            ASSERT_EQ(image.model.SampleBuffer.get()[y * w + x], fromData ? 77 : 0) << x << "," << y;
+            ASSERT_EQ(image.model.SampleBuffer.get()[y * w + x], fromData ? 77 : 0)
+                << x << "," << y;
     }
 }
 

@@ -206,7 +206,8 @@ TEST_P(MalformedFile, HasItsDefinedOutcome) {
     for (std::int64_t y = 0; y < e.keptHeight; ++y)
         for (std::int64_t x = 0; x < e.keptWidth; ++x) {
             const int expected = y < e.goodKeptRows ? int((x + y) & 0xFF) : 0;
-            ASSERT_EQ(image.model.SampleBuffer.get()[y * e.keptWidth + x], expected) << x << "," << y;
+            ASSERT_EQ(image.model.SampleBuffer.get()[y * e.keptWidth + x], expected)
+                << x << "," << y;
         }
 }
 
@@ -230,8 +231,10 @@ TEST_P(MalformedFile, MemoryBlockGivesTheSameResultAsTheFile) {
     EXPECT_EQ(fromMemory.result.read.unreadableRows, fromFile.result.read.unreadableRows);
     ASSERT_EQ(bool(fromMemory.model.SampleBuffer), bool(fromFile.model.SampleBuffer));
     if (fromFile.model.SampleBuffer) {
-        const std::size_t count = std::size_t(fromFile.model.ImageWidth * fromFile.model.ImageHeight);
-        EXPECT_TRUE(std::equal(fromFile.model.SampleBuffer.get(), fromFile.model.SampleBuffer.get() + count,
+        const std::size_t count =
+            std::size_t(fromFile.model.ImageWidth * fromFile.model.ImageHeight);
+        EXPECT_TRUE(std::equal(fromFile.model.SampleBuffer.get(),
+                               fromFile.model.SampleBuffer.get() + count,
                                fromMemory.model.SampleBuffer.get()));
     }
 }

@@ -41,8 +41,9 @@ void FrameHarness::SetClientSize(QSize size) {
                size.height());
 }
 
-QString FrameHarness::Write(const QString& name, tools::TiffLayout layout,
-                            const std::function<std::uint32_t(std::uint32_t, std::uint32_t)>& sample) {
+QString
+FrameHarness::Write(const QString& name, tools::TiffLayout layout,
+                    const std::function<std::uint32_t(std::uint32_t, std::uint32_t)>& sample) {
     if (!tools::WriteTiff(Path(name), layout,
                           [&](std::uint32_t x, std::uint32_t y, int) { return sample(x, y); }))
         qFatal("cannot write fixture");

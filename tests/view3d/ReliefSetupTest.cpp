@@ -12,10 +12,8 @@ TEST(ReliefSetup, LongerSideSpansOne) {
         std::int64_t width, height;
         float xMax, yMax;
     } const cases[] = {
-        {1000, 800, 0.5f, 0.4f},
-        {600, 1000, 0.3f, 0.5f}, // portrait
-        {1000, 500, 0.5f, 0.25f},
-        {1000, 1000, 0.5f, 0.5f}, // square: the landscape branch
+        {1000, 800, 0.5f, 0.4f},    {600, 1000, 0.3f, 0.5f},  // portrait
+        {1000, 500, 0.5f, 0.25f},   {1000, 1000, 0.5f, 0.5f}, // square: the landscape branch
         {2400, 1800, 0.5f, 0.375f},
     };
     for (const auto& c : cases) {

@@ -1,5 +1,5 @@
-#include "view3d/HeightField.h"
 #include "view3d/SamplingScale.h"
+#include "view3d/HeightField.h"
 #include "view3d/TrackBarRules.h"
 
 #include <gtest/gtest.h>

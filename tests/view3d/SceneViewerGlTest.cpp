@@ -2,9 +2,9 @@
 #include "OpenedRelief.h"
 #include "view3d/HeightSource.h"
 #include "view3d/Scene.h"
+#include "view3d/TrackBarRules.h"
 #include "view3d/gl/SceneViewer.h"
 #include "view3d/gl/SurfaceFormat.h"
-#include "view3d/TrackBarRules.h"
 
 #include <QApplication>
 #include <QImage>

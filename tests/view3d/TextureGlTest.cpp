@@ -4,10 +4,10 @@
 #include "view3d/HeightSource.h"
 #include "view3d/Projection.h"
 #include "view3d/Scene.h"
-#include "view3d/gl/SceneViewer.h"
-#include "view3d/gl/SurfaceFormat.h"
 #include "view3d/TextureMapping.h"
 #include "view3d/TrackBarRules.h"
+#include "view3d/gl/SceneViewer.h"
+#include "view3d/gl/SurfaceFormat.h"
 
 #include <QApplication>
 #include <QImage>

@@ -1,6 +1,6 @@
 // The S and T planes that stretch a texture over the whole relief.
-#include "view3d/Scene.h"
 #include "view3d/TextureMapping.h"
+#include "view3d/Scene.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "view3d/Scene.h"
 #include "view3d/TrackBarRules.h"
+#include "view3d/Scene.h"
 
 #include <gtest/gtest.h>
 

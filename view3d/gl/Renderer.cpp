@@ -1,7 +1,7 @@
 #include "view3d/gl/Renderer.h"
 
-#include "view3d/gl/GLMeshSink.h"
 #include "view3d/Projection.h"
+#include "view3d/gl/GLMeshSink.h"
 
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "view3d/gl/Renderer.h"
 #include "view3d/Scene.h"
+#include "view3d/gl/Renderer.h"
 
 #include <QOpenGLWidget>
 
