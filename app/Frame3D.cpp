@@ -31,6 +31,8 @@ void TTarsunFrame::ShowViewMode(bool relief) {
     ui_.PaintBox1->setVisible(!relief);
     ui_.SceneViewer1->setVisible(relief);
     ui_.GroupBox3D->setVisible(relief);
+    if (relief)
+        FitSceneViewer(); // the size the frame has now, taken while visible
 }
 
 void TTarsunFrame::PrepareRelief() {

@@ -46,7 +46,7 @@ TTarsunFrame::TTarsunFrame(QWidget* parent) : QWidget(parent) {
     QLocale::setDefault(QLocale::c());
     ui_.PaintBox1->setAttribute(Qt::WA_OpaquePaintEvent);
     ui_.SB3D->setEnabled(false);
-    ui_.SceneViewer1->setGeometry(0, AreaTop(), width(), height() - AreaTop());
+    FitSceneViewer();
     ConnectComponents();
     try {
         LoadCustomCursor();
@@ -150,10 +150,18 @@ int TTarsunFrame::AreaTop() const {
     return ui_.FramePanel->height();
 }
 
+void TTarsunFrame::FitSceneViewer() {
+    ui_.SceneViewer1->setGeometry(0, AreaTop(), width(), std::max(0, height() - AreaTop()));
+}
+
 void TTarsunFrame::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
     ui_.FramePanel->setGeometry(0, 0, width(), ui_.FramePanel->height());
-    ui_.SceneViewer1->setGeometry(0, AreaTop(), width(), std::max(0, height() - AreaTop()));
+    // A hidden viewer keeps its size until it is shown again: a GL widget
+    // resized while hidden and shown back at the size of its last frame shows
+    // black (its framebuffer is neither kept nor drawn again).
+    if (ui_.SceneViewer1->isVisible())
+        FitSceneViewer();
     FrameResize();
 }
 

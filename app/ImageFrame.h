@@ -131,6 +131,8 @@ private:
     void ConnectComponents();
     // Shows the 2D box or the 3D viewer with its settings.
     void ShowViewMode(bool relief);
+    // The 3D viewer covers the whole image area.
+    void FitSceneViewer();
     void LoadCustomCursor();
     void SetOpenInProgress(bool inProgress);
     void SetProgressDisplay(int percentage);
