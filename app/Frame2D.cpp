@@ -127,12 +127,18 @@ void TTarsunFrame::PaintBox1Paint() {
 }
 
 void TTarsunFrame::PaintInto(QPainter& painter) {
-    if (!image_.HasImage() || !DisplayBitmap || view_.Loading || DisplayBitmap->isNull())
-        return;
     // Never read the buffer through a description of another size.
-    if (!DisplayInfo || DisplayInfo->Width != image_.ImageWidth ||
-        DisplayInfo->Height != image_.ImageHeight)
+    const bool described = DisplayInfo && DisplayInfo->Width == image_.ImageWidth &&
+                           DisplayInfo->Height == image_.ImageHeight;
+    if (!image_.HasImage() || !DisplayBitmap || view_.Loading || DisplayBitmap->isNull() ||
+        !described) {
+        // The box paints its whole area itself: with nothing to paint from, the
+        // last picture stays where it was on the frame and the rest is white.
+        painter.fillRect(ui_.PaintBox1->rect(), Qt::white);
+        if (!lastPicture_.isNull())
+            painter.drawImage(lastPictureAt_ - ui_.PaintBox1->pos(), lastPicture_);
         return;
+    }
     const SourceRect source = SourceRectangle(view_.Window, int(image_.ImageHeight));
     StretchToGrey(image_.Levels(), int(image_.ImageWidth), int(image_.ImageHeight), source,
                   DisplayBitmap->bits(), DisplayBitmap->width(), DisplayBitmap->height(),

@@ -38,7 +38,12 @@ void TTarsunFrame::LoadButtonClick() {
 }
 
 void TTarsunFrame::OpenImage(const QString& path) {
+    if (DisplayBitmap && !view_.Loading) {
+        lastPicture_ = *DisplayBitmap;
+        lastPictureAt_ = ui_.PaintBox1->pos();
+    }
     image::OpenImage(image::TiffSource::File(path), image_, *this);
+    lastPicture_ = QImage(); // shown or gone: the new image, or none
     // However the open ended, another file can be opened now.
     if (openInProgress_)
         SetOpenInProgress(false);

@@ -154,6 +154,10 @@ private:
     // Box-sized 8-bit picture the 2D view paints through; nullopt when there is
     // none (before the first read, after a display failure).
     std::optional<QImage> DisplayBitmap;
+    // The picture shown when an open began and where it was on the frame: the
+    // 2D view keeps showing it while the file is read.
+    QImage lastPicture_;
+    QPoint lastPictureAt_;
     view3d::TGLScene Scene1;
     TOpenDialog OpenDialog1;
 

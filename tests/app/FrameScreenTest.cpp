@@ -4,6 +4,8 @@
 #include "tests/support/FrameHarness.h"
 #include "view3d/gl/SceneViewer.h"
 
+#include <QFrame>
+#include <QTimer>
 #include <QToolButton>
 
 using namespace orvane;
@@ -22,6 +24,28 @@ double BlackShare(const QImage& image) {
     return double(black) / (double(image.width()) * image.height());
 }
 
+// Pixels of the frame's image area (below the top strip) that are neither
+// white nor one of `allowed`, outside the visible floating panels.
+int StrayPixels(TTarsunFrame& frame, const QList<QRgb>& allowed) {
+    const QImage shown = ScreenPixels(&frame);
+    const FrameComponents& c = frame.Components();
+    QRegion panels;
+    for (QWidget* panel :
+         {static_cast<QWidget*>(c.HistogramPanel), static_cast<QWidget*>(c.ProgressPanel),
+          static_cast<QWidget*>(c.InfoPanel)})
+        if (panel->isVisible())
+            panels += panel->geometry();
+    int stray = 0;
+    for (int y = c.FramePanel->height(); y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x) {
+            const QRgb pixel = shown.pixel(x, y) | 0xFF000000;
+            if (pixel != qRgb(255, 255, 255) && !allowed.contains(pixel) &&
+                !panels.contains(QPoint(x, y)))
+                ++stray;
+        }
+    return stray;
+}
+
 } // namespace
 
 class FrameScreenTest : public QObject {
@@ -30,6 +54,44 @@ class FrameScreenTest : public QObject {
 private slots:
     // The relief must appear whenever 3D is shown, whatever happened to the
     // window while 2D was shown (a hidden GL widget resized and resized back).
+    void emptyImageAreaIsWhite() {
+        FrameHarness h;
+        QTest::qWait(100);
+        QCOMPARE(StrayPixels(h.Frame(), {}), 0);
+        // Where the 2D box sits by design before any image: white too.
+        QCOMPARE(ScreenPixels(&h.Frame()).pixel(330, 150) | 0xFF000000, qRgb(255, 255, 255));
+    }
+
+    // While a file is read the old picture stays where it was and what a
+    // resize uncovers is white: never uninitialised pixels or a ghost panel.
+    void readUnderWayShowsTheLastPictureOrWhite() {
+        FrameHarness h;
+        TiffLayout small;
+        small.width = 300;
+        small.height = 200;
+        h.Open(h.Write("small.tif", small, 0x8000)); // level 128 everywhere
+        TiffLayout big;
+        big.width = 6000;
+        big.height = 6000;
+        big.compression = 8; // deflate: a read long enough to act during it
+        big.rowsPerStrip = 16;
+        const QString path = h.Write("big.tif", big, [](auto x, auto y) { return (x ^ y) << 4; });
+        int stray = -1;
+        QRgb centre = 0;
+        bool duringRead = false;
+        QTimer::singleShot(20, &h.Frame(), [&] {
+            duringRead = h.Frame().View().Loading;
+            h.SetClientSize(QSize(1000, 650)); // uncovers and moves the histogram panel
+            QTest::qWait(150);
+            stray = StrayPixels(h.Frame(), {qRgb(128, 128, 128)});
+            centre = ScreenPixels(&h.Frame()).pixel(300, 300) | 0xFF000000;
+        });
+        h.Open(path);
+        QVERIFY(duringRead);
+        QCOMPARE(stray, 0);
+        QCOMPARE(centre, qRgb(128, 128, 128)); // the old picture, where it was
+    }
+
     void reliefAppearsAfterResizesIn2D_data() {
         QTest::addColumn<QList<QSize>>("sizesIn2D");
         QTest::newRow("there and back") << QList<QSize>{{900, 600}, {1010, 658}};
