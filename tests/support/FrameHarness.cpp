@@ -4,6 +4,7 @@
 #include "view3d/gl/SurfaceFormat.h"
 
 #include <QAction>
+#include <QWindow>
 
 namespace orvane::test {
 
@@ -39,6 +40,11 @@ void FrameHarness::SetClientSize(QSize size) {
     if (Frame().size() != size)
         qFatal("frame size %dx%d, wanted %dx%d", Frame().width(), Frame().height(), size.width(),
                size.height());
+    // Until the window system has confirmed the new size, Qt does not paint a
+    // window that holds a GL widget: wait for it, as a user's resize would.
+    if (!QTest::qWaitFor([this] { return form->windowHandle()->geometry().size() == form->size(); },
+                         5000))
+        qFatal("the window system never confirmed the size");
 }
 
 QString

@@ -1,6 +1,7 @@
 #pragma once
 // Synthesised input and window helpers for the widget and GL tests.
 #include <QApplication>
+#include <QBackingStore>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QWheelEvent>
@@ -24,9 +25,23 @@ inline void SendMouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseBu
     QApplication::sendEvent(target, &event);
 }
 
-// What the window system shows of `widget` now, read back from the screen
-// rather than painted afresh (as grab() would): a test of what was painted
-// when. Reads through the top-level window, so no native child is made.
+// What Qt has painted of `widget` so far, read from its window's backing
+// store rather than painted afresh (as grab() would): a test of what was
+// painted when. GL widgets are composed later and are not in it.
+inline QImage PaintedPixels(QWidget* widget) {
+    QWidget* window = widget->window();
+    const auto* store = dynamic_cast<const QImage*>(window->backingStore()->paintDevice());
+    if (!store)
+        return QImage();
+    const QPoint at = widget->mapTo(window, QPoint(0, 0));
+    const qreal ratio = store->devicePixelRatio();
+    return store->copy(QRect(at * ratio, widget->size() * ratio));
+}
+
+// What the window system shows of `widget`, read back from the screen. The
+// screen follows the painting asynchronously (the window is composed with
+// OpenGL once it holds a GL widget): compare with QTRY_*. Reads through the
+// top-level window, so no native child is made.
 inline QImage ScreenPixels(QWidget* widget) {
     QWidget* window = widget->window();
     const QPoint at = widget->mapTo(window, QPoint(0, 0));
