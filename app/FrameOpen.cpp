@@ -68,6 +68,9 @@ void TTarsunFrame::ShowProgress(int percentage) {
 
 void TTarsunFrame::Prepare(const QString& path) {
     QLocale::setDefault(QLocale::c());
+    // The relief is the old image's until the new one is shown: hidden, a 3D
+    // view shown during the read draws nothing rather than seconds of mesh.
+    Scene1.HeightField1.SetVisible(false);
     ui_.InfoPanel->hide();
     RemoveTextureButtonClick();
     OpenDialog1.FileName = path;

@@ -4,7 +4,9 @@
 #include "tests/support/FrameHarness.h"
 #include "view3d/gl/SceneViewer.h"
 
+#include <QElapsedTimer>
 #include <QFrame>
+#include <QSlider>
 #include <QTimer>
 #include <QToolButton>
 
@@ -88,6 +90,69 @@ private slots:
         QVERIFY(duringRead);
         QCOMPARE(stray, 0);
         QCOMPARE(centre, qRgb(128, 128, 128)); // the old picture, where it was
+    }
+
+    // Whatever the user does while a file is read, the window goes on: no
+    // action may start the relief's mesh work, and an event-loop watchdog
+    // reports the longest stall (the figure is printed, not asserted: speed
+    // is the benchmarks' business).
+    void actionsDuringAReadDoNoMeshWork() {
+        FrameHarness h;
+        TiffLayout first;
+        first.width = 2000;
+        first.height = 2000;
+        h.Open(h.Write("first.tif", first, [](auto x, auto y) { return (x * y) & 0xFFFF; }));
+        const FrameComponents& c = h.Ui();
+        c.TrackBarRes->setValue(100); // the finest mesh: seconds per frame on a CPU renderer
+        TiffLayout big;
+        big.width = 8000;
+        big.height = 8000;
+        big.compression = 8;
+        big.rowsPerStrip = 16;
+        const QString path = h.Write("big.tif", big, [](auto x, auto y) { return (x ^ y) << 4; });
+
+        const auto& renderer = c.SceneViewer1->Renderer();
+        QElapsedTimer clock;
+        qint64 last = 0, worstGapMs = 0;
+        QTimer watchdog;
+        QObject::connect(&watchdog, &QTimer::timeout, [&] {
+            const qint64 now = clock.elapsed();
+            worstGapMs = std::max(worstGapMs, now - last);
+            last = now;
+        });
+        long long reliefDrawsDuringRead = -1;
+        int meshBuildsDuringRead = -1;
+        // Acting from a progress report rather than a timer: timers do not
+        // fire in an event loop nested inside a timer's own handler.
+        QMetaObject::Connection acting;
+        acting = connect(&h.Frame(), &TTarsunFrame::ProgressShown, this, [&](int percent) {
+            if (percent < 1)
+                return;
+            disconnect(acting);
+            QVERIFY(h.Frame().View().Loading);
+            const long long draws = renderer.ReliefDrawCount();
+            const int builds = renderer.MeshBuildCount();
+            clock.start();
+            watchdog.start(5);
+            c.SB3D->click();
+            QTest::qWait(100);
+            c.TrackBarRes->setValue(90);
+            QTest::qWait(100);
+            SendWheel(&h.Frame(), 120);
+            h.SetClientSize(QSize(1100, 760));
+            QTest::qWait(100);
+            c.SB2D->click();
+            QTest::qWait(50);
+            c.SB3D->click();
+            QTest::qWait(100);
+            reliefDrawsDuringRead = renderer.ReliefDrawCount() - draws;
+            meshBuildsDuringRead = renderer.MeshBuildCount() - builds;
+            watchdog.stop();
+        });
+        h.Open(path);
+        QCOMPARE(reliefDrawsDuringRead, 0LL);
+        QCOMPARE(meshBuildsDuringRead, 0);
+        qInfo("longest stall of the event loop during the read: %lld ms", worstGapMs);
     }
 
     // The relief must appear whenever 3D is shown, whatever happened to the

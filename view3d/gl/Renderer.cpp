@@ -176,6 +176,7 @@ void TGLSceneRenderer::DrawHeightField(TGLHeightField& heightField) {
     const bool textured = BeginTexture(mat.Texture);
     if (FList != 0) {
         glCallList(FList);
+        ++FReliefDraws;
     }
     if (textured) {
         EndTexture();

@@ -23,6 +23,8 @@ public:
 
     int MeshBuildCount() const { return FMeshBuilds; }
     long long FrameCount() const { return FFrames; }
+    // Frames that drew the relief's mesh (a hidden relief costs nothing).
+    long long ReliefDrawCount() const { return FReliefDraws; }
     bool HasDisplayList() const { return FList != 0; }
     const TGLTextureObject& TextureObject() const { return FTexture; }
 
@@ -40,6 +42,7 @@ private:
     TGLTextureObject FTexture;
     bool FCubeMapGen = false;
     long long FFrames = 0;
+    long long FReliefDraws = 0;
 };
 
 } // namespace orvane::view3d
