@@ -85,6 +85,7 @@ void TAboutForm::SetUrlOpener(std::function<void(const QUrl&)> opener) {
 }
 
 TAboutForm::TAboutForm(QWidget* owner) : QDialog(owner) {
+    RegisterLayoutFonts();
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString());
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |

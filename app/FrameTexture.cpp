@@ -21,8 +21,10 @@ void TTarsunFrame::LoadTextureButtonClick() {
     const QString tiffName = OpenDialog1.FileName;
     const QString tiffFilter = OpenDialog1.Filter;
     OpenDialog1.Filter = TextureFilter();
+    OpenDialog1.Title = QStringLiteral("Load Texture");
     const bool chosen = OpenDialog1.Execute(this);
     OpenDialog1.Filter = tiffFilter;
+    OpenDialog1.Title.clear();
     if (!chosen)
         return;
 
@@ -31,7 +33,7 @@ void TTarsunFrame::LoadTextureButtonClick() {
     QImage picture;
     QString error;
     if (!view3d::LoadTexturePicture(OpenDialog1.FileName, picture, error)) {
-        app::ShowMessage(this, image::MessageKind::Plain, error);
+        app::ShowMessage(this, image::MessageKind::Error, error);
         return;
     }
     const QString pictureName = OpenDialog1.FileName;

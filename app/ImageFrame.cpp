@@ -1,6 +1,7 @@
 // The frame's construction, destruction and the events of the frame itself.
 #include "app/ImageFrame.h"
 
+#include "app/LayoutFonts.h"
 #include "app/PaintBox.h"
 #include "view3d/gl/SceneViewer.h"
 
@@ -35,6 +36,7 @@ QVector<QRgb> BuildGreyPalette(int bitsPerPixel) {
 }
 
 TTarsunFrame::TTarsunFrame(QWidget* parent) : QWidget(parent) {
+    RegisterLayoutFonts();
     setAttribute(Qt::WA_OpaquePaintEvent); // the frame fills only the strips itself
     setFocusPolicy(Qt::StrongFocus);
     ui_ = BuildFrameLayout(this);

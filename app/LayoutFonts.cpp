@@ -1,8 +1,25 @@
 #include "app/LayoutFonts.h"
 
+#include <QFile>
+#include <QFontDatabase>
 #include <QLabel>
 
 namespace orvane::app {
+
+void RegisterLayoutFonts() {
+    static const bool registered = [] {
+        bool tahoma = false;
+        for (const char* file :
+             {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"})
+            if (QFile::exists(QString::fromLatin1(file)))
+                tahoma |= QFontDatabase::addApplicationFont(QString::fromLatin1(file)) >= 0;
+        if (!tahoma)
+            QFont::insertSubstitution(QStringLiteral("Tahoma"),
+                                      QStringLiteral("DejaVu Sans Condensed"));
+        return tahoma;
+    }();
+    (void)registered;
+}
 
 QFont LayoutFont(const QString& family, int pixelHeight, bool bold) {
     QFont font(family);

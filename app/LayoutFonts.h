@@ -7,6 +7,12 @@ class QWidget;
 
 namespace orvane::app {
 
+// Makes Tahoma, the layouts' font, available: Debian's fonts-wine installs a
+// Tahoma with its metrics outside fontconfig's folders, so it is registered
+// with the application when present; otherwise a condensed sans stands in,
+// near enough in width for the fixed positions. Safe to call repeatedly.
+void RegisterLayoutFonts();
+
 // A font of the layouts: the family and the character height in pixels, as the
 // layouts give them.
 QFont LayoutFont(const QString& family, int pixelHeight, bool bold = false);

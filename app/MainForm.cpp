@@ -1,10 +1,12 @@
 #include "app/MainForm.h"
 
 #include "app/About.h"
+#include "app/AppIcon.h"
 #include "app/ImageFrame.h"
 #include "app/LayoutFonts.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QPushButton>
@@ -14,7 +16,10 @@ namespace orvane::app {
 
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("Orvane"));
-    setWindowIcon(QIcon(QStringLiteral(":/orvane/orvane.png")));
+    // Every window of the application (the About box too) shows the icon the
+    // desktop entry installs.
+    QApplication::setWindowIcon(AppIcon());
+    RegisterLayoutFonts();
     setFont(TahomaFont(11));
 
     FrameTarsun = new TTarsunFrame(this);

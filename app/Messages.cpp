@@ -22,6 +22,8 @@ void ShowMessage(QWidget* parent, MessageKind kind, const QString& text) {
     }
     if (kind == MessageKind::Rejection)
         QMessageBox::critical(parent, QString(), text, QMessageBox::Ok | QMessageBox::Cancel);
+    else if (kind == MessageKind::Error)
+        QMessageBox::critical(parent, QString(), text, QMessageBox::Ok);
     else
         QMessageBox::information(parent, QString(), text, QMessageBox::Ok);
 }

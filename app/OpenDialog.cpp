@@ -18,9 +18,9 @@ void TOpenDialog::SetAnswer(Answer answer) {
 bool TOpenDialog::Execute(QWidget* parent) {
     std::optional<QString> chosen;
     if (Override()) {
-        chosen = Override()(Filter, FileName);
+        chosen = Override()(*this);
     } else {
-        const QString name = QFileDialog::getOpenFileName(parent, QString(), FileName, Filter);
+        const QString name = QFileDialog::getOpenFileName(parent, Title, FileName, Filter);
         if (!name.isEmpty())
             chosen = name;
     }

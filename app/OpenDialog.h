@@ -7,19 +7,20 @@ class QWidget;
 
 namespace orvane::app {
 
-// The frame's file-open dialog: a filter and the last chosen file name, which
-// the next showing starts from. Tests and batch tools answer it through
-// SetAnswer instead of a real dialog.
+// The frame's file-open dialog: a title, a filter and the last chosen file
+// name, which the next showing starts from. Tests and batch tools answer it
+// through SetAnswer instead of a real dialog.
 class TOpenDialog {
 public:
+    QString Title;    // empty: the platform's own ("Open")
     QString Filter;   // Qt filter syntax, e.g. "Tif File (*.tif *.tiff)"
     QString FileName; // preset and result
 
     // Shows the dialog; true when the user chose a file (then in FileName).
     bool Execute(QWidget* parent);
 
-    using Answer =
-        std::function<std::optional<QString>(const QString& filter, const QString& startName)>;
+    // Given the dialog as it would be shown, the chosen file or nothing.
+    using Answer = std::function<std::optional<QString>(const TOpenDialog& shown)>;
     static void SetAnswer(Answer answer);
 };
 

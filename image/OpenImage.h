@@ -11,8 +11,9 @@
 namespace orvane::image {
 
 enum class MessageKind {
-    Plain,    // information box with OK
-    Rejection // error box with OK and Cancel: a file that was refused
+    Plain,     // information box with OK
+    Rejection, // error box with OK and Cancel: a file that was refused
+    Error      // error box with OK: a command that failed
 };
 
 // The steps of an open that belong to a window, called by OpenImage in the

@@ -10,7 +10,7 @@ case "$mode" in run|test) ;; *) echo "usage: $0 run|test" >&2; exit 2 ;; esac
 
 packages=(g++ cmake make qt6-base-dev libqt6opengl6-dev qt6-charts-dev libtiff-dev
           qt6-image-formats-plugins libgtest-dev libbenchmark-dev xvfb xauth
-          fonts-liberation locales clang-format)
+          fonts-liberation fonts-wine locales clang-format)
 bash scripts/ensure-packages.sh "${packages[@]}"
 # A comma locale, so that the tests can show that numbers never follow it.
 if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then

@@ -245,7 +245,7 @@ int RunSnapshot(const SnapshotOptions& options) {
         [&messages](app::MessageKind, const QString& text) { messages << text; });
     QList<int> progress;
     QString nextDialogAnswer;
-    app::TOpenDialog::SetAnswer([&nextDialogAnswer](const QString&, const QString&) {
+    app::TOpenDialog::SetAnswer([&nextDialogAnswer](const app::TOpenDialog&) {
         return std::optional<QString>(nextDialogAnswer);
     });
 

@@ -18,7 +18,8 @@ bool LoadTexturePicture(const QString& fileName, QImage& picture, QString& error
     reader.setAllocationLimit(1024);
     QImage decoded = reader.read();
     if (decoded.isNull()) {
-        error = reader.errorString();
+        error = QStringLiteral("Could not read texture \"%1\": %2")
+                    .arg(QFileInfo(fileName).fileName(), reader.errorString());
         return false;
     }
     picture = std::move(decoded);

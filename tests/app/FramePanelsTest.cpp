@@ -2,6 +2,7 @@
 #include "tests/support/FrameHarness.h"
 
 #include "app/About.h"
+#include "app/AppIcon.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -9,6 +10,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 #include <tiffio.h>
 
 using namespace orvane;
@@ -134,6 +136,7 @@ private slots:
                 for (QLabel* l : box->findChildren<QLabel*>())
                     texts[i] << l->text();
                 QCOMPARE(box->size(), QSize(450, 285));
+                QVERIFY(box->windowIcon().cacheKey() == h.form->windowIcon().cacheKey());
                 QCOMPARE(box->LibtiffLabel->text(), QString::fromLatin1(TIFFGetVersion()));
                 QVERIFY(box->LibtiffLabel->text().startsWith("LIBTIFF, Version "));
                 QVERIFY(!box->LibtiffLabel->text().contains("4.0.3"));
@@ -153,6 +156,19 @@ private slots:
                  QList<QUrl>({web, web, web, web, web, mail, web, web, web, web, web, mail}));
         QCOMPARE(mail.scheme(), QStringLiteral("mailto"));
         TAboutForm::SetUrlOpener({});
+    }
+
+    // The main window carries the application's icon at every size a theme
+    // asks for (the window manager reads them from the window).
+    void windowsCarryTheIconAtEverySize() {
+        FrameHarness h;
+        const QIcon icon = h.form->windowIcon();
+        QVERIFY(!icon.isNull());
+        QList<QSize> sizes;
+        for (int size : orvane::app::kIconSizes)
+            sizes << QSize(size, size);
+        QCOMPARE(icon.availableSizes(), sizes);
+        QVERIFY(h.form->windowHandle()->icon().cacheKey() == icon.cacheKey());
     }
 };
 

@@ -14,9 +14,10 @@ FrameHarness::FrameHarness(QSize clientSize) {
         messages << text;
         messageKinds << kind;
     });
-    app::TOpenDialog::SetAnswer([this](const QString& filter, const QString& start) {
-        askedFilter = filter;
-        askedStart = start;
+    app::TOpenDialog::SetAnswer([this](const app::TOpenDialog& shown) {
+        askedTitle = shown.Title;
+        askedFilter = shown.Filter;
+        askedStart = shown.FileName;
         return answer.isEmpty() ? std::nullopt : std::optional<QString>(answer);
     });
     form = std::make_unique<app::TForm1>();

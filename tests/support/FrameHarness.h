@@ -18,8 +18,8 @@ public:
     std::unique_ptr<app::TForm1> form;
     QStringList messages;
     QList<image::MessageKind> messageKinds;
-    QString answer;                  // the next file dialog's choice; empty = cancel
-    QString askedFilter, askedStart; // what the last dialog was shown with
+    QString answer;                              // the next file dialog's choice; empty = cancel
+    QString askedTitle, askedFilter, askedStart; // what the last dialog was shown with
 
     // `clientSize` is the frame's size (default: a 1200 x 700 image area).
     explicit FrameHarness(QSize clientSize = QSize(1200, 797));
