@@ -15,11 +15,12 @@ struct TiffSpec {
     int samplesPerPixel = 1;
     bool writeSamplesPerPixel = true;
     std::uint16_t compression = 1; // 1 none, 5 LZW, 7 JPEG, 8 Deflate, 32773 PackBits
+    std::uint16_t predictor = 0;   // 0: no tag; 2: horizontal differencing (LZW, Deflate)
     std::uint16_t planar = 1;
     std::uint16_t sampleFormat = 0; // 0: no tag
     bool bigTiff = false;
     bool bigEndian = false;
-    std::uint32_t tileSize = 0;    // 0: strips
+    std::uint32_t tileSize = 0;     // 0: strips
     std::uint32_t rowsPerStrip = 0; // 0: the library's default
     std::optional<float> xResolution;
     std::uint16_t resolutionUnit = 2;
