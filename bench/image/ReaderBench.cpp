@@ -100,6 +100,30 @@ std::string LoadAverage() {
     return one + " " + five + " " + fifteen;
 }
 
+// How many cores `threads` threads actually get: the same arithmetic loop
+// on one thread and on all of them. On a shared machine this is often well
+// below the core count, and the parallel ratios can be no better than it.
+double CoresAvailable(int threads) {
+    auto spin = [] {
+        volatile std::uint64_t sink = 0;
+        std::uint64_t x = 1;
+        for (int i = 0; i < 300000000; ++i)
+            x = x * 6364136223846793005u + 1442695040888963407u;
+        sink = x;
+        (void)sink;
+    };
+    auto timed = [&](int n) {
+        const auto start = Clock::now();
+        std::vector<std::thread> spinners;
+        for (int t = 0; t < n; ++t)
+            spinners.emplace_back(spin);
+        for (std::thread& spinner : spinners)
+            spinner.join();
+        return std::chrono::duration<double>(Clock::now() - start).count();
+    };
+    return threads * timed(1) / timed(threads);
+}
+
 // The floor for strips: one handle, the scanlines of the kept rows in order,
 // each reduced into the level buffer.
 void ScanlineFloor(const QString& path, const ReadGeometry& g, std::uint8_t* levels) {
@@ -198,8 +222,9 @@ int main(int argc, char** argv) {
         }
 
     const int threads = std::clamp(int(std::thread::hardware_concurrency()), 1, 8);
-    std::printf("files in %s; %d runs each; reader threads %d; load average %s\n",
-                qPrintable(folder), runs, threads, LoadAverage().c_str());
+    std::printf("files in %s; %d runs each; reader threads %d; load average %s; "
+                "cores the threads get: %.2f\n",
+                qPrintable(folder), runs, threads, LoadAverage().c_str(), CoresAvailable(threads));
     std::printf("%-32s %10s %10s %10s %7s %8s\n", "file", "floor ms", "reader ms", "1 thread",
                 "ratio", "goal");
     bool allMet = true;
@@ -262,6 +287,7 @@ int main(int argc, char** argv) {
         std::printf("%-32s %8.1f MiB <= %8.1f MiB %s\n", m.label, m.peakKiB / 1024.0,
                     m.limitKiB / 1024.0, met ? "met" : "MISSED");
     }
-    std::printf("load average after: %s\n", LoadAverage().c_str());
+    std::printf("load average after: %s; cores the threads get: %.2f\n", LoadAverage().c_str(),
+                CoresAvailable(threads));
     return allMet ? 0 : 2;
 }

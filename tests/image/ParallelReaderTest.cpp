@@ -167,6 +167,10 @@ struct Case {
     bool bigEndian = false;
 };
 
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.name;
+}
+
 constexpr std::uint16_t kNone = COMPRESSION_NONE, kLzw = COMPRESSION_LZW,
                         kDeflate = COMPRESSION_ADOBE_DEFLATE, kPackBits = COMPRESSION_PACKBITS;
 
