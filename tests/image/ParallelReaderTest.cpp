@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <thread>
@@ -134,11 +135,19 @@ Outcome OnePassReference(const TiffSource& source, const ReadGeometry& g) {
     return o;
 }
 
+// A progress call that takes a while holds up the thread that makes it, so
+// that the others take more strips and finish them out of order.
 Outcome ReadWith(const TiffSource& source, const ReadGeometry& g, const ReadOptions& options) {
     Outcome o;
     o.levels.assign(LevelCount(g), kUnwritten);
     const ReadResult r = ReadSamples(
-        source, g, o.levels.data(), [&o](int percent) { o.progress.push_back(percent); }, options);
+        source, g, o.levels.data(),
+        [&o, &options](int percent) {
+            o.progress.push_back(percent);
+            if (options.threads > 1)
+                std::this_thread::sleep_for(std::chrono::microseconds(50));
+        },
+        options);
     o.unreadableRows = r.unreadableRows;
     o.errors = r.errors;
     return o;
@@ -152,6 +161,7 @@ enum class Damage {
     GarbageEveryThirdStrip,
     ShortStrip,        // one uncompressed strip's byte count cut to 2.5 rows
     MiddleTileOutside, // one tile's bytes claimed past the end
+    FewerRows,         // the image claims 5 rows fewer: the last strip holds more than it needs
 };
 
 struct Case {
@@ -165,7 +175,12 @@ struct Case {
     std::int64_t lostRows; // in the reference; -1: some
     bool bigTiff = false;
     bool bigEndian = false;
+    std::uint32_t sameRowsFrom = 0; // rows after this one repeat it; 0: none
 };
+
+std::uint32_t PatternRow(const Case& c, std::uint32_t y) {
+    return c.sameRowsFrom && y > c.sameRowsFrom ? c.sameRowsFrom : y;
+}
 
 void PrintTo(const Case& c, std::ostream* out) {
     *out << c.name;
@@ -219,6 +234,12 @@ const Case kCases[] = {
      Damage::ShortStrip, 6},
     {"a tile in the middle outside the file", 70, 90, 16, kNone, 0, 0, 16, 1,
      Damage::MiddleTileOutside, 16},
+    // The library decodes a strip requested whole with libdeflate, which
+    // leaves the end of the buffer unwritten when the data runs past it
+    // inside a repeat (here: from row 88 on, every row is the same); a
+    // scanline read decodes with zlib, which does not.
+    {"a Deflate strip holding more rows than the image", 64, 96, 16, kDeflate, 2, 8, 0, 1,
+     Damage::FewerRows, 0, false, false, 88},
 };
 
 QByteArray MakeFile(const Case& c) {
@@ -233,8 +254,13 @@ QByteArray MakeFile(const Case& c) {
     spec.bigTiff = c.bigTiff;
     spec.bigEndian = c.bigEndian;
     const int bits = c.bits;
-    return TiffBytes(spec, [bits](std::uint32_t x, std::uint32_t y, int) {
-        return bits == 8 ? Level(x, y) : Level(x, y) << 8 | (x * 37 & 0xFF);
+    return TiffBytes(spec, [bits, &c](std::uint32_t x, std::uint32_t fileRow, int) {
+        const std::uint32_t y = PatternRow(c, fileRow);
+        // 16-bit: noise in the low byte, so that compressed strips are not
+        // all alike; the level, the high byte, keeps the pattern.
+        std::uint32_t noise = x * 73856093u ^ y * 19349663u;
+        noise ^= noise >> 13;
+        return bits == 8 ? Level(x, y) : Level(x, y) << 8 | ((noise * 0x5bd1e995u) >> 24);
     });
 }
 
@@ -285,6 +311,9 @@ QByteArray Damaged(QByteArray bytes, const Case& c) {
     case Damage::MiddleTileOutside:
         EXPECT_TRUE(surgery::SetTagValue(bytes, TIFFTAG_TILEOFFSETS, middle, past));
         break;
+    case Damage::FewerRows:
+        EXPECT_TRUE(surgery::SetTagValues(bytes, TIFFTAG_IMAGELENGTH, c.height - 5));
+        break;
     }
     return bytes;
 }
@@ -303,7 +332,8 @@ TEST_P(ParallelRead, MatchesTheOnePassRead) {
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
     }
-    const ReadGeometry g{c.width / c.step * c.step, c.height / c.step * c.step, c.step, c.step};
+    const std::uint32_t height = c.damage == Damage::FewerRows ? c.height - 5 : c.height;
+    const ReadGeometry g{c.width / c.step * c.step, height / c.step * c.step, c.step, c.step};
     for (bool inMemory : {false, true}) {
         const TiffSource source = SourceOf(path, bytes, inMemory);
         const Outcome reference = OnePassReference(source, g);
@@ -311,15 +341,18 @@ TEST_P(ParallelRead, MatchesTheOnePassRead) {
             EXPECT_EQ(reference.unreadableRows, c.lostRows);
         else
             EXPECT_GT(reference.unreadableRows, 0);
-        EXPECT_EQ(reference.errors.isEmpty(),
-                  c.damage == Damage::None || c.damage == Damage::MiddleStripOutside ||
-                      c.damage == Damage::CutEnd || c.damage == Damage::MiddleTileOutside)
-            << reference.errors.join(" | ").toStdString();
-        if (c.damage == Damage::None) { // the reference itself reads the pattern
+        // Strips outside the file are lost unread, without a word from the library.
+        const bool silent = c.damage == Damage::None || c.damage == Damage::FewerRows ||
+                            c.damage == Damage::MiddleStripOutside || c.damage == Damage::CutEnd ||
+                            c.damage == Damage::MiddleTileOutside;
+        EXPECT_EQ(reference.errors.isEmpty(), silent) << reference.errors.join(" | ").toStdString();
+        if (c.damage == Damage::None || c.damage == Damage::FewerRows) {
+            // The reference itself reads the pattern.
             const std::int64_t keptWidth = g.SpanWidth / g.ColumnStep;
             for (std::size_t i = 0; i < reference.levels.size(); ++i)
-                ASSERT_EQ(reference.levels[i], Level(std::uint32_t(i % keptWidth * c.step),
-                                                     std::uint32_t(i / keptWidth * c.step)))
+                ASSERT_EQ(reference.levels[i],
+                          Level(std::uint32_t(i % keptWidth * c.step),
+                                PatternRow(c, std::uint32_t(i / keptWidth * c.step))))
                     << i;
         }
         for (int threads : {1, 2, 3, 8})
@@ -367,6 +400,7 @@ TEST(ParallelProgress, EachPercentFollowsEveryRowBeforeIt) {
         bool overlapped = false;
         std::size_t calls = 0;
         std::int64_t firstEarlyRow = -1;
+        std::vector<std::thread::id> callers;
         ReadSamples(
             TiffSource::File(path), g, levels.data(),
             [&](int) {
@@ -377,7 +411,12 @@ TEST(ParallelProgress, EachPercentFollowsEveryRowBeforeIt) {
                         firstEarlyRow = reportRows[calls];
                 }
                 ++calls;
-                std::this_thread::yield(); // a wider window for an overlapping call
+                if (std::find(callers.begin(), callers.end(), std::this_thread::get_id()) ==
+                    callers.end())
+                    callers.push_back(std::this_thread::get_id());
+                // A wider window for an overlapping call, and time for the
+                // other threads to get ahead of this one.
+                std::this_thread::sleep_for(std::chrono::microseconds(300));
                 inside.fetch_sub(1);
             },
             ReadOptions{4, 1});
@@ -385,6 +424,8 @@ TEST(ParallelProgress, EachPercentFollowsEveryRowBeforeIt) {
         EXPECT_EQ(calls, reportRows.size()) << compression;
         EXPECT_EQ(firstEarlyRow, -1)
             << "reported before its rows were read, compression " << compression;
+        // The thread that completes the rows read so far reports them.
+        EXPECT_GT(callers.size(), 1u) << compression;
     }
 }
 
