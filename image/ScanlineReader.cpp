@@ -30,6 +30,7 @@ constexpr std::int64_t kMaxExpansion = 4096;
 // bus rather than the cores limits a read.
 constexpr int kMaxAutomaticThreads = 8;
 constexpr int kMaxThreads = 64;
+constexpr double kParallelMinBytes = 4 << 20;
 // Samples a thread takes at a time: enough that handing out costs nothing,
 // few enough that the threads finish together.
 constexpr std::int64_t kHandOutBytes = 512 << 10;
@@ -131,9 +132,13 @@ bool MayHoldOldStyleLzw(TIFF* tif, const ReadPlan& plan) {
     return false;
 }
 
-int ThreadsWanted(const ReadOptions& options) {
+int ThreadsWanted(const ReadOptions& options, const ReadGeometry& g, int bytesPerSample) {
     if (options.threads > 0)
         return std::min(options.threads, kMaxThreads);
+    // A small image is read before a thread and its handle would be ready.
+    const double sampleBytes = double(g.SpanWidth) * double(g.SpanHeight) * bytesPerSample;
+    if (sampleBytes < kParallelMinBytes)
+        return 1;
     const unsigned cores = std::thread::hardware_concurrency();
     return std::clamp(int(cores), 1, kMaxAutomaticThreads);
 }
@@ -304,7 +309,7 @@ ReadResult ReadSamples(const TiffSource& src, const ReadGeometry& g, std::uint8_
         plan.layout.wholeStrips = false;
         plan.layout.accumulate = false;
     }
-    int threads = plan.layout.parallel ? ThreadsWanted(options) : 1;
+    int threads = plan.layout.parallel ? ThreadsWanted(options, g, plan.layout.bytesPerSample) : 1;
     HandOut handOut(plan, BlocksPerHandOut(plan, options, threads), ordered);
     threads = int(std::min<std::int64_t>(threads, handOut.Count()));
     std::vector<ThreadOutcome> outcomes;
