@@ -30,6 +30,8 @@ constexpr std::int64_t kMaxExpansion = 4096;
 // bus rather than the cores limits a read.
 constexpr int kMaxAutomaticThreads = 8;
 constexpr int kMaxThreads = 64;
+// Below this many sample bytes an image is read before a second thread and
+// its handle would be ready.
 constexpr double kParallelMinBytes = 4 << 20;
 // Samples a thread takes at a time: enough that handing out costs nothing,
 // few enough that the threads finish together.
@@ -53,7 +55,8 @@ ReadLayout MeasureLayout(TIFF* tif, int bytesPerSample, const ReadGeometry& g,
         layout.tileBytes = TIFFTileSize64(tif);
         layout.tilesAcross = tw ? (g.SpanWidth + tw - 1) / tw : 0;
         // Checked in this order so that no product can overflow. The last
-        // bound is that of a row of tiles, which the one-pass reader buffered.
+        // bound keeps a row of tiles, what a thread takes at a time, within
+        // the limit as well.
         layout.usable = tw > 0 && th > 0 && tw <= limit && th <= limit &&
                         std::int64_t(tw) * th <= limit && layout.tileBytes <= limit &&
                         layout.tileBytes >= std::int64_t(tw) * th * bytesPerSample &&
@@ -135,7 +138,6 @@ bool MayHoldOldStyleLzw(TIFF* tif, const ReadPlan& plan) {
 int ThreadsWanted(const ReadOptions& options, const ReadGeometry& g, int bytesPerSample) {
     if (options.threads > 0)
         return std::min(options.threads, kMaxThreads);
-    // A small image is read before a thread and its handle would be ready.
     const double sampleBytes = double(g.SpanWidth) * double(g.SpanHeight) * bytesPerSample;
     if (sampleBytes < kParallelMinBytes)
         return 1;
