@@ -23,6 +23,19 @@ struct ImageGeometry {
     std::int64_t LevelCount() const { return ImageWidth * ImageHeight; }
 };
 
+// The geometry of keeping every step-th row and column of spanWidth x
+// spanHeight file pixels (the file as large as the span).
+inline ImageGeometry ThinnedGeometry(std::int64_t spanWidth, std::int64_t spanHeight,
+                                     std::int64_t step = 1) {
+    ImageGeometry g;
+    g.ColumnStep = g.RowStep = step;
+    g.ImageWidth = spanWidth / step;
+    g.ImageHeight = spanHeight / step;
+    g.SpanWidth = g.FileWidth = spanWidth;
+    g.SpanHeight = g.FileHeight = spanHeight;
+    return g;
+}
+
 // A resolution that gives a pixel size: positive and finite. Files without an
 // XResolution tag have 0, and their millimetre figures are unknown.
 inline bool ResolutionKnown(float resolutionDpi) {

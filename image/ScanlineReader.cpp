@@ -1,16 +1,24 @@
 #include "image/ScanlineReader.h"
 
-#include "image/Progress.h"
+#include "image/BlockReader.h"
+#include "image/LevelReduction.h"
+#include "image/OrderedProgress.h"
+#include "image/ReadMessageLog.h"
+#include "image/ReadPlan.h"
+#include "image/SourceBytes.h"
 #include "image/TiffFile.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <exception>
 #include <limits>
+#include <system_error>
+#include <thread>
 #include <tiffio.h>
 #include <vector>
 
 namespace orvane::image {
-
 namespace {
 
 // Working buffers up to this size need no justification from the source size.
@@ -18,155 +26,230 @@ constexpr std::int64_t kWorkingFloorBytes = 16LL << 20;
 // No codec libtiff ships turns one byte into more than a few thousand (deflate
 // peaks near 1032, LZW near 1300); beyond this a claimed size is a lie.
 constexpr std::int64_t kMaxExpansion = 4096;
+// Threads when the caller leaves it to the reader: beyond this, the memory
+// bus rather than the cores limits a read.
+constexpr int kMaxAutomaticThreads = 8;
+constexpr int kMaxThreads = 64;
+// Below this many sample bytes an image is read before a second thread and
+// its handle would be ready.
+constexpr double kParallelMinBytes = 4 << 20;
+// Samples a thread takes at a time: enough that handing out costs nothing,
+// few enough that the threads finish together.
+constexpr std::int64_t kHandOutBytes = 512 << 10;
+constexpr int kMinHandOutsPerThread = 8;
 
-constexpr std::int64_t kNoEnd = std::numeric_limits<std::int64_t>::max();
+ReadLayout MeasureLayout(TIFF* tif, int bytesPerSample, const ImageGeometry& g,
+                         std::uint64_t sourceBytes) {
+    ReadLayout layout;
+    layout.bytesPerSample = bytesPerSample;
+    layout.sourceBytes = sourceBytes;
+    const std::int64_t limit = WorkingBufferLimit(sourceBytes);
+    const std::int64_t rowBytes = g.SpanWidth * bytesPerSample;
+    layout.tiled = TIFFIsTiled(tif);
+    if (layout.tiled) {
+        std::uint32_t tw = 0, th = 0;
+        TIFFGetField(tif, TIFFTAG_TILEWIDTH, &tw);
+        TIFFGetField(tif, TIFFTAG_TILELENGTH, &th);
+        layout.tileWidth = tw;
+        layout.rowsPerBlock = th;
+        layout.tileBytes = TIFFTileSize64(tif);
+        layout.tilesAcross = tw ? (g.SpanWidth + tw - 1) / tw : 0;
+        // Checked in this order so that no product can overflow. The last
+        // bound keeps a row of tiles, what a thread takes at a time, within
+        // the limit as well.
+        layout.usable = tw > 0 && th > 0 && tw <= limit && th <= limit &&
+                        std::int64_t(tw) * th <= limit && layout.tileBytes <= limit &&
+                        layout.tileBytes >= std::int64_t(tw) * th * bytesPerSample &&
+                        layout.tilesAcross <= limit / (std::int64_t(tw) * th * bytesPerSample);
+    } else {
+        layout.scanlineBytes = TIFFScanlineSize64(tif);
+        std::uint32_t rowsPerStrip = 0;
+        TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+        layout.rowsPerBlock =
+            rowsPerStrip ? rowsPerStrip : std::numeric_limits<std::uint32_t>::max();
+        layout.usable = layout.scanlineBytes >= rowBytes && layout.scanlineBytes <= limit;
+    }
+    if (!layout.usable)
+        return layout;
+    layout.blocks = (g.SpanHeight + layout.rowsPerBlock - 1) / layout.rowsPerBlock;
 
-// Delivers file rows, in ascending order, as contiguous samples.
-class RowSource {
+    std::uint16_t compression = COMPRESSION_NONE, fillOrder = FILLORDER_MSB2LSB;
+    std::uint16_t photometric = 0xFFFF;
+    std::uint32_t imageLength = 0;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_FILLORDER, &fillOrder);
+    TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric);
+    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &imageLength);
+    // Grey levels only: the library sizes other layouts (YCbCr) its own way.
+    layout.inPlace =
+        compression == COMPRESSION_NONE && fillOrder == FILLORDER_MSB2LSB &&
+        (photometric == PHOTOMETRIC_MINISWHITE || photometric == PHOTOMETRIC_MINISBLACK);
+    if (!layout.tiled && layout.scanlineBytes > 0) {
+        const std::int64_t stripRows = std::min<std::int64_t>(layout.rowsPerBlock, imageLength);
+        if (stripRows <= std::numeric_limits<std::int64_t>::max() / layout.scanlineBytes)
+            layout.fullStripBytes = stripRows * layout.scanlineBytes;
+    }
+    const bool stream = compression == COMPRESSION_LZW ||
+                        compression == COMPRESSION_ADOBE_DEFLATE ||
+                        compression == COMPRESSION_DEFLATE;
+    layout.lzw = compression == COMPRESSION_LZW;
+    layout.deflate = compression == COMPRESSION_ADOBE_DEFLATE || compression == COMPRESSION_DEFLATE;
+    layout.imageRows = imageLength;
+    layout.wholeStrips = stream && !layout.tiled;
+    std::uint16_t predictor = PREDICTOR_NONE, samplesPerPixel = 1;
+    if (stream)
+        TIFFGetField(tif, TIFFTAG_PREDICTOR, &predictor);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samplesPerPixel);
+    layout.accumulate =
+        layout.wholeStrips && predictor == PREDICTOR_HORIZONTAL && samplesPerPixel == 1;
+    layout.parallel =
+        stream || compression == COMPRESSION_NONE || compression == COMPRESSION_PACKBITS;
+    layout.fileHighByte = HighByteIndex(TIFFIsBigEndian(tif));
+    layout.nativeHighByte = NativeHighByteIndex();
+    return layout;
+}
+
+// LZW strips from before 1990 use another bit order; a handle that meets one
+// first warns once and decodes the old way from then on. Such a file is read
+// by one handle, in order, so that this happens exactly as it always did.
+bool MayHoldOldStyleLzw(TIFF* tif, const ReadPlan& plan) {
+    std::vector<std::uint8_t> scratch;
+    auto oldStyle = [&](std::uint32_t strile) {
+        int err = 0;
+        const std::uint64_t offset = TIFFGetStrileOffsetWithErr(tif, strile, &err);
+        const std::uint64_t count = err ? 0 : TIFFGetStrileByteCountWithErr(tif, strile, &err);
+        if (err || count < 2)
+            return false;
+        const std::uint8_t* head = plan.bytes->Read(offset, 2, scratch);
+        return !head || (head[0] == 0 && (head[1] & 1)); // unreadable: assume the worst
+    };
+    const ReadLayout& layout = plan.layout;
+    for (std::int64_t block = 0; block < layout.blocks; ++block) {
+        const std::uint32_t y = std::uint32_t(plan.FirstRow(block));
+        if (!layout.tiled && oldStyle(TIFFComputeStrip(tif, y, 0)))
+            return true;
+        for (std::int64_t tx = 0; layout.tiled && tx < layout.tilesAcross; ++tx)
+            if (oldStyle(TIFFComputeTile(tif, std::uint32_t(tx * layout.tileWidth), y, 0, 0)))
+                return true;
+    }
+    return false;
+}
+
+int ThreadsWanted(const ReadOptions& options, const ImageGeometry& g, int bytesPerSample) {
+    if (options.threads > 0)
+        return std::min(options.threads, kMaxThreads);
+    const double sampleBytes = double(g.SpanWidth) * double(g.SpanHeight) * bytesPerSample;
+    if (sampleBytes < kParallelMinBytes)
+        return 1;
+    const unsigned cores = std::thread::hardware_concurrency();
+    return std::clamp(int(cores), 1, kMaxAutomaticThreads);
+}
+
+std::int64_t BlocksPerHandOut(const ReadPlan& plan, const ReadOptions& options, int threads) {
+    if (options.stripsPerHandOut > 0)
+        return options.stripsPerHandOut;
+    const std::int64_t rowBytes =
+        std::max<std::int64_t>(1, plan.geometry.SpanWidth * plan.layout.bytesPerSample);
+    const std::int64_t blockRows =
+        std::max<std::int64_t>(1, std::min(plan.layout.rowsPerBlock, plan.geometry.SpanHeight));
+    const std::int64_t bySize =
+        blockRows >= kHandOutBytes / rowBytes ? 1 : kHandOutBytes / (blockRows * rowBytes);
+    const std::int64_t byBalance =
+        plan.layout.blocks / (std::int64_t(threads) * kMinHandOutsPerThread);
+    return std::max<std::int64_t>(1, std::min(bySize, byBalance));
+}
+
+// The threads take runs of strips from a shared counter, so strips are taken
+// in ascending order and the rows done from the top grow steadily.
+class HandOut {
 public:
-    RowSource(TIFF* tif, int bytesPerSample, std::int64_t spanWidth, std::uint64_t sourceSize)
-        : tif_(tif), bytesPerSample_(bytesPerSample), rowBytes_(spanWidth * bytesPerSample),
-          sourceSize_(sourceSize) {
-        const std::int64_t limit = WorkingBufferLimit(sourceSize);
-        tiled_ = TIFFIsTiled(tif);
-        if (tiled_) {
-            std::uint32_t tw = 0, th = 0;
-            TIFFGetField(tif, TIFFTAG_TILEWIDTH, &tw);
-            TIFFGetField(tif, TIFFTAG_TILELENGTH, &th);
-            tileWidth_ = tw;
-            tileHeight_ = th;
-            const std::int64_t tileBytes = TIFFTileSize64(tif);
-            tilesAcross_ = tw ? (spanWidth + tw - 1) / tw : 0;
-            // Checked in this order so that no product can overflow.
-            usable_ = tw > 0 && th > 0 && tw <= limit && th <= limit &&
-                      std::int64_t(tw) * th <= limit && tileBytes <= limit &&
-                      tileBytes >= std::int64_t(tw) * th * bytesPerSample_ &&
-                      tilesAcross_ <= limit / (std::int64_t(tw) * th * bytesPerSample_);
-            if (usable_) {
-                tile_.assign(static_cast<std::size_t>(tileBytes), 0);
-                band_.assign(static_cast<std::size_t>(tilesAcross_ * tw * bytesPerSample_ * th), 0);
+    HandOut(const ReadPlan& plan, std::int64_t blocksPerHandOut, OrderedProgress& progress)
+        : plan_(plan), perHandOut_(blocksPerHandOut),
+          handOuts_((plan.layout.blocks + blocksPerHandOut - 1) / blocksPerHandOut),
+          progress_(progress) {}
+
+    std::int64_t Count() const { return handOuts_; }
+    void Stop() { next_.store(handOuts_); }
+
+    void Work(BlockReader& reader) {
+        for (std::int64_t turn = next_.fetch_add(1); turn < handOuts_; turn = next_.fetch_add(1)) {
+            const std::int64_t first = turn * perHandOut_;
+            const std::int64_t end = std::min(first + perHandOut_, plan_.layout.blocks);
+            std::int64_t notPassedOn = plan_.FirstRow(first);
+            for (std::int64_t block = first; block < end; ++block) {
+                reader.Read(block);
+                // Done rows are passed on when a percentage may be due, and
+                // at the end of the run.
+                const std::int64_t endRow = plan_.EndRow(block);
+                if (progress_.Wanted() &&
+                    (block + 1 == end || progress_.ReportsWithin(plan_.FirstRow(block), endRow))) {
+                    progress_.RowsDone(notPassedOn, endRow);
+                    notPassedOn = endRow;
+                }
             }
-        } else {
-            const std::int64_t scanline = TIFFScanlineSize64(tif);
-            std::uint32_t rowsPerStrip = 0;
-            TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
-            rowsPerStrip_ = rowsPerStrip ? rowsPerStrip : std::numeric_limits<std::uint32_t>::max();
-            usable_ = scanline >= rowBytes_ && scanline <= limit;
-            if (usable_)
-                line_.assign(static_cast<std::size_t>(scanline), 0);
         }
-    }
-
-    bool Usable() const { return usable_; }
-
-    // Points `row` at the samples of file row `fileRow`; false when they could
-    // not be read.
-    bool Read(std::uint32_t fileRow, const std::uint8_t*& row) {
-        if (!tiled_) {
-            const std::int64_t strip = fileRow / rowsPerStrip_;
-            if (strip != checkedStrip_) {
-                checkedStrip_ = strip;
-                stripOk_ = StrileInSource(TIFFComputeStrip(tif_, fileRow, 0));
-            }
-            row = line_.data();
-            return stripOk_ && TIFFReadScanline(tif_, line_.data(), fileRow, 0) >= 0;
-        }
-        const std::int64_t band = fileRow / tileHeight_;
-        if (band != cachedBand_)
-            LoadBand(band);
-        row = band_.data() + (fileRow % tileHeight_) * BandStride();
-        return bandOk_;
-    }
-
-    // First file row after the strip (or row of tiles) holding `fileRow`: a
-    // strip that fails once is given up, since its codec cannot resynchronise
-    // inside it and every further row would fail again, slowly.
-    std::int64_t BlockEnd(std::int64_t fileRow) const {
-        if (!usable_)
-            return kNoEnd;
-        if (tiled_)
-            return (fileRow / tileHeight_ + 1) * tileHeight_;
-        if (rowsPerStrip_ > kNoEnd - fileRow)
-            return kNoEnd;
-        return (fileRow / rowsPerStrip_ + 1) * rowsPerStrip_;
     }
 
 private:
-    std::int64_t BandStride() const { return tilesAcross_ * tileWidth_ * bytesPerSample_; }
-
-    // The strip or tile's bytes lie inside the source. Anything else is not
-    // handed to the library, which would otherwise allocate and seek for it.
-    bool StrileInSource(std::uint32_t strile) const {
-        int err = 0; // also set for an index beyond the file's strip or tile table
-        const std::uint64_t offset = TIFFGetStrileOffsetWithErr(tif_, strile, &err);
-        if (err)
-            return false;
-        const std::uint64_t count = TIFFGetStrileByteCountWithErr(tif_, strile, &err);
-        return !err && count > 0 && offset < sourceSize_ && count <= sourceSize_ - offset;
-    }
-
-    // A band with any tile that cannot be read is lost as a whole (its rows
-    // are reported and zeroed by the caller), so nothing is decoded or copied
-    // for it: a header claiming thousands of absent tiles costs no work.
-    void LoadBand(std::int64_t band) {
-        cachedBand_ = band;
-        const std::uint32_t y = std::uint32_t(band * tileHeight_);
-        bandOk_ = true;
-        for (std::int64_t tx = 0; tx < tilesAcross_ && bandOk_; ++tx)
-            bandOk_ =
-                StrileInSource(TIFFComputeTile(tif_, std::uint32_t(tx * tileWidth_), y, 0, 0));
-        const std::int64_t tileRowBytes = tileWidth_ * bytesPerSample_;
-        for (std::int64_t tx = 0; tx < tilesAcross_ && bandOk_; ++tx) {
-            const std::uint32_t x = std::uint32_t(tx * tileWidth_);
-            bandOk_ = TIFFReadTile(tif_, tile_.data(), x, y, 0, 0) >= 0;
-            for (std::int64_t ty = 0; ty < tileHeight_ && bandOk_; ++ty)
-                std::memcpy(band_.data() + ty * BandStride() + tx * tileRowBytes,
-                            tile_.data() + ty * tileRowBytes,
-                            static_cast<std::size_t>(tileRowBytes));
-        }
-    }
-
-    TIFF* tif_;
-    int bytesPerSample_;
-    std::int64_t rowBytes_;
-    std::uint64_t sourceSize_;
-    bool tiled_ = false;
-    bool usable_ = false;
-    std::vector<std::uint8_t> line_, tile_, band_;
-    std::int64_t rowsPerStrip_ = 1;
-    std::int64_t checkedStrip_ = -1;
-    bool stripOk_ = false;
-    std::int64_t tileWidth_ = 0, tileHeight_ = 0, tilesAcross_ = 0;
-    std::int64_t cachedBand_ = -1;
-    bool bandOk_ = false;
+    const ReadPlan& plan_;
+    const std::int64_t perHandOut_;
+    const std::int64_t handOuts_;
+    OrderedProgress& progress_;
+    std::atomic<std::int64_t> next_{0};
 };
 
-void KeepColumns8(const std::uint8_t* in, std::int64_t spanWidth, std::int64_t step,
-                  std::uint8_t* out) {
-    if (step == 1) {
-        std::memcpy(out, in, static_cast<std::size_t>(spanWidth));
-        return;
-    }
-    for (std::int64_t c = 0, i = 0; c < spanWidth; c += step, ++i)
-        out[i] = in[c];
-}
+struct ThreadOutcome {
+    std::int64_t unreadableRows = 0;
+    ReadMessageLog messages;
+    std::exception_ptr failure;
+};
 
-void KeepColumns16(const std::uint8_t* inBytes, std::int64_t spanWidth, std::int64_t step,
-                   std::uint8_t* out) {
-    // The library delivers 16-bit samples in the machine's byte order; the
-    // level is the sample's high byte.
-    std::uint16_t sample;
-    if (step == 1) {
-        for (std::int64_t c = 0; c < spanWidth; ++c) {
-            std::memcpy(&sample, inBytes + 2 * c, 2);
-            out[c] = static_cast<std::uint8_t>(sample >> 8);
+// Reads every block with the first handle on this thread and `threads` - 1
+// more threads, each opening its own handle.
+void ReadInParallel(const ReadPlan& plan, TiffHandle& firstHandle, HandOut& handOut, int threads,
+                    std::vector<ThreadOutcome>& outcomes) {
+    outcomes.resize(std::size_t(threads));
+    std::vector<std::thread> helpers;
+    auto joinHelpers = [&helpers] {
+        for (std::thread& helper : helpers)
+            helper.join();
+    };
+    try {
+        for (int t = 1; t < threads; ++t) {
+            ThreadOutcome& outcome = outcomes[std::size_t(t)];
+            helpers.emplace_back([&plan, &handOut, &outcome] {
+                try {
+                    auto handle = TiffHandle::Open(plan.source);
+                    if (!*handle)
+                        return;             // the others read its share
+                    handle->TakeMessages(); // said already, by the first handle
+                    BlockReader reader(plan, *handle);
+                    handOut.Work(reader);
+                    outcome.unreadableRows = reader.UnreadableRows();
+                    outcome.messages = reader.Messages();
+                } catch (...) {
+                    outcome.failure = std::current_exception();
+                    handOut.Stop();
+                }
+            });
         }
-        return;
+    } catch (const std::system_error&) {
+        // No more threads to be had: those started, and this one, do it all.
     }
-    for (std::int64_t c = 0, i = 0; c < spanWidth; c += step, ++i) {
-        std::memcpy(&sample, inBytes + 2 * c, 2);
-        out[i] = static_cast<std::uint8_t>(sample >> 8);
+    try {
+        BlockReader reader(plan, firstHandle);
+        handOut.Work(reader);
+        outcomes[0].unreadableRows = reader.UnreadableRows();
+        outcomes[0].messages = reader.Messages();
+    } catch (...) {
+        handOut.Stop();
+        joinHelpers();
+        throw;
     }
+    joinHelpers();
+    for (const ThreadOutcome& outcome : outcomes)
+        if (outcome.failure)
+            std::rethrow_exception(outcome.failure);
 }
 
 } // namespace
@@ -179,7 +262,7 @@ std::int64_t WorkingBufferLimit(std::uint64_t sourceBytes) {
 }
 
 ReadResult ReadSamples(const TiffSource& src, const ImageGeometry& g, std::uint8_t* buffer,
-                       const ProgressFunction& progress) {
+                       const ProgressFunction& progress, const ReadOptions& options) {
     ReadResult result;
     auto handle = TiffHandle::Open(src);
     if (!*handle) {
@@ -197,39 +280,45 @@ ReadResult ReadSamples(const TiffSource& src, const ImageGeometry& g, std::uint8
         return result;
     }
 
-    RowSource source(tif, bits / 8, g.SpanWidth, handle->SourceSize());
-    const ProgressSchedule schedule(g.SpanHeight, g.RowStep);
-    const std::int64_t keptWidth = g.SpanWidth / g.ColumnStep;
-    std::uint8_t* out = buffer;
-    auto keptRowDone = [&](std::int64_t fileRow) {
-        out += keptWidth;
-        if (progress && schedule.ReportsAt(fileRow))
-            progress(schedule.PercentAt(fileRow));
-    };
-    const std::uint8_t* row = nullptr;
-    for (std::int64_t fileRow = 0; fileRow < g.SpanHeight;) {
-        if (!source.Usable() || !source.Read(std::uint32_t(fileRow), row)) {
-            // The rest of this strip is lost: its kept rows stay level 0.
-            const std::int64_t end = std::min(g.SpanHeight, source.BlockEnd(fileRow));
-            result.unreadableRows += end - fileRow;
-            for (std::int64_t r = (fileRow + g.RowStep - 1) / g.RowStep * g.RowStep; r < end;
-                 r += g.RowStep) {
-                std::memset(out, 0, static_cast<std::size_t>(keptWidth));
-                keptRowDone(r);
-            }
-            fileRow = end;
-            continue;
-        }
-        if (fileRow % g.RowStep == 0) {
-            if (bits == 8)
-                KeepColumns8(row, g.SpanWidth, g.ColumnStep, out);
-            else
-                KeepColumns16(row, g.SpanWidth, g.ColumnStep, out);
-            keptRowDone(fileRow);
-        }
-        ++fileRow;
+    ReadPlan plan;
+    plan.source = src;
+    plan.geometry = g;
+    plan.layout = MeasureLayout(tif, bits / 8, g, handle->SourceSize());
+    plan.levels = buffer;
+    plan.keptWidth = g.SpanWidth / g.ColumnStep;
+    plan.keptHeight = g.SpanHeight / g.RowStep;
+    TiffHandle::Messages beforeReading = handle->TakeMessages();
+    OrderedProgress ordered(g.SpanHeight, g.RowStep, progress);
+
+    if (!plan.layout.usable) {
+        // Every row is lost: its kept rows are level 0.
+        result.unreadableRows = g.SpanHeight;
+        for (std::int64_t row = 0; row < plan.keptHeight; ++row)
+            std::memset(buffer + row * plan.keptWidth, 0, std::size_t(plan.keptWidth));
+        ordered.RowsDone(0, g.SpanHeight);
+        result.errors = ReadMessageLog::Merge(std::move(beforeReading), {});
+        return result;
     }
-    result.errors = handle->TakeErrors();
+
+    const SourceBytes bytes(src);
+    plan.bytes = &bytes;
+    if (plan.layout.lzw && MayHoldOldStyleLzw(tif, plan)) {
+        plan.layout.parallel = false;
+        plan.layout.wholeStrips = false;
+        plan.layout.accumulate = false;
+    }
+    int threads = plan.layout.parallel ? ThreadsWanted(options, g, plan.layout.bytesPerSample) : 1;
+    HandOut handOut(plan, BlocksPerHandOut(plan, options, threads), ordered);
+    threads = int(std::min<std::int64_t>(threads, handOut.Count()));
+    std::vector<ThreadOutcome> outcomes;
+    ReadInParallel(plan, *handle, handOut, std::max(threads, 1), outcomes);
+
+    std::vector<ReadMessageLog> logs;
+    for (ThreadOutcome& outcome : outcomes) {
+        result.unreadableRows += outcome.unreadableRows;
+        logs.push_back(std::move(outcome.messages));
+    }
+    result.errors = ReadMessageLog::Merge(std::move(beforeReading), logs);
     return result;
 }
 

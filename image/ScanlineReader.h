@@ -15,21 +15,40 @@ struct ReadResult {
     QStringList errors;              // what the TIFF library reported
 };
 
-// Reads every file row 0 .. SpanHeight-1 of `geometry` in order and keeps every RowStep-th
-// row and ColumnStep-th column of it in `buffer` (SpanWidth/ColumnStep x
-// SpanHeight/RowStep levels, written strictly sequentially). 16-bit samples
-// keep their high byte. Strip files are read a scanline at a time; tiled files
-// a row of tiles at a time. A row that cannot be read is counted and its kept
-// columns are zero; the read goes on to the end. `progress` receives the
-// percentages of the progress schedule, in order, on the calling thread.
+// How the reader shares its work out; the defaults suit the viewer.
+struct ReadOptions {
+    // Reading threads, each with a library handle of its own. 0: one per
+    // core, at most 8.
+    int threads = 0;
+    // Strips (or rows of tiles) a thread takes at a time. 0: about half a
+    // megabyte of samples, and at least eight turns per thread.
+    std::int64_t stripsPerHandOut = 0;
+};
+
+using ProgressFunction = std::function<void(int percent)>;
+
+// Reads file rows 0 .. SpanHeight-1 of `geometry` and keeps every RowStep-th row and
+// ColumnStep-th column of them in `buffer` (SpanWidth/ColumnStep x
+// SpanHeight/RowStep levels). 16-bit samples keep their high byte. A row that
+// cannot be read is counted and its kept columns are zero; the read goes on to
+// the end. The outcome is the same as one pass reading every row in order, a
+// scanline (or a row of tiles) at a time, with one library handle: the same
+// levels, lost rows and messages.
+//
+// Several threads read disjoint strips at once, each through its own handle,
+// taking strips in ascending order. `progress` receives the percentages of
+// the progress schedule in the one-pass order, each once every row before it
+// is read, on whichever reading thread completes those rows; calls never
+// overlap. Rows that are not kept are not read where the file allows it
+// (uncompressed samples).
 //
 // A hostile header cannot make the read slow or large: a strip or tile whose
 // bytes do not lie inside the source is not handed to the library, the rest of
 // a strip is given up at its first row that fails to decode, and working
 // buffers larger than what the source's size can fill are refused.
-using ProgressFunction = std::function<void(int percent)>;
 ReadResult ReadSamples(const TiffSource& source, const ImageGeometry& geometry,
-                       std::uint8_t* buffer, const ProgressFunction& progress);
+                       std::uint8_t* buffer, const ProgressFunction& progress,
+                       const ReadOptions& options = {});
 
 // A read waiting for its progress receiver.
 using ReadJob = std::function<ReadResult(const ProgressFunction& progress)>;

@@ -132,13 +132,22 @@ TiffHandle::~TiffHandle() {
 }
 
 QStringList TiffHandle::TakeErrors() {
-    QStringList out;
-    out.swap(errors_);
-    if (omittedMessages_ > 0)
-        out.append(
-            QStringLiteral("(%1 more messages from the TIFF library)").arg(omittedMessages_));
+    Messages messages = TakeMessages();
+    if (messages.omitted > 0)
+        messages.kept.append(OmittedMessagesLine(messages.omitted));
+    return messages.kept;
+}
+
+TiffHandle::Messages TiffHandle::TakeMessages() {
+    Messages messages;
+    messages.kept.swap(errors_);
+    messages.omitted = omittedMessages_;
     omittedMessages_ = 0;
-    return out;
+    return messages;
+}
+
+QString TiffHandle::OmittedMessagesLine(int omitted) {
+    return QStringLiteral("(%1 more messages from the TIFF library)").arg(omitted);
 }
 
 TiffTags ReadTiffTags(TIFF* tif) {

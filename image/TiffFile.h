@@ -31,6 +31,18 @@ public:
     QStringList TakeErrors();
     static constexpr int kMaxCollectedMessages = 20;
 
+    // The collected messages and the count of those left out past the cap,
+    // without the summary line TakeErrors adds: a read over several handles
+    // merges them into one list, capped as a single handle would cap it.
+    struct Messages {
+        QStringList kept;
+        int omitted = 0;
+    };
+    Messages TakeMessages();
+    bool HasMessages() const { return !errors_.isEmpty() || omittedMessages_ > 0; }
+    // The line that stands for `omitted` messages left out.
+    static QString OmittedMessagesLine(int omitted);
+
     // Size in bytes of the file or memory block behind the handle.
     std::uint64_t SourceSize() const { return sourceSize_; }
 

@@ -56,6 +56,8 @@ bool WriteTiff(const QString& path, const TiffLayout& layout,
         TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, spp);
     TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, layout.photometric);
     TIFFSetField(tif, TIFFTAG_COMPRESSION, layout.compression);
+    if (layout.predictor)
+        TIFFSetField(tif, TIFFTAG_PREDICTOR, layout.predictor);
     TIFFSetField(tif, TIFFTAG_PLANARCONFIG, layout.planar);
     if (layout.sampleFormat)
         TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, layout.sampleFormat);

@@ -22,16 +22,7 @@ struct Scan {
     std::int64_t ColumnStep = 1;
     std::int64_t RowStep = 1;
 
-    ImageGeometry Geometry() const {
-        ImageGeometry g;
-        g.SpanWidth = SpanWidth;
-        g.SpanHeight = SpanHeight;
-        g.ColumnStep = ColumnStep;
-        g.RowStep = RowStep;
-        g.ImageWidth = SpanWidth / ColumnStep;
-        g.ImageHeight = SpanHeight / RowStep;
-        return g;
-    }
+    ImageGeometry Geometry() const { return ThinnedGeometry(SpanWidth, SpanHeight, RowStep); }
 };
 
 class Reader : public ::testing::Test {

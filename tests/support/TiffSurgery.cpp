@@ -119,6 +119,21 @@ bool SetTagValues(QByteArray& t, std::uint16_t tag, std::uint32_t value) {
     return count > 0;
 }
 
+bool SetTagValue(QByteArray& t, std::uint16_t tag, int index, std::uint32_t value) {
+    const auto entry = TagEntry(t, tag);
+    const auto at = entry ? ValueOffset(t, *entry, index) : std::nullopt;
+    if (!at)
+        return false;
+    if (U16(t, *entry + 2) == kShort) {
+        if (value > 0xFFFF)
+            return false;
+        PutU16(t, *at, std::uint16_t(value));
+    } else {
+        PutU32(t, *at, value);
+    }
+    return true;
+}
+
 std::optional<std::uint32_t> TagValue(const QByteArray& t, std::uint16_t tag, int index) {
     const auto entry = TagEntry(t, tag);
     if (!entry)

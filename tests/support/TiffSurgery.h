@@ -37,6 +37,8 @@ std::optional<qint64> TagEntry(const QByteArray& tiff, std::uint16_t tag);
 // Sets every value of a SHORT or LONG tag, inline or stored elsewhere. A single
 // SHORT becomes a LONG when the value needs it.
 bool SetTagValues(QByteArray& tiff, std::uint16_t tag, std::uint32_t value);
+// Sets value `index` of a SHORT or LONG tag, such as one strip's offset.
+bool SetTagValue(QByteArray& tiff, std::uint16_t tag, int index, std::uint32_t value);
 // The values of a SHORT or LONG tag.
 std::optional<std::uint32_t> TagValue(const QByteArray& tiff, std::uint16_t tag, int index = 0);
 
