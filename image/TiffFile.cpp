@@ -98,8 +98,9 @@ QString TextTag(TIFF* tif, ttag_t tag) {
 
 } // namespace
 
-std::unique_ptr<TiffHandle> TiffHandle::Open(const TiffSource& source) {
+std::unique_ptr<TiffHandle> TiffHandle::Open(const TiffSource& source, FileAccess access) {
     SilenceGlobalHandlers();
+    const char* mode = access == FileAccess::Mapped ? "r" : "rm";
     std::unique_ptr<TiffHandle> handle(new TiffHandle);
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     TIFFOpenOptionsSetMaxSingleMemAlloc(options, kMaxSingleAllocation);
@@ -109,14 +110,14 @@ std::unique_ptr<TiffHandle> TiffHandle::Open(const TiffSource& source) {
     if (source.inMemory) {
         TiffHandleAccess::setMemory(*handle, source);
         TiffHandleAccess::setSize(*handle, source.size);
-        tif = TIFFClientOpenExt("memory", "r", handle.get(), TiffHandleAccess::read,
+        tif = TIFFClientOpenExt("memory", mode, handle.get(), TiffHandleAccess::read,
                                 TiffHandleAccess::write, TiffHandleAccess::seek,
                                 TiffHandleAccess::close, TiffHandleAccess::size,
                                 TiffHandleAccess::map, TiffHandleAccess::unmap, options);
     } else {
         TiffHandleAccess::setSize(
             *handle, std::uint64_t(std::max<qint64>(0, QFileInfo(source.path).size())));
-        tif = TIFFOpenExt(QFile::encodeName(source.path).constData(), "r", options);
+        tif = TIFFOpenExt(QFile::encodeName(source.path).constData(), mode, options);
     }
     TiffHandleAccess::set(*handle, tif);
     TIFFOpenOptionsFree(options);
@@ -171,6 +172,15 @@ TiffTags ReadTiffTags(TIFF* tif) {
     t.Model = TextTag(tif, TIFFTAG_MODEL);
     t.ImageDescription = TextTag(tif, TIFFTAG_IMAGEDESCRIPTION);
     return t;
+}
+
+bool StrileInSource(TIFF* tif, std::uint32_t strile, std::uint64_t sourceBytes) {
+    int err = 0; // also set for an index beyond the file's strip or tile table
+    const std::uint64_t offset = TIFFGetStrileOffsetWithErr(tif, strile, &err);
+    if (err)
+        return false;
+    const std::uint64_t count = TIFFGetStrileByteCountWithErr(tif, strile, &err);
+    return !err && count > 0 && offset < sourceBytes && count <= sourceBytes - offset;
 }
 
 bool IsBigTiff(const TiffSource& source) {

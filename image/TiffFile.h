@@ -13,9 +13,17 @@ typedef struct tiff TIFF;
 // a terminal, so that the open routine can show them where they stop an open.
 class TiffHandle {
 public:
+    // How the library reaches a file's bytes. Mapped suits a read that ends
+    // before the file can change. A handle kept open while the file is shown
+    // reads without a mapping: touching a mapped page that a truncation on disk
+    // has cut off kills the process (SIGBUS), whereas a read past the new end
+    // just comes back short and the library reports an error.
+    enum class FileAccess { Mapped, Unmapped };
+
     // Always returns a handle; it is empty (false) when the library refused the
     // source, and Errors() then says why.
-    static std::unique_ptr<TiffHandle> Open(const TiffSource& source);
+    static std::unique_ptr<TiffHandle> Open(const TiffSource& source,
+                                            FileAccess access = FileAccess::Mapped);
     static std::unique_ptr<TiffHandle> Open(const QString& path) {
         return Open(TiffSource::File(path));
     }
@@ -71,6 +79,10 @@ struct TiffTags {
 };
 
 TiffTags ReadTiffTags(TIFF* tif);
+
+// Whether the bytes of strip or tile `strile` lie inside a source of `sourceBytes`. Anything
+// else is not handed to the library, which would otherwise allocate and seek for it.
+bool StrileInSource(TIFF* tif, std::uint32_t strile, std::uint64_t sourceBytes);
 
 // True when the file's version field holds 43 (BigTIFF), in either byte order.
 bool IsBigTiff(const TiffSource& source);

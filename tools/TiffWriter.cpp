@@ -54,6 +54,8 @@ bool WriteTiff(const QString& path, const TiffSpec& spec,
         TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, spp);
     TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, spec.photometric);
     TIFFSetField(tif, TIFFTAG_COMPRESSION, spec.compression);
+    if (spec.predictor)
+        TIFFSetField(tif, TIFFTAG_PREDICTOR, spec.predictor);
     TIFFSetField(tif, TIFFTAG_PLANARCONFIG, spec.planar);
     if (spec.sampleFormat)
         TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, spec.sampleFormat);

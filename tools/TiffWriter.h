@@ -15,6 +15,7 @@ struct TiffSpec {
     int samplesPerPixel = 1;
     bool writeSamplesPerPixel = true;
     std::uint16_t compression = 1; // 1 none, 5 LZW, 7 JPEG, 8 Deflate, 32773 PackBits
+    std::uint16_t predictor = 0;   // 0: no tag; 2 horizontal differencing (LZW, Deflate)
     std::uint16_t planar = 1;
     std::uint16_t sampleFormat = 0; // 0: no tag
     bool bigTiff = false;
