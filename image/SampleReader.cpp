@@ -30,11 +30,6 @@ struct Layout {
 
     int BytesPerSample() const { return bitsPerSample / 8; }
     std::int64_t RowBytes() const { return blockWidth * BytesPerSample(); }
-    bool operator==(const Layout& o) const {
-        return width == o.width && height == o.height && bitsPerSample == o.bitsPerSample &&
-               minIsWhite == o.minIsWhite && tiled == o.tiled && blockWidth == o.blockWidth &&
-               blockHeight == o.blockHeight && blocksAcross == o.blocksAcross;
-    }
 };
 
 std::int64_t CeilDiv(std::int64_t a, std::int64_t b) {
@@ -130,7 +125,6 @@ struct Place {
 
 // What one public call has learnt: a strip or tile that failed is not tried again within it.
 struct Call {
-    bool reopenTried = false;
     std::vector<std::int64_t> failedStriles;
 
     bool Failed(std::int64_t strile) const {
@@ -202,7 +196,7 @@ public:
         if (const std::uint8_t* cached = cache_.Find(key))
             return cached;
         const std::int64_t strile = StrileOf(key);
-        if (call.Failed(strile) || !UsableHandle(call))
+        if (call.Failed(strile))
             return nullptr;
         const std::uint8_t* block = nullptr;
         if (StrileInSource(handle_->get(), std::uint32_t(strile), CurrentSourceBytes()))
@@ -217,13 +211,7 @@ public:
 
     void EndCall() { transient_.reset(); }
 
-    QStringList TakeErrors() {
-        QStringList out;
-        out.swap(pendingErrors_);
-        if (handle_)
-            out += handle_->TakeErrors();
-        return out;
-    }
+    QStringList TakeErrors() { return handle_ ? handle_->TakeErrors() : QStringList(); }
 
     std::int64_t CachedBytes() const { return cache_.Bytes(); }
     std::int64_t BoundBytes() const { return cache_.BoundBytes(); }
@@ -239,36 +227,6 @@ private:
             l.tiled ? l.blockHeight
                     : std::min(l.blockHeight, l.height - StrileOf(key) * l.blockHeight);
         return std::min(bandRows_, rowsInBlock - BandOf(key) * bandRows_) * l.RowBytes();
-    }
-
-    // A handle whose decoder state can be trusted. After a failure inside a strip read in
-    // bands the library may go on decoding from a broken state without noticing, so that
-    // handle is replaced by a fresh one, once per call; a file that no longer has the same
-    // layout is not read.
-    bool UsableHandle(Call& call) {
-        if (handle_ && !handleSuspect_)
-            return true;
-        if (call.reopenTried)
-            return false;
-        call.reopenTried = true;
-        if (handle_)
-            pendingErrors_ += handle_->TakeErrors();
-        handle_.reset();
-        scanStrip_ = -1;
-        auto fresh = TiffHandle::Open(source_, TiffHandle::FileAccess::Unmapped);
-        if (!*fresh) {
-            pendingErrors_ += fresh->TakeErrors();
-            return false;
-        }
-        QString why;
-        const auto layout = ReadLayout(fresh->get(), fresh->SourceSize(), why);
-        if (!layout || !(*layout == layout_)) {
-            pendingErrors_ << QStringLiteral("The file has changed on disk; it is no longer read.");
-            return false;
-        }
-        handle_ = std::move(fresh);
-        handleSuspect_ = false;
-        return true;
     }
 
     // The file's size now, not at opening: a strip that a truncation has cut is not handed to
@@ -345,8 +303,9 @@ private:
             for (std::int64_t i = 0; i < size / layout_.RowBytes(); ++i)
                 if (TIFFReadScanline(tif, bytes.get() + i * layout_.RowBytes(),
                                      std::uint32_t(first + i), 0) < 0) {
-                    // The decoder may be left inside the strip in a broken state.
-                    handleSuspect_ = true;
+                    // scanStrip_ stays unknown: the next read of this strip starts at its
+                    // first row, which makes the library restart it rather than go on
+                    // from a broken decoder state.
                     return nullptr;
                 }
             decodedBytes_ += size;
@@ -361,13 +320,11 @@ private:
     BlockCache cache_;
     std::int64_t bandRows_ = 1;
     std::unique_ptr<TiffHandle> handle_;
-    bool handleSuspect_ = false;
     // Where the library's scanline decoder stands: the strip (-1: unknown) and its next row.
     std::int64_t scanStrip_ = -1;
     std::int64_t scanNextRow_ = 0;
     std::unique_ptr<std::uint8_t[]> transient_;
     std::int64_t decodedBytes_ = 0;
-    QStringList pendingErrors_;
 };
 
 SampleReader::SampleReader(const TiffSource& source, std::int64_t cacheBoundBytes)
