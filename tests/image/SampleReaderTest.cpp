@@ -1,4 +1,5 @@
 #include "image/SampleReader.h"
+#include "image/TiffFile.h"
 #include "tests/robustness/TiffSurgery.h"
 #include "tools/TiffWriter.h"
 
@@ -86,6 +87,10 @@ struct FileCase {
     std::int64_t cacheBytes;
     bool fromMemory;
 };
+
+void PrintTo(const FileCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 constexpr std::int64_t kDefault = SampleReader::kDefaultCacheBytes;
 
@@ -386,6 +391,27 @@ TEST_F(SampleReaderFile, FileTruncatedAfterOpeningGivesNoValueThenRecovers) {
         EXPECT_EQ(reader.Sample(7, lastRow), Stored(16, 7, lastRow)) << c.name;
         EXPECT_EQ(reader.Sample(0, 20), Stored(16, 0, 20)) << c.name;
     }
+}
+
+// Why the reader's handle reads without a memory mapping: a strip whose bytes a truncation
+// has cut off comes back as an error, where a mapped handle dies of SIGBUS.
+TEST_F(SampleReaderFile, UnmappedHandleReportsACutStripInsteadOfCrashing) {
+    TiffSpec spec;
+    spec.width = 400;
+    spec.height = 300; // 240000 bytes of strips, uncompressed: read straight from the file
+    const QString path = Write("cut-under.tif", spec);
+    auto handle = TiffHandle::Open(TiffSource::File(path), TiffHandle::FileAccess::Unmapped);
+    ASSERT_TRUE(*handle);
+    const std::uint32_t lastStrip = TIFFNumberOfStrips(handle->get()) - 1;
+    std::vector<std::uint8_t> strip(std::size_t(TIFFStripSize(handle->get())));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.resize(4096));
+    }
+    EXPECT_EQ(TIFFReadEncodedStrip(handle->get(), lastStrip, strip.data(), tmsize_t(strip.size())),
+              -1);
+    EXPECT_FALSE(handle->Errors().isEmpty());
 }
 
 TEST_F(SampleReaderFile, FilesItCannotReadSayWhy) {
