@@ -92,14 +92,18 @@ Profile BuildProfile(const ProfileLine& line,
                      bool minIsWhite, const ProfileUnits& units) {
     Profile profile;
     const std::vector<image::FilePixel> pixels = ProfilePixels(line);
+    if (pixels.empty()) // too long: nothing below would be exact, or even defined
+        return profile;
     profile.DxPx = line.Column2 - line.Column1;
     profile.DyPx = line.Row2 - line.Row1;
-    // Exact in integers below kMaxCoordinate, so the root is correctly rounded.
+    // Exact in integers for lines of at most kMaxProfilePoints, so the root is correctly
+    // rounded.
     profile.LengthPx = std::sqrt(double(profile.DxPx * profile.DxPx + profile.DyPx * profile.DyPx));
     profile.LengthMm = Millimetres(profile.LengthPx, units.ResolutionDpi);
     profile.DxMm = Millimetres(double(profile.DxPx), units.ResolutionDpi);
     profile.DyMm = Millimetres(double(profile.DyPx), units.ResolutionDpi);
     profile.MillimetresKnown = profile.LengthMm.has_value();
+    // Any sample of the depth has a height exactly when the range and depth give heights.
     profile.HeightsKnown =
         image::SampleHeightMm(0, bitsPerSample, minIsWhite, units.ZMinMm, units.ZMaxMm).has_value();
 

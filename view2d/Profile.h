@@ -72,7 +72,8 @@ constexpr std::int64_t kMaxProfilePoints = std::int64_t(1) << 22;
 // Empty when the line has more than kMaxProfilePoints points.
 std::vector<image::FilePixel> ProfilePixels(const ProfileLine& line);
 
-// The profile of a line whose pixels (ProfilePixels) hold `samples`, in the same order.
+// The profile of a line whose pixels (ProfilePixels) hold `samples`, in the same order; an
+// empty profile for a line longer than kMaxProfilePoints.
 Profile BuildProfile(const ProfileLine& line,
                      const std::vector<std::optional<std::uint32_t>>& samples, int bitsPerSample,
                      bool minIsWhite, const ProfileUnits& units);
