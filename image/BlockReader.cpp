@@ -50,24 +50,19 @@ void BlockReader::TakeMessages(std::int64_t block) {
         messages_.Add(block, rereader_->TakeMessages());
 }
 
-// The strip or tile's bytes lie inside the source. Anything else is not
-// handed to the library, which would otherwise allocate and seek for it.
-bool BlockReader::InSource(std::uint32_t strile, Strile& where) const {
-    TIFF* tif = handle_.get();
-    int err = 0; // also set for an index beyond the file's strip or tile table
-    where.offset = TIFFGetStrileOffsetWithErr(tif, strile, &err);
-    if (err)
-        return false;
-    where.bytes = TIFFGetStrileByteCountWithErr(tif, strile, &err);
-    const std::uint64_t size = plan_.layout.sourceBytes;
-    return !err && where.bytes > 0 && where.offset < size && where.bytes <= size - where.offset;
+bool BlockReader::InSource(std::uint32_t strile, StrileBytes& where) const {
+    const std::optional<StrileBytes> found =
+        StrileInSource(handle_.get(), strile, plan_.layout.sourceBytes);
+    if (found)
+        where = *found;
+    return found.has_value();
 }
 
 void BlockReader::ReadStrip(std::int64_t block) {
     const ReadLayout& layout = plan_.layout;
     const std::int64_t first = plan_.FirstRow(block), end = plan_.EndRow(block);
     const std::uint32_t strip = TIFFComputeStrip(handle_.get(), std::uint32_t(first), 0);
-    Strile where;
+    StrileBytes where;
     if (!InSource(strip, where)) {
         Lose(first, end);
         return;
@@ -92,7 +87,7 @@ void BlockReader::ReadStrip(std::int64_t block) {
         Lose(first, end);
 }
 
-bool BlockReader::KeepStripInPlace(const Strile& strip, std::int64_t firstRow,
+bool BlockReader::KeepStripInPlace(const StrileBytes& strip, std::int64_t firstRow,
                                    std::int64_t endRow) {
     const ReadLayout& layout = plan_.layout;
     if (!layout.inPlace)
@@ -134,8 +129,8 @@ bool BlockReader::KeepStripInPlace(const Strile& strip, std::int64_t firstRow,
     return true;
 }
 
-bool BlockReader::DecodeWholeStrip(const Strile& where, std::uint32_t strip, std::int64_t firstRow,
-                                   std::int64_t endRow) {
+bool BlockReader::DecodeWholeStrip(const StrileBytes& where, std::uint32_t strip,
+                                   std::int64_t firstRow, std::int64_t endRow) {
     const ReadLayout& layout = plan_.layout;
     const std::int64_t bytes = (endRow - firstRow) * layout.scanlineBytes;
     if (std::int64_t(strip_.size()) < bytes)
@@ -238,7 +233,7 @@ void BlockReader::ReadBand(std::int64_t block) {
     }
 }
 
-bool BlockReader::KeepTileInPlace(const Strile& tile, std::int64_t tileColumn,
+bool BlockReader::KeepTileInPlace(const StrileBytes& tile, std::int64_t tileColumn,
                                   std::int64_t firstRow, std::int64_t endRow) {
     const ReadLayout& layout = plan_.layout;
     if (!layout.inPlace || tile.bytes < std::uint64_t(layout.tileBytes) ||

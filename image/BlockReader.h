@@ -31,19 +31,15 @@ public:
     const ReadMessageLog& Messages() const { return messages_; }
 
 private:
-    struct Strile {
-        std::uint64_t offset = 0, bytes = 0;
-    };
-
     void ReadStrip(std::int64_t block);
     void ReadBand(std::int64_t block);
-    bool InSource(std::uint32_t strile, Strile& where) const;
-    bool KeepStripInPlace(const Strile& strip, std::int64_t firstRow, std::int64_t endRow);
+    bool InSource(std::uint32_t strile, StrileBytes& where) const;
+    bool KeepStripInPlace(const StrileBytes& strip, std::int64_t firstRow, std::int64_t endRow);
     void ChooseDeflateDecoder(std::int64_t firstRow);
-    bool DecodeWholeStrip(const Strile& where, std::uint32_t strip, std::int64_t firstRow,
+    bool DecodeWholeStrip(const StrileBytes& where, std::uint32_t strip, std::int64_t firstRow,
                           std::int64_t endRow);
     void ReadScanlines(TiffHandle& handle, std::int64_t firstRow, std::int64_t endRow);
-    bool KeepTileInPlace(const Strile& tile, std::int64_t tileColumn, std::int64_t firstRow,
+    bool KeepTileInPlace(const StrileBytes& tile, std::int64_t tileColumn, std::int64_t firstRow,
                          std::int64_t endRow);
     // `samples` holds the tile's rows from file row `samplesRow` on.
     void KeepTile(const std::uint8_t* samples, std::int64_t samplesRow, int highByte,
@@ -63,7 +59,7 @@ private:
     int defaultDeflateDecoder_ = -1, deflateDecoder_ = -1;
     std::vector<std::uint8_t> line_, strip_, tile_;
     std::vector<std::uint8_t> read_, raw_; // bytes read from the file
-    std::vector<Strile> tiles_;            // where the tiles of the current band lie
+    std::vector<StrileBytes> tiles_;       // where the tiles of the current band lie
     std::int64_t unreadableRows_ = 0;
     ReadMessageLog messages_;
 };

@@ -101,8 +101,9 @@ QString TextTag(TIFF* tif, ttag_t tag) {
 
 } // namespace
 
-std::unique_ptr<TiffHandle> TiffHandle::Open(const TiffSource& source) {
+std::unique_ptr<TiffHandle> TiffHandle::Open(const TiffSource& source, FileAccess access) {
     SilenceGlobalHandlers();
+    const char* mode = access == FileAccess::Mapped ? "r" : "rm";
     std::unique_ptr<TiffHandle> handle(new TiffHandle);
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     TIFFOpenOptionsSetMaxSingleMemAlloc(options, kMaxSingleAllocation);
@@ -112,14 +113,14 @@ std::unique_ptr<TiffHandle> TiffHandle::Open(const TiffSource& source) {
     if (source.inMemory) {
         TiffHandleAccess::setMemory(*handle, source);
         TiffHandleAccess::setSize(*handle, source.size);
-        tif = TIFFClientOpenExt("memory", "r", handle.get(), TiffHandleAccess::read,
+        tif = TIFFClientOpenExt("memory", mode, handle.get(), TiffHandleAccess::read,
                                 TiffHandleAccess::write, TiffHandleAccess::seek,
                                 TiffHandleAccess::close, TiffHandleAccess::size,
                                 TiffHandleAccess::map, TiffHandleAccess::unmap, options);
     } else {
         TiffHandleAccess::setSize(
             *handle, std::uint64_t(std::max<qint64>(0, QFileInfo(source.path).size())));
-        tif = TIFFOpenExt(QFile::encodeName(source.path).constData(), "r", options);
+        tif = TIFFOpenExt(QFile::encodeName(source.path).constData(), mode, options);
     }
     TiffHandleAccess::set(*handle, tif);
     TIFFOpenOptionsFree(options);
@@ -180,6 +181,20 @@ TiffTags ReadTiffTags(TIFF* tif) {
     t.Model = TextTag(tif, TIFFTAG_MODEL);
     t.ImageDescription = TextTag(tif, TIFFTAG_IMAGEDESCRIPTION);
     return t;
+}
+
+std::optional<StrileBytes> StrileInSource(TIFF* tif, std::uint32_t strile,
+                                          std::uint64_t sourceBytes) {
+    int err = 0; // also set for an index beyond the file's strip or tile table
+    StrileBytes where;
+    where.offset = TIFFGetStrileOffsetWithErr(tif, strile, &err);
+    if (err)
+        return std::nullopt;
+    where.bytes = TIFFGetStrileByteCountWithErr(tif, strile, &err);
+    if (err || where.bytes == 0 || where.offset >= sourceBytes ||
+        where.bytes > sourceBytes - where.offset)
+        return std::nullopt;
+    return where;
 }
 
 bool IsBigTiff(const TiffSource& source) {

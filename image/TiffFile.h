@@ -15,9 +15,17 @@ namespace orvane::image {
 // a terminal, so that the open routine can show them where they stop an open.
 class TiffHandle {
 public:
+    // How the library reaches a file's bytes. Mapped suits a read that ends
+    // before the file can change. A handle kept open while the file is shown
+    // reads without a mapping: touching a mapped page that a truncation on disk
+    // has cut off kills the process (SIGBUS), whereas a read past the new end
+    // just comes back short and the library reports an error.
+    enum class FileAccess { Mapped, Unmapped };
+
     // Always returns a handle; it is empty (false) when the library refused the
     // source, and TakeErrors() then says why.
-    static std::unique_ptr<TiffHandle> Open(const TiffSource& source);
+    static std::unique_ptr<TiffHandle> Open(const TiffSource& source,
+                                            FileAccess access = FileAccess::Mapped);
     ~TiffHandle();
     TiffHandle(const TiffHandle&) = delete;
     TiffHandle& operator=(const TiffHandle&) = delete;
@@ -81,6 +89,15 @@ struct TiffTags {
 };
 
 TiffTags ReadTiffTags(TIFF* tif);
+
+// Whether the bytes of strip or tile `strile` lie inside a source of `sourceBytes`. Anything
+// else is not handed to the library, which would otherwise allocate and seek for it.
+struct StrileBytes {
+    std::uint64_t offset = 0;
+    std::uint64_t bytes = 0;
+};
+std::optional<StrileBytes> StrileInSource(TIFF* tif, std::uint32_t strile,
+                                          std::uint64_t sourceBytes);
 
 // True when the file's version field holds 43 (BigTIFF), in either byte order.
 bool IsBigTiff(const TiffSource& source);

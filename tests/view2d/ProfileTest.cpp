@@ -1,0 +1,281 @@
+#include "view2d/Profile.h"
+
+#include "image/SampleReader.h"
+#include "tools/TiffWriter.h"
+
+#include <QLocale>
+#include <QTemporaryDir>
+#include <clocale>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <set>
+#include <string>
+#include <vector>
+
+using orvane::image::FilePixel;
+using orvane::image::SampleHeightMm;
+using orvane::image::SampleReader;
+using orvane::view2d::BuildProfile;
+using orvane::view2d::kMaxProfilePoints;
+using orvane::view2d::MeasureProfile;
+using orvane::view2d::Profile;
+using orvane::view2d::ProfileCsv;
+using orvane::view2d::ProfileLine;
+using orvane::view2d::ProfilePixels;
+using orvane::view2d::ProfileUnits;
+
+using namespace orvane::image;
+using namespace orvane::tools;
+namespace {
+
+struct PixelCase {
+    ProfileLine line;
+    std::vector<std::int64_t> columns, rows;
+};
+
+// Worked by hand. Halves round away from zero: +0.5 up, -0.5 down (rounding half up would
+// give 5 and 1 in the third and seventh lines, half to even 0 and 2 in the last).
+const PixelCase kPixelCases[] = {
+    {{0, 0, 3, 1}, {0, 1, 2, 3}, {0, 0, 1, 1}},                   // 1/3, 2/3
+    {{0, 0, 4, 1}, {0, 1, 2, 3, 4}, {0, 0, 1, 1, 1}},             // 2/4 = 0.5 -> 1
+    {{10, 5, 14, 4}, {10, 11, 12, 13, 14}, {5, 5, 4, 4, 4}},      // -0.5 -> -1
+    {{4, 1, 0, 0}, {4, 3, 2, 1, 0}, {1, 1, 0, 0, 0}},             // not the reverse of the 2nd
+    {{0, 0, 2, 5}, {0, 0, 1, 1, 2, 2}, {0, 1, 2, 3, 4, 5}},       // 0.4, 0.8, 1.2, 1.6
+    {{0, 0, 1, 2}, {0, 1, 1}, {0, 1, 2}},                         // 0.5 -> 1
+    {{1, 0, 0, 2}, {1, 0, 0}, {0, 1, 2}},                         // -0.5 -> -1
+    {{5, 5, 5, 5}, {5}, {5}},                                     // one pixel
+    {{2, 7, 2, 4}, {2, 2, 2, 2}, {7, 6, 5, 4}},                   // upwards
+    {{3, 9, 0, 9}, {3, 2, 1, 0}, {9, 9, 9, 9}},                   // leftwards
+    {{0, 0, 6, 3}, {0, 1, 2, 3, 4, 5, 6}, {0, 1, 1, 2, 2, 3, 3}}, // 0.5, 1.5, 2.5 all up
+};
+
+TEST(ProfilePixels, FollowTheRoundingRule) {
+    for (const PixelCase& c : kPixelCases) {
+        const std::vector<FilePixel> pixels = ProfilePixels(c.line);
+        ASSERT_EQ(pixels.size(), c.columns.size()) << c.line.Column2 << "," << c.line.Row2;
+        for (std::size_t i = 0; i < pixels.size(); ++i) {
+            EXPECT_EQ(pixels[i].Column, c.columns[i])
+                << "point " << i << " of line to " << c.line.Column2 << "," << c.line.Row2;
+            EXPECT_EQ(pixels[i].Row, c.rows[i])
+                << "point " << i << " of line to " << c.line.Column2 << "," << c.line.Row2;
+        }
+    }
+}
+
+TEST(ProfilePixels, LinesTooLongAreRefused) {
+    EXPECT_EQ(ProfilePixels({0, 0, kMaxProfilePoints - 1, 0}).size(),
+              std::size_t(kMaxProfilePoints));
+    EXPECT_TRUE(ProfilePixels({0, 0, kMaxProfilePoints, 0}).empty());
+    EXPECT_TRUE(ProfilePixels({INT64_MIN, 0, INT64_MAX, 0}).empty());
+    EXPECT_TRUE(ProfilePixels({INT64_MAX, 0, INT64_MAX, 0}).empty());
+}
+
+// A 3-4-5 line through five pixels; heights 10 + 0.5 * sample.
+const ProfileLine kLine{0, 0, 3, 4};
+const std::vector<std::optional<std::uint32_t>> kSamples{2, std::nullopt, 4, 6, 12};
+constexpr double kZMin = 10, kZMax = 10 + 255 * 0.5;
+
+TEST(Profile, DistancesFollowTheLengthAndResolution) {
+    const Profile mm = BuildProfile(kLine, kSamples, 8, false, {kZMin, kZMax, 50.8});
+    const double expectedPx[] = {0, 1.25, 2.5, 3.75, 5};
+    ASSERT_EQ(mm.Points.size(), 5u);
+    for (std::size_t i = 0; i < 5; ++i) {
+        EXPECT_DOUBLE_EQ(mm.Points[i].DistancePx, expectedPx[i]);
+        ASSERT_TRUE(mm.Points[i].DistanceMm);
+        EXPECT_DOUBLE_EQ(*mm.Points[i].DistanceMm, expectedPx[i] / 2);
+    }
+    EXPECT_EQ(mm.Points.back().DistancePx, mm.LengthPx) << "the last point ends the line exactly";
+    EXPECT_DOUBLE_EQ(mm.LengthPx, 5);
+    EXPECT_DOUBLE_EQ(*mm.LengthMm, 2.5);
+    EXPECT_EQ(mm.DxPx, 3);
+    EXPECT_EQ(mm.DyPx, 4);
+    EXPECT_DOUBLE_EQ(*mm.DxMm, 1.5);
+    EXPECT_DOUBLE_EQ(*mm.DyMm, 2);
+
+    for (double dpi : {0.0, -300.0, std::nan(""), double(INFINITY)}) {
+        const Profile px = BuildProfile(kLine, kSamples, 8, false, {kZMin, kZMax, dpi});
+        EXPECT_FALSE(px.MillimetresKnown) << dpi;
+        EXPECT_FALSE(px.LengthMm || px.DxMm || px.DyMm || px.Points[2].DistanceMm) << dpi;
+        EXPECT_DOUBLE_EQ(px.Points[2].DistancePx, 2.5);
+        EXPECT_FALSE(px.SlopeDeg) << dpi;
+    }
+}
+
+TEST(Profile, StatisticsOverThePointsWithAValue) {
+    const Profile p = BuildProfile(kLine, kSamples, 8, false, {kZMin, kZMax, 25.4});
+    ASSERT_TRUE(p.HeightsKnown);
+    // Heights 11, -, 12, 13, 16: mean 13, deviations 2 1 0 3.
+    const auto& s = p.Statistics;
+    EXPECT_EQ(s.ValuedPoints, 4);
+    EXPECT_EQ(s.MissingPoints, 1);
+    EXPECT_DOUBLE_EQ(*s.Min, 11);
+    EXPECT_DOUBLE_EQ(*s.Max, 16);
+    EXPECT_DOUBLE_EQ(*s.Mean, 13);
+    EXPECT_DOUBLE_EQ(*s.Ra, 1.5);
+    EXPECT_DOUBLE_EQ(*s.Rq, std::sqrt(3.5));
+    EXPECT_FALSE(p.Points[1].HeightMm || p.Points[1].Value || p.Points[1].Sample);
+    EXPECT_DOUBLE_EQ(*p.Dz, 5);
+    EXPECT_DOUBLE_EQ(*p.SlopeDeg, 45); // 5 mm up over 5 mm
+
+    // No height range: the same statistics over the samples 2, 4, 6, 12 (mean 6).
+    const Profile samples = BuildProfile(kLine, kSamples, 8, false, {3, 3, 25.4});
+    EXPECT_FALSE(samples.HeightsKnown);
+    EXPECT_FALSE(samples.Points[0].HeightMm);
+    EXPECT_DOUBLE_EQ(*samples.Statistics.Mean, 6);
+    EXPECT_DOUBLE_EQ(*samples.Statistics.Ra, 3);
+    EXPECT_DOUBLE_EQ(*samples.Statistics.Rq, std::sqrt(14.0));
+    EXPECT_DOUBLE_EQ(*samples.Dz, 10);
+    EXPECT_FALSE(samples.SlopeDeg) << "a slope needs heights in mm";
+
+    // Min-is-white 16-bit: heights 0 + 65535 * (65535 - S) / 65535.
+    const Profile white = BuildProfile({0, 0, 1, 0}, {65535, 0}, 16, true, {0, 65535, 0});
+    EXPECT_DOUBLE_EQ(*white.Points[0].HeightMm, 0);
+    EXPECT_DOUBLE_EQ(*white.Points[1].HeightMm, 65535);
+    EXPECT_DOUBLE_EQ(*white.Dz, 65535);
+}
+
+TEST(Profile, EndsWithoutAValueLeaveNoHeightDifference) {
+    struct EndCase {
+        const char* name;
+        ProfileLine line;
+        std::vector<std::optional<std::uint32_t>> samples;
+        bool dz, slope;
+    };
+    const EndCase cases[] = {
+        {"first end missing", kLine, {std::nullopt, 1, 4, 6, 12}, false, false},
+        {"last end missing", kLine, {2, 1, 4, 6, std::nullopt}, false, false},
+        {"nothing has a value", kLine, std::vector<std::optional<std::uint32_t>>(5), false, false},
+        {"one pixel", {7, 7, 7, 7}, {9}, true, false}, // dZ 0 over no length: no slope
+    };
+    for (const EndCase& c : cases) {
+        const Profile p = BuildProfile(c.line, c.samples, 8, false, {kZMin, kZMax, 25.4});
+        EXPECT_EQ(p.Dz.has_value(), c.dz) << c.name;
+        EXPECT_EQ(p.SlopeDeg.has_value(), c.slope) << c.name;
+    }
+    const Profile none =
+        BuildProfile(kLine, std::vector<std::optional<std::uint32_t>>(5), 8, false, {0, 1, 1});
+    EXPECT_EQ(none.Statistics.MissingPoints, 5);
+    EXPECT_FALSE(none.Statistics.Mean || none.Statistics.Min || none.Statistics.Ra);
+}
+
+TEST(Profile, CsvTextIsTheSameInEveryLocale) {
+    const QLocale before;
+    const std::string numericBefore = std::setlocale(LC_NUMERIC, nullptr);
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    std::setlocale(LC_NUMERIC, "de_DE.UTF-8"); // may be absent; QLocale alone then
+
+    const QString mm = ProfileCsv(BuildProfile(kLine, kSamples, 8, false, {kZMin, kZMax, 50.8}));
+    const QString px = ProfileCsv(BuildProfile(kLine, kSamples, 8, false, {3, 3, 0}));
+
+    std::setlocale(LC_NUMERIC, numericBefore.c_str());
+    QLocale::setDefault(before);
+
+    EXPECT_EQ(mm.toStdString(), "distance_mm,column,row,sample,height_mm\n"
+                                "0,0,0,2,11\n"
+                                "0.625,1,1,,\n"
+                                "1.25,2,2,4,12\n"
+                                "1.875,2,3,6,13\n"
+                                "2.5,3,4,12,16\n");
+    EXPECT_EQ(px.toStdString(), "distance_px,column,row,sample,height_mm\n"
+                                "0,0,0,2,\n"
+                                "1.25,1,1,,\n"
+                                "2.5,2,2,4,\n"
+                                "3.75,2,3,6,\n"
+                                "5,3,4,12,\n");
+}
+
+std::uint32_t Stored(std::uint32_t x, std::uint32_t y) {
+    return ((x * 2654435761u) ^ (y * 40503u + x * y * 977u)) >> 5 & 0xFFFFu;
+}
+
+class ProfileFile : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    static constexpr std::uint32_t kWidth = 61, kHeight = 45;
+
+    QString Write(std::uint32_t rowsPerStrip, std::uint32_t tileSize) {
+        TiffLayout layout;
+        layout.width = kWidth;
+        layout.height = kHeight;
+        layout.compression = 8;
+        layout.rowsPerStrip = rowsPerStrip;
+        layout.tileSize = tileSize;
+        const QString path = dir.filePath(QStringLiteral("p.tif"));
+        return WriteTiff(path, layout,
+                         [](std::uint32_t x, std::uint32_t y, int) { return Stored(x, y); })
+                   ? path
+                   : QString();
+    }
+};
+
+TEST_F(ProfileFile, SamplesAndHeightsComeFromTheFile) {
+    SampleReader reader(TiffSource::File(Write(3, 0)));
+    ASSERT_TRUE(reader.IsOpen());
+    const ProfileLine line{60, 44, -3, 2}; // leaves the image on the left
+    const auto profile = MeasureProfile(reader, line, {-2, 7, 300});
+    ASSERT_TRUE(profile);
+    const std::vector<FilePixel> pixels = ProfilePixels(line);
+    ASSERT_EQ(profile->Points.size(), pixels.size());
+    std::int64_t outside = 0;
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        const auto& p = profile->Points[i];
+        ASSERT_EQ(p.Column, pixels[i].Column);
+        ASSERT_EQ(p.Row, pixels[i].Row);
+        if (p.Column < 0) {
+            ++outside;
+            EXPECT_FALSE(p.Sample);
+            continue;
+        }
+        ASSERT_EQ(p.Sample, Stored(p.Column, p.Row)) << i;
+        ASSERT_EQ(p.HeightMm, SampleHeightMm(*p.Sample, 16, false, -2, 7)) << i;
+    }
+    EXPECT_EQ(profile->Statistics.MissingPoints, outside);
+    EXPECT_GT(outside, 0);
+}
+
+TEST_F(ProfileFile, CancelledOrTooLongGivesNothing) {
+    SampleReader reader(TiffSource::File(Write(3, 0)));
+    std::atomic<bool> cancel{true};
+    EXPECT_FALSE(MeasureProfile(reader, {0, 0, 60, 44}, {0, 1, 300}, &cancel));
+    cancel = false;
+    EXPECT_TRUE(MeasureProfile(reader, {0, 0, 60, 44}, {0, 1, 300}, &cancel));
+    EXPECT_FALSE(MeasureProfile(reader, {0, 0, kMaxProfilePoints, 0}, {0, 1, 300}));
+}
+
+// Whatever its direction, a line decodes each strip, band or tile it crosses once, even with
+// a cache too small to keep them all.
+TEST_F(ProfileFile, EachStripOrTileCrossedIsDecodedOnce) {
+    struct OnceCase {
+        const char* name;
+        std::uint32_t rowsPerStrip, tileSize;
+        std::int64_t boundBytes;
+    };
+    const OnceCase cases[] = {
+        {"a row per strip", 1, 0, 500}, // 122-byte strips, four kept
+        {"five rows per strip", 5, 0, 2500},
+        {"one strip in bands", kHeight, 0, 4096}, // bands of 8 rows, four kept
+        {"tiles", 0, 16, 2048},                   // 512-byte tiles, four kept
+    };
+    const ProfileLine lines[] = {{0, 0, 60, 44}, {60, 44, 0, 0}, {0, 44, 60, 0}, {60, 0, 0, 44}};
+    for (const OnceCase& c : cases) {
+        const QString path = Write(c.rowsPerStrip, c.tileSize);
+        for (const ProfileLine& line : lines) {
+            SampleReader reader(TiffSource::File(path), c.boundBytes);
+            ASSERT_TRUE(reader.IsOpen());
+            const auto profile = MeasureProfile(reader, line, {0, 1, 300});
+            ASSERT_TRUE(profile);
+            ASSERT_EQ(profile->Statistics.MissingPoints, 0) << c.name;
+            std::int64_t crossedBytes = std::int64_t(kHeight) * kWidth * 2; // every strip
+            if (c.tileSize) {
+                std::set<std::pair<std::int64_t, std::int64_t>> tiles;
+                for (const auto& p : profile->Points)
+                    tiles.insert({p.Column / c.tileSize, p.Row / c.tileSize});
+                crossedBytes = std::int64_t(tiles.size()) * c.tileSize * c.tileSize * 2;
+            }
+            EXPECT_EQ(reader.DecodedBytes(), crossedBytes)
+                << c.name << ", line to " << line.Column2 << "," << line.Row2;
+        }
+    }
+}
+
+} // namespace

@@ -1,0 +1,165 @@
+#include "view2d/Profile.h"
+
+#include <QLocale>
+#include <cmath>
+#include <cstdlib>
+
+namespace orvane::view2d {
+
+namespace {
+
+constexpr double kMmPerInch = 25.4;
+constexpr double kDegPerRad = 57.295779513082320876798154814105;
+// Ends farther out than this are no file pixels; it keeps every difference and product exact.
+constexpr std::int64_t kMaxCoordinate = std::int64_t(1) << 40;
+
+// a / n rounded to nearest, halves away from zero, for n > 0.
+std::int64_t RoundedQuotient(std::int64_t a, std::int64_t n) {
+    const std::int64_t magnitude = (2 * std::llabs(a) + n) / (2 * n);
+    return a < 0 ? -magnitude : magnitude;
+}
+
+std::optional<std::int64_t> PointCount(const ProfileLine& line) {
+    for (std::int64_t v : {line.Column1, line.Row1, line.Column2, line.Row2})
+        if (v > kMaxCoordinate || v < -kMaxCoordinate)
+            return std::nullopt;
+    const std::int64_t n =
+        std::max(std::llabs(line.Column2 - line.Column1), std::llabs(line.Row2 - line.Row1)) + 1;
+    if (n > kMaxProfilePoints)
+        return std::nullopt;
+    return n;
+}
+
+std::optional<double> Millimetres(double pixels, double resolutionDpi) {
+    if (!(std::isfinite(resolutionDpi) && resolutionDpi > 0))
+        return std::nullopt;
+    return pixels * kMmPerInch / resolutionDpi;
+}
+
+ProfileStatistics Statistics(const std::vector<ProfilePoint>& points) {
+    ProfileStatistics s;
+    double sum = 0;
+    for (const ProfilePoint& p : points) {
+        if (!p.Value) {
+            ++s.MissingPoints;
+            continue;
+        }
+        ++s.ValuedPoints;
+        sum += *p.Value;
+        s.Min = s.Min ? std::min(*s.Min, *p.Value) : *p.Value;
+        s.Max = s.Max ? std::max(*s.Max, *p.Value) : *p.Value;
+    }
+    if (s.ValuedPoints == 0)
+        return s;
+    const double mean = sum / double(s.ValuedPoints);
+    double absolute = 0, squares = 0;
+    for (const ProfilePoint& p : points)
+        if (p.Value) {
+            const double d = *p.Value - mean;
+            absolute += std::abs(d);
+            squares += d * d;
+        }
+    s.Mean = mean;
+    s.Ra = absolute / double(s.ValuedPoints);
+    s.Rq = std::sqrt(squares / double(s.ValuedPoints));
+    return s;
+}
+
+QString Number(double value) {
+    // QString::number ignores the locale: "." always.
+    return QString::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
+} // namespace
+
+std::vector<image::FilePixel> ProfilePixels(const ProfileLine& line) {
+    const auto count = PointCount(line);
+    if (!count)
+        return {};
+    const std::int64_t n = *count;
+    std::vector<image::FilePixel> pixels(static_cast<std::size_t>(n));
+    const std::int64_t dc = line.Column2 - line.Column1;
+    const std::int64_t dr = line.Row2 - line.Row1;
+    pixels[0] = {line.Column1, line.Row1};
+    for (std::int64_t i = 1; i < n; ++i)
+        pixels[std::size_t(i)] = {line.Column1 + RoundedQuotient(i * dc, n - 1),
+                                  line.Row1 + RoundedQuotient(i * dr, n - 1)};
+    return pixels;
+}
+
+Profile BuildProfile(const ProfileLine& line,
+                     const std::vector<std::optional<std::uint32_t>>& samples, int bitsPerSample,
+                     bool minIsWhite, const ProfileUnits& units) {
+    Profile profile;
+    const std::vector<image::FilePixel> pixels = ProfilePixels(line);
+    if (pixels.empty()) // too long: nothing below would be exact, or even defined
+        return profile;
+    profile.DxPx = line.Column2 - line.Column1;
+    profile.DyPx = line.Row2 - line.Row1;
+    // Exact in integers for lines of at most kMaxProfilePoints, so the root is correctly
+    // rounded.
+    profile.LengthPx = std::sqrt(double(profile.DxPx * profile.DxPx + profile.DyPx * profile.DyPx));
+    profile.LengthMm = Millimetres(profile.LengthPx, units.ResolutionDpi);
+    profile.DxMm = Millimetres(double(profile.DxPx), units.ResolutionDpi);
+    profile.DyMm = Millimetres(double(profile.DyPx), units.ResolutionDpi);
+    profile.MillimetresKnown = profile.LengthMm.has_value();
+    // Any sample of the depth has a height exactly when the range and depth give heights.
+    profile.HeightsKnown =
+        image::SampleHeightMm(0, bitsPerSample, minIsWhite, units.ZMinMm, units.ZMaxMm).has_value();
+
+    const std::size_t n = pixels.size();
+    profile.Points.resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        ProfilePoint& p = profile.Points[i];
+        p.Column = pixels[i].Column;
+        p.Row = pixels[i].Row;
+        // i / (N - 1) of the length: the last point lies at the length exactly.
+        p.DistancePx = n == 1 ? 0.0 : double(i) / double(n - 1) * profile.LengthPx;
+        p.DistanceMm = Millimetres(p.DistancePx, units.ResolutionDpi);
+        if (i < samples.size())
+            p.Sample = samples[i];
+        if (!p.Sample)
+            continue;
+        p.HeightMm =
+            image::SampleHeightMm(*p.Sample, bitsPerSample, minIsWhite, units.ZMinMm, units.ZMaxMm);
+        p.Value = profile.HeightsKnown ? p.HeightMm : std::optional<double>(double(*p.Sample));
+    }
+
+    profile.Statistics = Statistics(profile.Points);
+    if (n > 0 && profile.Points.front().Value && profile.Points.back().Value)
+        profile.Dz = *profile.Points.back().Value - *profile.Points.front().Value;
+    if (profile.Dz && profile.HeightsKnown && profile.LengthMm && profile.LengthPx > 0)
+        profile.SlopeDeg = std::atan2(*profile.Dz, *profile.LengthMm) * kDegPerRad;
+    return profile;
+}
+
+std::optional<Profile> MeasureProfile(image::SampleReader& reader, const ProfileLine& line,
+                                      const ProfileUnits& units, const std::atomic<bool>* cancel) {
+    const std::vector<image::FilePixel> pixels = ProfilePixels(line);
+    if (pixels.empty())
+        return std::nullopt;
+    const auto samples = reader.Samples(pixels, cancel);
+    if (!samples)
+        return std::nullopt;
+    return BuildProfile(line, *samples, reader.BitsPerSample(), reader.MinIsWhite(), units);
+}
+
+QString ProfileCsv(const Profile& profile) {
+    QString text = profile.MillimetresKnown
+                       ? QStringLiteral("distance_mm,column,row,sample,height_mm\n")
+                       : QStringLiteral("distance_px,column,row,sample,height_mm\n");
+    const QChar comma(QLatin1Char(','));
+    for (const ProfilePoint& p : profile.Points) {
+        text += Number(profile.MillimetresKnown ? *p.DistanceMm : p.DistancePx);
+        text += comma + QString::number(p.Column) + comma + QString::number(p.Row) + comma;
+        if (p.Sample)
+            text += QString::number(*p.Sample);
+        text += comma;
+        if (p.HeightMm)
+            text += Number(*p.HeightMm);
+        text += QLatin1Char('\n');
+    }
+    return text;
+}
+
+} // namespace orvane::view2d

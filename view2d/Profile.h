@@ -1,0 +1,94 @@
+#pragma once
+
+// A line profile over the file's exact samples: which pixels a line visits, their heights, the
+// line's statistics and its CSV text. No widgets; the measurement may run on a worker thread.
+
+#include <QString>
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "image/SampleReader.h"
+
+namespace orvane::view2d {
+
+// The two ends of a line, in file pixels.
+struct ProfileLine {
+    std::int64_t Column1 = 0;
+    std::int64_t Row1 = 0;
+    std::int64_t Column2 = 0;
+    std::int64_t Row2 = 0;
+};
+
+// How samples become heights and pixels millimetres.
+struct ProfileUnits {
+    double ZMinMm = 0; // ZMinMm == ZMaxMm: heights unknown, the profile is in sample values
+    double ZMaxMm = 0;
+    double ResolutionDpi = 0; // not a positive finite number: millimetres unknown
+};
+
+struct ProfilePoint {
+    std::int64_t Column = 0;
+    std::int64_t Row = 0;
+    double DistancePx = 0; // along the line from its first end
+    std::optional<double> DistanceMm;
+    std::optional<std::uint32_t> Sample; // nothing where the file has no value
+    std::optional<double> HeightMm;
+    // What the statistics use: the height when heights are known, else the sample.
+    std::optional<double> Value;
+};
+
+// Over the points that have a value; nothing when none has. No filtering, no form removal.
+struct ProfileStatistics {
+    std::int64_t ValuedPoints = 0;
+    std::int64_t MissingPoints = 0;
+    std::optional<double> Min, Max, Mean;
+    std::optional<double> Ra; // mean |v - mean|
+    std::optional<double> Rq; // sqrt(mean (v - mean)^2)
+};
+
+struct Profile {
+    std::vector<ProfilePoint> Points;
+    bool HeightsKnown = false;     // values are heights in mm; otherwise sample values
+    bool MillimetresKnown = false; // distances have millimetres
+    double LengthPx = 0;           // sqrt(dX^2 + dY^2)
+    std::optional<double> LengthMm;
+    std::int64_t DxPx = 0; // Column2 - Column1
+    std::int64_t DyPx = 0; // Row2 - Row1 (rows grow downwards in the file)
+    std::optional<double> DxMm, DyMm;
+    std::optional<double> Dz;       // last end's value minus the first's, in the values' unit
+    std::optional<double> SlopeDeg; // atan2(dZ mm, length mm): needs heights, mm and a length
+    ProfileStatistics Statistics;
+};
+
+// Lines with more points than this are refused: far longer than any image's diagonal, and
+// their points would not fit in memory.
+constexpr std::int64_t kMaxProfilePoints = std::int64_t(1) << 22;
+
+// The pixels a line visits. With N = max(|c2 - c1|, |r2 - r1|) + 1, point i (0 <= i < N) is at
+// column c1 + round(i (c2 - c1) / (N - 1)) and row r1 + round(i (r2 - r1) / (N - 1)), rounding
+// to nearest with halves away from zero, in exact integer arithmetic; N = 1 is the single pixel.
+// Empty when the line has more than kMaxProfilePoints points.
+std::vector<image::FilePixel> ProfilePixels(const ProfileLine& line);
+
+// The profile of a line whose pixels (ProfilePixels) hold `samples`, in the same order; an
+// empty profile for a line longer than kMaxProfilePoints.
+Profile BuildProfile(const ProfileLine& line,
+                     const std::vector<std::optional<std::uint32_t>>& samples, int bitsPerSample,
+                     bool minIsWhite, const ProfileUnits& units);
+
+// Reads the line's samples from `reader` (each strip or tile crossed decoded once) and builds
+// its profile. Nothing when `cancel` became true or the line is longer than kMaxProfilePoints.
+std::optional<Profile> MeasureProfile(image::SampleReader& reader, const ProfileLine& line,
+                                      const ProfileUnits& units,
+                                      const std::atomic<bool>* cancel = nullptr);
+
+// CSV text, one line per point after the header "distance_mm,column,row,sample,height_mm".
+// When millimetres are unknown the first column holds pixels and is named "distance_px", so a
+// reader of the file sees the unit in the header. A missing sample and an unknown height are
+// empty fields. Numbers use "." whatever the locale, with the fewest digits that read back to
+// the same double; lines end with "\n".
+QString ProfileCsv(const Profile& profile);
+
+} // namespace orvane::view2d
