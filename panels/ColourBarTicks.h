@@ -10,7 +10,7 @@ namespace orvane::panels {
 
 // 4 to 6 round values within [low, high] (bounds swapped when reversed), ascending and evenly
 // spaced by a step of 1, 2, 2.5 or 5 times a power of ten: the smallest such step that gives
-// at most 6 values. When no step gives 4 to 6 (the range holds 7 multiples of a step and 3 of
+// 4 to 6 values. When no step gives 4 to 6 (the range holds 7 multiples of a step and 3 of
 // twice that step), every other multiple of the smaller step is taken, so the values are odd
 // multiples of half the step. Values may pass a bound by a millionth of the step, for
 // rounding. An empty range (low == high, or too narrow to tell from its magnitude in double
