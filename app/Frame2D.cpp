@@ -144,6 +144,7 @@ void TTarsunFrame::PaintInto(QPainter& painter) {
                   DisplayBitmap->bits(), DisplayBitmap->width(), DisplayBitmap->height(),
                   DisplayBitmap->bytesPerLine());
     painter.drawImage(0, 0, *DisplayBitmap);
+    PaintMeasuringLine(painter);
 }
 
 void TTarsunFrame::paintEvent(QPaintEvent*) {

@@ -3,6 +3,7 @@
 #include "app/HistogramChart.h"
 #include "app/LayoutFonts.h"
 #include "app/PaintBox.h"
+#include "app/ProfilePanel.h"
 #include "view3d/gl/SceneViewer.h"
 
 #include <QButtonGroup>
@@ -19,18 +20,6 @@
 namespace orvane::app {
 
 namespace {
-
-// An orange-red cross of 14 x 14 pixels on a transparent background.
-QIcon CloseGlyph() {
-    QPixmap glyph(14, 14);
-    glyph.fill(Qt::transparent);
-    QPainter p(&glyph);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(255, 69, 0), 3, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(3, 3, 11, 11);
-    p.drawLine(11, 3, 3, 11);
-    return QIcon(glyph);
-}
 
 QGroupBox* MakeGroupBox(QWidget* parent, const QRect& place, const QString& title) {
     auto* box = new QGroupBox(title, parent);
@@ -192,6 +181,7 @@ FrameComponents BuildFrameLayout(QWidget* frame) {
     BuildTopStrip(frame, c);
     BuildInfoPanel(frame, c);
     BuildHistogramPanel(frame, c);
+    c.ProfilePanel = new TProfilePanel(frame);
     BuildProgressPanel(frame, c);
 
     // Stacking, bottom to top: 2D box, 3D viewer, top strip, info panel,
@@ -200,6 +190,7 @@ FrameComponents BuildFrameLayout(QWidget* frame) {
     c.FramePanel->raise();
     c.InfoPanel->raise();
     c.HistogramPanel->raise();
+    c.ProfilePanel->raise();
     c.RefreshingPanel->raise();
     c.ProgressPanel->raise();
     return c;

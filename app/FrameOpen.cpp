@@ -71,6 +71,8 @@ void TTarsunFrame::Prepare(const QString& path) {
     // The relief is the old image's until the new one is shown: hidden, a 3D
     // view shown during the read draws nothing rather than seconds of mesh.
     Scene1.HeightField1.SetVisible(false);
+    DropExactReader();
+    openedPath_ = path;
     ui_.InfoPanel->hide();
     RemoveTextureButtonClick();
     OpenDialog1.FileName = path;
@@ -137,6 +139,7 @@ void TTarsunFrame::Finish() {
     ui_.ProgressPanel->hide();
     ui_.ProgressLabel->move(20, ui_.ProgressLabel->y());
     imageEverShown_ = true;
+    OpenExactReader(openedPath_);
     SetOpenInProgress(false);
 }
 

@@ -2,6 +2,7 @@
 // and dragging either of them by its background or title.
 #include "app/HistogramChart.h"
 #include "app/ImageFrame.h"
+#include "app/ProfilePanel.h"
 #include "panels/InfoText.h"
 #include "panels/PanelPlacement.h"
 
@@ -91,6 +92,8 @@ bool TTarsunFrame::PanelDragEvent(QObject* watched, QEvent* event) {
         panel = ui_.InfoPanel;
     else if (watched == ui_.HistogramPanel || watched == ui_.IstoLabel)
         panel = ui_.HistogramPanel;
+    else if (watched == ui_.ProfilePanel || watched == ui_.ProfilePanel->TitleLabel)
+        panel = ui_.ProfilePanel;
     if (!panel)
         return false;
     const QEvent::Type type = event->type();

@@ -3,6 +3,7 @@
 
 #include "app/LayoutFonts.h"
 #include "app/PaintBox.h"
+#include "app/ProfilePanel.h"
 #include "view3d/gl/SceneViewer.h"
 
 #include <QAbstractButton>
@@ -71,10 +72,22 @@ TTarsunFrame::~TTarsunFrame() {
 void TTarsunFrame::ConnectComponents() {
     TPaintBox* box = ui_.PaintBox1;
     box->OnPaint = [this](QPainter& p) { PaintInto(p); };
-    box->OnMouseDown = [this](Qt::MouseButton b, int x, int y) { PaintBox1MouseDown(b, x, y); };
-    box->OnMouseMove = [this](int x, int y) { PaintBox1MouseMove(x, y); };
-    box->OnMouseUp = [this](Qt::MouseButton b, int, int) { PaintBox1MouseUp(b); };
+    box->OnMouseDown = [this](Qt::MouseButton b, int x, int y) {
+        PaintBox1MouseDown(b, x, y);
+        MeasuringLineDown(b, x, y);
+    };
+    box->OnMouseMove = [this](int x, int y) {
+        PaintBox1MouseMove(x, y);
+        if (!MeasuringLineMove(x, y))
+            UpdateExactReadout(x, y);
+    };
+    box->OnMouseUp = [this](Qt::MouseButton b, int x, int y) {
+        PaintBox1MouseUp(b);
+        MeasuringLineUp(b, x, y);
+    };
     box->OnMouseEnter = [this] { PaintBox1MouseEnter(); };
+    box->OnMouseLeave = [this] { PointerLeftTheImage(); };
+    connect(ui_.ProfilePanel, &TProfilePanel::CloseClicked, ui_.ProfilePanel, &QWidget::hide);
 
     connect(ui_.SB2D, &QAbstractButton::clicked, this, [this] { SB2DClick(); });
     connect(ui_.SB3D, &QAbstractButton::clicked, this, [this] { SB3DClick(); });
@@ -110,9 +123,10 @@ void TTarsunFrame::ConnectComponents() {
         });
 
     for (QWidget* w :
-         {static_cast<QWidget*>(ui_.InfoPanel), static_cast<QWidget*>(ui_.InfoTiffLabel),
-          static_cast<QWidget*>(ui_.HistogramPanel), static_cast<QWidget*>(ui_.IstoLabel),
-          static_cast<QWidget*>(ui_.GroupBox3D)})
+         {static_cast<QWidget*>(ui_.ProfilePanel),
+          static_cast<QWidget*>(ui_.ProfilePanel->TitleLabel), static_cast<QWidget*>(ui_.InfoPanel),
+          static_cast<QWidget*>(ui_.InfoTiffLabel), static_cast<QWidget*>(ui_.HistogramPanel),
+          static_cast<QWidget*>(ui_.IstoLabel), static_cast<QWidget*>(ui_.GroupBox3D)})
         w->installEventFilter(this);
 }
 

@@ -4,14 +4,20 @@
 #include "app/WheelNotches.h"
 #include "image/ImageModel.h"
 #include "image/OpenImage.h"
+#include "image/SampleReader.h"
+#include "view2d/ExactReadout.h"
+#include "view2d/Profile.h"
 #include "view2d/Readout.h"
 #include "view2d/Viewport.h"
 #include "view3d/Navigation.h"
 #include "view3d/Scene.h"
 
 #include <QImage>
+#include <QThreadPool>
 #include <QWidget>
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 namespace orvane::app {
@@ -26,6 +32,22 @@ struct DisplayDescription {
 // Grey table for a bitmap of the given bits per pixel: 2 entries for 1 bit,
 // 16 entries (15, 31, ... 255) for 4 bits, otherwise the 256-entry ramp.
 QVector<QRgb> BuildGreyPalette(int bitsPerPixel);
+
+// The exact sample under the pointer, as the status bar shows it.
+struct ExactReadoutState {
+    bool overImage = false; // the pointer is over a file pixel of the 2D view
+    image::FilePixel pixel;
+    view2d::ExactSample sample;
+};
+
+// The measuring line of the 2D view, kept in file pixels so that it follows
+// zoom and pan.
+struct MeasuringLine {
+    bool shown = false;
+    bool dragging = false; // the right button is held since the press
+    QPoint pressedAt;      // box pixel of the press
+    view2d::ProfileLine line;
+};
 
 // What the frame's views show of the image, beside the model.
 struct FrameViewState {
@@ -58,6 +80,12 @@ public:
     // An image has been shown since start-up.
     bool ImageEverShown() const { return imageEverShown_; }
     bool TextureShown() const;
+    // The status bar's text: the exact readout under the pointer, or the file's summary.
+    const QString& StatusText() const { return statusText_; }
+    const ExactReadoutState& ExactReadout() const { return readout_; }
+    const MeasuringLine& Measuring() const { return measuring_; }
+    // A sample lookup or a profile is being computed off this thread.
+    bool ExactWorkPending() const { return lookupsInFlight_ > 0 || profilesInFlight_ > 0; }
 
     // ---- opening ----
     void LoadButtonClick();
@@ -106,11 +134,13 @@ signals:
     void OpenEnded();
     // The progress display now shows `percent` (the open's own 0 included).
     void ProgressShown(int percent);
+    void StatusTextChanged(const QString& text);
 
 protected:
     void paintEvent(QPaintEvent*) override;
     void resizeEvent(QResizeEvent*) override;
     void wheelEvent(QWheelEvent*) override;
+    void keyPressEvent(QKeyEvent*) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -129,6 +159,19 @@ private:
     void Finish() override;
 
     void ConnectComponents();
+    // The exact readout and the measuring line (FrameExact.cpp).
+    void OpenExactReader(const QString& path);
+    void DropExactReader();
+    void UpdateExactReadout(int x, int y);
+    void LookUpExactSample(const image::FilePixel& pixel);
+    void PointerLeftTheImage();
+    void SetStatusText(const QString& text);
+    void MeasuringLineDown(Qt::MouseButton button, int x, int y);
+    bool MeasuringLineMove(int x, int y);
+    void MeasuringLineUp(Qt::MouseButton button, int x, int y);
+    void RemoveMeasuringLine();
+    void MeasureProfile();
+    void PaintMeasuringLine(QPainter& painter);
     // Shows the 2D box or the 3D viewer with its settings.
     void ShowViewMode(bool relief);
     // The 3D viewer covers the whole image area.
@@ -163,12 +206,24 @@ private:
 
     bool openInProgress_ = false;
     bool imageEverShown_ = false;
-    WheelNotches frameWheel_;       // notches over the 2D view
-    WheelNotches sceneWheel_;       // notches over the 3D viewer
-    bool sceneMoveAttached_ = true; // the 3D viewer's pointer moves are handled
+    QString openedPath_;                         // the file of the last open
+    std::shared_ptr<image::SampleReader> exact_; // the shown file's samples; null without one
+    ExactReadoutState readout_;
+    MeasuringLine measuring_;
+    QString statusText_;
+    int lookupsInFlight_ = 0;
+    int profilesInFlight_ = 0;
+    std::shared_ptr<std::atomic<bool>> profileCancel_;
+    bool profilePanelPlaced_ = false; // the profile panel has had its first place
+    WheelNotches frameWheel_;         // notches over the 2D view
+    WheelNotches sceneWheel_;         // notches over the 3D viewer
+    bool sceneMoveAttached_ = true;   // the 3D viewer's pointer moves are handled
     bool dragCursorShown_ = false;
     QFrame* draggedPanel_ = nullptr; // the floating panel being dragged
     QPoint dragGrabOffset_;          // pointer position within it at the press
+    // Sample lookups and profiles off the window's thread. Last, so that it is
+    // destroyed first: its destructor waits for the work still running.
+    QThreadPool workers_;
 };
 
 } // namespace orvane::app

@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QLabel>
+#include <QPainter>
+#include <QPixmap>
 
 namespace orvane::app {
 
@@ -19,6 +21,18 @@ void RegisterLayoutFonts() {
         return tahoma;
     }();
     (void)registered;
+}
+
+// An orange-red cross of 14 x 14 pixels on a transparent background.
+QIcon CloseGlyph() {
+    QPixmap glyph(14, 14);
+    glyph.fill(Qt::transparent);
+    QPainter p(&glyph);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(255, 69, 0), 3, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(3, 3, 11, 11);
+    p.drawLine(11, 3, 3, 11);
+    return QIcon(glyph);
 }
 
 QFont LayoutFont(const QString& family, int pixelHeight, bool bold) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <QFont>
+#include <QIcon>
 #include <QString>
 
 class QLabel;
@@ -20,6 +21,9 @@ QFont LayoutFont(const QString& family, int pixelHeight, bool bold = false);
 inline QFont TahomaFont(int pixelHeight, bool bold = false) {
     return LayoutFont(QStringLiteral("Tahoma"), pixelHeight, bold);
 }
+
+// The close button's picture of the floating panels: an orange-red cross.
+QIcon CloseGlyph();
 
 // A label at its design place, sized to its text.
 QLabel* MakeLabel(QWidget* parent, int x, int y, const QString& text, const QFont& font);

@@ -8,8 +8,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QStyle>
 
 namespace orvane::app {
@@ -28,6 +30,11 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     setCentralWidget(FrameTarsun);
     BuildMenu();
     UpdateMenuState();
+    // Below the frame, whose own layout stays as designed.
+    StatusLabel = new QLabel(this);
+    StatusLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    statusBar()->addWidget(StatusLabel, 1);
+    connect(FrameTarsun, &TTarsunFrame::StatusTextChanged, StatusLabel, &QLabel::setText);
     connect(FrameTarsun, &TTarsunFrame::MenuStateChanged, this, &TForm1::UpdateMenuState);
 
     // A close asked for while a file is read takes effect once the open ends.

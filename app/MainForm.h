@@ -2,6 +2,7 @@
 #include <QMainWindow>
 
 class QAction;
+class QLabel;
 class QMenu;
 
 namespace orvane::app {
@@ -25,6 +26,8 @@ public:
     QAction* IFFInfo1 = nullptr;
     QMenu* About1 = nullptr;
     QAction* AbutOrvane41 = nullptr;
+    // The status bar's text: the exact sample under the pointer, or the file's summary.
+    QLabel* StatusLabel = nullptr;
 
     void Open1Click();
     void Exit1Click();

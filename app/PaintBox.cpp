@@ -38,4 +38,9 @@ void TPaintBox::enterEvent(QEnterEvent*) {
         OnMouseEnter();
 }
 
+void TPaintBox::leaveEvent(QEvent*) {
+    if (OnMouseLeave)
+        OnMouseLeave();
+}
+
 } // namespace orvane::app

@@ -16,6 +16,7 @@ public:
     std::function<void(int x, int y)> OnMouseMove;
     std::function<void(Qt::MouseButton, int x, int y)> OnMouseUp;
     std::function<void()> OnMouseEnter;
+    std::function<void()> OnMouseLeave;
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -23,6 +24,7 @@ protected:
     void mouseMoveEvent(QMouseEvent*) override;
     void mouseReleaseEvent(QMouseEvent*) override;
     void enterEvent(QEnterEvent*) override;
+    void leaveEvent(QEvent*) override;
 };
 
 } // namespace orvane::app

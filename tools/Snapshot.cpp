@@ -5,6 +5,7 @@
 #include "app/MainForm.h"
 #include "app/Messages.h"
 #include "app/PaintBox.h"
+#include "app/ProfilePanel.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -21,6 +22,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QSlider>
+#include <QThread>
 #include <QToolButton>
 #include <QWheelEvent>
 #include <cstdio>
@@ -36,6 +38,19 @@ bool ParseInt(const QString& text, int& out) {
     bool ok = false;
     out = text.toInt(&ok);
     return ok;
+}
+
+// "X,Y" or "X1,Y1,X2,Y2": exactly `count` whole numbers.
+bool ParseInts(const QString& text, int count, QList<int>& out) {
+    const QStringList parts = text.split(QLatin1Char(','));
+    out.clear();
+    for (const QString& part : parts) {
+        int n = 0;
+        if (!ParseInt(part, n))
+            return false;
+        out << n;
+    }
+    return out.size() == count;
 }
 
 void ProcessEvents() {
@@ -75,6 +90,73 @@ void SendPress(QWidget* box, QPoint at) {
     QMouseEvent move(QEvent::MouseMove, p, global, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(box, &move);
     ProcessEvents();
+}
+
+void SendMouse(QWidget* box, QEvent::Type type, QPoint at, Qt::MouseButton button,
+               Qt::MouseButtons held) {
+    QMouseEvent event(type, QPointF(at), box->mapToGlobal(QPointF(at)), button, held,
+                      Qt::NoModifier);
+    QApplication::sendEvent(box, &event);
+}
+
+// The lookups and profiles run off the window's thread: wait for them.
+void WaitForExactWork(const TTarsunFrame& frame) {
+    for (int i = 0; i < 6000 && frame.ExactWorkPending(); ++i) {
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    }
+    ProcessEvents();
+}
+
+QJsonValue Nullable(const std::optional<double>& value) {
+    return value ? QJsonValue(*value) : QJsonValue();
+}
+
+// The exact sample of the last pointer position.
+QJsonValue ExactReport(const TTarsunFrame& f) {
+    const app::ExactReadoutState& r = f.ExactReadout();
+    if (!f.Image().HasImage() || !r.overImage)
+        return QJsonValue();
+    const image::ImageModel& m = f.Image();
+    const bool value = r.sample.state == view2d::ExactSample::State::Value;
+    std::optional<double> height;
+    if (value)
+        height = image::SampleHeightMm(r.sample.sample, m.BitsPerSample, m.Photometric == 0, m.ZMin,
+                                       m.ZMax);
+    return QJsonObject{{"column", double(r.pixel.Column)},
+                       {"row", double(r.pixel.Row)},
+                       {"sample", value ? QJsonValue(double(r.sample.sample)) : QJsonValue()},
+                       {"height_mm", Nullable(height)}};
+}
+
+// The measuring line's profile as the panel shows it, every point.
+QJsonValue ProfileReport(const TTarsunFrame& f) {
+    const auto& shown = f.Components().ProfilePanel->Shown();
+    if (!f.Measuring().shown || !shown)
+        return QJsonValue();
+    const view2d::Profile& p = *shown;
+    const view2d::ProfileLine& l = f.Measuring().line;
+    QJsonArray points;
+    for (const view2d::ProfilePoint& point : p.Points)
+        points.append(QJsonArray{point.DistancePx, double(point.Column), double(point.Row),
+                                 point.Sample ? QJsonValue(double(*point.Sample)) : QJsonValue(),
+                                 Nullable(point.Value)});
+    const view2d::ProfileStatistics& s = p.Statistics;
+    return QJsonObject{{"from", QJsonArray{double(l.Column1), double(l.Row1)}},
+                       {"to", QJsonArray{double(l.Column2), double(l.Row2)}},
+                       {"length_px", p.LengthPx},
+                       {"length_mm", Nullable(p.LengthMm)},
+                       {"dx_mm", Nullable(p.DxMm)},
+                       {"dy_mm", Nullable(p.DyMm)},
+                       {"dz_mm", Nullable(p.Dz)},
+                       {"slope_deg", Nullable(p.SlopeDeg)},
+                       {"min", Nullable(s.Min)},
+                       {"max", Nullable(s.Max)},
+                       {"mean", Nullable(s.Mean)},
+                       {"ra", Nullable(s.Ra)},
+                       {"rq", Nullable(s.Rq)},
+                       {"missing", double(s.MissingPoints)},
+                       {"points", points}};
 }
 
 QJsonObject Report(const SnapshotOptions& options, const TTarsunFrame& f,
@@ -176,6 +258,12 @@ QJsonObject Report(const SnapshotOptions& options, const TTarsunFrame& f,
                        {"marker", marker},
                        {"scene", scene},
                        {"info", info}};
+    // Measuring, after the fields above.
+    if (options.pointer)
+        report.insert(QStringLiteral("exact"), ExactReport(f));
+    report.insert(QStringLiteral("status"), f.StatusText());
+    if (options.profile)
+        report.insert(QStringLiteral("profile"), ProfileReport(f));
     return report;
 }
 
@@ -220,6 +308,16 @@ std::optional<QString> ParseSnapshotArguments(const QStringList& args, SnapshotO
             if (xy.size() != 2 || !ParseInt(xy[0], x) || !ParseInt(xy[1], y))
                 return QStringLiteral("--press needs X,Y");
             o.press = QPoint(x, y);
+        } else if (a == "--pointer" || a == "--profile") {
+            const bool pointer = a == "--pointer";
+            QList<int> n;
+            if (!value(v) || !ParseInts(v, pointer ? 2 : 4, n))
+                return a + (pointer ? QStringLiteral(" needs X,Y")
+                                    : QStringLiteral(" needs X1,Y1,X2,Y2"));
+            if (pointer)
+                o.pointer = QPoint(n[0], n[1]);
+            else
+                o.profile = QLine(n[0], n[1], n[2], n[3]);
         } else if (a == "--png") {
             if (!value(o.png))
                 return QStringLiteral("--png needs a file name");
@@ -279,6 +377,19 @@ int RunSnapshot(const SnapshotOptions& options) {
     if (options.press)
         SendPress(c.PaintBox1, *options.press);
     ProcessEvents();
+    if (options.pointer) {
+        SendMouse(c.PaintBox1, QEvent::MouseMove, *options.pointer, Qt::NoButton, Qt::NoButton);
+        WaitForExactWork(frame);
+    }
+    if (options.profile) {
+        const QLine& line = *options.profile;
+        SendMouse(c.PaintBox1, QEvent::MouseButtonPress, line.p1(), Qt::RightButton,
+                  Qt::RightButton);
+        SendMouse(c.PaintBox1, QEvent::MouseMove, line.p2(), Qt::NoButton, Qt::RightButton);
+        SendMouse(c.PaintBox1, QEvent::MouseButtonRelease, line.p2(), Qt::RightButton,
+                  Qt::NoButton);
+        WaitForExactWork(frame);
+    }
 
     int status = 0;
     if (!options.png.isEmpty() && !frame.grab().save(options.png, "PNG")) {

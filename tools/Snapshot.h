@@ -1,4 +1,5 @@
 #pragma once
+#include <QLine>
 #include <QPoint>
 #include <QSize>
 #include <QString>
@@ -17,6 +18,8 @@ struct SnapshotOptions {
     QString texture;
     bool info = false;
     std::optional<QPoint> press;
+    std::optional<QPoint> pointer; // a move without buttons, box pixels
+    std::optional<QLine> profile;  // a right-button drag, box pixels
     QString png;
     QString json; // "-" = standard output
     QString tiff;

@@ -1,0 +1,249 @@
+// The exact readout and the measuring line of the 2D view: the stored sample
+// under the pointer at full file resolution in the status bar, and a line
+// drawn with the right button whose profile opens in a floating panel. The
+// samples come from the file itself (image/SampleReader), looked up off the
+// window's thread whenever they are not cached yet.
+#include "app/ImageFrame.h"
+#include "app/PaintBox.h"
+#include "app/ProfilePanel.h"
+#include "panels/PanelPlacement.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <algorithm>
+#include <cmath>
+
+namespace orvane::app {
+
+using namespace view2d;
+
+namespace {
+
+// The centre of file pixel (column, row) in box pixels.
+QPointF BoxPointOf(std::int64_t column, std::int64_t row, const ViewWindow& window, QSize box,
+                   const image::ImageGeometry& image) {
+    const double topRow = image.ImageHeight - window.ViewHeight - window.ViewOffsetY;
+    const double level = double(column) / image.ColumnStep + 0.5;
+    const double line = double(row) / image.RowStep + 0.5;
+    return {(level - window.ViewOffsetX) * box.width() / window.ViewWidth,
+            (line - topRow) * box.height() / window.ViewHeight};
+}
+
+} // namespace
+
+void TTarsunFrame::OpenExactReader(const QString& path) {
+    exact_ = std::make_shared<image::SampleReader>(image::TiffSource::File(path));
+    SetStatusText(FileSummaryText(image_));
+}
+
+void TTarsunFrame::DropExactReader() {
+    if (profileCancel_)
+        *profileCancel_ = true;
+    exact_.reset();
+    readout_ = {};
+    RemoveMeasuringLine();
+    SetStatusText(QString());
+}
+
+void TTarsunFrame::SetStatusText(const QString& text) {
+    if (text == statusText_)
+        return;
+    statusText_ = text;
+    emit StatusTextChanged(statusText_);
+}
+
+void TTarsunFrame::PointerLeftTheImage() {
+    readout_.overImage = false;
+    if (exact_ && image_.HasImage())
+        SetStatusText(FileSummaryText(image_));
+}
+
+void TTarsunFrame::UpdateExactReadout(int x, int y) {
+    if (!exact_ || !image_.HasImage() || view_.Loading || view_.Drag.Panning)
+        return;
+    TPaintBox* box = ui_.PaintBox1;
+    const std::optional<image::FilePixel> pixel =
+        ExactFilePixel(x, y, view_.Window, box->width(), box->height(), image_);
+    if (!pixel) {
+        PointerLeftTheImage();
+        return;
+    }
+    readout_.overImage = true;
+    readout_.pixel = *pixel;
+    const image::CachedLookup cached = exact_->TryCachedSample(pixel->Column, pixel->Row);
+    switch (cached.state) {
+    case image::CachedLookup::State::Hit:
+        readout_.sample = {ExactSample::State::Value, cached.sample};
+        break;
+    case image::CachedLookup::State::NoValue:
+        readout_.sample = {ExactSample::State::NoValue, 0};
+        break;
+    case image::CachedLookup::State::Miss:
+        readout_.sample = {ExactSample::State::Pending, 0};
+        LookUpExactSample(*pixel);
+        break;
+    }
+    const double zoom = ZoomPercent(view_.Window, box->width() * box->devicePixelRatioF(), image_);
+    SetStatusText(PointerStatusText(*pixel, readout_.sample, image_, exact_->MinIsWhite(), zoom));
+}
+
+void TTarsunFrame::LookUpExactSample(const image::FilePixel& pixel) {
+    // One lookup at a time: a pointer sweeping over strips not decoded yet asks
+    // again for wherever it is when the running one comes back.
+    if (lookupsInFlight_ > 0)
+        return;
+    ++lookupsInFlight_;
+    workers_.start([this, reader = exact_, pixel] {
+        const std::optional<std::uint32_t> sample = reader->Sample(pixel.Column, pixel.Row);
+        QMetaObject::invokeMethod(
+            this,
+            [this, reader, pixel, sample] {
+                --lookupsInFlight_;
+                if (reader != exact_ || !readout_.overImage)
+                    return;
+                if (readout_.pixel.Column != pixel.Column || readout_.pixel.Row != pixel.Row) {
+                    // The pointer moved on meanwhile: look up where it is now.
+                    LookUpExactSample(readout_.pixel);
+                    return;
+                }
+                readout_.sample = sample ? ExactSample{ExactSample::State::Value, *sample}
+                                         : ExactSample{ExactSample::State::NoValue, 0};
+                TPaintBox* box = ui_.PaintBox1;
+                const double zoom =
+                    ZoomPercent(view_.Window, box->width() * box->devicePixelRatioF(), image_);
+                SetStatusText(
+                    PointerStatusText(pixel, readout_.sample, image_, reader->MinIsWhite(), zoom));
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+// The end of the line under box pixel (x, y): the file pixel the X and Y
+// labels show there, kept inside the image.
+static image::FilePixel LineEnd(int x, int y, const ViewWindow& window, QSize box,
+                                const image::ImageGeometry& image) {
+    const BufferPosition p =
+        MapPointer(x, y, window, box.width(), box.height(), int(image.ImageHeight));
+    const std::int64_t column = std::clamp<std::int64_t>(p.Column, 0, image.ImageWidth - 1);
+    const std::int64_t row = std::clamp<std::int64_t>(p.Row, 0, image.ImageHeight - 1);
+    return {column * image.ColumnStep, row * image.RowStep};
+}
+
+void TTarsunFrame::MeasuringLineDown(Qt::MouseButton button, int x, int y) {
+    if (button != Qt::RightButton || !image_.HasImage() || !DisplayBitmap || view_.Loading)
+        return;
+    const image::FilePixel end = LineEnd(x, y, view_.Window, ui_.PaintBox1->size(), image_);
+    measuring_.dragging = true;
+    measuring_.pressedAt = QPoint(x, y);
+    measuring_.line = {end.Column, end.Row, end.Column, end.Row};
+}
+
+bool TTarsunFrame::MeasuringLineMove(int x, int y) {
+    if (!measuring_.dragging)
+        return false;
+    const image::FilePixel end = LineEnd(x, y, view_.Window, ui_.PaintBox1->size(), image_);
+    measuring_.line.Column2 = end.Column;
+    measuring_.line.Row2 = end.Row;
+    measuring_.shown = QPoint(x, y) != measuring_.pressedAt;
+    ui_.PaintBox1->update();
+    return true;
+}
+
+void TTarsunFrame::MeasuringLineUp(Qt::MouseButton button, int x, int y) {
+    if (button != Qt::RightButton || !measuring_.dragging)
+        return;
+    measuring_.dragging = false;
+    if (QPoint(x, y) == measuring_.pressedAt) {
+        RemoveMeasuringLine(); // a right click without movement
+        return;
+    }
+    MeasuringLineMove(x, y);
+    measuring_.dragging = false;
+    measuring_.shown = true;
+    MeasureProfile();
+}
+
+void TTarsunFrame::RemoveMeasuringLine() {
+    const bool wasShown = measuring_.shown;
+    measuring_ = {};
+    if (wasShown)
+        ui_.PaintBox1->update();
+}
+
+void TTarsunFrame::MeasureProfile() {
+    if (!exact_)
+        return;
+    TProfilePanel* panel = ui_.ProfilePanel;
+    if (!panel->isVisible()) {
+        // First shown at the bottom right of the image area; then where it was left.
+        if (!profilePanelPlaced_) {
+            panel->move(panels::PushBackIntoArea(
+                QPoint(width() - panel->width(), height() - panel->height()), panel->size(), size(),
+                AreaTop()));
+            profilePanelPlaced_ = true;
+        }
+        panel->show();
+        panel->raise();
+    }
+    panel->ShowMeasuring();
+    if (profileCancel_)
+        *profileCancel_ = true;
+    auto cancel = std::make_shared<std::atomic<bool>>(false);
+    profileCancel_ = cancel;
+    const ProfileLine line = measuring_.line;
+    const ProfileUnits units{image_.ZMin, image_.ZMax, image_.Resolution};
+    ++profilesInFlight_;
+    workers_.start([this, reader = exact_, line, units, cancel] {
+        std::optional<Profile> profile = view2d::MeasureProfile(*reader, line, units, cancel.get());
+        QMetaObject::invokeMethod(
+            this,
+            [this, reader, cancel, profile = std::move(profile)] {
+                --profilesInFlight_;
+                if (*cancel || reader != exact_ || !profile)
+                    return;
+                ui_.ProfilePanel->ShowProfile(*profile);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void TTarsunFrame::PaintMeasuringLine(QPainter& painter) {
+    if (!measuring_.shown)
+        return;
+    const QSize box = ui_.PaintBox1->size();
+    const ProfileLine& l = measuring_.line;
+    const QPointF a = BoxPointOf(l.Column1, l.Row1, view_.Window, box, image_);
+    const QPointF b = BoxPointOf(l.Column2, l.Row2, view_.Window, box, image_);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    // A yellow line with a dark outline stays visible on any grey and any palette.
+    QPainterPath path;
+    path.moveTo(a);
+    path.lineTo(b);
+    const QPointF along = b - a;
+    const double length = std::hypot(along.x(), along.y());
+    if (length > 0) {
+        const QPointF across = QPointF(-along.y(), along.x()) * (5.0 / length);
+        for (const QPointF& end : {a, b}) {
+            path.moveTo(end - across);
+            path.lineTo(end + across);
+        }
+    }
+    painter.setPen(QPen(QColor(20, 20, 20), 4, Qt::SolidLine, Qt::RoundCap));
+    painter.drawPath(path);
+    painter.setPen(QPen(QColor(255, 220, 0), 2, Qt::SolidLine, Qt::RoundCap));
+    painter.drawPath(path);
+    painter.restore();
+}
+
+void TTarsunFrame::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && measuring_.shown) {
+        RemoveMeasuringLine();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+} // namespace orvane::app

@@ -1,0 +1,54 @@
+#pragma once
+#include "view2d/Profile.h"
+
+#include <QFrame>
+#include <functional>
+#include <optional>
+
+class QChartView;
+class QLabel;
+class QPushButton;
+class QToolButton;
+
+namespace orvane::app {
+
+// The floating "Profile" panel: a chart of the heights (or sample values) along the
+// measuring line against the distance (mm, or pixels), the line's figures beneath it, and
+// "Export CSV..."; Ctrl+C copies the same CSV text. It looks and moves like the histogram and
+// information panels (the frame drags it by its background or title).
+class TProfilePanel : public QFrame {
+    Q_OBJECT
+public:
+    explicit TProfilePanel(QWidget* parent);
+
+    QLabel* TitleLabel = nullptr;
+    QToolButton* CloseButton = nullptr;
+    QChartView* Chart = nullptr;
+    QLabel* FiguresLabel = nullptr;
+    QPushButton* ExportButton = nullptr;
+
+    // "Measuring..." while the profile is computed off the window's thread.
+    void ShowMeasuring();
+    void ShowProfile(const view2d::Profile& profile);
+    const std::optional<view2d::Profile>& Shown() const { return profile_; }
+
+    // The figures beneath the chart, as the label shows them.
+    static QString FiguresText(const view2d::Profile& profile);
+
+    // Where "Export CSV..." writes; tests and batch runs answer instead of a dialog.
+    using SaveAnswer = std::function<std::optional<QString>(const QString& suggested)>;
+    static void SetSaveAnswer(SaveAnswer answer);
+
+signals:
+    void CloseClicked();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void ExportCsv();
+
+    std::optional<view2d::Profile> profile_;
+};
+
+} // namespace orvane::app

@@ -1,0 +1,175 @@
+// The exact readout and the measuring line, driven as a user drives them:
+// the status bar under the pointer, a right-button drag and its profile panel.
+#include "app/PaintBox.h"
+#include "app/ProfilePanel.h"
+#include "image/NumberText.h"
+#include "tests/support/FrameHarness.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QThread>
+#include <QtTest>
+
+using namespace orvane;
+using namespace orvane::app;
+using namespace orvane::test;
+using orvane::tools::TiffLayout;
+
+namespace {
+
+// Sample of file pixel (x, y): distinct everywhere, all 16 bits in use.
+std::uint32_t Sample(std::uint32_t x, std::uint32_t y) {
+    return (x * 131 + y * 977) & 0xFFFF;
+}
+
+void WaitForExactWork(TTarsunFrame& frame) {
+    QTRY_VERIFY_WITH_TIMEOUT(!frame.ExactWorkPending(), 10000);
+}
+
+} // namespace
+
+class FrameMeasuringTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<FrameHarness> h_;
+
+    QString WriteRelief(const QString& name, bool deflate = false) {
+        TiffLayout layout;
+        layout.width = 600;
+        layout.height = 350;         // a 1200 x 700 area shows it at twice its size
+        layout.xResolution = 254.0f; // 0.1 mm pixels
+        layout.minSampleValue = 1000;
+        layout.maxSampleValue = 3000;
+        layout.rowsPerStrip = 10;
+        if (deflate)
+            layout.compression = 8;
+        return h_->Write(name, layout, Sample);
+    }
+
+    void Move(QPoint at, Qt::MouseButtons held = Qt::NoButton) {
+        SendMouse(h_->Ui().PaintBox1, QEvent::MouseMove, at, Qt::NoButton, held);
+    }
+
+private slots:
+    void init() { h_ = std::make_unique<FrameHarness>(); }
+    void cleanup() {
+        TProfilePanel::SetSaveAnswer({});
+        h_.reset();
+    }
+
+    void statusBarReadsTheStoredSample() {
+        h_->Open(WriteRelief("relief.tif"));
+        TTarsunFrame& f = h_->Frame();
+        QCOMPARE(f.StatusText(), QStringLiteral("600 x 350 pixels, 16 bit, 254.00 dpi (0.1000 mm "
+                                                "per pixel), heights 1.0000 to 3.0000 mm"));
+        QCOMPARE(h_->form->StatusLabel->text(), f.StatusText());
+        // Box pixel (201, 101) at twice the file's size is file pixel (100, 50).
+        Move({201, 101});
+        WaitForExactWork(f);
+        const std::uint32_t s = Sample(100, 50);
+        const QString z = image::FormatFixed(1.0 + 2.0 * s / 65535, 15, 4);
+        QCOMPARE(f.StatusText(),
+                 QStringLiteral("column 100, row 50   x 10.0000 mm   y 5.0000 mm   z %1 mm  "
+                                "(sample %2 of 65535)   zoom 200.0 %")
+                     .arg(z)
+                     .arg(s));
+        // The spec's labels are as before: the level's height, to two decimals.
+        QCOMPARE(h_->Ui().XLabel->text(), QStringLiteral("100 [10.00 mm]"));
+        // Leaving the view puts the summary back.
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(h_->Ui().PaintBox1, &leave);
+        QVERIFY(f.StatusText().startsWith("600 x 350 pixels"));
+    }
+
+    // A file cut short on disk while it is shown gives "no value" where its
+    // strips are gone, never a crash (the reader does not map the file).
+    void fileTruncatedWhileShownGivesNoValue() {
+        const QString path = WriteRelief("cut.tif");
+        h_->Open(path);
+        TTarsunFrame& f = h_->Frame();
+        Move({10, 10});
+        WaitForExactWork(f);
+        QVERIFY(f.StatusText().contains("sample"));
+        QFile file(path);
+        QVERIFY(file.resize(file.size() / 3));
+        Move({1000, 650}); // near the last rows: a strip not decoded yet
+        WaitForExactWork(f);
+        QVERIFY2(f.StatusText().contains("z no value"), qPrintable(f.StatusText()));
+        QVERIFY(f.ExactReadout().sample.state == view2d::ExactSample::State::NoValue);
+    }
+
+    void rightDragMeasuresAProfile() {
+        h_->Open(WriteRelief("relief.tif", true));
+        TTarsunFrame& f = h_->Frame();
+        QWidget* box = h_->Ui().PaintBox1;
+        SendMouse(box, QEvent::MouseButtonPress, {21, 41}, Qt::RightButton, Qt::RightButton);
+        Move({821, 241}, Qt::RightButton);
+        SendMouse(box, QEvent::MouseButtonRelease, {821, 241}, Qt::RightButton, Qt::NoButton);
+        WaitForExactWork(f);
+        // The ends are the pixels the X and Y labels show: (10, 20) to (410, 120).
+        const view2d::ProfileLine& line = f.Measuring().line;
+        QCOMPARE(QList<qint64>({line.Column1, line.Row1, line.Column2, line.Row2}),
+                 QList<qint64>({10, 20, 410, 120}));
+        TProfilePanel* panel = h_->Ui().ProfilePanel;
+        QVERIFY(panel->isVisible());
+        QVERIFY(panel->Shown());
+        const view2d::Profile& profile = *panel->Shown();
+        QCOMPARE(qint64(profile.Points.size()), qint64(401));
+        QCOMPARE(profile.Points[200].Column, qint64(210));
+        QCOMPARE(profile.Points[200].Row, qint64(70));
+        QCOMPARE(*profile.Points[200].Sample, Sample(210, 70));
+        QVERIFY(std::abs(*profile.LengthMm - std::hypot(400.0, 100.0) * 0.1) < 1e-9);
+        // First shown at the bottom right of the image area.
+        QCOMPARE(panel->geometry().bottomRight(), QPoint(f.width() - 1, f.height() - 1));
+        // The line is drawn on the picture: yellow somewhere along it.
+        QTest::qWait(50);
+        const QImage painted = PaintedPixels(box);
+        QCOMPARE(painted.pixel(421, 141) | 0xFF000000, qRgb(255, 220, 0));
+
+        // Export and Ctrl+C give the CSV text of the profile.
+        const QString csvPath = h_->Path("profile.csv");
+        TProfilePanel::SetSaveAnswer([&](const QString&) { return std::optional(csvPath); });
+        panel->ExportButton->click();
+        QFile csv(csvPath);
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        const QString expected = view2d::ProfileCsv(profile);
+        QCOMPARE(QString::fromUtf8(csv.readAll()), expected);
+        QTest::keyClick(panel, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), expected);
+
+        // Escape removes the line; the zoom keeps the line in file pixels meanwhile.
+        SendWheel(&f, 120);
+        QVERIFY(f.Measuring().shown);
+        QTest::keyClick(&f, Qt::Key_Escape);
+        QVERIFY(!f.Measuring().shown);
+    }
+
+    void rightClickOrAnotherOpenRemovesTheLine() {
+        const QString path = WriteRelief("relief.tif");
+        h_->Open(path);
+        TTarsunFrame& f = h_->Frame();
+        QWidget* box = h_->Ui().PaintBox1;
+        auto drag = [&] {
+            SendMouse(box, QEvent::MouseButtonPress, {100, 100}, Qt::RightButton, Qt::RightButton);
+            Move({300, 200}, Qt::RightButton);
+            SendMouse(box, QEvent::MouseButtonRelease, {300, 200}, Qt::RightButton, Qt::NoButton);
+            WaitForExactWork(f);
+        };
+        drag();
+        QVERIFY(f.Measuring().shown);
+        SendMouse(box, QEvent::MouseButtonPress, {50, 50}, Qt::RightButton, Qt::RightButton);
+        SendMouse(box, QEvent::MouseButtonRelease, {50, 50}, Qt::RightButton, Qt::NoButton);
+        QVERIFY(!f.Measuring().shown);
+        drag();
+        QVERIFY(f.Measuring().shown);
+        h_->Open(path);
+        QVERIFY(!f.Measuring().shown);
+        QVERIFY(!f.ExactReadout().overImage);
+    }
+};
+
+QTEST_MAIN(FrameMeasuringTest)
+#include "FrameMeasuringTest.moc"

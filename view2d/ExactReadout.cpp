@@ -1,0 +1,91 @@
+#include "view2d/ExactReadout.h"
+
+#include "image/NumberText.h"
+
+#include <cmath>
+
+namespace orvane::view2d {
+
+namespace {
+
+// Four decimals: millimetres to 0.1 micrometre.
+QString Mm(double value) {
+    return image::FormatFixed(value, 15, 4);
+}
+
+QString Thinning(const image::ImageGeometry& image) {
+    return image.ColumnStep > 1 ? QStringLiteral("   thinned 1:%1").arg(image.ColumnStep)
+                                : QString();
+}
+
+bool RangeKnown(const image::ImageModel& image) {
+    return image.ZMin != image.ZMax && std::isfinite(image.ZMin) && std::isfinite(image.ZMax);
+}
+
+} // namespace
+
+std::optional<image::FilePixel> ExactFilePixel(int x, int y, const ViewWindow& window, int boxWidth,
+                                               int boxHeight, const image::ImageGeometry& image) {
+    if (boxWidth <= 0 || boxHeight <= 0)
+        return std::nullopt;
+    const double column = (x * window.ViewWidth / boxWidth + window.ViewOffsetX) * image.ColumnStep;
+    const double topRow = image.ImageHeight - window.ViewHeight - window.ViewOffsetY;
+    const double row = (y * window.ViewHeight / boxHeight + topRow) * image.RowStep;
+    if (!(column >= 0 && row >= 0 && column < image.FileWidth && row < image.FileHeight))
+        return std::nullopt;
+    return image::FilePixel{std::int64_t(std::floor(column)), std::int64_t(std::floor(row))};
+}
+
+double ZoomPercent(const ViewWindow& window, double boxWidthDevicePx,
+                   const image::ImageGeometry& image) {
+    const double filePixels = window.ViewWidth * image.ColumnStep;
+    return filePixels > 0 ? 100.0 * boxWidthDevicePx / filePixels : 0.0;
+}
+
+QString PointerStatusText(const image::FilePixel& pixel, const ExactSample& sample,
+                          const image::ImageModel& image, bool minIsWhite, double zoomPercent) {
+    QString text = QStringLiteral("column %1, row %2").arg(pixel.Column).arg(pixel.Row);
+    if (image::ResolutionKnown(image.Resolution)) {
+        const double mmPerPixel = image::MillimetresPerPixel(image.Resolution);
+        text += QStringLiteral("   x %1 mm   y %2 mm")
+                    .arg(Mm(pixel.Column * mmPerPixel), Mm(pixel.Row * mmPerPixel));
+    }
+    const int bits = image.BitsPerSample;
+    const std::uint32_t top = bits >= 1 && bits <= 16 ? (1u << bits) - 1 : 0;
+    switch (sample.state) {
+    case ExactSample::State::Pending:
+        text += QStringLiteral("   z reading...");
+        break;
+    case ExactSample::State::NoValue:
+        text += QStringLiteral("   z no value (the file's data here cannot be read)");
+        break;
+    case ExactSample::State::Value: {
+        const std::optional<double> height =
+            image::SampleHeightMm(sample.sample, bits, minIsWhite, image.ZMin, image.ZMax);
+        const QString of = QStringLiteral("sample %1 of %2").arg(sample.sample).arg(top);
+        text += height ? QStringLiteral("   z %1 mm  (%2)").arg(Mm(*height), of)
+                       : QStringLiteral("   %1 (height range unknown)").arg(of);
+        break;
+    }
+    }
+    text += QStringLiteral("   zoom %1 %").arg(image::FormatFixed(zoomPercent, 15, 1));
+    return text + Thinning(image);
+}
+
+QString FileSummaryText(const image::ImageModel& image) {
+    QString text = QStringLiteral("%1 x %2 pixels, %3 bit")
+                       .arg(image.FileWidth)
+                       .arg(image.FileHeight)
+                       .arg(image.BitsPerSample);
+    text += image::ResolutionKnown(image.Resolution)
+                ? QStringLiteral(", %1 dpi (%2 mm per pixel)")
+                      .arg(image::FormatFixed(image.Resolution, 15, 2),
+                           Mm(image::MillimetresPerPixel(image.Resolution)))
+                : QStringLiteral(", resolution unknown");
+    text += RangeKnown(image)
+                ? QStringLiteral(", heights %1 to %2 mm").arg(Mm(image.ZMin), Mm(image.ZMax))
+                : QStringLiteral(", height range unknown");
+    return text + Thinning(image);
+}
+
+} // namespace orvane::view2d

@@ -1,0 +1,44 @@
+#pragma once
+
+// The status bar's readout of the exact sample under the pointer, at full file resolution, and
+// the summary of the open file. Texts only; the frame looks the samples up.
+
+#include "image/ImageModel.h"
+#include "image/SampleReader.h"
+#include "view2d/Viewport.h"
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+namespace orvane::view2d {
+
+// The file pixel under box pixel (x, y) at full resolution: between the kept columns and
+// rows of a thinned file too (column = floor((x ViewWidth / boxWidth + ViewOffsetX) x
+// ColumnStep), rows likewise from the top). Nothing outside the file.
+std::optional<image::FilePixel> ExactFilePixel(int x, int y, const ViewWindow& window, int boxWidth,
+                                               int boxHeight, const image::ImageGeometry& image);
+
+// Screen pixels per file pixel, in percent: 100 shows each file pixel on one screen pixel.
+double ZoomPercent(const ViewWindow& window, double boxWidthDevicePx,
+                   const image::ImageGeometry& image);
+
+// What is known of the sample under the pointer.
+struct ExactSample {
+    enum class State { Pending, Value, NoValue };
+    State state = State::Pending;
+    std::uint32_t sample = 0; // for Value
+};
+
+// "column 1234, row 567   x 12.3400 mm   y 5.6700 mm   z 2.4712 mm  (sample 40123 of 65535)
+// zoom 45.2 %   thinned 1:2": positions to 0.1 micrometre, the exact height to four
+// decimals with the raw sample; when the file gives no height range, the sample alone and
+// that the range is unknown; when the resolution is unknown, no millimetres.
+QString PointerStatusText(const image::FilePixel& pixel, const ExactSample& sample,
+                          const image::ImageModel& image, bool minIsWhite, double zoomPercent);
+
+// What the status bar keeps while the pointer is elsewhere: size, bits, resolution, height
+// range and, for a thinned file, the step.
+QString FileSummaryText(const image::ImageModel& image);
+
+} // namespace orvane::view2d
