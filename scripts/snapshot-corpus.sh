@@ -23,3 +23,22 @@ for f in *; do
   "$snapshot" --3d --resolution 70 --zdepth 30 --wheel 2 --json "$base.3d.json" "$f"
 done
 echo "$(ls "$out/reports" | wc -l) reports in $out/reports"
+
+# The same reports with only the fields every build has had, for comparing a
+# build with one from before fields were added (status, exact, profile,
+# timings, palette): OUT/spec-fields/.
+if command -v python3 >/dev/null; then
+  python3 - "$out" <<'PY'
+import json, os, sys
+out = sys.argv[1]
+os.makedirs(os.path.join(out, "spec-fields"), exist_ok=True)
+keep = {"file", "opened", "messages", "labels", "model", "texts", "levels_sha256", "progress",
+        "view", "histogram", "marker", "scene", "info"}
+for name in sorted(os.listdir(os.path.join(out, "reports"))):
+    if name.endswith(".json"):
+        with open(os.path.join(out, "reports", name)) as f:
+            report = json.load(f)
+        with open(os.path.join(out, "spec-fields", name), "w") as f:
+            json.dump({k: v for k, v in report.items() if k in keep}, f, indent=1, sort_keys=True)
+PY
+fi
