@@ -1,6 +1,7 @@
 #include "view2d/Profile.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -38,20 +39,25 @@ std::optional<double> Millimetres(double pixels, double resolutionDpi) {
 
 ProfileStatistics Statistics(const std::vector<ProfilePoint>& points) {
     ProfileStatistics s;
-    double sum = 0;
+    // Summed as departures from the first value: a flat profile's mean is then
+    // that value exactly, and no rounding puts the mean outside [min, max].
+    std::optional<double> first;
+    double departures = 0;
     for (const ProfilePoint& p : points) {
         if (!p.Value) {
             ++s.MissingPoints;
             continue;
         }
         ++s.ValuedPoints;
-        sum += *p.Value;
+        if (!first)
+            first = *p.Value;
+        departures += *p.Value - *first;
         s.Min = s.Min ? std::min(*s.Min, *p.Value) : *p.Value;
         s.Max = s.Max ? std::max(*s.Max, *p.Value) : *p.Value;
     }
     if (s.ValuedPoints == 0)
         return s;
-    const double mean = sum / double(s.ValuedPoints);
+    const double mean = std::clamp(*first + departures / double(s.ValuedPoints), *s.Min, *s.Max);
     double absolute = 0, squares = 0;
     for (const ProfilePoint& p : points)
         if (p.Value) {

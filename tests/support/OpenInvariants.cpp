@@ -1,7 +1,12 @@
 #include "tests/support/OpenInvariants.h"
 
+#include "image/SampleReader.h"
 #include "image/Sizing.h"
 #include "panels/Histogram.h"
+#include "view2d/Profile.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace orvane::test {
 
@@ -46,6 +51,63 @@ QStringList OpenInvariantViolations(const OpenedImage& opened, std::int64_t limi
         reachesTop = reachesTop || bar == 1.0;
     }
     require(reachesTop, "the reference level reaches the top");
+    return violations;
+}
+
+namespace {
+// The exact reader's cache for one check, and the longest line measured.
+constexpr std::int64_t kCheckCacheBytes = 1LL << 20;
+constexpr std::int64_t kMaxLinePixels = 256;
+} // namespace
+
+QStringList ExactSampleViolations(const std::uint8_t* file, std::size_t size) {
+    std::uint64_t seed = size;
+    for (std::size_t i = 0; i < size && i < 64; ++i)
+        seed = seed * 1099511628211ULL ^ file[i];
+    const TiffSource source = TiffSource::Memory(file, size);
+    QStringList violations;
+    auto require = [&violations](bool holds, const char* statement) {
+        if (!holds)
+            violations << QString::fromLatin1(statement);
+        return holds;
+    };
+    SampleReader reader(source, kCheckCacheBytes);
+    if (!reader.IsOpen())
+        return violations;
+    const std::int64_t w = reader.Width(), h = reader.Height();
+    if (!require(w > 0 && h > 0, "an open reader has pixels"))
+        return violations;
+    const int bits = reader.BitsPerSample();
+    const std::uint64_t top = (std::uint64_t(1) << bits) - 1;
+    auto pick = [&seed](std::int64_t limit) {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        return std::int64_t((seed >> 33) % std::uint64_t(limit));
+    };
+    for (int i = 0; i < 4; ++i) {
+        const std::int64_t c = pick(w), r = pick(h);
+        if (const auto sample = reader.Sample(c, r)) {
+            require(*sample <= top, "a sample fits its bit depth");
+            if (const auto height = SampleHeightMm(*sample, bits, reader.MinIsWhite(), 1, 3))
+                require(*height >= 1 && *height <= 3, "a height lies in the file's range");
+        }
+        require(!reader.Sample(-1 - c, r) && !reader.Sample(c, h + r),
+                "no value outside the image");
+    }
+    view2d::ProfileLine line;
+    line.Column1 = pick(w);
+    line.Row1 = pick(h);
+    line.Column2 = std::min(w - 1, line.Column1 + pick(kMaxLinePixels));
+    line.Row2 = std::min(h - 1, line.Row1 + pick(kMaxLinePixels));
+    const auto profile = view2d::MeasureProfile(reader, line, {1.0, 3.0, 1000.0});
+    if (!require(profile.has_value(), "a short line is measured"))
+        return violations;
+    const std::int64_t n = std::max(line.Column2 - line.Column1, line.Row2 - line.Row1) + 1;
+    const view2d::ProfileStatistics& s = profile->Statistics;
+    require(std::int64_t(profile->Points.size()) == n && s.ValuedPoints + s.MissingPoints == n,
+            "a line has max(|dc|, |dr|) + 1 points, each valued or missing");
+    if (s.ValuedPoints > 0)
+        require(*s.Min <= *s.Mean && *s.Mean <= *s.Max && *s.Ra <= *s.Rq && std::isfinite(*s.Rq),
+                "min <= mean <= max and Ra <= Rq");
     return violations;
 }
 

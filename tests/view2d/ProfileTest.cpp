@@ -134,6 +134,22 @@ TEST(Profile, StatisticsOverThePointsWithAValue) {
     EXPECT_DOUBLE_EQ(*white.Dz, 65535);
 }
 
+// A flat profile of a height that no sum of copies divides back exactly: the
+// mean is that height, never a rounding beside it outside [min, max].
+TEST(Profile, FlatProfileHasItsHeightAsMean) {
+    for (std::uint32_t sample : {1u, 3u, 12345u, 65534u}) {
+        const std::int64_t n = 777;
+        const Profile p =
+            BuildProfile({0, 0, n - 1, 0}, std::vector<std::optional<std::uint32_t>>(n, sample), 16,
+                         false, {0.1, 2.3, 1000});
+        const double height = *p.Points[0].HeightMm;
+        EXPECT_EQ(*p.Statistics.Min, height);
+        EXPECT_EQ(*p.Statistics.Mean, height) << sample;
+        EXPECT_EQ(*p.Statistics.Ra, 0.0);
+        EXPECT_EQ(*p.Statistics.Rq, 0.0);
+    }
+}
+
 TEST(Profile, EndsWithoutAValueLeaveNoHeightDifference) {
     struct EndCase {
         const char* name;
