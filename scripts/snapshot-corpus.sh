@@ -26,19 +26,19 @@ echo "$(ls "$out/reports" | wc -l) reports in $out/reports"
 
 # The same reports with only the fields every build has had, for comparing a
 # build with one from before fields were added (status, exact, profile,
-# timings, palette): OUT/spec-fields/.
+# timings, palette): OUT/base-fields/.
 if command -v python3 >/dev/null; then
   python3 - "$out" <<'PY'
 import json, os, sys
 out = sys.argv[1]
-os.makedirs(os.path.join(out, "spec-fields"), exist_ok=True)
+os.makedirs(os.path.join(out, "base-fields"), exist_ok=True)
 keep = {"file", "opened", "messages", "labels", "model", "texts", "levels_sha256", "progress",
         "view", "histogram", "marker", "scene", "info"}
 for name in sorted(os.listdir(os.path.join(out, "reports"))):
     if name.endswith(".json"):
         with open(os.path.join(out, "reports", name)) as f:
             report = json.load(f)
-        with open(os.path.join(out, "spec-fields", name), "w") as f:
+        with open(os.path.join(out, "base-fields", name), "w") as f:
             json.dump({k: v for k, v in report.items() if k in keep}, f, indent=1, sort_keys=True)
 PY
 fi

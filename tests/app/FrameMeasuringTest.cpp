@@ -76,7 +76,7 @@ private slots:
                                 "(sample %2 of 65535)   zoom 200.0 %")
                      .arg(z)
                      .arg(s));
-        // The spec's labels are as before: the level's height, to two decimals.
+        // The X, Y and Z labels are as before: the level's height, to two decimals.
         QCOMPARE(h_->Ui().XLabel->text(), QStringLiteral("100 [10.00 mm]"));
         // Leaving the view puts the summary back.
         QEvent leave(QEvent::Leave);
