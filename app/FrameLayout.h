@@ -19,6 +19,7 @@ namespace orvane::app {
 
 class TPaintBox;
 class THistogramChart;
+class TColourBar;
 
 // The image frame's components, named as in its layout. The frame owns them
 // (they are its children); its constructor connects their events.
@@ -54,6 +55,9 @@ struct FrameComponents {
     QFrame* HistogramPanel = nullptr;
     QLabel* IstoLabel = nullptr;
     THistogramChart* Isto = nullptr;
+    QFrame* ColourBarPanel = nullptr;
+    QLabel* ColourBarLabel = nullptr;
+    TColourBar* ColourBar = nullptr;
     QFrame* ProgressPanel = nullptr;
     QLabel* ProgressLabel = nullptr;
     QProgressBar* FProgressBar = nullptr;

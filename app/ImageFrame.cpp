@@ -1,6 +1,7 @@
 // The frame's construction, destruction and the events of the frame itself.
 #include "app/ImageFrame.h"
 
+#include "app/ColourBar.h"
 #include "app/LayoutFonts.h"
 #include "app/PaintBox.h"
 #include "view3d/gl/SceneViewer.h"
@@ -112,7 +113,8 @@ void TTarsunFrame::ConnectComponents() {
     for (QWidget* w :
          {static_cast<QWidget*>(ui_.InfoPanel), static_cast<QWidget*>(ui_.InfoTiffLabel),
           static_cast<QWidget*>(ui_.HistogramPanel), static_cast<QWidget*>(ui_.IstoLabel),
-          static_cast<QWidget*>(ui_.GroupBox3D)})
+          static_cast<QWidget*>(ui_.ColourBarPanel), static_cast<QWidget*>(ui_.ColourBarLabel),
+          static_cast<QWidget*>(ui_.ColourBar), static_cast<QWidget*>(ui_.GroupBox3D)})
         w->installEventFilter(this);
 }
 
@@ -141,6 +143,14 @@ void TTarsunFrame::LoadCustomCursor() {
 
 bool TTarsunFrame::TextureShown() const {
     return !Scene1.HeightField1.Material.Texture.Disabled();
+}
+
+bool TTarsunFrame::ImageShown() const {
+    return image_.HasImage() && DisplayBitmap && !view_.Loading && !openInProgress_;
+}
+
+bool TTarsunFrame::ReliefShown() const {
+    return ui_.SB3D->isChecked() && ui_.SceneViewer1->isVisible();
 }
 
 void TTarsunFrame::SetOpenInProgress(bool inProgress) {
