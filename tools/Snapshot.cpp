@@ -5,6 +5,9 @@
 #include "app/MainForm.h"
 #include "app/Messages.h"
 #include "app/PaintBox.h"
+#include "app/SaveViewDialog.h"
+#include "app/Settings.h"
+#include "panels/ColourMaps.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -21,6 +24,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <QToolButton>
 #include <QWheelEvent>
 #include <cstdio>
@@ -175,7 +179,8 @@ QJsonObject Report(const SnapshotOptions& options, const TTarsunFrame& f,
                        {"histogram", histogram},
                        {"marker", marker},
                        {"scene", scene},
-                       {"info", info}};
+                       {"info", info},
+                       {"palette", panels::PaletteName(f.Palette())}};
     return report;
 }
 
@@ -214,6 +219,14 @@ std::optional<QString> ParseSnapshotArguments(const QStringList& args, SnapshotO
         } else if (a == "--texture") {
             if (!value(o.texture))
                 return QStringLiteral("--texture needs a picture file");
+        } else if (a == "--palette") {
+            if (!value(o.palette) || !panels::ParsePalette(o.palette))
+                return QStringLiteral("--palette needs grey, viridis, cividis or terrain");
+        } else if (a == "--save-view") {
+            if (!value(o.saveView))
+                return QStringLiteral("--save-view needs a file name");
+        } else if (a == "--save-view-file-resolution") {
+            o.saveViewFileResolution = true;
         } else if (a == "--press") {
             const QStringList xy = value(v) ? v.split(',') : QStringList();
             int x = 0, y = 0;
@@ -236,6 +249,8 @@ std::optional<QString> ParseSnapshotArguments(const QStringList& args, SnapshotO
     }
     if (o.tiff.isEmpty())
         return QStringLiteral("no TIFF file given");
+    if (o.saveViewFileResolution && o.saveView.isEmpty())
+        return QStringLiteral("--save-view-file-resolution needs --save-view");
     return std::nullopt;
 }
 
@@ -247,6 +262,18 @@ int RunSnapshot(const SnapshotOptions& options) {
     QString nextDialogAnswer;
     app::TOpenDialog::SetAnswer([&nextDialogAnswer](const app::TOpenDialog&) {
         return std::optional<QString>(nextDialogAnswer);
+    });
+
+    // Settings of this run alone: a user's remembered choices never reach the report, and a
+    // palette given here starts the window as a remembered choice would.
+    QTemporaryDir settingsDir;
+    app::UseSettingsFile(settingsDir.filePath(QStringLiteral("settings.ini")));
+    if (!options.palette.isEmpty())
+        app::WriteSetting(QStringLiteral("view/palette"),
+                          panels::PaletteName(*panels::ParsePalette(options.palette)));
+    app::TSaveViewDialog::SetAnswer([&options](const app::TSaveViewDialog&) {
+        return std::optional<app::TSaveViewDialog::Choice>(
+            {QFileInfo(options.saveView).absoluteFilePath(), options.saveViewFileResolution});
     });
 
     TForm1 form;
@@ -281,6 +308,15 @@ int RunSnapshot(const SnapshotOptions& options) {
     ProcessEvents();
 
     int status = 0;
+    if (!options.saveView.isEmpty()) {
+        const int before = int(messages.size());
+        form.SaveViewAs1->trigger();
+        if (messages.size() != before || !QFileInfo::exists(options.saveView)) {
+            std::fprintf(stderr, "orvane-snapshot: cannot write %s\n",
+                         qPrintable(options.saveView));
+            status = 1;
+        }
+    }
     if (!options.png.isEmpty() && !frame.grab().save(options.png, "PNG")) {
         std::fprintf(stderr, "orvane-snapshot: cannot write %s\n", qPrintable(options.png));
         status = 1;
@@ -301,6 +337,8 @@ int RunSnapshot(const SnapshotOptions& options) {
     }
     app::SetMessageRecorder({});
     app::TOpenDialog::SetAnswer({});
+    app::TSaveViewDialog::SetAnswer({});
+    app::UseSettingsFile(QString());
     return status;
 }
 

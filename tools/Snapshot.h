@@ -15,6 +15,9 @@ struct SnapshotOptions {
     std::optional<int> resolution;
     std::optional<int> zdepth;
     QString texture;
+    QString palette;  // a palette's name, applied at start-up as a remembered choice
+    QString saveView; // File > Save View As... answered with this file
+    bool saveViewFileResolution = false;
     bool info = false;
     std::optional<QPoint> press;
     QString png;
