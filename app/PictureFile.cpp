@@ -1,5 +1,6 @@
 #include "app/PictureFile.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QImageWriter>
@@ -36,19 +37,30 @@ bool WritePictureFile(const QImage& picture, const QString& fileName, QString& e
             SaveFailureText(fileName, QStringLiteral("the name must end in .png, .tif or .jpg."));
         return false;
     }
+    // Encoded in memory first: the file then gets one unbuffered write whose count shows a
+    // short write (a full disk) that a buffered write can let through unnoticed.
+    QByteArray bytes;
+    {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, format);
+        if (format == "jpeg")
+            writer.setQuality(kJpegQuality);
+        if (!writer.write(picture)) {
+            error = SaveFailureText(fileName, writer.errorString());
+            return false;
+        }
+    }
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         error = SaveFailureText(fileName, file.errorString());
         return false;
     }
-    QImageWriter writer(&file, format);
-    if (format == "jpeg")
-        writer.setQuality(kJpegQuality);
-    // A failed write leaves the temporary file to cancelWriting(), which removes it.
-    if (!writer.write(picture)) {
-        const QString why =
-            file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString();
-        file.cancelWriting();
+    if (file.write(bytes) != bytes.size()) {
+        const QString why = file.error() != QFileDevice::NoError
+                                ? file.errorString()
+                                : QStringLiteral("the disk is full or the file too large.");
+        file.cancelWriting(); // the temporary file goes; the target is untouched
         error = SaveFailureText(fileName, why);
         return false;
     }
