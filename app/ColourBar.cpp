@@ -55,7 +55,7 @@ void TColourBar::paintEvent(QPaintEvent*) {
     }
     painter.setPen(Qt::black);
     painter.setBrush(Qt::NoBrush);
-    painter.drawRect(bar.adjusted(0, 0, -1, -1).adjusted(-1, -1, 1, 1));
+    painter.drawRect(bar.adjusted(-1, -1, 0, 0)); // a frame just outside the colours
 
     const QFontMetrics metrics(font());
     painter.drawText(QRect(0, 0, width(), kBarTop - 4), Qt::AlignLeft | Qt::AlignBottom,
