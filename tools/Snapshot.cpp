@@ -1,5 +1,6 @@
 #include "tools/Snapshot.h"
 
+#include "app/ColourBar.h"
 #include "app/HistogramChart.h"
 #include "app/ImageFrame.h"
 #include "app/MainForm.h"
@@ -156,6 +157,16 @@ QJsonObject Report(const SnapshotOptions& options, const TTarsunFrame& f,
         info = QJsonObject{{"lines", lines},
                            {"panel", QJsonArray{g.x(), g.y(), g.width(), g.height()}}};
     }
+    QJsonValue colourBar;
+    if (c.ColourBarPanel->isVisibleTo(&f)) {
+        QJsonArray ticks;
+        for (const panels::ColourBarTick& tick : c.ColourBar->Scale().Ticks)
+            ticks.append(tick.Text);
+        const QRect g = c.ColourBarPanel->geometry();
+        colourBar = QJsonObject{{"unit", c.ColourBar->Scale().Unit},
+                                {"ticks", ticks},
+                                {"panel", QJsonArray{g.x(), g.y(), g.width(), g.height()}}};
+    }
     const QList<double> bars = c.Isto->BarHeights();
     if (!bars.isEmpty()) {
         QJsonArray heights;
@@ -180,7 +191,8 @@ QJsonObject Report(const SnapshotOptions& options, const TTarsunFrame& f,
                        {"marker", marker},
                        {"scene", scene},
                        {"info", info},
-                       {"palette", panels::PaletteName(f.Palette())}};
+                       {"palette", panels::PaletteName(f.Palette())},
+                       {"colour_bar", colourBar}};
     return report;
 }
 
@@ -200,6 +212,8 @@ std::optional<QString> ParseSnapshotArguments(const QStringList& args, SnapshotO
             o.view3d = true;
         } else if (a == "--info") {
             o.info = true;
+        } else if (a == "--colour-bar") {
+            o.colourBar = true;
         } else if (a == "--size") {
             const QStringList wh = value(v) ? v.split('x') : QStringList();
             int w = 0, h = 0;
@@ -303,6 +317,8 @@ int RunSnapshot(const SnapshotOptions& options) {
     }
     if (options.info)
         form.IFFInfo1->trigger();
+    if (options.colourBar && form.ColourBar1->isEnabled())
+        form.ColourBar1->trigger();
     if (options.press)
         SendPress(c.PaintBox1, *options.press);
     ProcessEvents();

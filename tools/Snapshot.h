@@ -19,6 +19,7 @@ struct SnapshotOptions {
     QString saveView; // File > Save View As... answered with this file
     bool saveViewFileResolution = false;
     bool info = false;
+    bool colourBar = false;
     std::optional<QPoint> press;
     QString png;
     QString json; // "-" = standard output
