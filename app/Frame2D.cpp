@@ -73,6 +73,7 @@ void TTarsunFrame::ResetZoom() {
 void TTarsunFrame::FrameResize() {
     PlaceImage();
     PlaceHistogramPanel();
+    PlaceColourBarPanel();
 }
 
 void TTarsunFrame::FrameMouseWheelUp() {

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QImageReader>
 #include <QThread>
@@ -250,6 +251,17 @@ private slots:
             QFile::setPermissions(h_->Path("locked"),
                                   QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         }
+    }
+
+    void theSaveDialogStartsInTheLastFolderUsed() {
+        OpenRelief();
+        QVERIFY(QDir(h_->dir.path()).mkpath("out"));
+        Save(h_->Path("out/first.png"));
+        Save(h_->Path("out/second.png"));
+        QCOMPARE(askedName_, h_->Path("out/relief-view.png"));
+        TForm1 next; // and at the next start
+        QCOMPARE(QFileInfo(next.FrameTarsun->SaveViewDialog().FileName).absolutePath(),
+                 h_->Path("out"));
     }
 
     void nothingToSaveBeforeAnImage() {
