@@ -4,6 +4,7 @@
 #include "app/ImageFrame.h"
 #include "app/PaintBox.h"
 #include "view2d/Stretch.h"
+#include "view3d/Navigation.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -49,7 +50,7 @@ void TTarsunFrame::PlaceBox(const BoxRect& box) {
     const int w = int(std::lround(box.Width * ratio)), h = int(std::lround(box.Height * ratio));
     if (DisplayBitmap->width() != w || DisplayBitmap->height() != h) {
         *DisplayBitmap = QImage(w, h, QImage::Format_Indexed8);
-        DisplayBitmap->setColorTable(BuildGreyPalette(8));
+        DisplayBitmap->setColorTable(PaletteColourTable(palette_));
         DisplayBitmap->setDevicePixelRatio(ratio);
     }
 }
@@ -72,6 +73,7 @@ void TTarsunFrame::ResetZoom() {
 void TTarsunFrame::FrameResize() {
     PlaceImage();
     PlaceHistogramPanel();
+    PlaceColourBarPanel();
 }
 
 void TTarsunFrame::FrameMouseWheelUp() {
@@ -126,12 +128,22 @@ void TTarsunFrame::PaintBox1Paint() {
     ui_.PaintBox1->repaint();
 }
 
-void TTarsunFrame::PaintInto(QPainter& painter) {
+bool TTarsunFrame::RefreshBitmap() {
     // Never read the buffer through a description of another size.
     const bool described = DisplayInfo && DisplayInfo->Width == image_.ImageWidth &&
                            DisplayInfo->Height == image_.ImageHeight;
     if (!image_.HasImage() || !DisplayBitmap || view_.Loading || DisplayBitmap->isNull() ||
-        !described) {
+        !described)
+        return false;
+    const SourceRect source = SourceRectangle(view_.Window, int(image_.ImageHeight));
+    StretchToGrey(image_.Levels(), int(image_.ImageWidth), int(image_.ImageHeight), source,
+                  DisplayBitmap->bits(), DisplayBitmap->width(), DisplayBitmap->height(),
+                  DisplayBitmap->bytesPerLine());
+    return true;
+}
+
+void TTarsunFrame::PaintInto(QPainter& painter) {
+    if (!RefreshBitmap()) {
         // The box paints its whole area itself: with nothing to paint from, the
         // last picture stays where it was on the frame and the rest is white.
         painter.fillRect(ui_.PaintBox1->rect(), Qt::white);
@@ -139,12 +151,37 @@ void TTarsunFrame::PaintInto(QPainter& painter) {
             painter.drawImage(lastPictureAt_ - ui_.PaintBox1->pos(), lastPicture_);
         return;
     }
-    const SourceRect source = SourceRectangle(view_.Window, int(image_.ImageHeight));
-    StretchToGrey(image_.Levels(), int(image_.ImageWidth), int(image_.ImageHeight), source,
-                  DisplayBitmap->bits(), DisplayBitmap->width(), DisplayBitmap->height(),
-                  DisplayBitmap->bytesPerLine());
     painter.drawImage(0, 0, *DisplayBitmap);
     PaintMeasuringLine(painter);
+}
+
+void TTarsunFrame::ArrowKey(PanDirection direction) {
+    if (!image_.HasImage() || view_.Loading)
+        return;
+    if (ui_.SB3D->isChecked()) {
+        // As a left-button drag of the same number of pixels.
+        int dx = 0, dy = 0;
+        switch (direction) {
+        case PanDirection::Left:
+            dx = -view3d::OrbitKeyPixels;
+            break;
+        case PanDirection::Right:
+            dx = view3d::OrbitKeyPixels;
+            break;
+        case PanDirection::Up:
+            dy = -view3d::OrbitKeyPixels;
+            break;
+        case PanDirection::Down:
+            dy = view3d::OrbitKeyPixels;
+            break;
+        }
+        view3d::SceneOrbitKeyRule(Scene1.GLCamera1, dx, dy);
+        return;
+    }
+    if (!DisplayBitmap)
+        return;
+    PanByKey(direction, image_, view_.Window);
+    ui_.PaintBox1->repaint();
 }
 
 void TTarsunFrame::paintEvent(QPaintEvent*) {

@@ -42,6 +42,7 @@ void TTarsunFrame::PrepareRelief() {
     TrackBarResChange();
     TrackBarZChange();
     view_.Scene.SceneMouseX = view_.Scene.SceneMouseY = 0;
+    UpdateHeightColours(); // the plane follows the new image's height range
     field.SetVisible(true);
 }
 

@@ -8,7 +8,6 @@
 #include "app/ProfilePanel.h"
 #include "panels/PanelPlacement.h"
 
-#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
@@ -235,15 +234,6 @@ void TTarsunFrame::PaintMeasuringLine(QPainter& painter) {
     painter.setPen(QPen(QColor(255, 220, 0), 2, Qt::SolidLine, Qt::RoundCap));
     painter.drawPath(path);
     painter.restore();
-}
-
-void TTarsunFrame::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && measuring_.shown) {
-        RemoveMeasuringLine();
-        event->accept();
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }
 
 } // namespace orvane::app

@@ -1,5 +1,6 @@
 #include "app/FrameLayout.h"
 
+#include "app/ColourBar.h"
 #include "app/HistogramChart.h"
 #include "app/LayoutFonts.h"
 #include "app/PaintBox.h"
@@ -160,6 +161,14 @@ void BuildHistogramPanel(QWidget* frame, FrameComponents& c) {
     c.Isto->setGeometry(2, 30, 282, 149);
 }
 
+void BuildColourBarPanel(QWidget* frame, FrameComponents& c) {
+    c.ColourBarPanel = MakeRaisedPanel(frame, {844, 295, 128, 260});
+    c.ColourBarLabel =
+        MakeLabel(c.ColourBarPanel, 22, 6, QStringLiteral("Colour Bar"), TahomaFont(13, true));
+    c.ColourBar = new TColourBar(c.ColourBarPanel);
+    c.ColourBar->setGeometry(2, 26, 124, 230);
+}
+
 void BuildProgressPanel(QWidget* frame, FrameComponents& c) {
     c.ProgressPanel = MakeRaisedPanel(frame, {730, 415, 218, 68});
     c.ProgressPanel->setFont(TahomaFont(13));
@@ -182,15 +191,17 @@ FrameComponents BuildFrameLayout(QWidget* frame) {
     BuildInfoPanel(frame, c);
     BuildHistogramPanel(frame, c);
     c.ProfilePanel = new TProfilePanel(frame);
+    BuildColourBarPanel(frame, c);
     BuildProgressPanel(frame, c);
 
     // Stacking, bottom to top: 2D box, 3D viewer, top strip, info panel,
-    // histogram panel, "Refreshing...", progress panel.
+    // histogram panel, colour bar panel, "Refreshing...", progress panel.
     c.SceneViewer1->raise();
     c.FramePanel->raise();
     c.InfoPanel->raise();
     c.HistogramPanel->raise();
     c.ProfilePanel->raise();
+    c.ColourBarPanel->raise();
     c.RefreshingPanel->raise();
     c.ProgressPanel->raise();
     return c;

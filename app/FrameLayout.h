@@ -20,6 +20,7 @@ namespace orvane::app {
 class TPaintBox;
 class THistogramChart;
 class TProfilePanel;
+class TColourBar;
 
 // The image frame's components, named as in its layout. The frame owns them
 // (they are its children); its constructor connects their events.
@@ -56,6 +57,9 @@ struct FrameComponents {
     QLabel* IstoLabel = nullptr;
     THistogramChart* Isto = nullptr;
     TProfilePanel* ProfilePanel = nullptr; // the measuring line's profile
+    QFrame* ColourBarPanel = nullptr;
+    QLabel* ColourBarLabel = nullptr;
+    TColourBar* ColourBar = nullptr;
     QFrame* ProgressPanel = nullptr;
     QLabel* ProgressLabel = nullptr;
     QProgressBar* FProgressBar = nullptr;

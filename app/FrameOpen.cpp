@@ -26,15 +26,21 @@ void SetLabelText(QLabel* label, const QString& text) {
 } // namespace
 
 void TTarsunFrame::LoadButtonClick() {
-    // Pointer moves over the 3D view do nothing while the dialog is open and
-    // while the file is being read.
+    // Pointer moves over the 3D view do nothing while the dialog is open.
     sceneMoveAttached_ = false;
     auto reattach = qScopeGuard([this] { sceneMoveAttached_ = true; });
     if (!OpenDialog1.Execute(this))
         return;
+    OpenChosenFile(OpenDialog1.FileName);
+}
+
+void TTarsunFrame::OpenChosenFile(const QString& path) {
+    // Nor while the file is being read.
+    sceneMoveAttached_ = false;
+    auto reattach = qScopeGuard([this] { sceneMoveAttached_ = true; });
     ui_.SB3D->setEnabled(true);
     SetOpenInProgress(true);
-    OpenImage(OpenDialog1.FileName);
+    OpenImage(path);
 }
 
 void TTarsunFrame::OpenImage(const QString& path) {
@@ -42,11 +48,16 @@ void TTarsunFrame::OpenImage(const QString& path) {
         lastPicture_ = *DisplayBitmap;
         lastPictureAt_ = ui_.PaintBox1->pos();
     }
-    image::OpenImage(image::TiffSource::File(path), image_, *this);
+    shownFile_.clear();
+    const image::OpenResult result = image::OpenImage(image::TiffSource::File(path), image_, *this);
     lastPicture_ = QImage(); // shown or gone: the new image, or none
+    const bool shown = result.outcome == image::OpenOutcome::Shown;
+    if (shown)
+        shownFile_ = path;
     // However the open ended, another file can be opened now.
     if (openInProgress_)
         SetOpenInProgress(false);
+    emit OpenFinished(path, shown);
     emit OpenEnded();
 }
 
@@ -136,6 +147,7 @@ void TTarsunFrame::Finish() {
     ui_.HistogramPanel->show();
     PlaceHistogramPanel();
     FillHistogram();
+    FillColourBar();
     ui_.ProgressPanel->hide();
     ui_.ProgressLabel->move(20, ui_.ProgressLabel->y());
     imageEverShown_ = true;

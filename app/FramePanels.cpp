@@ -1,5 +1,6 @@
 // The floating panels' wiring: the histogram and the TIFF information panel,
-// and dragging either of them by its background or title.
+// and dragging any floating panel by its background or title.
+#include "app/ColourBar.h"
 #include "app/HistogramChart.h"
 #include "app/ImageFrame.h"
 #include "app/ProfilePanel.h"
@@ -94,6 +95,9 @@ bool TTarsunFrame::PanelDragEvent(QObject* watched, QEvent* event) {
         panel = ui_.HistogramPanel;
     else if (watched == ui_.ProfilePanel || watched == ui_.ProfilePanel->TitleLabel)
         panel = ui_.ProfilePanel;
+    else if (watched == ui_.ColourBarPanel || watched == ui_.ColourBarLabel ||
+             watched == ui_.ColourBar)
+        panel = ui_.ColourBarPanel;
     if (!panel)
         return false;
     const QEvent::Type type = event->type();

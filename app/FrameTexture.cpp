@@ -27,20 +27,23 @@ void TTarsunFrame::LoadTextureButtonClick() {
     OpenDialog1.Title.clear();
     if (!chosen)
         return;
-
     // A picture that cannot be read leaves the texture as it was; the dialog keeps the
     // picture's name so that the user can correct it.
+    if (LoadTextureFile(OpenDialog1.FileName))
+        OpenDialog1.FileName = tiffName;
+}
+
+bool TTarsunFrame::LoadTextureFile(const QString& pictureName) {
     QImage picture;
     QString error;
-    if (!view3d::LoadTexturePicture(OpenDialog1.FileName, picture, error)) {
+    if (!view3d::LoadTexturePicture(pictureName, picture, error)) {
         app::ShowMessage(this, image::MessageKind::Error, error);
-        return;
+        return false;
     }
-    const QString pictureName = OpenDialog1.FileName;
-    OpenDialog1.FileName = tiffName;
     view3d::ApplyTexturePicture(Scene1.HeightField1, picture, pictureName, image_.SpanWidth,
                                 image_.SpanHeight);
     emit MenuStateChanged();
+    return true;
 }
 
 void TTarsunFrame::RemoveTextureButtonClick() {

@@ -1,6 +1,7 @@
 // The frame's construction, destruction and the events of the frame itself.
 #include "app/ImageFrame.h"
 
+#include "app/ColourBar.h"
 #include "app/LayoutFonts.h"
 #include "app/PaintBox.h"
 #include "app/ProfilePanel.h"
@@ -126,7 +127,9 @@ void TTarsunFrame::ConnectComponents() {
          {static_cast<QWidget*>(ui_.ProfilePanel),
           static_cast<QWidget*>(ui_.ProfilePanel->TitleLabel), static_cast<QWidget*>(ui_.InfoPanel),
           static_cast<QWidget*>(ui_.InfoTiffLabel), static_cast<QWidget*>(ui_.HistogramPanel),
-          static_cast<QWidget*>(ui_.IstoLabel), static_cast<QWidget*>(ui_.GroupBox3D)})
+          static_cast<QWidget*>(ui_.IstoLabel), static_cast<QWidget*>(ui_.ColourBarPanel),
+          static_cast<QWidget*>(ui_.ColourBarLabel), static_cast<QWidget*>(ui_.ColourBar),
+          static_cast<QWidget*>(ui_.GroupBox3D)})
         w->installEventFilter(this);
 }
 
@@ -155,6 +158,14 @@ void TTarsunFrame::LoadCustomCursor() {
 
 bool TTarsunFrame::TextureShown() const {
     return !Scene1.HeightField1.Material.Texture.Disabled();
+}
+
+bool TTarsunFrame::ImageShown() const {
+    return image_.HasImage() && DisplayBitmap && !view_.Loading && !openInProgress_;
+}
+
+bool TTarsunFrame::ReliefShown() const {
+    return ui_.SB3D->isChecked() && ui_.SceneViewer1->isVisible();
 }
 
 void TTarsunFrame::SetOpenInProgress(bool inProgress) {

@@ -1,11 +1,14 @@
 #pragma once
 #include "app/FrameLayout.h"
 #include "app/OpenDialog.h"
+#include "app/SaveViewDialog.h"
 #include "app/WheelNotches.h"
 #include "image/ImageModel.h"
 #include "image/OpenImage.h"
 #include "image/SampleReader.h"
+#include "panels/ColourMaps.h"
 #include "view2d/ExactReadout.h"
+#include "view2d/KeyPan.h"
 #include "view2d/Profile.h"
 #include "view2d/Readout.h"
 #include "view2d/Viewport.h"
@@ -48,6 +51,8 @@ struct MeasuringLine {
     QPoint pressedAt;      // box pixel of the press
     view2d::ProfileLine line;
 };
+// The colour table of an 8-bit picture in `palette` (the grey ramp for Grey).
+QVector<QRgb> PaletteColourTable(panels::Palette palette);
 
 // What the frame's views show of the image, beside the model.
 struct FrameViewState {
@@ -75,6 +80,7 @@ public:
     const view3d::TGLScene& Scene() const { return Scene1; }
     const std::optional<QImage>& Bitmap() const { return DisplayBitmap; }
     TOpenDialog& OpenDialog() { return OpenDialog1; }
+    TSaveViewDialog& SaveViewDialog() { return SaveViewDialog1; }
     // A file is being opened: chosen in the dialog, not yet shown or refused.
     bool OpenInProgress() const { return openInProgress_; }
     // An image has been shown since start-up.
@@ -86,11 +92,28 @@ public:
     const MeasuringLine& Measuring() const { return measuring_; }
     // A sample lookup or a profile is being computed off this thread.
     bool ExactWorkPending() const { return lookupsInFlight_ > 0 || profilesInFlight_ > 0; }
+    // An image is on the views and no file is being read: it can be saved, zoomed, panned.
+    bool ImageShown() const;
+    // The 3D view is the one shown.
+    bool ReliefShown() const;
+    // The file of the image shown; empty when none is.
+    const QString& ShownFile() const { return shownFile_; }
+    panels::Palette Palette() const { return palette_; }
 
     // ---- opening ----
     void LoadButtonClick();
+    // What File > Open does once a file is chosen; the command line, drops and Open Recent
+    // open through here too.
+    void OpenChosenFile(const QString& path);
     void OpenImage(const QString& path);
     void ShowProgress(int percentage);
+
+    // ---- drops ----
+    // Files can be dropped: no file is being opened.
+    bool AcceptsDrops() const;
+    // A file dropped at `at` (frame coordinates): a picture dropped onto the 3D view in 3D mode
+    // becomes the texture; any other file is opened.
+    void DropFile(const QString& path, QPoint at);
 
     // ---- 2D view ----
     void PlaceImage();
@@ -118,7 +141,33 @@ public:
     void TrackBarZChange();
     void GroupBox3DMouseLeave();
     void LoadTextureButtonClick();
+    // Load Texture's steps once a picture is chosen; false (after its message) when the
+    // picture cannot be read, leaving the texture as it was.
+    bool LoadTextureFile(const QString& pictureName);
     void RemoveTextureButtonClick();
+
+    // ---- keys ----
+    // An arrow key: pans the 2D view by a tenth of its window, or orbits the 3D camera.
+    void ArrowKey(view2d::PanDirection direction);
+    // The 2D or 3D view, as its button does, when the button is enabled.
+    void ChooseView(bool relief);
+
+    // ---- palette and colour bar ----
+    void SetPalette(panels::Palette palette);
+    void ShowColourBar(bool shown);
+    void PlaceColourBarPanel();
+
+    // ---- saving and copying what the view shows ----
+    // The 2D box (its size in device pixels, the palette's colours) or the 3D view, as shown.
+    QImage ShownPicture();
+    // The 2D view window at file resolution (at most 16384 pixels a side) in the palette's
+    // colours; nothing, with `error` set, when the file cannot be read again.
+    std::optional<QImage> FileResolutionPicture(QString& error);
+    // Writes the view (or its file-resolution picture); shows a message and returns false on
+    // failure.
+    bool SaveView(const QString& fileName, bool fileResolution);
+    void SaveViewAsClick();
+    void CopyViewClick();
 
     // ---- panels ----
     void PlaceHistogramPanel();
@@ -135,6 +184,10 @@ signals:
     // The progress display now shows `percent` (the open's own 0 included).
     void ProgressShown(int percent);
     void StatusTextChanged(const QString& text);
+    // An open of `path` has ended: `shown` when its image is now on the views.
+    void OpenFinished(const QString& path, bool shown);
+    // The save dialog was answered with a file in `folder`.
+    void SaveFolderChosen(const QString& folder);
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -184,6 +237,11 @@ private:
     view2d::BoxRect Box() const;
     void PlaceBox(const view2d::BoxRect& box);
     void PaintInto(QPainter& painter);
+    // Stretches the view window into the bitmap; false when there is nothing to paint from.
+    bool RefreshBitmap();
+    // The colours by height of the relief for the palette and the image.
+    void UpdateHeightColours();
+    void FillColourBar();
     void WheelStep(view2d::ZoomDirection direction);
     void RedrawVisiblePanels();
     void SetDragCursor(bool dragging);
@@ -203,6 +261,9 @@ private:
     QPoint lastPictureAt_;
     view3d::TGLScene Scene1;
     TOpenDialog OpenDialog1;
+    TSaveViewDialog SaveViewDialog1;
+    panels::Palette palette_ = panels::Palette::Grey;
+    QString shownFile_;
 
     bool openInProgress_ = false;
     bool imageEverShown_ = false;

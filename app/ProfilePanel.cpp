@@ -164,6 +164,16 @@ void TProfilePanel::ShowProfile(const view2d::Profile& profile) {
     ExportButton->setEnabled(true);
 }
 
+bool TProfilePanel::event(QEvent* event) {
+    // Ctrl+C in the panel copies the profile, not the view (Edit > Copy View's shortcut).
+    if (event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy) && profile_) {
+        event->accept();
+        return true;
+    }
+    return QFrame::event(event);
+}
+
 void TProfilePanel::keyPressEvent(QKeyEvent* event) {
     if (event->matches(QKeySequence::Copy) && profile_) {
         QApplication::clipboard()->setText(view2d::ProfileCsv(*profile_));

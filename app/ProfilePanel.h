@@ -43,6 +43,7 @@ signals:
     void CloseClicked();
 
 protected:
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

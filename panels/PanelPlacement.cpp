@@ -18,4 +18,8 @@ QPoint HistogramPanelPlace(QSize panel, QSize frame, int topStripHeight) {
     return {frame.width() - panel.width(), topStripHeight};
 }
 
+QPoint ColourBarPanelPlace(QSize panel, QSize frame, int topStripHeight, int belowY) {
+    return PushBackIntoArea({frame.width() - panel.width(), belowY}, panel, frame, topStripHeight);
+}
+
 } // namespace orvane::panels

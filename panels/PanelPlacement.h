@@ -14,4 +14,8 @@ QPoint PushBackIntoArea(QPoint topLeft, QSize panel, QSize frame, int topStripHe
 // The histogram panel's place: top right, just below the top strip.
 QPoint HistogramPanelPlace(QSize panel, QSize frame, int topStripHeight);
 
+// The colour bar panel's place: on the right edge, its top at `belowY` (under the histogram
+// panel), pushed back into the working area.
+QPoint ColourBarPanelPlace(QSize panel, QSize frame, int topStripHeight, int belowY);
+
 } // namespace orvane::panels

@@ -1,11 +1,15 @@
 #include "tools/Snapshot.h"
 
+#include "app/ColourBar.h"
 #include "app/HistogramChart.h"
 #include "app/ImageFrame.h"
 #include "app/MainForm.h"
 #include "app/Messages.h"
 #include "app/PaintBox.h"
 #include "app/ProfilePanel.h"
+#include "app/SaveViewDialog.h"
+#include "app/Settings.h"
+#include "panels/ColourMaps.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -22,6 +26,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QToolButton>
 #include <QWheelEvent>
@@ -234,6 +239,16 @@ QJsonObject Report(const SnapshotOptions& options, const TTarsunFrame& f,
         info = QJsonObject{{"lines", lines},
                            {"panel", QJsonArray{g.x(), g.y(), g.width(), g.height()}}};
     }
+    QJsonValue colourBar;
+    if (c.ColourBarPanel->isVisibleTo(&f)) {
+        QJsonArray ticks;
+        for (const panels::ColourBarTick& tick : c.ColourBar->Scale().Ticks)
+            ticks.append(tick.Text);
+        const QRect g = c.ColourBarPanel->geometry();
+        colourBar = QJsonObject{{"unit", c.ColourBar->Scale().Unit},
+                                {"ticks", ticks},
+                                {"panel", QJsonArray{g.x(), g.y(), g.width(), g.height()}}};
+    }
     const QList<double> bars = c.Isto->BarHeights();
     if (!bars.isEmpty()) {
         QJsonArray heights;
@@ -257,7 +272,9 @@ QJsonObject Report(const SnapshotOptions& options, const TTarsunFrame& f,
                        {"histogram", histogram},
                        {"marker", marker},
                        {"scene", scene},
-                       {"info", info}};
+                       {"info", info},
+                       {"palette", panels::PaletteName(f.Palette())},
+                       {"colour_bar", colourBar}};
     // Measuring, after the fields above.
     if (options.pointer)
         report.insert(QStringLiteral("exact"), ExactReport(f));
@@ -283,6 +300,8 @@ std::optional<QString> ParseSnapshotArguments(const QStringList& args, SnapshotO
             o.view3d = true;
         } else if (a == "--info") {
             o.info = true;
+        } else if (a == "--colour-bar") {
+            o.colourBar = true;
         } else if (a == "--size") {
             const QStringList wh = value(v) ? v.split('x') : QStringList();
             int w = 0, h = 0;
@@ -302,6 +321,14 @@ std::optional<QString> ParseSnapshotArguments(const QStringList& args, SnapshotO
         } else if (a == "--texture") {
             if (!value(o.texture))
                 return QStringLiteral("--texture needs a picture file");
+        } else if (a == "--palette") {
+            if (!value(o.palette) || !panels::ParsePalette(o.palette))
+                return QStringLiteral("--palette needs grey, viridis, cividis or terrain");
+        } else if (a == "--save-view") {
+            if (!value(o.saveView))
+                return QStringLiteral("--save-view needs a file name");
+        } else if (a == "--save-view-file-resolution") {
+            o.saveViewFileResolution = true;
         } else if (a == "--press") {
             const QStringList xy = value(v) ? v.split(',') : QStringList();
             int x = 0, y = 0;
@@ -334,6 +361,8 @@ std::optional<QString> ParseSnapshotArguments(const QStringList& args, SnapshotO
     }
     if (o.tiff.isEmpty())
         return QStringLiteral("no TIFF file given");
+    if (o.saveViewFileResolution && o.saveView.isEmpty())
+        return QStringLiteral("--save-view-file-resolution needs --save-view");
     return std::nullopt;
 }
 
@@ -345,6 +374,18 @@ int RunSnapshot(const SnapshotOptions& options) {
     QString nextDialogAnswer;
     app::TOpenDialog::SetAnswer([&nextDialogAnswer](const app::TOpenDialog&) {
         return std::optional<QString>(nextDialogAnswer);
+    });
+
+    // Settings of this run alone: a user's remembered choices never reach the report, and a
+    // palette given here starts the window as a remembered choice would.
+    QTemporaryDir settingsDir;
+    app::UseSettingsFile(settingsDir.filePath(QStringLiteral("settings.ini")));
+    if (!options.palette.isEmpty())
+        app::WriteSetting(QStringLiteral("view/palette"),
+                          panels::PaletteName(*panels::ParsePalette(options.palette)));
+    app::TSaveViewDialog::SetAnswer([&options](const app::TSaveViewDialog&) {
+        return std::optional<app::TSaveViewDialog::Choice>(
+            {QFileInfo(options.saveView).absoluteFilePath(), options.saveViewFileResolution});
     });
 
     TForm1 form;
@@ -374,6 +415,8 @@ int RunSnapshot(const SnapshotOptions& options) {
     }
     if (options.info)
         form.IFFInfo1->trigger();
+    if (options.colourBar && form.ColourBar1->isEnabled())
+        form.ColourBar1->trigger();
     if (options.press)
         SendPress(c.PaintBox1, *options.press);
     ProcessEvents();
@@ -392,6 +435,15 @@ int RunSnapshot(const SnapshotOptions& options) {
     }
 
     int status = 0;
+    if (!options.saveView.isEmpty()) {
+        const int before = int(messages.size());
+        form.SaveViewAs1->trigger();
+        if (messages.size() != before || !QFileInfo::exists(options.saveView)) {
+            std::fprintf(stderr, "orvane-snapshot: cannot write %s\n",
+                         qPrintable(options.saveView));
+            status = 1;
+        }
+    }
     if (!options.png.isEmpty() && !frame.grab().save(options.png, "PNG")) {
         std::fprintf(stderr, "orvane-snapshot: cannot write %s\n", qPrintable(options.png));
         status = 1;
@@ -412,6 +464,8 @@ int RunSnapshot(const SnapshotOptions& options) {
     }
     app::SetMessageRecorder({});
     app::TOpenDialog::SetAnswer({});
+    app::TSaveViewDialog::SetAnswer({});
+    app::UseSettingsFile(QString());
     return status;
 }
 

@@ -16,7 +16,11 @@ struct SnapshotOptions {
     std::optional<int> resolution;
     std::optional<int> zdepth;
     QString texture;
+    QString palette;  // a palette's name, applied at start-up as a remembered choice
+    QString saveView; // File > Save View As... answered with this file
+    bool saveViewFileResolution = false;
     bool info = false;
+    bool colourBar = false;
     std::optional<QPoint> press;
     std::optional<QPoint> pointer; // a move without buttons, box pixels
     std::optional<QLine> profile;  // a right-button drag, box pixels

@@ -26,6 +26,32 @@ long double PixelSizeMm(float resolutionDpi) {
     return 25.4L / resolutionDpi;
 }
 
+namespace {
+
+// The file's height range in mm; 1 mm when it gives none.
+long double HeightRangeMm(const image::ImageModel& image) {
+    const long double range = static_cast<long double>(image.ZMax) - image.ZMin;
+    return range == 0 ? 1 : range;
+}
+
+} // namespace
+
+double GridUnitsPerMm(const image::ImageModel& image, const TGLHeightField& field) {
+    const std::int64_t span = image.SpanWidth > 0 ? image.SpanWidth : image.ImageWidth;
+    const long double xRange =
+        static_cast<long double>(field.XSamplingScale.Max()) - field.XSamplingScale.Min();
+    return static_cast<double>(xRange / (span * PixelSizeMm(image.Resolution)));
+}
+
+TVector4f LevelPlane(const image::ImageModel& image, const TGLHeightField& field) {
+    const long double zSpan = HeightRangeMm(image) * GridUnitsPerMm(image, field);
+    const float zCoefficient = static_cast<float>(1.0L / zSpan);
+    if (zSpan == 0 || !std::isfinite(zCoefficient)) {
+        return {0, 0, 0, 0.5f};
+    }
+    return {0, 0, zCoefficient, 0.5f};
+}
+
 void HeightField1GetHeight(const image::ImageModel& image, const TGLHeightField& field, float x,
                            float y, float& z) {
     if (!image.HasImage() || image.ImageWidth <= 0 || image.ImageHeight <= 0) {
@@ -41,18 +67,10 @@ void HeightField1GetHeight(const image::ImageModel& image, const TGLHeightField&
     const std::int64_t row = IndexOrZero((h - 1) - rowFromBottom, h - 1);
 
     const float level = image.Levels()[row * w + column];
-    long double range = static_cast<long double>(image.ZMax) - image.ZMin;
-    if (range == 0) {
-        range = 1; // no height range in the file: 1 mm
-    }
+    const long double range = HeightRangeMm(image);
     float zv = static_cast<float>(level * (1.0L / 255) * range);
     zv = static_cast<float>(zv - range * 0.5L);
-
-    const std::int64_t span = image.SpanWidth > 0 ? image.SpanWidth : w;
-    const long double xRange =
-        static_cast<long double>(field.XSamplingScale.Max()) - field.XSamplingScale.Min();
-    const double factor = static_cast<double>(xRange / (span * PixelSizeMm(image.Resolution)));
-    z = static_cast<float>(zv * factor);
+    z = static_cast<float>(zv * GridUnitsPerMm(image, field));
 }
 
 } // namespace orvane::view3d

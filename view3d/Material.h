@@ -1,5 +1,6 @@
 #pragma once
 
+#include "view3d/HeightColours.h"
 #include "view3d/VectorMath.h"
 
 #include <QImage>
@@ -68,11 +69,12 @@ private:
     std::uint64_t FImageRevision = 1;
 };
 
-// Colours for front and back faces, fill mode, opaque, plus the texture.
+// Colours for front and back faces, fill mode, opaque, plus the texture and the colours by
+// height (the texture wins when both are on).
 class TGLMaterial {
 public:
     explicit TGLMaterial(std::function<void()> onChange)
-        : Texture(onChange), FOnChange(std::move(onChange)) {}
+        : Texture(onChange), HeightColours(onChange), FOnChange(std::move(onChange)) {}
 
     const TGLFaceProperties& FrontProperties() const { return FFront; }
     void SetFrontProperties(const TGLFaceProperties& p);
@@ -80,6 +82,7 @@ public:
     void SetBackProperties(const TGLFaceProperties& p);
 
     TGLTexture Texture;
+    TGLHeightColours HeightColours;
 
 private:
     std::function<void()> FOnChange;

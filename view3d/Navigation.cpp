@@ -41,6 +41,10 @@ void SceneMouseMoveRule(TSceneMouseState& state, Qt::MouseButtons held, int x, i
     }
 }
 
+void SceneOrbitKeyRule(TGLCamera& camera, int dxPixels, int dyPixels) {
+    camera.MoveAroundTarget(static_cast<float>(-dyPixels), static_cast<float>(-dxPixels));
+}
+
 void SceneWheelDownRule(TGLCamera& camera) {
     camera.AdjustDistanceToTarget(ZoomOutFactor);
 }

@@ -22,6 +22,11 @@ void SceneMouseUpRule(TSceneMouseState& state);
 // slides the camera's target node (and the camera with it) over the horizontal plane.
 void SceneMouseMoveRule(TSceneMouseState& state, Qt::MouseButtons held, int x, int y,
                         TGLCamera& camera, TGLBaseSceneObject& targetNode);
+// Pixels of pointer travel one arrow key stands for when it orbits the camera.
+constexpr int OrbitKeyPixels = 5;
+// An arrow key: orbits as a left-button drag of (dx, dy) pixels does (pitch = -dy,
+// turn = -dx degrees).
+void SceneOrbitKeyRule(TGLCamera& camera, int dxPixels, int dyPixels);
 // Wheel notch towards the user: 5 % farther.
 void SceneWheelDownRule(TGLCamera& camera);
 // Wheel notch away from the user: 5 % closer, unless the camera is closer than twice the

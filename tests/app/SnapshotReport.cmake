@@ -50,6 +50,24 @@ snapshot(big "${WORK}/bigtiff16.tif")
 expect("labels;Bigtiff" "ON")
 expect("opened" "ON")
 
+# A palette applied at start-up, the colour bar and the view saved as shown.
+snapshot(viridis --palette viridis --colour-bar --save-view "${WORK}/view.png"
+         "${WORK}/relief16.tif")
+expect("palette" "viridis")
+expect("colour_bar;unit" "mm")
+expect("colour_bar;ticks;0" "1.0")
+if(NOT EXISTS "${WORK}/view.png")
+  message(FATAL_ERROR "--save-view wrote nothing")
+endif()
+snapshot(plainpalette "${WORK}/relief16.tif")
+expect("palette" "grey")
+expect("colour_bar" "")
+execute_process(COMMAND "${SNAPSHOT}" --palette sepia "${WORK}/relief16.tif"
+                RESULT_VARIABLE rc OUTPUT_QUIET ERROR_QUIET)
+if(rc EQUAL 0)
+  message(FATAL_ERROR "an unknown palette was accepted")
+endif()
+
 # A rejected file: the message is recorded, no image, labels never written stay "...".
 file(WRITE "${WORK}/junk.tif" "not a tiff")
 snapshot(junk "${WORK}/junk.tif")

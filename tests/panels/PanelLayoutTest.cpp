@@ -60,4 +60,14 @@ TEST(PanelPlacement, HistogramPanelSitsTopRight) {
     EXPECT_EQ(HistogramPanelPlace(QSize(288, 186), QSize(1200, 797), 97), QPoint(912, 97));
 }
 
+TEST(PanelPlacement, ColourBarPanelSitsOnTheRightBelowTheHistogram) {
+    const QSize bar(128, 260);
+    // Below a histogram panel ending at row 282.
+    EXPECT_EQ(ColourBarPanelPlace(bar, QSize(1200, 797), 97, 283), QPoint(1072, 283));
+    // A low frame pushes it up; lower than the panel, its bottom stays on the frame's, as
+    // for any dropped panel.
+    EXPECT_EQ(ColourBarPanelPlace(bar, QSize(1200, 450), 97, 283), QPoint(1072, 190));
+    EXPECT_EQ(ColourBarPanelPlace(bar, QSize(1200, 300), 97, 283), QPoint(1072, 40));
+}
+
 } // namespace

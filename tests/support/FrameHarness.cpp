@@ -1,6 +1,7 @@
 #include "tests/support/FrameHarness.h"
 
 #include "app/Messages.h"
+#include "app/Settings.h"
 #include "view3d/gl/SurfaceFormat.h"
 
 #include <QAction>
@@ -10,6 +11,8 @@ namespace orvane::test {
 
 FrameHarness::FrameHarness(QSize clientSize) {
     view3d::UseCompatibilitySurfaceFormat();
+    // Settings of the harness's own, never the user's: each harness starts afresh.
+    app::UseSettingsFile(SettingsFile());
     app::SetMessageRecorder([this](app::MessageKind kind, const QString& text) {
         messages << text;
         messageKinds << kind;
@@ -31,6 +34,8 @@ FrameHarness::~FrameHarness() {
     form.reset();
     app::SetMessageRecorder({});
     app::TOpenDialog::SetAnswer({});
+    app::TSaveViewDialog::SetAnswer({});
+    app::UseSettingsFile(QString());
 }
 
 void FrameHarness::SetClientSize(QSize size) {

@@ -31,6 +31,8 @@ public:
 
     void SetClientSize(QSize size);
     QString Path(const QString& name) const { return dir.filePath(name); }
+    // The settings the windows of this harness remember (an ini file in `dir`).
+    QString SettingsFile() const { return dir.filePath(QStringLiteral("settings.ini")); }
 
     QString Write(const QString& name, tools::TiffLayout layout,
                   const std::function<std::uint32_t(std::uint32_t, std::uint32_t)>& sample);

@@ -182,3 +182,31 @@ TEST(CameraWithoutTarget, OperationsDoNothingAndDistanceIsOne) {
     EXPECT_EQ(cam.Position.AsVector(), (TVector4f{1, 2, 3, 1}));
     EXPECT_EQ(cam.DistanceToTarget(), 1.0f);
 }
+
+TEST_F(CameraNavigation, ArrowKeysOrbitAsALeftDragOfTheirPixels) {
+    struct TCase {
+        int Dx, Dy;
+    };
+    for (const TCase& c : {TCase{-OrbitKeyPixels, 0}, TCase{OrbitKeyPixels, 0},
+                           TCase{0, -OrbitKeyPixels}, TCase{0, OrbitKeyPixels}}) {
+        TGLScene dragged;
+        dragged.GLDummyCube1.Position.SetPoint(0, 0, 0);
+        dragged.GLCamera1.Position.SetPoint(-1.5f, 1.5f, 1.5f);
+        TSceneMouseState mouse;
+        SceneMouseDownRule(mouse, 100, 100);
+        SceneMouseMoveRule(mouse, Qt::LeftButton, 100 + c.Dx, 100 + c.Dy, dragged.GLCamera1,
+                           dragged.GLDummyCube1);
+
+        TGLScene keyed;
+        keyed.GLDummyCube1.Position.SetPoint(0, 0, 0);
+        keyed.GLCamera1.Position.SetPoint(-1.5f, 1.5f, 1.5f);
+        SceneOrbitKeyRule(keyed.GLCamera1, c.Dx, c.Dy);
+
+        const TVector4f a = dragged.GLCamera1.AbsolutePosition();
+        const TVector4f b = keyed.GLCamera1.AbsolutePosition();
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(a[i], b[i]) << c.Dx << "," << c.Dy << " axis " << i;
+        // And the camera did move.
+        EXPECT_FALSE(b == TVector4f(-1.5f, 1.5f, 1.5f, 1)) << c.Dx << "," << c.Dy;
+    }
+}

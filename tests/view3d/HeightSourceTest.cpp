@@ -122,3 +122,38 @@ TEST(HeightSource, PointsOutsideTheRangeNeverReadOutsideTheBuffer) {
     TImage::SetRange(img.Field.XSamplingScale, 0); // empty range: NaN index falls back to column 0
     EXPECT_TRUE(std::isfinite(img.At(0, 0.5f)));
 }
+
+TEST(HeightSource, LevelPlaneGivesTheLevelOverTwoHundredFiftyFive) {
+    struct TCase {
+        double ZMin, ZMax;
+        float Resolution;
+        std::int64_t SpanWidth;
+    };
+    // With and without a height range, a resolution, thinning, a reversed range.
+    const TCase cases[] = {{0, 2, 1000, 1000}, {1, 3, 254, 1000},  {5, 5, 1000, 1000},
+                           {0, 2, 0, 1000},    {0, 2, 1000, 2000}, {3, 1, 500, 1000}};
+    for (const TCase& c : cases) {
+        for (int level : {0, 1, 128, 254, 255}) {
+            TImage img(1000, 800, static_cast<std::uint8_t>(level));
+            img.Src.ZMin = c.ZMin;
+            img.Src.ZMax = c.ZMax;
+            img.Src.Resolution = c.Resolution;
+            img.Src.SpanWidth = c.SpanWidth;
+            const TVector4f plane = LevelPlane(img.Src, img.Field);
+            const float x = 0.1f, y = -0.2f, z = img.At(x, y);
+            const double s = plane[0] * x + plane[1] * y + plane[2] * z + plane[3];
+            EXPECT_NEAR(s, level / 255.0, 1e-5) << c.ZMin << " " << c.ZMax << " " << level;
+            // Only the height counts: the same everywhere on a flat relief.
+            EXPECT_EQ(plane[0], 0);
+            EXPECT_EQ(plane[1], 0);
+        }
+    }
+}
+
+TEST(HeightSource, LevelPlaneOfAReliefWithoutExtentIsConstant) {
+    TImage img(10, 10, 255);
+    TImage::SetRange(img.Field.XSamplingScale, 0);
+    const TVector4f plane = LevelPlane(img.Src, img.Field);
+    EXPECT_EQ(plane[2], 0);
+    EXPECT_EQ(plane[3], 0.5f);
+}

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <new>
+#include <vector>
 
 #ifndef GL_DEPTH_CLAMP
 #define GL_DEPTH_CLAMP 0x864F
@@ -173,7 +174,9 @@ void TGLSceneRenderer::DrawHeightField(TGLHeightField& heightField) {
         FListRevision = heightField.StructureRevision();
         ++FMeshBuilds;
     }
+    // A picture laid on the relief wins over its colours by height.
     const bool textured = BeginTexture(mat.Texture);
+    const bool coloured = !textured && BeginHeightColours(mat);
     if (FList != 0) {
         glCallList(FList);
         ++FReliefDraws;
@@ -181,6 +184,75 @@ void TGLSceneRenderer::DrawHeightField(TGLHeightField& heightField) {
     if (textured) {
         EndTexture();
     }
+    if (coloured) {
+        EndHeightColours();
+    }
+}
+
+bool TGLSceneRenderer::BeginHeightColours(const TGLMaterial& material) {
+    const TGLHeightColours& colours = material.HeightColours;
+    if (!colours.Enabled()) {
+        ReleaseHeightColours();
+        return false;
+    }
+    QOpenGLContext* ctx = QOpenGLContext::currentContext();
+    if (ctx) {
+        ctx->functions()->glActiveTexture(GL_TEXTURE0);
+    }
+    if (FHeightColours == 0) {
+        glGenTextures(1, &FHeightColours);
+        FHeightColoursRevision = 0;
+    }
+    if (FHeightColours == 0) {
+        return false;
+    }
+    glBindTexture(GL_TEXTURE_1D, FHeightColours);
+    if (FHeightColoursRevision != colours.Revision()) {
+        std::vector<GLubyte> texels;
+        texels.reserve(colours.Colours().size() * 3);
+        for (std::uint32_t c : colours.Colours()) {
+            texels.push_back(static_cast<GLubyte>(c >> 16));
+            texels.push_back(static_cast<GLubyte>(c >> 8));
+            texels.push_back(static_cast<GLubyte>(c));
+        }
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexImage1D(GL_TEXTURE_1D, 0, GL_RGB8, static_cast<GLsizei>(colours.Colours().size()), 0,
+                     GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+        FHeightColoursRevision = colours.Revision();
+        ++FHeightColoursUploads;
+    }
+    glEnable(GL_TEXTURE_1D);
+    // The lighting shades the colours: a white material lets them show as they are.
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    TGLFaceProperties front = material.FrontProperties();
+    TGLFaceProperties back = material.BackProperties();
+    for (TGLFaceProperties* face : {&front, &back}) {
+        face->Ambient = {1, 1, 1, 1};
+        face->Diffuse = {1, 1, 1, 1};
+    }
+    ApplyFace(GL_FRONT, front);
+    ApplyFace(GL_BACK, back);
+    // s follows the mesh's own height, whatever the z scale of the Z depth bar.
+    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_OBJECT_LINEAR);
+    glTexGenfv(GL_S, GL_OBJECT_PLANE, colours.Plane().V);
+    glEnable(GL_TEXTURE_GEN_S);
+    return true;
+}
+
+void TGLSceneRenderer::EndHeightColours() {
+    glDisable(GL_TEXTURE_1D);
+    glDisable(GL_TEXTURE_GEN_S);
+}
+
+void TGLSceneRenderer::ReleaseHeightColours() {
+    if (FHeightColours != 0) {
+        glDeleteTextures(1, &FHeightColours);
+    }
+    FHeightColours = 0;
+    FHeightColoursRevision = 0;
 }
 
 bool TGLSceneRenderer::BeginTexture(const TGLTexture& texture) {
@@ -303,6 +375,7 @@ void TGLSceneRenderer::Render(TGLScene& scene, int width, int height, int device
 
 void TGLSceneRenderer::ReleaseGL() {
     FTexture.Release();
+    ReleaseHeightColours();
     if (FList != 0) {
         glDeleteLists(FList, 1);
     }

@@ -27,6 +27,9 @@ public:
     long long ReliefDrawCount() const { return FReliefDraws; }
     bool HasDisplayList() const { return FList != 0; }
     const TGLTextureObject& TextureObject() const { return FTexture; }
+    // The texture of the colours by height (0 when none is uploaded) and its uploads.
+    unsigned HeightColoursTexture() const { return FHeightColours; }
+    int HeightColoursUploadCount() const { return FHeightColoursUploads; }
 
 private:
     void SetupContextState(const TGLScene& scene);
@@ -35,12 +38,18 @@ private:
     void DrawHeightField(TGLHeightField& heightField);
     bool BeginTexture(const TGLTexture& texture);
     void EndTexture();
+    bool BeginHeightColours(const TGLMaterial& material);
+    void EndHeightColours();
+    void ReleaseHeightColours();
 
     unsigned FList = 0;
     std::uint64_t FListRevision = 0;
     int FMeshBuilds = 0;
     TGLTextureObject FTexture;
     bool FCubeMapGen = false;
+    unsigned FHeightColours = 0;
+    std::uint64_t FHeightColoursRevision = 0;
+    int FHeightColoursUploads = 0;
     long long FFrames = 0;
     long long FReliefDraws = 0;
 };

@@ -1,0 +1,74 @@
+#include "app/PictureFile.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QSaveFile>
+
+namespace orvane::app {
+
+namespace {
+
+constexpr int kJpegQuality = 95;
+
+} // namespace
+
+QString SaveFailureText(const QString& fileName, const QString& why) {
+    return QStringLiteral("Could not save the view to \"%1\": %2")
+        .arg(QDir::toNativeSeparators(fileName), why);
+}
+
+QByteArray PictureFormatOf(const QString& fileName) {
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    if (suffix == QLatin1String("png"))
+        return "png";
+    if (suffix == QLatin1String("tif") || suffix == QLatin1String("tiff"))
+        return "tiff";
+    if (suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg"))
+        return "jpeg";
+    return {};
+}
+
+bool WritePictureFile(const QImage& picture, const QString& fileName, QString& error) {
+    const QByteArray format = PictureFormatOf(fileName);
+    if (format.isEmpty()) {
+        error =
+            SaveFailureText(fileName, QStringLiteral("the name must end in .png, .tif or .jpg."));
+        return false;
+    }
+    // Encoded in memory first: the file then gets one unbuffered write whose count shows a
+    // short write (a full disk) that a buffered write can let through unnoticed.
+    QByteArray bytes;
+    {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, format);
+        if (format == "jpeg")
+            writer.setQuality(kJpegQuality);
+        if (!writer.write(picture)) {
+            error = SaveFailureText(fileName, writer.errorString());
+            return false;
+        }
+    }
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        error = SaveFailureText(fileName, file.errorString());
+        return false;
+    }
+    if (file.write(bytes) != bytes.size()) {
+        const QString why = file.error() != QFileDevice::NoError
+                                ? file.errorString()
+                                : QStringLiteral("the disk is full or the file too large.");
+        file.cancelWriting(); // the temporary file goes; the target is untouched
+        error = SaveFailureText(fileName, why);
+        return false;
+    }
+    if (!file.commit()) {
+        error = SaveFailureText(fileName, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+} // namespace orvane::app

@@ -1,0 +1,275 @@
+// File > Save View As... and Edit > Copy View: the picture written is the one shown, pixel for
+// pixel, or in 2D the view window at file resolution; a failed save leaves nothing behind.
+#include "tests/support/FrameHarness.h"
+
+#include "app/PaintBox.h"
+#include "view2d/ViewExport.h"
+#include "view3d/gl/SceneViewer.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+#include <QImageReader>
+#include <QThread>
+#include <QToolButton>
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace orvane;
+using namespace orvane::app;
+using namespace orvane::test;
+using orvane::tools::TiffLayout;
+
+namespace {
+
+QImage Rgb(const QImage& image) {
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+// A sample varying along both axes, in both bytes.
+std::uint32_t Sample(std::uint32_t x, std::uint32_t y) {
+    return ((x * 7 + y * 3) & 0xFF) << 8 | ((x + y) & 0xFF);
+}
+
+// The file-size limit of the process, lowered for a scope: writes past it fail as on a full
+// disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        std::signal(SIGXFSZ, SIG_IGN); // a failing write, not a killed process
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved_); }
+
+private:
+    rlimit saved_{};
+};
+
+} // namespace
+
+class FrameSaveViewTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<FrameHarness> h_;
+    std::optional<TSaveViewDialog::Choice> answer_;
+    QString askedName_;
+    bool askedOffered_ = false;
+
+    TTarsunFrame& Frame() { return h_->Frame(); }
+    TPaintBox* Box() { return Frame().Components().PaintBox1; }
+
+    QString OpenRelief(std::uint32_t width = 1000, std::uint32_t height = 800) {
+        TiffLayout layout;
+        layout.width = width;
+        layout.height = height;
+        const QString path = h_->Write("relief.tif", layout, Sample);
+        h_->Open(path);
+        if (!Frame().Image().HasImage())
+            qFatal("relief not opened");
+        return path;
+    }
+
+    void Save(const QString& fileName, bool fileResolution = false) {
+        answer_ = TSaveViewDialog::Choice{fileName, fileResolution};
+        h_->form->SaveViewAs1->trigger();
+    }
+
+    QStringList FolderEntries(const QString& folder) {
+        return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    }
+
+private slots:
+    void init() {
+        h_ = std::make_unique<FrameHarness>();
+        TSaveViewDialog::SetAnswer([this](const TSaveViewDialog& shown) {
+            askedName_ = shown.FileName;
+            askedOffered_ = shown.FileResolutionOffered;
+            return answer_;
+        });
+    }
+    void cleanup() {
+        TSaveViewDialog::SetAnswer({});
+        h_.reset();
+    }
+
+    void saveAndCopyWriteThe2DBoxAsShown() {
+        const QString tiff = OpenRelief();
+        QVERIFY(h_->form->SaveViewAs1->isEnabled());
+        for (int i = 0; i < 4; ++i)
+            SendWheel(&Frame(), 120);
+        // The view alone, without the histogram panel over it.
+        Frame().Components().HistogramPanel->hide();
+        QThread::msleep(40);
+        Box()->repaint();
+        const QImage shown = Rgb(PaintedPixels(Box()));
+        QCOMPARE(shown.size(), Box()->size() * Box()->devicePixelRatioF());
+
+        for (const QString name : {"view.png", "view.tif", "view.TIFF"}) {
+            const QString path = h_->Path(name);
+            Save(path);
+            QVERIFY2(h_->messages.isEmpty(), qPrintable(h_->messages.join('|')));
+            QCOMPARE(Rgb(QImage(path)), shown);
+        }
+        // The dialog offered the file's name in its folder, and the check box.
+        QCOMPARE(askedName_, h_->Path("relief-view.png"));
+        QVERIFY(askedOffered_);
+
+        // JPEG: the format of the extension, at the same size.
+        Save(h_->Path("view.jpg"));
+        QCOMPARE(QImageReader(h_->Path("view.jpg")).format(), QByteArray("jpeg"));
+        QCOMPARE(QImage(h_->Path("view.jpg")).size(), shown.size());
+        QCOMPARE(QImageReader(h_->Path("view.tif")).format(), QByteArray("tiff"));
+
+        h_->form->CopyView1->trigger();
+        QCOMPARE(Rgb(QApplication::clipboard()->image()), shown);
+    }
+
+    void saveAndCopyWriteThe3DViewAsShown() {
+        OpenRelief(600, 400);
+        Frame().Components().SB3D->click();
+        view3d::TGLSceneViewer* viewer = Frame().Components().SceneViewer1;
+        QVERIFY(viewer->isVisible());
+        const QImage shown = Rgb(viewer->grabFramebuffer());
+        QCOMPARE(shown.size(), viewer->size() * viewer->devicePixelRatioF());
+        const QString path = h_->Path("relief3d.png");
+        Save(path, true); // the check box is not offered in 3D: ignored
+        QVERIFY(!askedOffered_);
+        QVERIFY2(h_->messages.isEmpty(), qPrintable(h_->messages.join('|')));
+        QCOMPARE(Rgb(QImage(path)), shown);
+        h_->form->CopyView1->trigger();
+        QCOMPARE(Rgb(QApplication::clipboard()->image()), shown);
+    }
+
+    void fileResolutionFromTheLevelBuffer() {
+        TiffLayout layout;
+        layout.width = 300;
+        layout.height = 200;
+        h_->Open(h_->Write("small.tif", layout, Sample));
+        QCOMPARE(Frame().Image().ColumnStep, 1);
+        for (int i = 0; i < 6; ++i)
+            SendWheel(&Frame(), 120);
+        const view2d::FileRect rect = view2d::ShownFileRect(Frame().View().Window, Frame().Image());
+        const QString path = h_->Path("full.png");
+        Save(path, true);
+        QVERIFY2(h_->messages.isEmpty(), qPrintable(h_->messages.join('|')));
+        const QImage saved = QImage(path);
+        QCOMPARE(saved.size(), QSize(int(rect.Width), int(rect.Height)));
+        QVERIFY(saved.size() != Box()->size()); // not the box's picture
+        for (int y = 0; y < saved.height(); ++y)
+            for (int x = 0; x < saved.width(); ++x) {
+                const int level =
+                    int(Sample(std::uint32_t(rect.Column + x), std::uint32_t(rect.Row + y)) >> 8);
+                QCOMPARE(saved.pixel(x, y), qRgb(level, level, level));
+            }
+    }
+
+    void fileResolutionFromTheFileWhereItWasThinned() {
+        // Wider than the viewer keeps: read every second column and row.
+        TiffLayout layout;
+        layout.width = 33000;
+        layout.height = 400;
+        layout.bitsPerSample = 8;
+        const QString tiff = h_->Write("wide.tif", layout, [](std::uint32_t x, std::uint32_t y) {
+            return (x * 7 + y * 3) & 0xFF;
+        });
+        h_->Open(tiff);
+        QCOMPARE(Frame().Image().ColumnStep, 2);
+        for (int i = 0; i < 16; ++i)
+            SendWheel(&Frame(), 120);
+        const view2d::FileRect rect = view2d::ShownFileRect(Frame().View().Window, Frame().Image());
+        QVERIFY(rect.Width <= view2d::kMaxExportSide);
+        const QString path = h_->Path("wide.png");
+        Save(path, true);
+        QVERIFY2(h_->messages.isEmpty(), qPrintable(h_->messages.join('|')));
+        const QImage saved = QImage(path);
+        QCOMPARE(saved.size(), QSize(int(rect.Width), int(rect.Height)));
+        // Odd columns and rows are in no level of the buffer: they come from the file.
+        for (int y : {0, 1, int(rect.Height) / 2 + 1, int(rect.Height) - 1})
+            for (int x : {0, 1, 3, int(rect.Width) / 2 + 1, int(rect.Width) - 1}) {
+                const int level = int(
+                    (std::uint32_t(rect.Column + x) * 7 + std::uint32_t(rect.Row + y) * 3) & 0xFF);
+                QCOMPARE(saved.pixel(x, y), qRgb(level, level, level));
+            }
+    }
+
+    void aFailedSaveSaysWhichFileAndLeavesNothing() {
+        OpenRelief();
+        // A folder that cannot be made: its parent is a file.
+        QFile blocker(h_->Path("blocker"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const QString nowhere = h_->Path("blocker/view.png");
+        Save(nowhere);
+        QCOMPARE(h_->messages.size(), 1);
+        QCOMPARE(h_->messageKinds[0], image::MessageKind::Error);
+        QVERIFY2(h_->messages[0].startsWith("Could not save the view to \"" +
+                                            QDir::toNativeSeparators(nowhere) + "\": "),
+                 qPrintable(h_->messages[0]));
+        h_->messages.clear();
+
+        // A name of no picture format.
+        Save(h_->Path("view.bmp"));
+        QCOMPARE(h_->messages.size(), 1);
+        QVERIFY(h_->messages[0].contains("view.bmp"));
+        QVERIFY(!QFile::exists(h_->Path("view.bmp")));
+        h_->messages.clear();
+
+        // A disk that fills up: the file already there keeps its content, and no temporary
+        // file is left beside it.
+        QVERIFY(QDir(h_->dir.path()).mkpath("out"));
+        const QString target = h_->Path("out/view.png");
+        QFile old(target);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old");
+        old.close();
+        {
+            FileSizeLimit full(1024);
+            Save(target);
+        }
+        QCOMPARE(h_->messages.size(), 1);
+        QVERIFY2(h_->messages[0].contains(QDir::toNativeSeparators(target)),
+                 qPrintable(h_->messages[0]));
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("old"));
+        old.close();
+        QCOMPARE(FolderEntries(h_->Path("out")), QStringList({"view.png"}));
+
+        // And a folder without write permission, where permissions bind (not for root).
+        if (geteuid() != 0) {
+            QVERIFY(QDir(h_->dir.path()).mkpath("locked"));
+            QFile::setPermissions(h_->Path("locked"), QFile::ReadOwner | QFile::ExeOwner);
+            h_->messages.clear();
+            Save(h_->Path("locked/view.png"));
+            QCOMPARE(h_->messages.size(), 1);
+            QVERIFY(FolderEntries(h_->Path("locked")).isEmpty());
+            QFile::setPermissions(h_->Path("locked"),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+    }
+
+    void theSaveDialogStartsInTheLastFolderUsed() {
+        OpenRelief();
+        QVERIFY(QDir(h_->dir.path()).mkpath("out"));
+        Save(h_->Path("out/first.png"));
+        Save(h_->Path("out/second.png"));
+        QCOMPARE(askedName_, h_->Path("out/relief-view.png"));
+        TForm1 next; // and at the next start
+        QCOMPARE(QFileInfo(next.FrameTarsun->SaveViewDialog().FileName).absolutePath(),
+                 h_->Path("out"));
+    }
+
+    void nothingToSaveBeforeAnImage() {
+        QVERIFY(!h_->form->SaveViewAs1->isEnabled());
+        QVERIFY(!h_->form->CopyView1->isEnabled());
+        QVERIFY(Frame().ShownPicture().isNull());
+    }
+};
+
+QTEST_MAIN(FrameSaveViewTest)
+#include "FrameSaveViewTest.moc"

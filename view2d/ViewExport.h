@@ -1,0 +1,69 @@
+#pragma once
+
+// The 2D view window at file resolution, for saving what the view shows with every file pixel
+// it covers: which file pixels the window shows, the picture's size, and its levels, read from
+// the level buffer where it holds every pixel or from the file's exact samples where the file
+// was thinned. Levels only; the caller adds the palette.
+
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "image/SampleReader.h"
+#include "view2d/Viewport.h"
+
+namespace orvane::view2d {
+
+// File pixels, row 0 the file's first row.
+struct FileRect {
+    std::int64_t Column = 0;
+    std::int64_t Row = 0;
+    std::int64_t Width = 0;
+    std::int64_t Height = 0;
+};
+
+// The file pixels behind the whole levels the view paints (SourceRectangle), kept inside the
+// buffer: each level stands for ColumnStep x RowStep file pixels.
+FileRect ShownFileRect(const ViewWindow& window, const ImageGeometry& image);
+
+struct PictureSize {
+    int Width = 0;
+    int Height = 0;
+};
+
+// The longest side a file-resolution picture may have.
+constexpr int kMaxExportSide = 16384;
+
+// The rect's own size, or, when a side passes `maxSide`, scaled down keeping its shape so that
+// the longer side is `maxSide` (the shorter one rounded, at least 1).
+PictureSize ExportSize(const FileRect& rect, int maxSide = kMaxExportSide);
+
+// The file pixel behind picture pixel `index` of `size` pixels spanning `span` file pixels from
+// `first`: first + floor((index + 0.5) span / size), exactly as the view's stretch samples; the
+// identity when size == span.
+std::int64_t ExportSource(int index, int size, std::int64_t first, std::int64_t span);
+
+// The display level of a stored sample, as the open reads it: 16-bit samples keep their high
+// byte, min-is-white files are inverted; a pixel without a value reads as 0 before inversion,
+// as an unreadable row does.
+std::uint8_t LevelOfSample(std::optional<std::uint32_t> sample, int bitsPerSample, bool minIsWhite);
+
+// Row-major levels, Width bytes a row.
+struct LevelPicture {
+    int Width = 0;
+    int Height = 0;
+    std::vector<std::uint8_t> Levels;
+};
+
+// From the level buffer of an image that is not thinned (buffer level = file pixel).
+LevelPicture ExportFromLevels(const std::uint8_t* levels, const ImageGeometry& image,
+                              const FileRect& rect, PictureSize size);
+
+// From the file's stored samples, a band of rows per call of the reader so that memory stays
+// bounded whatever the size. Nothing when the reader is not open or `cancel` became true.
+std::optional<LevelPicture> ExportFromReader(image::SampleReader& reader, const FileRect& rect,
+                                             PictureSize size,
+                                             const std::atomic<bool>* cancel = nullptr);
+
+} // namespace orvane::view2d
