@@ -115,7 +115,7 @@ void ViewerTest::meshIsCompiledOnceAndRebuiltOnStructureChange() {
     ApplyResolutionPosition(relief.Scene.HeightField1, 100); // two step changes, one rebuild
     viewer.grabFramebuffer();
     QCOMPARE(viewer.Renderer().MeshBuildCount(), 2);
-    QVERIFY(viewer.Renderer().HasDisplayList());
+    QVERIFY(viewer.Renderer().HasMesh());
 }
 
 void ViewerTest::sceneChangeSchedulesARepaint() {
