@@ -38,6 +38,8 @@ void TTarsunFrame::LoadButtonClick() {
 }
 
 void TTarsunFrame::OpenImage(const QString& path) {
+    openClock_.start();
+    openTimings_ = OpenTimings();
     if (DisplayBitmap && !view_.Loading) {
         lastPicture_ = *DisplayBitmap;
         lastPictureAt_ = ui_.PaintBox1->pos();
@@ -108,7 +110,12 @@ void TTarsunFrame::ReadAbandoned() {
 
 image::ReadResult TTarsunFrame::RunRead(const image::ReadJob& read) {
     view_.Loading = true;
-    return image::OpenImageThread::RunAndWait(read, [this](int percent) { ShowProgress(percent); });
+    QElapsedTimer readClock;
+    readClock.start();
+    image::ReadResult result =
+        image::OpenImageThread::RunAndWait(read, [this](int percent) { ShowProgress(percent); });
+    openTimings_.ReadMs = double(readClock.nsecsElapsed()) / 1e6;
+    return result;
 }
 
 void TTarsunFrame::EndRead() {
@@ -127,6 +134,7 @@ bool TTarsunFrame::Display() {
     }
     view_.Loading = false;
     box->repaint();
+    openTimings_.OpenMs = double(openClock_.nsecsElapsed()) / 1e6;
     return true;
 }
 

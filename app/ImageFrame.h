@@ -6,10 +6,13 @@
 #include "image/OpenImage.h"
 #include "view2d/Readout.h"
 #include "view2d/Viewport.h"
+#include "view3d/CameraMotion.h"
 #include "view3d/Navigation.h"
 #include "view3d/Scene.h"
 
+#include <QElapsedTimer>
 #include <QImage>
+#include <QTimer>
 #include <QWidget>
 #include <cstdint>
 #include <optional>
@@ -35,6 +38,12 @@ struct FrameViewState {
     bool Loading = false;           // a file is being read: the buffer is the reader's
 };
 
+// How long the last open took, in milliseconds; negative when it never got that far.
+struct OpenTimings {
+    double OpenMs = -1; // from the start of the open to the first picture
+    double ReadMs = -1; // the read alone
+};
+
 // The working surface of the main window: the top strip with its labels and
 // controls, the 2D and 3D views, the floating panels and the image model. It
 // wires the components' events to the subsystems and runs the open routine
@@ -58,6 +67,7 @@ public:
     // An image has been shown since start-up.
     bool ImageEverShown() const { return imageEverShown_; }
     bool TextureShown() const;
+    const OpenTimings& LastOpenTimings() const { return openTimings_; }
 
     // ---- opening ----
     void LoadButtonClick();
@@ -133,6 +143,8 @@ private:
     void ShowViewMode(bool relief);
     // The 3D viewer covers the whole image area.
     void FitSceneViewer();
+    // Tells the viewer whether the camera is moving, and arms the end of a wheel's motion.
+    void UpdateSceneMotion();
     void LoadCustomCursor();
     void SetOpenInProgress(bool inProgress);
     void SetProgressDisplay(int percentage);
@@ -163,8 +175,13 @@ private:
 
     bool openInProgress_ = false;
     bool imageEverShown_ = false;
-    WheelNotches frameWheel_;       // notches over the 2D view
-    WheelNotches sceneWheel_;       // notches over the 3D viewer
+    WheelNotches frameWheel_; // notches over the 2D view
+    WheelNotches sceneWheel_; // notches over the 3D viewer
+    view3d::TCameraMotion sceneMotion_;
+    QElapsedTimer motionClock_; // the clock of sceneMotion_
+    QTimer sceneMotionSettle_;  // fires when the last wheel notch's motion ends
+    QElapsedTimer openClock_;   // runs from the start of an open
+    OpenTimings openTimings_;
     bool sceneMoveAttached_ = true; // the 3D viewer's pointer moves are handled
     bool dragCursorShown_ = false;
     QFrame* draggedPanel_ = nullptr; // the floating panel being dragged
