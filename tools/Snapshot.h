@@ -17,6 +17,8 @@ struct SnapshotOptions {
     QString texture;
     bool info = false;
     std::optional<QPoint> press;
+    int orbit = 0;       // moves of a left drag across the 3D viewer, each with its frame
+    bool timings = true; // the report's "timings" (never the same twice: left out to compare)
     QString png;
     QString json; // "-" = standard output
     QString tiff;

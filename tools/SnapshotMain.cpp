@@ -15,7 +15,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr,
                      "usage: orvane-snapshot [--size WxH] [--3d] [--wheel N] [--resolution P] "
                      "[--zdepth P]\n                       [--texture PICTURE] [--info] "
-                     "[--press X,Y] [--png OUT.png] [--json OUT.json|-] TIFF\n");
+                     "[--press X,Y] [--orbit N] [--no-timings]\n                       "
+                     "[--png OUT.png] [--json OUT.json|-] TIFF\n");
         return 2;
     }
     return orvane::tools::RunSnapshot(options);
