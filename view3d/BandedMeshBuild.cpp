@@ -61,9 +61,9 @@ int StridedCount(int n, int stride) {
 
 // Bands small enough to share the work, large enough that the rows sampled twice at the
 // band edges stay a small part of it.
-constexpr int MinStripsPerBand = 32;
+constexpr int MinRowsPerBand = 32;
 
-// Builds the strips [firstStrip, endStrip) of a layout; strip s joins rows s and s + 1.
+// Builds the grid rows [firstRow, endRow) of a layout.
 class TBandBuilder {
 public:
     TBandBuilder(const std::vector<float>& xs, const std::vector<float>& ys, float invX, float invY,
@@ -71,29 +71,27 @@ public:
         : FXs(xs), FYs(ys), FInvX(invX), FInvY(invY), FGetHeight(getHeight), FOut(out),
           FColumns(static_cast<int>(xs.size())), FRows(static_cast<int>(ys.size())) {}
 
-    // Rows from one before the band to one after it are sampled: the normals of its edge
-    // rows need them. Three rows of heights and two of normals are kept, as in one pass.
-    void Build(int firstStrip, int endStrip) const {
+    // Heights are sampled from the row before the band to the row after it: the normals of
+    // its edge rows need them. Three rows of heights are kept, as in one pass.
+    void Build(int firstRow, int endRow) const {
         const std::size_t m = static_cast<std::size_t>(FColumns);
         std::vector<float> z[3] = {std::vector<float>(m), std::vector<float>(m),
                                    std::vector<float>(m)};
-        std::vector<float> normals[2] = {std::vector<float>(3 * m), std::vector<float>(3 * m)};
+        std::vector<float> normals(3 * m);
         auto zRow = [&z](int r) -> std::vector<float>& { return z[r % 3]; };
 
         const int lastRow = FRows - 1;
-        for (int r = std::max(0, firstStrip - 1); r <= firstStrip; ++r) {
+        for (int r = std::max(0, firstRow - 1); r <= firstRow; ++r) {
             SampleRow(r, zRow(r));
         }
-        for (int r = firstStrip; r <= endStrip; ++r) {
+        for (int r = firstRow; r < endRow; ++r) {
             if (r < lastRow) {
                 SampleRow(r + 1, zRow(r + 1));
             }
             ComputeRowNormals(zRow(r).data(), r > 0 ? zRow(r - 1).data() : nullptr,
                               r < lastRow ? zRow(r + 1).data() : nullptr, FColumns, FInvX, FInvY,
-                              normals[r % 2].data());
-            if (r > firstStrip) {
-                EmitStrip(r - 1, zRow(r - 1), normals[(r - 1) % 2], zRow(r), normals[r % 2]);
-            }
+                              normals.data());
+            EmitRow(r, zRow(r), normals);
         }
     }
 
@@ -112,26 +110,17 @@ private:
         }
     }
 
-    // B0, A0, B1, A1, ... with A the row at s and B the next one, as one pass emits them.
-    void EmitStrip(int s, const std::vector<float>& za, const std::vector<float>& na,
-                   const std::vector<float>& zb, const std::vector<float>& nb) const {
-        const std::size_t floatsPerStrip =
-            2 * static_cast<std::size_t>(FColumns) * TMeshStrips::FloatsPerVertex;
-        float* v = FOut + static_cast<std::size_t>(s) * floatsPerStrip;
-        const float ya = FYs[static_cast<std::size_t>(s)];
-        const float yb = FYs[static_cast<std::size_t>(s) + 1];
-        auto put = [&v](const float* n, float x, float y, float z) {
-            v[0] = n[0];
-            v[1] = n[1];
-            v[2] = n[2];
-            v[3] = x;
+    void EmitRow(int r, const std::vector<float>& z, const std::vector<float>& normals) const {
+        const std::size_t m = static_cast<std::size_t>(FColumns);
+        float* v = FOut + static_cast<std::size_t>(r) * m * TGridMesh::FloatsPerVertex;
+        const float y = FYs[static_cast<std::size_t>(r)];
+        for (std::size_t i = 0; i < m; ++i, v += TGridMesh::FloatsPerVertex) {
+            v[0] = normals[3 * i];
+            v[1] = normals[3 * i + 1];
+            v[2] = normals[3 * i + 2];
+            v[3] = FXs[i];
             v[4] = y;
-            v[5] = z;
-            v += TMeshStrips::FloatsPerVertex;
-        };
-        for (std::size_t i = 0; i < static_cast<std::size_t>(FColumns); ++i) {
-            put(&nb[3 * i], FXs[i], yb, zb[i]);
-            put(&na[3 * i], FXs[i], ya, za[i]);
+            v[5] = z[i];
         }
     }
 
@@ -188,22 +177,22 @@ TMeshLayout::TMeshLayout(const TGLHeightField& field, int stride) : FField(field
     FInvX = 1.0f / (stride == 1 ? xStep : xStep * static_cast<float>(stride));
     FInvY = 1.0f / (stride == 1 ? yStep : yStep * static_cast<float>(stride));
     if (!FXs.empty() && FYs.size() >= 2) {
-        FStripCount = static_cast<int>(FYs.size()) - 1;
-        FVerticesPerStrip = 2 * static_cast<int>(FXs.size());
+        FColumns = static_cast<int>(FXs.size());
+        FRows = static_cast<int>(FYs.size());
     }
 }
 
 void TMeshLayout::Build(float* out, int threadCount) const {
-    if (FStripCount == 0) {
+    if (FRows == 0) {
         return;
     }
     if (threadCount <= 0) {
         threadCount = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     }
-    const int bands = std::max(1, std::min(threadCount, FStripCount / MinStripsPerBand));
+    const int bands = std::max(1, std::min(threadCount, FRows / MinRowsPerBand));
     const TBandBuilder builder(FXs, FYs, FInvX, FInvY, FField.OnGetHeight(), out);
     auto bandStart = [this, bands](int b) {
-        return static_cast<int>(static_cast<long long>(FStripCount) * b / bands);
+        return static_cast<int>(static_cast<long long>(FRows) * b / bands);
     };
 
     std::vector<std::exception_ptr> errors(static_cast<std::size_t>(bands));
@@ -233,19 +222,19 @@ void TMeshLayout::Build(float* out, int threadCount) const {
     }
 }
 
-TMeshStrips BuildMeshStrips(const TGLHeightField& field, int stride, int threadCount) {
-    return BuildMeshStrips(TMeshLayout(field, stride), threadCount);
+TGridMesh BuildGridMesh(const TGLHeightField& field, int stride, int threadCount) {
+    return BuildGridMesh(TMeshLayout(field, stride), threadCount);
 }
 
-TMeshStrips BuildMeshStrips(const TMeshLayout& layout, int threadCount) {
-    TMeshStrips strips;
-    strips.HasMesh = layout.HasMesh();
-    strips.TwoSided = layout.TwoSided();
-    strips.StripCount = layout.StripCount();
-    strips.VerticesPerStrip = layout.VerticesPerStrip();
-    strips.Vertices.resize(layout.FloatCount());
-    layout.Build(strips.Vertices.data(), threadCount);
-    return strips;
+TGridMesh BuildGridMesh(const TMeshLayout& layout, int threadCount) {
+    TGridMesh mesh;
+    mesh.HasMesh = layout.HasMesh();
+    mesh.TwoSided = layout.TwoSided();
+    mesh.Columns = layout.Columns();
+    mesh.Rows = layout.Rows();
+    mesh.Vertices.resize(layout.FloatCount());
+    layout.Build(mesh.Vertices.data(), threadCount);
+    return mesh;
 }
 
 } // namespace orvane::view3d

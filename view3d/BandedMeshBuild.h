@@ -1,7 +1,7 @@
 #pragma once
 
+#include "view3d/GridMesh.h"
 #include "view3d/HeightField.h"
-#include "view3d/MeshStrips.h"
 
 #include <cstddef>
 #include <vector>
@@ -15,36 +15,40 @@ struct TGridSize {
 };
 TGridSize HeightFieldGridSize(const TGLHeightField& field);
 
-// Triangles a mesh drawn while the camera moves may have: a frame of it costs a fraction of
-// one of the finest relief (about 2,000,000 triangles) on a CPU renderer.
-constexpr long long CoarseTriangleBudget = 250000;
+// Triangles a mesh drawn while the camera moves may have. On a CPU renderer a frame costs a
+// part per triangle and a part that does not shrink with the mesh: at this size a frame of
+// the finest relief's coarse mesh (1/16 of its 2,000,000 triangles) stays well under a
+// fifth of one of the full mesh.
+constexpr long long CoarseTriangleBudget = 150000;
 
 // The smallest stride (every stride-th sample, 1 = the full grid) whose mesh stays within
 // the budget.
 int CoarseMeshStride(TGridSize full, long long triangleBudget = CoarseTriangleBudget);
 
-// A height field's mesh before it is built: where its samples lie and how long its strips
-// are. With stride 1 the grid is the height field's own and the strips are exactly those of
-// TGLHeightField::BuildList (vertices, normals, order); with stride k it takes every k-th
-// sample of the same scales, plus the last row and column so that it covers the same
-// extent, and the normals follow the same rule on that grid. Reads the field's scales when
-// made; Build calls its height callback.
+// A height field's mesh before it is built: where its samples lie. With stride 1 the grid
+// is the height field's own and the mesh is exactly that of TGLHeightField::BuildList
+// (vertices, normals, strip order); with stride k it takes every k-th sample of the same
+// scales, plus the last row and column so that it covers the same extent, and the normals
+// follow the same rule on that grid. Reads the field's scales when made; Build calls its
+// height callback, so the field must outlive the layout.
 class TMeshLayout {
 public:
-    TMeshLayout(const TGLHeightField& field, int stride = 1);
+    explicit TMeshLayout(const TGLHeightField& field, int stride = 1);
 
     bool HasMesh() const { return FHasMesh; }
     bool TwoSided() const { return FTwoSided; }
-    int StripCount() const { return FStripCount; }
-    int VerticesPerStrip() const { return FVerticesPerStrip; }
+    // The grid's size; no row when there is no strip to draw.
+    int Columns() const { return FColumns; }
+    int Rows() const { return FRows; }
     std::size_t FloatCount() const {
-        return static_cast<std::size_t>(FStripCount) * static_cast<std::size_t>(FVerticesPerStrip) *
-               TMeshStrips::FloatsPerVertex;
+        return static_cast<std::size_t>(FRows) * static_cast<std::size_t>(FColumns) *
+               TGridMesh::FloatsPerVertex;
     }
 
-    // Writes the strips into `out` (FloatCount floats, TMeshStrips' layout) in bands of rows,
-    // one per thread (0: one per core); each band samples one row beyond each of its edges
-    // for the normals there. Calls the height callback from several threads at once.
+    // Writes the grid's vertices into `out` (FloatCount floats, TGridMesh's layout) in bands
+    // of rows, one per thread (0: one per core); each band samples the row before and after
+    // it for the normals of its edge rows. Calls the height callback from several threads at
+    // once.
     void Build(float* out, int threadCount = 0) const;
 
 private:
@@ -55,12 +59,12 @@ private:
     float FInvY = 1;
     bool FHasMesh = false;
     bool FTwoSided = false;
-    int FStripCount = 0;
-    int FVerticesPerStrip = 0;
+    int FColumns = 0;
+    int FRows = 0;
 };
 
 // The layout built into memory.
-TMeshStrips BuildMeshStrips(const TMeshLayout& layout, int threadCount = 0);
-TMeshStrips BuildMeshStrips(const TGLHeightField& field, int stride = 1, int threadCount = 0);
+TGridMesh BuildGridMesh(const TMeshLayout& layout, int threadCount = 0);
+TGridMesh BuildGridMesh(const TGLHeightField& field, int stride = 1, int threadCount = 0);
 
 } // namespace orvane::view3d

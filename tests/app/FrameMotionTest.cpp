@@ -2,6 +2,7 @@
 // during a drag and for a moment after each wheel notch, the full mesh at rest with the very
 // picture it had before the motion.
 #include "tests/support/FrameHarness.h"
+#include "view3d/BandedMeshBuild.h"
 #include "view3d/ReliefSetup.h"
 #include "view3d/gl/SceneViewer.h"
 
@@ -53,7 +54,7 @@ private slots:
         QCOMPARE(renderer.MeshBuildCount(), builds + 1);
         QVERIFY(!c.RefreshingPanel->isVisible());
         QVERIFY(renderer.CoarseMeshTriangles() > 0);
-        QVERIFY(renderer.CoarseMeshTriangles() <= 250000);
+        QVERIFY(renderer.CoarseMeshTriangles() <= view3d::CoarseTriangleBudget);
         QVERIFY(renderer.CoarseMeshTriangles() * 5 <= renderer.FullMeshTriangles());
         QTRY_VERIFY(!renderer.LastDrawCoarse() && renderer.FullMeshDrawCount() > 1);
         QCOMPARE(renderer.CoarseMeshDrawCount(), 0);

@@ -6,12 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <map>
 #include <stdexcept>
-#include <utility>
 #include <vector>
 
 using namespace orvane::view3d;
@@ -95,7 +94,7 @@ TEST(BandedMeshBuild, EqualsTheOnePassMeshBitForBit) {
         ASSERT_GT(onePass.StripLengths.size(), 0u);
         for (int threads : {1, 2, 3, 8}) {
             TBitRecordingSink banded;
-            BuildMeshStrips(field, 1, threads).Replay(banded);
+            BuildGridMesh(field, 1, threads).Replay(banded);
             ExpectSameMesh(onePass, banded,
                            std::to_string(c.Width) + "x" + std::to_string(c.Height) + " p" +
                                std::to_string(c.ResolutionPosition) + " on " +
@@ -132,7 +131,7 @@ TEST(BandedMeshBuild, EdgeGridsMatchTheOnePassBuild) {
         TBitRecordingSink onePass;
         field.BuildList(onePass);
         TBitRecordingSink banded;
-        BuildMeshStrips(field, 1, 4).Replay(banded);
+        BuildGridMesh(field, 1, 4).Replay(banded);
         ExpectSameMesh(onePass, banded, c.Name);
     }
 }
@@ -147,7 +146,7 @@ TEST(BandedMeshBuild, CallbackErrorsReachTheCaller) {
         }
         z = 0;
     });
-    EXPECT_THROW(BuildMeshStrips(field, 1, 4), std::runtime_error);
+    EXPECT_THROW(BuildGridMesh(field, 1, 4), std::runtime_error);
 }
 
 TEST(CoarseMesh, StrideKeepsTheMeshWithinTheBudget) {
@@ -155,11 +154,13 @@ TEST(CoarseMesh, StrideKeepsTheMeshWithinTheBudget) {
         TGridSize Full;
         int Stride;
     } const cases[] = {
-        {{1001, 1001}, 3},                  // the finest square relief: 2,000,000 triangles
-        {{1001, 751}, 3},  {{251, 251}, 1}, // light enough to be drawn while moving
-        {{354, 354}, 1},                    // 249,218 triangles: just within
-        {{355, 355}, 2},                    // 250,632: just over
-        {{0, 0}, 1},       {{5000, 1}, 1},  // one row: no triangle at all
+        {{1001, 1001}, 4}, // the finest square relief: 2,000,000 triangles
+        {{1001, 751}, 4},  // the finest landscape relief
+        {{251, 251}, 1},   // light enough to be drawn while moving
+        {{274, 274}, 1},   // 149,058 triangles: just within
+        {{275, 275}, 2},   // 150,152: just over
+        {{0, 0}, 1},       // no grid
+        {{5000, 1}, 1},    // one row: no triangle at all
     };
     for (const TCase& c : cases) {
         EXPECT_EQ(CoarseMeshStride(c.Full), c.Stride) << c.Full.Columns << "x" << c.Full.Rows;
@@ -173,43 +174,32 @@ TEST(CoarseMesh, SamplesEveryKthPointOfTheFullGridAndItsLastRowAndColumn) {
     field.SetOnGetHeight(RoughHeight);
     const TGridSize grid = HeightFieldGridSize(field);
     const int stride = CoarseMeshStride(grid);
-    ASSERT_EQ(stride, 3);
+    ASSERT_EQ(stride, 4);
 
-    const TMeshStrips full = BuildMeshStrips(field);
-    ASSERT_EQ(full.VerticesPerStrip, 2 * grid.Columns);
-    ASSERT_EQ(full.StripCount, grid.Rows - 1);
-    const TMeshStrips coarse = BuildMeshStrips(field, stride, 2);
-    // Every third column and row, and the last of each when not already in.
+    const TGridMesh full = BuildGridMesh(field);
+    ASSERT_EQ(full.Columns, grid.Columns);
+    ASSERT_EQ(full.Rows, grid.Rows);
+    const TGridMesh coarse = BuildGridMesh(field, stride, 2);
+    // Every fourth column and row, and the last of each when not already in.
     auto strided = [stride](int n) { return (n - 1) / stride + 1 + ((n - 1) % stride ? 1 : 0); };
-    EXPECT_EQ(coarse.VerticesPerStrip, 2 * strided(grid.Columns));
-    EXPECT_EQ(coarse.StripCount, strided(grid.Rows) - 1);
+    ASSERT_EQ(coarse.Columns, strided(grid.Columns));
+    ASSERT_EQ(coarse.Rows, strided(grid.Rows));
     EXPECT_LE(coarse.TriangleCount(), CoarseTriangleBudget);
     EXPECT_LE(coarse.TriangleCount() * 5, full.TriangleCount());
 
-    // Every coarse point is a full-grid point with the same height.
-    std::map<std::pair<std::uint32_t, std::uint32_t>, float> heights;
-    for (int s = 0; s < full.StripCount; ++s) {
-        const float* v = full.Strip(s);
-        for (int i = 0; i < full.VerticesPerStrip; ++i, v += 6) {
-            heights[{Bits(v[3]), Bits(v[4])}] = v[5];
+    // Coarse point (r, c) is full point (k r, k c), or the last row or column, with the same
+    // position and height.
+    for (int r = 0; r < coarse.Rows; ++r) {
+        const int fullRow = std::min(r * stride, full.Rows - 1);
+        for (int c = 0; c < coarse.Columns; ++c) {
+            const int fullColumn = std::min(c * stride, full.Columns - 1);
+            const float* v = coarse.Vertex(r, c);
+            const float* w = full.Vertex(fullRow, fullColumn);
+            ASSERT_EQ(Bits(v[3]), Bits(w[3])) << r << "," << c;
+            ASSERT_EQ(Bits(v[4]), Bits(w[4])) << r << "," << c;
+            ASSERT_EQ(Bits(v[5]), Bits(w[5])) << r << "," << c;
         }
     }
-    for (int s = 0; s < coarse.StripCount; ++s) {
-        const float* v = coarse.Strip(s);
-        for (int i = 0; i < coarse.VerticesPerStrip; ++i, v += 6) {
-            const auto found = heights.find({Bits(v[3]), Bits(v[4])});
-            ASSERT_NE(found, heights.end()) << "strip " << s << " vertex " << i;
-            ASSERT_EQ(found->second, v[5]);
-        }
-    }
-    // The same corners: A0 of the first strip, B(m-1) of the last.
-    EXPECT_EQ(coarse.Strip(0)[1 * 6 + 3], full.Strip(0)[1 * 6 + 3]);
-    EXPECT_EQ(coarse.Strip(0)[1 * 6 + 4], full.Strip(0)[1 * 6 + 4]);
-    const float* lastCoarse =
-        coarse.Strip(coarse.StripCount - 1) + (coarse.VerticesPerStrip - 2) * 6;
-    const float* lastFull = full.Strip(full.StripCount - 1) + (full.VerticesPerStrip - 2) * 6;
-    EXPECT_EQ(lastCoarse[3], lastFull[3]);
-    EXPECT_EQ(lastCoarse[4], lastFull[4]);
 }
 
 TEST(CoarseMesh, NormalsFollowTheRuleOnTheCoarseSpacing) {
@@ -223,10 +213,36 @@ TEST(CoarseMesh, NormalsFollowTheRuleOnTheCoarseSpacing) {
     const float b = -0.2f;
     field.SetOnGetHeight(
         [a, b](float x, float y, float& z, TVector4f&, TTexPoint&) { z = a * x + b * y; });
-    const TMeshStrips coarse = BuildMeshStrips(field, 3);
+    const TGridMesh coarse = BuildGridMesh(field, 3);
     const double len = std::sqrt(4.0 * a * a + 4.0 * b * b + 1);
-    const float* v = coarse.Strip(coarse.StripCount / 2) + 2 * 10 * 6; // an inner B vertex
+    const float* v = coarse.Vertex(coarse.Rows / 2, 10);
     EXPECT_NEAR(v[0], -2 * a / len, 2e-3);
     EXPECT_NEAR(v[1], -2 * b / len, 2e-3);
     EXPECT_NEAR(v[2], 1 / len, 2e-3);
+}
+
+TEST(GridMesh, StripIndicesFollowTheOnePassOrder) {
+    // A 3-column, 3-row grid: strips B0 A0 B1 A1 B2 A2 between rows 0-1 and 1-2.
+    std::vector<std::uint32_t> indices(2 * 2 * 3);
+    FillStripIndices(3, 3, indices.data());
+    EXPECT_EQ(indices, (std::vector<std::uint32_t>{3, 0, 4, 1, 5, 2, 6, 3, 7, 4, 8, 5}));
+
+    // The same order as the mesh replayed to a sink, on a real grid.
+    TGLHeightField field;
+    SetReliefRanges(field, 600, 400);
+    ApplyResolutionPosition(field, 20);
+    field.SetOnGetHeight(RoughHeight);
+    const TGridMesh mesh = BuildGridMesh(field);
+    TBitRecordingSink replayed;
+    mesh.Replay(replayed);
+    std::vector<std::uint32_t> all(static_cast<std::size_t>(mesh.StripCount()) *
+                                   mesh.VerticesPerStrip());
+    FillStripIndices(mesh.Columns, mesh.Rows, all.data());
+    ASSERT_EQ(replayed.Values.size(), all.size() * 6);
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const float* v = mesh.Vertices.data() + 6 * static_cast<std::size_t>(all[i]);
+        for (int k = 0; k < 6; ++k) {
+            ASSERT_EQ(Bits(v[k]), replayed.Values[6 * i + k]) << "index " << i;
+        }
+    }
 }

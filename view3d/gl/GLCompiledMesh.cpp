@@ -7,6 +7,8 @@
 
 #include <GL/gl.h>
 
+#include <cstdint>
+
 #ifndef GL_WRITE_ONLY
 #define GL_WRITE_ONLY 0x88B9
 #endif
@@ -15,7 +17,7 @@ namespace orvane::view3d {
 
 namespace {
 
-using TMultiDrawArrays = void (*)(GLenum, const GLint*, const GLsizei*, GLsizei);
+using TMultiDrawElements = void (*)(GLenum, const GLsizei*, GLenum, const void* const*, GLsizei);
 using TMapBuffer = void* (*)(GLenum, GLenum);
 using TUnmapBuffer = GLboolean (*)(GLenum);
 
@@ -34,84 +36,138 @@ void DrainErrors() {
     }
 }
 
+// Fills the bound buffer of `target` through a mapping; false when the mapping failed or
+// its contents were lost before the unmapping (the caller fills it another way).
+template <typename Fill> bool FillMapped(GLenum target, const Fill& fill) {
+    const auto mapBuffer = Resolve<TMapBuffer>("glMapBuffer");
+    const auto unmapBuffer = Resolve<TUnmapBuffer>("glUnmapBuffer");
+    if (!mapBuffer || !unmapBuffer) {
+        return false;
+    }
+    void* mapped = mapBuffer(target, GL_WRITE_ONLY);
+    if (!mapped) {
+        return false;
+    }
+    try {
+        fill(mapped);
+    } catch (...) {
+        unmapBuffer(target);
+        throw;
+    }
+    return unmapBuffer(target) == GL_TRUE;
+}
+
 } // namespace
 
-void TGLCompiledMesh::SetStrips(bool twoSided, int stripCount, int verticesPerStrip) {
+void TGLCompiledMesh::SetGrid(bool twoSided, int columns, int rows) {
     FTwoSided = twoSided;
-    FTriangles =
-        verticesPerStrip < 3 ? 0 : static_cast<long long>(stripCount) * (verticesPerStrip - 2);
-    FFirsts.resize(static_cast<size_t>(stripCount));
-    FCounts.assign(static_cast<size_t>(stripCount), verticesPerStrip);
-    for (int s = 0; s < stripCount; ++s) {
-        FFirsts[static_cast<size_t>(s)] = s * verticesPerStrip;
+    const int strips = rows > 1 ? rows - 1 : 0;
+    FTriangles = columns > 1 ? static_cast<long long>(strips) * (2 * columns - 2) : 0;
+    FCounts.assign(static_cast<size_t>(strips), 2 * columns);
+    FOffsets.resize(static_cast<size_t>(strips));
+    for (int s = 0; s < strips; ++s) {
+        FOffsets[static_cast<size_t>(s)] = reinterpret_cast<const void*>(
+            static_cast<std::uintptr_t>(s) * 2 * static_cast<std::uintptr_t>(columns) *
+            sizeof(std::uint32_t));
     }
 }
 
-bool TGLCompiledMesh::CreateBuffer(const float* data, long long floatCount) {
-    QOpenGLFunctions* f = Functions();
-    if (!f) {
-        return false;
+bool TGLCompiledMesh::ReserveVertices(long long bytes) {
+    if (FVertexBytes >= bytes) {
+        return true;
     }
+    // Fresh driver memory costs a page fault per page on first touch, a large part of a
+    // rebuild on a CPU renderer: a buffer is only ever grown.
     DrainErrors();
-    GLuint name = 0;
-    f->glGenBuffers(1, &name);
-    FName = name;
-    f->glBindBuffer(GL_ARRAY_BUFFER, name);
-    f->glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(floatCount * sizeof(float)), data,
-                    GL_STATIC_DRAW);
+    Functions()->glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), nullptr,
+                              GL_STATIC_DRAW);
     if (glGetError() != GL_NO_ERROR) {
-        // No room in the driver: draw nothing rather than fail the frame.
-        f->glBindBuffer(GL_ARRAY_BUFFER, 0);
-        Release();
+        FVertexBytes = 0;
         return false;
     }
-    FCapacityFloats = floatCount;
+    FVertexBytes = bytes;
+    return true;
+}
+
+bool TGLCompiledMesh::PrepareIndices(int columns, int rows) {
+    QOpenGLFunctions* f = Functions();
+    if (FIndices == 0) {
+        GLuint name = 0;
+        f->glGenBuffers(1, &name);
+        FIndices = name;
+        FIndexColumns = FIndexRows = 0;
+    }
+    f->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, FIndices);
+    if (FIndexColumns == columns && FIndexRows == rows) {
+        return true; // the same grid: the same strips
+    }
+    const size_t count = rows > 1 ? static_cast<size_t>(rows - 1) * 2 * columns : 0;
+    DrainErrors();
+    f->glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(count * sizeof(std::uint32_t)),
+                    nullptr, GL_STATIC_DRAW);
+    if (glGetError() != GL_NO_ERROR) {
+        FIndexColumns = FIndexRows = 0;
+        return false;
+    }
+    auto fill = [columns, rows](void* out) {
+        FillStripIndices(columns, rows, static_cast<std::uint32_t*>(out));
+    };
+    if (!FillMapped(GL_ELEMENT_ARRAY_BUFFER, fill)) {
+        std::vector<std::uint32_t> indices(count);
+        fill(indices.data());
+        f->glBufferData(GL_ELEMENT_ARRAY_BUFFER,
+                        static_cast<GLsizeiptr>(count * sizeof(std::uint32_t)), indices.data(),
+                        GL_STATIC_DRAW);
+    }
+    FIndexColumns = columns;
+    FIndexRows = rows;
     return true;
 }
 
 void TGLCompiledMesh::Compile(const TMeshLayout& layout, int threadCount) {
-    const long long floatCount = static_cast<long long>(layout.FloatCount());
-    const auto mapBuffer = Resolve<TMapBuffer>("glMapBuffer");
-    const auto unmapBuffer = Resolve<TUnmapBuffer>("glUnmapBuffer");
-    if (FPath == TGLMeshPath::DisplayList || !layout.HasMesh() || floatCount == 0 || !mapBuffer ||
-        !unmapBuffer) {
-        Compile(BuildMeshStrips(layout, threadCount));
+    QOpenGLFunctions* f = Functions();
+    if (FPath == TGLMeshPath::DisplayList || !f || !layout.HasMesh()) {
+        Compile(BuildGridMesh(layout, threadCount));
         return;
     }
-    // A buffer large enough is written again in place: fresh driver memory costs a page fault
-    // per page on first touch, a large part of a rebuild on a CPU renderer.
-    if (FName != 0 && FCapacityFloats >= floatCount) {
-        Functions()->glBindBuffer(GL_ARRAY_BUFFER, FName);
-    } else {
-        Release();
-        if (!CreateBuffer(nullptr, floatCount)) {
-            return;
-        }
+    if (FName == 0) {
+        GLuint name = 0;
+        f->glGenBuffers(1, &name);
+        FName = name;
+        FVertexBytes = 0;
     }
-    bool written = false;
-    if (void* mapped = mapBuffer(GL_ARRAY_BUFFER, GL_WRITE_ONLY)) {
+    f->glBindBuffer(GL_ARRAY_BUFFER, FName);
+    const long long bytes = static_cast<long long>(layout.FloatCount() * sizeof(float));
+    bool ready = ReserveVertices(bytes) && PrepareIndices(layout.Columns(), layout.Rows());
+    bool filled = false;
+    if (ready) {
         try {
-            layout.Build(static_cast<float*>(mapped), threadCount);
+            filled = bytes == 0 || FillMapped(GL_ARRAY_BUFFER, [&layout, threadCount](void* out) {
+                         layout.Build(static_cast<float*>(out), threadCount);
+                     });
         } catch (...) {
-            unmapBuffer(GL_ARRAY_BUFFER);
-            Functions()->glBindBuffer(GL_ARRAY_BUFFER, 0);
+            f->glBindBuffer(GL_ARRAY_BUFFER, 0);
+            f->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
             Release();
             throw;
         }
-        // False when the buffer's contents were lost meanwhile: built again below.
-        written = unmapBuffer(GL_ARRAY_BUFFER) == GL_TRUE;
     }
-    Functions()->glBindBuffer(GL_ARRAY_BUFFER, 0);
-    if (!written) {
-        Compile(BuildMeshStrips(layout, threadCount));
+    f->glBindBuffer(GL_ARRAY_BUFFER, 0);
+    f->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    if (!ready) {
+        Release(); // no room in the driver: nothing is drawn rather than a failed frame
         return;
     }
-    SetStrips(layout.TwoSided(), layout.StripCount(), layout.VerticesPerStrip());
+    if (!filled) {
+        Compile(BuildGridMesh(layout, threadCount));
+        return;
+    }
+    SetGrid(layout.TwoSided(), layout.Columns(), layout.Rows());
 }
 
-void TGLCompiledMesh::Compile(const TMeshStrips& strips) {
+void TGLCompiledMesh::Compile(const TGridMesh& mesh) {
     Release();
-    if (!strips.HasMesh) {
+    if (!mesh.HasMesh) {
         return;
     }
     if (FPath == TGLMeshPath::DisplayList) {
@@ -121,15 +177,32 @@ void TGLCompiledMesh::Compile(const TMeshStrips& strips) {
         }
         glNewList(FName, GL_COMPILE);
         TGLMeshSink sink;
-        strips.Replay(sink);
+        mesh.Replay(sink);
         glEndList();
-    } else if (!CreateBuffer(strips.Vertices.data(),
-                             static_cast<long long>(strips.Vertices.size()))) {
+        SetGrid(mesh.TwoSided, mesh.Columns, mesh.Rows);
         return;
-    } else {
-        Functions()->glBindBuffer(GL_ARRAY_BUFFER, 0);
     }
-    SetStrips(strips.TwoSided, strips.StripCount, strips.VerticesPerStrip);
+    QOpenGLFunctions* f = Functions();
+    if (!f) {
+        return;
+    }
+    GLuint name = 0;
+    f->glGenBuffers(1, &name);
+    FName = name;
+    f->glBindBuffer(GL_ARRAY_BUFFER, FName);
+    const long long bytes = static_cast<long long>(mesh.Vertices.size() * sizeof(float));
+    const bool ready = ReserveVertices(bytes) && PrepareIndices(mesh.Columns, mesh.Rows);
+    if (ready) {
+        f->glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes),
+                           mesh.Vertices.data());
+    }
+    f->glBindBuffer(GL_ARRAY_BUFFER, 0);
+    f->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    if (!ready) {
+        Release();
+        return;
+    }
+    SetGrid(mesh.TwoSided, mesh.Columns, mesh.Rows);
 }
 
 void TGLCompiledMesh::CompileOnePass(const TGLHeightField& field) {
@@ -149,8 +222,7 @@ void TGLCompiledMesh::CompileOnePass(const TGLHeightField& field) {
     }
     glEndList();
     const TGridSize grid = HeightFieldGridSize(field);
-    SetStrips((field.Options() & hfoTwoSided) != 0, grid.Rows > 1 ? grid.Rows - 1 : 0,
-              2 * grid.Columns);
+    SetGrid((field.Options() & hfoTwoSided) != 0, grid.Columns, grid.Rows);
 }
 
 void TGLCompiledMesh::Draw() const {
@@ -162,7 +234,7 @@ void TGLCompiledMesh::Draw() const {
         return;
     }
     QOpenGLFunctions* f = Functions();
-    if (!f || FFirsts.empty()) {
+    if (!f || FCounts.empty()) {
         return;
     }
     if (FTwoSided) {
@@ -171,38 +243,44 @@ void TGLCompiledMesh::Draw() const {
     }
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     f->glBindBuffer(GL_ARRAY_BUFFER, FName);
+    f->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, FIndices);
     glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
     glEnableClientState(GL_NORMAL_ARRAY);
     glEnableClientState(GL_VERTEX_ARRAY);
-    const GLsizei stride = TMeshStrips::FloatsPerVertex * sizeof(float);
+    const GLsizei stride = TGridMesh::FloatsPerVertex * sizeof(float);
     glNormalPointer(GL_FLOAT, stride, nullptr);
     glVertexPointer(3, GL_FLOAT, stride, reinterpret_cast<const void*>(3 * sizeof(float)));
-    if (const auto multiDraw = Resolve<TMultiDrawArrays>("glMultiDrawArrays")) {
-        multiDraw(GL_TRIANGLE_STRIP, FFirsts.data(), FCounts.data(),
-                  static_cast<GLsizei>(FFirsts.size()));
+    if (const auto multiDraw = Resolve<TMultiDrawElements>("glMultiDrawElements")) {
+        multiDraw(GL_TRIANGLE_STRIP, FCounts.data(), GL_UNSIGNED_INT, FOffsets.data(),
+                  static_cast<GLsizei>(FCounts.size()));
     } else {
-        for (size_t s = 0; s < FFirsts.size(); ++s) {
-            glDrawArrays(GL_TRIANGLE_STRIP, FFirsts[s], FCounts[s]);
+        for (size_t s = 0; s < FCounts.size(); ++s) {
+            glDrawElements(GL_TRIANGLE_STRIP, FCounts[s], GL_UNSIGNED_INT, FOffsets[s]);
         }
     }
     glPopClientAttrib();
     f->glBindBuffer(GL_ARRAY_BUFFER, 0);
+    f->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
 }
 
 void TGLCompiledMesh::Release() {
-    if (FName != 0) {
-        if (FPath == TGLMeshPath::DisplayList) {
-            glDeleteLists(FName, 1);
-        } else if (QOpenGLFunctions* f = Functions()) {
-            const GLuint name = FName;
-            f->glDeleteBuffers(1, &name);
+    if (FName != 0 && FPath == TGLMeshPath::DisplayList) {
+        glDeleteLists(FName, 1);
+    } else if (QOpenGLFunctions* f = Functions()) {
+        for (unsigned name : {FName, FIndices}) {
+            if (name != 0) {
+                const GLuint buffer = name;
+                f->glDeleteBuffers(1, &buffer);
+            }
         }
     }
     FName = 0;
-    FCapacityFloats = 0;
+    FIndices = 0;
+    FVertexBytes = 0;
+    FIndexColumns = FIndexRows = 0;
     FTriangles = 0;
-    FFirsts.clear();
     FCounts.clear();
+    FOffsets.clear();
 }
 
 } // namespace orvane::view3d

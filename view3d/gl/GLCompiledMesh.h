@@ -1,7 +1,7 @@
 #pragma once
 
 #include "view3d/BandedMeshBuild.h"
-#include "view3d/MeshStrips.h"
+#include "view3d/GridMesh.h"
 
 #include <vector>
 
@@ -9,7 +9,8 @@ namespace orvane::view3d {
 
 // How a mesh reaches the GL.
 enum class TGLMeshPath {
-    // One vertex buffer of interleaved normals and positions, drawn by glMultiDrawArrays.
+    // A vertex buffer of the grid's interleaved normals and positions, each point once, and
+    // an index buffer of its strips, drawn by glMultiDrawElements.
     VertexBuffer,
     // A display list of immediate-mode strips.
     DisplayList,
@@ -23,18 +24,18 @@ public:
     TGLCompiledMesh(const TGLCompiledMesh&) = delete;
     TGLCompiledMesh& operator=(const TGLCompiledMesh&) = delete;
 
-    // Builds the layout and compiles it. A vertex buffer is built in place: the bands write
-    // straight into the mapped buffer, with no copy in between; the buffer of the last
-    // compile is written again when it is large enough.
+    // Builds the layout and compiles it. Vertex buffers are filled in place: the bands write
+    // straight into the mapped buffer. Buffers of the last compile are written again when
+    // they are large enough, the strips' indices kept when the grid has the same size.
     void Compile(const TMeshLayout& layout, int threadCount = 0);
     // Compiles a mesh already in memory.
-    void Compile(const TMeshStrips& strips);
+    void Compile(const TGridMesh& mesh);
     // A display list filled by the height field's one-pass build on this thread.
     void CompileOnePass(const TGLHeightField& field);
 
     // Draws the strips after the face and fill state the mesh asks for (callers restore it).
     void Draw() const;
-    // Gives the buffer or list back to the driver.
+    // Gives the buffers or the list back to the driver.
     void Release();
 
     bool Empty() const { return FName == 0; }
@@ -42,16 +43,21 @@ public:
     TGLMeshPath Path() const { return FPath; }
 
 private:
-    void SetStrips(bool twoSided, int stripCount, int verticesPerStrip);
-    bool CreateBuffer(const float* data, long long floatCount);
+    // Makes the bound array buffer hold at least `bytes`; false when the driver had no room.
+    bool ReserveVertices(long long bytes);
+    bool PrepareIndices(int columns, int rows);
+    void SetGrid(bool twoSided, int columns, int rows);
 
     TGLMeshPath FPath;
-    unsigned FName = 0; // buffer object or display list
-    long long FCapacityFloats = 0;
+    unsigned FName = 0;    // vertex buffer or display list
+    unsigned FIndices = 0; // index buffer
+    long long FVertexBytes = 0;
+    int FIndexColumns = 0; // the grid the index buffer holds the strips of
+    int FIndexRows = 0;
     bool FTwoSided = false;
     long long FTriangles = 0;
-    std::vector<int> FFirsts; // first vertex and vertex count of every strip
-    std::vector<int> FCounts;
+    std::vector<int> FCounts; // indices of every strip and where they start, in bytes
+    std::vector<const void*> FOffsets;
 };
 
 } // namespace orvane::view3d
