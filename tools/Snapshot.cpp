@@ -118,6 +118,7 @@ OrbitTimings Orbit(view3d::TGLSceneViewer* viewer, int moves) {
     OrbitTimings timings;
     if (moves <= 0 || !viewer->isVisible())
         return timings;
+    viewer->RenderNow(); // the meshes built before the first timed frame
     const QPoint centre(viewer->width() / 2, viewer->height() / 2);
     SendViewerMouse(viewer, QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton);
     QPoint at = centre;
