@@ -144,7 +144,7 @@ int main(int argc, char** argv) {
     // Rebuild 50 -> 100, alternating the two paths; the best of each.
     TRebuild oldRebuild{1e30, 0};
     TRebuild newRebuild{1e30, 0};
-    for (int round = 0; round < 3; ++round) {
+    for (int round = 0; round < 5; ++round) {
         oldRebuild = Best(oldRebuild, Rebuild(TGLReliefPath::OnePassDisplayList));
         newRebuild = Best(newRebuild, Rebuild(TGLReliefPath::BandedVertexBuffers));
     }
