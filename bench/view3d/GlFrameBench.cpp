@@ -141,17 +141,32 @@ int main(int argc, char** argv) {
     QOpenGLFramebufferObject fbo(ViewWidth, ViewHeight, QOpenGLFramebufferObject::Depth);
     fbo.bind();
 
-    // Rebuild 50 -> 100, alternating the two paths; the best of each.
+    // Rebuild 50 -> 100, alternating the two paths. The first round meets memory the process
+    // never had (the driver's fresh buffers fault in page by page, as on the first change of
+    // a session); later rounds may get memory the allocator kept from earlier ones. Both are
+    // shown, the first round and the best of all.
+    TRebuild oldFirst;
+    TRebuild newFirst;
     TRebuild oldRebuild{1e30, 0};
     TRebuild newRebuild{1e30, 0};
     for (int round = 0; round < 5; ++round) {
-        oldRebuild = Best(oldRebuild, Rebuild(TGLReliefPath::OnePassDisplayList));
-        newRebuild = Best(newRebuild, Rebuild(TGLReliefPath::BandedVertexBuffers));
+        const TRebuild oldRound = Rebuild(TGLReliefPath::OnePassDisplayList);
+        const TRebuild newRound = Rebuild(TGLReliefPath::BandedVertexBuffers);
+        if (round == 0) {
+            oldFirst = oldRound;
+            newFirst = newRound;
+        }
+        oldRebuild = Best(oldRebuild, oldRound);
+        newRebuild = Best(newRebuild, newRound);
     }
-    std::printf("rebuild 50 -> 100, one-pass display list  %7.1f ms (build %.1f + frame %.1f)\n",
-                oldRebuild.TotalMs(), oldRebuild.BuildMs, oldRebuild.FrameMs);
-    std::printf("rebuild 50 -> 100, banded vertex buffers  %7.1f ms (build %.1f + frame %.1f)\n",
-                newRebuild.TotalMs(), newRebuild.BuildMs, newRebuild.FrameMs);
+    auto printRebuild = [](const char* what, const TRebuild& r) {
+        std::printf("rebuild 50 -> 100, %-34s %7.1f ms (build %.1f + frame %.1f)\n", what,
+                    r.TotalMs(), r.BuildMs, r.FrameMs);
+    };
+    printRebuild("one-pass display list, first", oldFirst);
+    printRebuild("banded vertex buffers, first", newFirst);
+    printRebuild("one-pass display list, best of 5", oldRebuild);
+    printRebuild("banded vertex buffers, best of 5", newRebuild);
 
     // Frames at resolution 100 while orbiting, at rest and in motion.
     TBenchRelief relief;
@@ -222,7 +237,9 @@ int main(int argc, char** argv) {
     std::printf("banded build into memory %.1f ms, into the mapped buffer %.1f ms\n", inMemoryMs,
                 inPlaceMs);
 
-    PrintRatio("ratio rebuild new/old", newRebuild.TotalMs() / oldRebuild.TotalMs(), "<= 0.6");
+    PrintRatio("ratio rebuild new/old, first", newFirst.TotalMs() / oldFirst.TotalMs(), "<= 0.6");
+    PrintRatio("ratio rebuild new/old, best of 5", newRebuild.TotalMs() / oldRebuild.TotalMs(),
+               "<= 0.6");
     PrintRatio("ratio frame coarse/full", Median(motion) / Median(rest), "<= 0.2");
     PrintRatio("ratio compile buffer/list", figures[1].CompileMs / figures[0].CompileMs,
                "< 1: buffers kept");
