@@ -175,6 +175,9 @@ void TTarsunFrame::ArrowKey(PanDirection direction) {
             dy = view3d::OrbitKeyPixels;
             break;
         }
+        // Held down, the key repeats: the camera moves as it does after wheel notches.
+        sceneMotion_.WheelNotch(motionClock_.elapsed());
+        UpdateSceneMotion();
         view3d::SceneOrbitKeyRule(Scene1.GLCamera1, dx, dy);
         return;
     }

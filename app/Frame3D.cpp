@@ -55,15 +55,20 @@ void TTarsunFrame::HeightField1GetHeight(float x, float y, float& z) {
 
 void TTarsunFrame::SceneViewer1MouseDown(int x, int y) {
     SceneMouseDownRule(view_.Scene, x, y);
+    sceneMotion_.Press();
 }
 
 void TTarsunFrame::SceneViewer1MouseUp() {
     SceneMouseUpRule(view_.Scene);
+    sceneMotion_.Release();
+    UpdateSceneMotion();
 }
 
 void TTarsunFrame::SceneViewer1MouseMove(Qt::MouseButtons held, int x, int y) {
     if (!sceneMoveAttached_)
         return;
+    sceneMotion_.Move(held);
+    UpdateSceneMotion();
     SceneMouseMoveRule(view_.Scene, held, x, y, Scene1.GLCamera1, Scene1.GLDummyCube1);
 }
 
@@ -71,10 +76,23 @@ void TTarsunFrame::SceneViewer1MouseEnter() {
     setFocus();
 }
 void TTarsunFrame::SceneViewer1MouseWheelUp() {
+    sceneMotion_.WheelNotch(motionClock_.elapsed());
+    UpdateSceneMotion();
     SceneWheelUpRule(Scene1.GLCamera1);
 }
 void TTarsunFrame::SceneViewer1MouseWheelDown() {
+    sceneMotion_.WheelNotch(motionClock_.elapsed());
+    UpdateSceneMotion();
     SceneWheelDownRule(Scene1.GLCamera1);
+}
+
+void TTarsunFrame::UpdateSceneMotion() {
+    const qint64 now = motionClock_.elapsed();
+    ui_.SceneViewer1->SetInMotion(sceneMotion_.InMotion(now));
+    // Asked again when the last notch's motion should have ended (a timer may fire early).
+    const qint64 settleMs = sceneMotion_.MsUntilWheelSettles(now);
+    if (settleMs > 0)
+        sceneMotionSettle_.start(int(settleMs));
 }
 
 void TTarsunFrame::TrackBarResChange() {
@@ -87,6 +105,9 @@ void TTarsunFrame::TrackBarResChange() {
     refreshing->repaint(); // painted before the mesh work starts
     QApplication::processEvents();
     ApplyResolutionPosition(Scene1.HeightField1, ui_.TrackBarRes->value());
+    // The meshes are built while the label shows; the label goes with the composition that
+    // shows the new relief.
+    ui_.SceneViewer1->PrepareMesh();
     refreshing->hide();
 }
 

@@ -44,6 +44,8 @@ void TTarsunFrame::OpenChosenFile(const QString& path) {
 }
 
 void TTarsunFrame::OpenImage(const QString& path) {
+    openClock_.start();
+    openTimings_ = OpenTimings();
     if (DisplayBitmap && !view_.Loading) {
         lastPicture_ = *DisplayBitmap;
         lastPictureAt_ = ui_.PaintBox1->pos();
@@ -121,7 +123,12 @@ void TTarsunFrame::ReadAbandoned() {
 
 image::ReadResult TTarsunFrame::RunRead(const image::ReadJob& read) {
     view_.Loading = true;
-    return image::OpenImageThread::RunAndWait(read, [this](int percent) { ShowProgress(percent); });
+    QElapsedTimer readClock;
+    readClock.start();
+    image::ReadResult result =
+        image::OpenImageThread::RunAndWait(read, [this](int percent) { ShowProgress(percent); });
+    openTimings_.ReadMs = double(readClock.nsecsElapsed()) / 1e6;
+    return result;
 }
 
 void TTarsunFrame::EndRead() {
@@ -140,6 +147,7 @@ bool TTarsunFrame::Display() {
     }
     view_.Loading = false;
     box->repaint();
+    openTimings_.OpenMs = double(openClock_.nsecsElapsed()) / 1e6;
     return true;
 }
 

@@ -51,6 +51,10 @@ TTarsunFrame::TTarsunFrame(QWidget* parent) : QWidget(parent) {
     ui_.PaintBox1->setAttribute(Qt::WA_OpaquePaintEvent);
     ui_.SB3D->setEnabled(false);
     FitSceneViewer();
+    motionClock_.start();
+    sceneMotionSettle_.setSingleShot(true);
+    sceneMotionSettle_.setTimerType(Qt::PreciseTimer);
+    connect(&sceneMotionSettle_, &QTimer::timeout, this, [this] { UpdateSceneMotion(); });
     ConnectComponents();
     try {
         LoadCustomCursor();

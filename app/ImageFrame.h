@@ -12,11 +12,14 @@
 #include "view2d/Profile.h"
 #include "view2d/Readout.h"
 #include "view2d/Viewport.h"
+#include "view3d/CameraMotion.h"
 #include "view3d/Navigation.h"
 #include "view3d/Scene.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QThreadPool>
+#include <QTimer>
 #include <QWidget>
 #include <atomic>
 #include <cstdint>
@@ -62,6 +65,12 @@ struct FrameViewState {
     bool Loading = false;           // a file is being read: the buffer is the reader's
 };
 
+// How long the last open took, in milliseconds; negative when it never got that far.
+struct OpenTimings {
+    double OpenMs = -1; // from the start of the open to the first picture
+    double ReadMs = -1; // the read alone
+};
+
 // The working surface of the main window: the top strip with its labels and
 // controls, the 2D and 3D views, the floating panels and the image model. It
 // wires the components' events to the subsystems and runs the open routine
@@ -99,6 +108,7 @@ public:
     // The file of the image shown; empty when none is.
     const QString& ShownFile() const { return shownFile_; }
     panels::Palette Palette() const { return palette_; }
+    const OpenTimings& LastOpenTimings() const { return openTimings_; }
 
     // ---- opening ----
     void LoadButtonClick();
@@ -229,6 +239,8 @@ private:
     void ShowViewMode(bool relief);
     // The 3D viewer covers the whole image area.
     void FitSceneViewer();
+    // Tells the viewer whether the camera is moving, and arms the end of a wheel's motion.
+    void UpdateSceneMotion();
     void LoadCustomCursor();
     void SetOpenInProgress(bool inProgress);
     void SetProgressDisplay(int percentage);
@@ -279,6 +291,11 @@ private:
     WheelNotches frameWheel_;         // notches over the 2D view
     WheelNotches sceneWheel_;         // notches over the 3D viewer
     bool sceneMoveAttached_ = true;   // the 3D viewer's pointer moves are handled
+    view3d::TCameraMotion sceneMotion_;
+    QElapsedTimer motionClock_; // the clock of sceneMotion_
+    QTimer sceneMotionSettle_;  // fires when the last wheel notch's motion ends
+    QElapsedTimer openClock_;   // runs from the start of an open
+    OpenTimings openTimings_;
     bool dragCursorShown_ = false;
     QFrame* draggedPanel_ = nullptr; // the floating panel being dragged
     QPoint dragGrabOffset_;          // pointer position within it at the press

@@ -10,11 +10,13 @@
 #include "app/SaveViewDialog.h"
 #include "app/Settings.h"
 #include "panels/ColourMaps.h"
+#include "view3d/gl/SceneViewer.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCryptographicHash>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
@@ -97,11 +99,11 @@ void SendPress(QWidget* box, QPoint at) {
     ProcessEvents();
 }
 
-void SendMouse(QWidget* box, QEvent::Type type, QPoint at, Qt::MouseButton button,
+void SendMouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButton button,
                Qt::MouseButtons held) {
-    QMouseEvent event(type, QPointF(at), box->mapToGlobal(QPointF(at)), button, held,
+    QMouseEvent event(type, QPointF(at), target->mapToGlobal(QPointF(at)), button, held,
                       Qt::NoModifier);
-    QApplication::sendEvent(box, &event);
+    QApplication::sendEvent(target, &event);
 }
 
 // The lookups and profiles run off the window's thread: wait for them.
@@ -109,6 +111,18 @@ void WaitForExactWork(const TTarsunFrame& frame) {
     for (int i = 0; i < 6000 && frame.ExactWorkPending(); ++i) {
         QApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(5);
+    }
+    ProcessEvents();
+}
+
+// Waits until the 3D camera has stopped moving (a wheel's motion ends a moment after its
+// last notch), so that what is reported and pictured is the view at rest.
+void WaitForRest(const view3d::TGLSceneViewer* viewer) {
+    QElapsedTimer clock;
+    clock.start();
+    while (viewer->Renderer().InMotion() && clock.elapsed() < 5000) {
+        QThread::msleep(5);
+        QApplication::processEvents();
     }
     ProcessEvents();
 }
@@ -162,6 +176,53 @@ QJsonValue ProfileReport(const TTarsunFrame& f) {
                        {"rq", Nullable(s.Rq)},
                        {"missing", double(s.MissingPoints)},
                        {"points", points}};
+}
+
+// Frame times of an orbit: each move's and one at rest after the release.
+struct OrbitTimings {
+    QList<double> motionFramesMs;
+    std::optional<double> restFrameMs;
+};
+
+double TimedFrame(view3d::TGLSceneViewer* viewer) {
+    QElapsedTimer clock;
+    clock.start();
+    viewer->RenderNow();
+    return double(clock.nsecsElapsed()) / 1e6;
+}
+
+// A left drag from the viewer's centre, `moves` steps of 8 pixels to the right, each frame
+// drawn and finished before the next move; then the release and one frame at rest.
+OrbitTimings Orbit(view3d::TGLSceneViewer* viewer, int moves) {
+    OrbitTimings timings;
+    if (moves <= 0 || !viewer->isVisible())
+        return timings;
+    viewer->RenderNow(); // the meshes built before the first timed frame
+    const QPoint centre(viewer->width() / 2, viewer->height() / 2);
+    SendMouse(viewer, QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton);
+    QPoint at = centre;
+    for (int i = 0; i < moves; ++i) {
+        at += QPoint(8, 0);
+        SendMouse(viewer, QEvent::MouseMove, at, Qt::NoButton, Qt::LeftButton);
+        timings.motionFramesMs << TimedFrame(viewer);
+    }
+    SendMouse(viewer, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+    timings.restFrameMs = TimedFrame(viewer);
+    return timings;
+}
+
+QJsonValue Milliseconds(double ms) {
+    return ms < 0 ? QJsonValue() : QJsonValue(ms);
+}
+
+QJsonObject TimingsReport(const app::OpenTimings& open, const OrbitTimings& orbit) {
+    QJsonArray motion;
+    for (double ms : orbit.motionFramesMs)
+        motion.append(ms);
+    return QJsonObject{{"open_ms", Milliseconds(open.OpenMs)},
+                       {"read_ms", Milliseconds(open.ReadMs)},
+                       {"motion_frames_ms", motion},
+                       {"rest_frame_ms", Milliseconds(orbit.restFrameMs.value_or(-1))}};
 }
 
 QJsonObject Report(const SnapshotOptions& options, const TTarsunFrame& f,
@@ -302,6 +363,13 @@ std::optional<QString> ParseSnapshotArguments(const QStringList& args, SnapshotO
             o.info = true;
         } else if (a == "--colour-bar") {
             o.colourBar = true;
+        } else if (a == "--no-timings") {
+            o.timings = false;
+        } else if (a == "--orbit") {
+            int n = 0;
+            if (!value(v) || !ParseInt(v, n) || n < 0)
+                return QStringLiteral("--orbit needs a number of moves");
+            o.orbit = n;
         } else if (a == "--size") {
             const QStringList wh = value(v) ? v.split('x') : QStringList();
             int w = 0, h = 0;
@@ -433,6 +501,9 @@ int RunSnapshot(const SnapshotOptions& options) {
                   Qt::NoButton);
         WaitForExactWork(frame);
     }
+    WaitForRest(c.SceneViewer1);
+    const OrbitTimings orbit = Orbit(c.SceneViewer1, options.orbit);
+    WaitForRest(c.SceneViewer1);
 
     int status = 0;
     if (!options.saveView.isEmpty()) {
@@ -449,8 +520,10 @@ int RunSnapshot(const SnapshotOptions& options) {
         status = 1;
     }
     if (!options.json.isEmpty()) {
-        const QByteArray json = QJsonDocument(Report(options, frame, messages, progress))
-                                    .toJson(QJsonDocument::Indented);
+        QJsonObject report = Report(options, frame, messages, progress);
+        if (options.timings)
+            report.insert("timings", TimingsReport(frame.LastOpenTimings(), orbit));
+        const QByteArray json = QJsonDocument(report).toJson(QJsonDocument::Indented);
         if (options.json == "-") {
             std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
         } else {

@@ -15,9 +15,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr,
                      "usage: orvane-snapshot [--size WxH] [--3d] [--wheel N] [--resolution P] "
                      "[--zdepth P]\n                       [--texture PICTURE] [--info] "
-                     "[--press X,Y] [--palette NAME] [--colour-bar]\n                       "
-                     "[--save-view OUT "
-                     "[--save-view-file-resolution]] [--png OUT.png]\n                       "
+                     "[--press X,Y] [--pointer X,Y] [--profile X1,Y1,X2,Y2]\n                       "
+                     "[--orbit N] [--palette NAME] [--colour-bar] [--no-timings]\n                       "
+                     "[--save-view OUT [--save-view-file-resolution]] [--png OUT.png]\n                       "
                      "[--json OUT.json|-] TIFF\n");
         return 2;
     }

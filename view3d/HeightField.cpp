@@ -1,6 +1,7 @@
 #include "view3d/HeightField.h"
 
-#include <cmath>
+#include "view3d/HeightFieldNormals.h"
+
 #include <utility>
 #include <vector>
 
@@ -8,40 +9,17 @@ namespace orvane::view3d {
 
 namespace {
 
-struct TRowRecord {
-    TVector4f Color;
-    float Z;
-    TTexPoint TexPoint;
-    float Normal[3];
+// One grid row: heights, then the normals that need the rows on both sides.
+struct TRow {
+    std::vector<float> Z;
+    std::vector<float> Normals; // 3 floats per sample
+    explicit TRow(int capacity)
+        : Z(static_cast<size_t>(capacity)), Normals(3 * static_cast<size_t>(capacity)) {}
 };
 
-using TRow = std::vector<TRowRecord>;
-
-// Normals from the neighbours' heights: central differences inside the grid (twice the
-// slope, which the relief's look depends on), one-sided ones at the borders.
 void ComputeNormals(TRow& row, const TRow* prev, const TRow* next, int m, float invX, float invY) {
-    for (int i = 0; i < m; ++i) {
-        const float z = row[i].Z;
-        float dx = 0;
-        if (i > 0) {
-            dx = (row[i - 1].Z - z) * invX;
-        }
-        if (i < m - 1) {
-            dx = dx + (z - row[i + 1].Z) * invX;
-        }
-        float dy = 0;
-        if (prev) {
-            dy = ((*prev)[i].Z - z) * invY;
-        }
-        if (next) {
-            dy = dy + (z - (*next)[i].Z) * invY;
-        }
-        const float len = std::sqrt(dx * dx + dy * dy + 1.0f);
-        const float inv = 1.0f / len;
-        row[i].Normal[0] = dx * inv;
-        row[i].Normal[1] = dy * inv;
-        row[i].Normal[2] = inv;
-    }
+    ComputeRowNormals(row.Z.data(), prev ? prev->Z.data() : nullptr,
+                      next ? next->Z.data() : nullptr, m, invX, invY, row.Normals.data());
 }
 
 // Strip between row a at ya and the next row b at yb: B0, A0, B1, A1, ... so that the
@@ -50,14 +28,14 @@ void EmitStrip(THeightFieldSink& sink, const TRow& a, float ya, const TRow& b, f
                float xBase, float xStep) {
     sink.BeginStrip();
     float x = xBase;
-    sink.Vertex(b[0].Normal, x, yb, b[0].Z);
+    sink.Vertex(&b.Normals[0], x, yb, b.Z[0]);
     for (int j = 0; j < m - 1; ++j) {
         const float x1 = x + xStep;
-        sink.Vertex(a[j].Normal, x, ya, a[j].Z);
-        sink.Vertex(b[j + 1].Normal, x1, yb, b[j + 1].Z);
+        sink.Vertex(&a.Normals[3 * j], x, ya, a.Z[j]);
+        sink.Vertex(&b.Normals[3 * (j + 1)], x1, yb, b.Z[j + 1]);
         x = x1;
     }
-    sink.Vertex(a[m - 1].Normal, x, ya, a[m - 1].Z);
+    sink.Vertex(&a.Normals[3 * (m - 1)], x, ya, a.Z[m - 1]);
     sink.EndStrip();
 }
 
@@ -132,12 +110,13 @@ void TGLHeightField::BuildList(THeightFieldSink& sink) const {
         float x = xBase;
         int i = 0;
         while (x <= xMax && i < capacity) {
-            TRowRecord& rec = row[i];
-            rec.TexPoint.S = x;
-            rec.TexPoint.T = y;
+            float z = 0;
             if (getHeight) {
-                getHeight(x, y, rec.Z, rec.Color, rec.TexPoint);
+                TVector4f colour;
+                TTexPoint texPoint{x, y};
+                getHeight(x, y, z, colour, texPoint);
             }
+            row.Z[i] = z;
             ++i;
             x = x + xStep;
         }

@@ -28,7 +28,8 @@ struct TTexPoint {
     float T = 0;
 };
 
-// x, y: local grid point; z, color, texPoint: in-out (only z is used here).
+// x, y: local grid point; z arrives as 0 and texPoint as (x, y); only z is used here. The
+// parallel builder calls it from several threads at once: it must only read shared state.
 using THeightFieldGetHeightEvent =
     std::function<void(float x, float y, float& z, TVector4f& color, TTexPoint& texPoint)>;
 

@@ -8,6 +8,9 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFramebufferObject>
 #include <QSignalSpy>
 #include <QSurfaceFormat>
 #include <QWheelEvent>
@@ -69,6 +72,7 @@ private slots:
     void meshIsCompiledOnceAndRebuiltOnStructureChange();
     void sceneChangeSchedulesARepaint();
     void wheelDeltasAndHint();
+    void vertexBuffersDrawTheDisplayListPicture();
 };
 
 void ViewerTest::reliefIsLitOnBlackBackground() {
@@ -115,7 +119,7 @@ void ViewerTest::meshIsCompiledOnceAndRebuiltOnStructureChange() {
     ApplyResolutionPosition(relief.Scene.HeightField1, 100); // two step changes, one rebuild
     viewer.grabFramebuffer();
     QCOMPARE(viewer.Renderer().MeshBuildCount(), 2);
-    QVERIFY(viewer.Renderer().HasDisplayList());
+    QVERIFY(viewer.Renderer().HasMesh());
 }
 
 void ViewerTest::sceneChangeSchedulesARepaint() {
@@ -143,6 +147,44 @@ void ViewerTest::wheelDeltasAndHint() {
     QCOMPARE(turned.count(), 2);
     QCOMPARE(turned[0][0].toInt(), 60);
     QCOMPARE(turned[1][0].toInt(), -240);
+}
+
+// The relief from vertex buffers built in bands is the very picture of the one-pass
+// display list the viewer drew before, pixel for pixel.
+void ViewerTest::vertexBuffersDrawTheDisplayListPicture() {
+    std::vector<std::uint8_t> levels(128 * 128);
+    for (size_t i = 0; i < levels.size(); ++i) {
+        levels[i] = static_cast<std::uint8_t>((i * 2654435761u) >> 13);
+    }
+    QOpenGLContext ctx;
+    ctx.setFormat(QSurfaceFormat::defaultFormat());
+    QVERIFY(ctx.create());
+    QOffscreenSurface surface;
+    surface.setFormat(ctx.format());
+    surface.create();
+    QVERIFY(ctx.makeCurrent(&surface));
+    QOpenGLFramebufferObject fbo(640, 480, QOpenGLFramebufferObject::Depth);
+    QVERIFY(fbo.bind());
+    for (int position : {0, 50, 100}) {
+        QImage pictures[2];
+        for (TGLReliefPath path :
+             {TGLReliefPath::OnePassDisplayList, TGLReliefPath::BandedVertexBuffers}) {
+            TOpenedRelief relief(128, levels);
+            ApplyResolutionPosition(relief.Scene.HeightField1, position);
+            ApplyZDepthPosition(relief.Scene, 60);
+            relief.Scene.GLCamera1.MoveAroundTarget(-20, 30); // some faces seen from below
+            TGLSceneRenderer renderer(path);
+            renderer.Render(relief.Scene, 640, 480, 640, 480);
+            pictures[path == TGLReliefPath::BandedVertexBuffers] = fbo.toImage();
+            QCOMPARE(renderer.FullMeshDrawCount(), 1);
+            QCOMPARE(renderer.CoarseMeshDrawCount(), 0);
+            renderer.ReleaseGL();
+        }
+        QVERIFY2(MeanLuma(pictures[0], QRect(270, 190, 100, 100)) > 10, "nothing drawn");
+        QVERIFY2(pictures[1] == pictures[0], qPrintable(QString("position %1").arg(position)));
+    }
+    fbo.release();
+    ctx.doneCurrent();
 }
 
 int main(int argc, char** argv) {

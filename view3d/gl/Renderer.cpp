@@ -1,7 +1,7 @@
 #include "view3d/gl/Renderer.h"
 
+#include "view3d/BandedMeshBuild.h"
 #include "view3d/Projection.h"
-#include "view3d/gl/GLMeshSink.h"
 
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
@@ -66,6 +66,11 @@ bool HasDepthClamp() {
 }
 
 } // namespace
+
+TGLSceneRenderer::TGLSceneRenderer(TGLReliefPath path)
+    : FPath(path),
+      FFullMesh(path == TGLReliefPath::OnePassDisplayList ? TGLMeshPath::DisplayList
+                                                          : TGLMeshPath::VertexBuffer) {}
 
 void TGLSceneRenderer::SetupContextState(const TGLScene& scene) {
     glLightModelfv(GL_LIGHT_MODEL_AMBIENT, scene.AmbientColor.V);
@@ -155,31 +160,16 @@ void TGLSceneRenderer::DrawHeightField(TGLHeightField& heightField) {
     glDisable(GL_BLEND);
     glDisable(GL_ALPHA_TEST);
 
-    if (FList == 0) {
-        FList = glGenLists(1);
-        FListRevision = 0;
-    }
-    if (FList != 0 && FListRevision != heightField.StructureRevision()) {
-        glNewList(FList, GL_COMPILE);
-        TGLMeshSink sink;
-        try {
-            heightField.BuildList(sink);
-        } catch (const std::bad_alloc&) {
-            // Rows too large for memory: keep whatever was compiled rather than fail the frame.
-        } catch (...) {
-            glEndList();
-            throw;
-        }
-        glEndList();
-        FListRevision = heightField.StructureRevision();
-        ++FMeshBuilds;
-    }
+    PrepareMeshes(heightField);
+    const bool coarse = FInMotion && !FCoarseMesh.Empty();
+    const TGLCompiledMesh& mesh = coarse ? FCoarseMesh : FFullMesh;
     // A picture laid on the relief wins over its colours by height.
     const bool textured = BeginTexture(mat.Texture);
     const bool coloured = !textured && BeginHeightColours(mat);
-    if (FList != 0) {
-        glCallList(FList);
-        ++FReliefDraws;
+    if (!mesh.Empty()) {
+        mesh.Draw();
+        ++(coarse ? FCoarseDraws : FFullDraws);
+        FLastDrawCoarse = coarse;
     }
     if (textured) {
         EndTexture();
@@ -253,6 +243,30 @@ void TGLSceneRenderer::ReleaseHeightColours() {
     }
     FHeightColours = 0;
     FHeightColoursRevision = 0;
+}
+
+void TGLSceneRenderer::PrepareMeshes(const TGLHeightField& heightField) {
+    if (FMeshRevision == heightField.StructureRevision()) {
+        return;
+    }
+    // Marked built first: a mesh too large for memory is not tried again every frame.
+    FMeshRevision = heightField.StructureRevision();
+    ++FMeshBuilds;
+    try {
+        if (FPath == TGLReliefPath::OnePassDisplayList) {
+            FFullMesh.CompileOnePass(heightField);
+            return;
+        }
+        const int stride = CoarseMeshStride(HeightFieldGridSize(heightField));
+        if (stride > 1) {
+            FCoarseMesh.Compile(TMeshLayout(heightField, stride));
+        } else {
+            FCoarseMesh.Release();
+        }
+        FFullMesh.Compile(TMeshLayout(heightField));
+    } catch (const std::bad_alloc&) {
+        // Rows too large for memory: draw whatever was compiled rather than fail the frame.
+    }
 }
 
 bool TGLSceneRenderer::BeginTexture(const TGLTexture& texture) {
@@ -376,11 +390,9 @@ void TGLSceneRenderer::Render(TGLScene& scene, int width, int height, int device
 void TGLSceneRenderer::ReleaseGL() {
     FTexture.Release();
     ReleaseHeightColours();
-    if (FList != 0) {
-        glDeleteLists(FList, 1);
-    }
-    FList = 0;
-    FListRevision = 0;
+    FFullMesh.Release();
+    FCoarseMesh.Release();
+    FMeshRevision = 0;
 }
 
 } // namespace orvane::view3d

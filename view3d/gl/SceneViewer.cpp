@@ -1,5 +1,7 @@
 #include "view3d/gl/SceneViewer.h"
 
+#include <GL/gl.h>
+
 #include <QEnterEvent>
 #include <QMouseEvent>
 #include <QOpenGLContext>
@@ -52,6 +54,35 @@ void TGLSceneViewer::ReleaseGL() {
     }
     makeCurrent();
     FRenderer.ReleaseGL();
+    doneCurrent();
+}
+
+void TGLSceneViewer::SetInMotion(bool inMotion) {
+    if (inMotion == FRenderer.InMotion()) {
+        return;
+    }
+    FRenderer.SetInMotion(inMotion);
+    if (!inMotion && FRenderer.LastDrawCoarse()) {
+        update();
+    }
+}
+
+void TGLSceneViewer::PrepareMesh() {
+    if (!FScene || !isVisible() || !isValid() || !FScene->HeightField1.Visible()) {
+        return;
+    }
+    makeCurrent();
+    FRenderer.PrepareMeshes(FScene->HeightField1);
+    doneCurrent();
+}
+
+void TGLSceneViewer::RenderNow() {
+    if (!isValid()) {
+        return;
+    }
+    makeCurrent();
+    paintGL();
+    glFinish();
     doneCurrent();
 }
 

@@ -21,6 +21,17 @@ public:
     TGLScene* Scene() const { return FScene; }
     const TGLSceneRenderer& Renderer() const { return FRenderer; }
 
+    // While the camera moves, frames draw the relief's coarse mesh; when the motion ends
+    // after a coarse frame, the full mesh is drawn again.
+    void SetInMotion(bool inMotion);
+    // Builds the relief's meshes now if its structure moved, so that the next frame only
+    // draws. Nothing while the viewer or the relief is hidden, or before the first frame
+    // (that frame builds them).
+    void PrepareMesh();
+    // Draws a frame into the viewer's framebuffer now and waits until the GL has finished
+    // it, for batch runs that time frames; the window shows it with its next composition.
+    void RenderNow();
+
     static const char* HintText();
 
 signals:

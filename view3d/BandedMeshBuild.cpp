@@ -1,0 +1,240 @@
+#include "view3d/BandedMeshBuild.h"
+
+#include "view3d/HeightFieldNormals.h"
+
+#include <algorithm>
+#include <exception>
+#include <thread>
+
+namespace orvane::view3d {
+
+namespace {
+
+// The one-pass build's walk: x accumulated in single precision up to Max or a full row, y
+// up to Max or until the step is lost in the rounding of y.
+void WalkFullGrid(const TGLHeightField& field, std::vector<float>& xs, std::vector<float>& ys) {
+    const TGLSamplingScale& xScale = field.XSamplingScale;
+    const TGLSamplingScale& yScale = field.YSamplingScale;
+    const int capacity = xScale.MaxStepCount() + 1;
+    const float xStep = xScale.Step();
+    const float xMax = xScale.Max();
+    for (float x = xScale.StepBase(); x <= xMax && static_cast<int>(xs.size()) < capacity;
+         x = x + xStep) {
+        xs.push_back(x);
+    }
+    const float yStep = yScale.Step();
+    const float yMax = yScale.Max();
+    float y = yScale.StepBase();
+    while (y <= yMax) {
+        ys.push_back(y);
+        const float next = y + yStep;
+        if (next == y) {
+            break;
+        }
+        y = next;
+    }
+}
+
+// Every stride-th position, and the last one.
+std::vector<float> EveryNth(const std::vector<float>& all, int stride) {
+    if (stride <= 1) {
+        return all;
+    }
+    std::vector<float> picked;
+    const std::size_t n = all.size();
+    const std::size_t step = static_cast<std::size_t>(stride);
+    for (std::size_t i = 0; i < n; i += step) {
+        picked.push_back(all[i]);
+    }
+    if (n > 0 && (n - 1) % step != 0) {
+        picked.push_back(all[n - 1]);
+    }
+    return picked;
+}
+
+int StridedCount(int n, int stride) {
+    if (n <= 0) {
+        return 0;
+    }
+    return (n - 1) / stride + 1 + ((n - 1) % stride != 0 ? 1 : 0);
+}
+
+// Bands small enough to share the work, large enough that the rows sampled twice at the
+// band edges stay a small part of it.
+constexpr int MinRowsPerBand = 32;
+
+// Builds the grid rows [firstRow, endRow) of a layout.
+class TBandBuilder {
+public:
+    TBandBuilder(const std::vector<float>& xs, const std::vector<float>& ys, float invX, float invY,
+                 const THeightFieldGetHeightEvent& getHeight, float* out)
+        : FXs(xs), FYs(ys), FInvX(invX), FInvY(invY), FGetHeight(getHeight), FOut(out),
+          FColumns(static_cast<int>(xs.size())), FRows(static_cast<int>(ys.size())) {}
+
+    // Heights are sampled from the row before the band to the row after it: the normals of
+    // its edge rows need them. Three rows of heights are kept, as in one pass.
+    void Build(int firstRow, int endRow) const {
+        const std::size_t m = static_cast<std::size_t>(FColumns);
+        std::vector<float> z[3] = {std::vector<float>(m), std::vector<float>(m),
+                                   std::vector<float>(m)};
+        std::vector<float> normals(3 * m);
+        auto zRow = [&z](int r) -> std::vector<float>& { return z[r % 3]; };
+
+        const int lastRow = FRows - 1;
+        for (int r = std::max(0, firstRow - 1); r <= firstRow; ++r) {
+            SampleRow(r, zRow(r));
+        }
+        for (int r = firstRow; r < endRow; ++r) {
+            if (r < lastRow) {
+                SampleRow(r + 1, zRow(r + 1));
+            }
+            ComputeRowNormals(zRow(r).data(), r > 0 ? zRow(r - 1).data() : nullptr,
+                              r < lastRow ? zRow(r + 1).data() : nullptr, FColumns, FInvX, FInvY,
+                              normals.data());
+            EmitRow(r, zRow(r), normals);
+        }
+    }
+
+private:
+    void SampleRow(int r, std::vector<float>& z) const {
+        const float y = FYs[static_cast<std::size_t>(r)];
+        for (int i = 0; i < FColumns; ++i) {
+            const float x = FXs[static_cast<std::size_t>(i)];
+            float height = 0;
+            if (FGetHeight) {
+                TVector4f colour;
+                TTexPoint texPoint{x, y};
+                FGetHeight(x, y, height, colour, texPoint);
+            }
+            z[static_cast<std::size_t>(i)] = height;
+        }
+    }
+
+    void EmitRow(int r, const std::vector<float>& z, const std::vector<float>& normals) const {
+        const std::size_t m = static_cast<std::size_t>(FColumns);
+        float* v = FOut + static_cast<std::size_t>(r) * m * TGridMesh::FloatsPerVertex;
+        const float y = FYs[static_cast<std::size_t>(r)];
+        for (std::size_t i = 0; i < m; ++i, v += TGridMesh::FloatsPerVertex) {
+            v[0] = normals[3 * i];
+            v[1] = normals[3 * i + 1];
+            v[2] = normals[3 * i + 2];
+            v[3] = FXs[i];
+            v[4] = y;
+            v[5] = z[i];
+        }
+    }
+
+    const std::vector<float>& FXs;
+    const std::vector<float>& FYs;
+    float FInvX;
+    float FInvY;
+    const THeightFieldGetHeightEvent& FGetHeight;
+    float* FOut;
+    int FColumns;
+    int FRows;
+};
+
+} // namespace
+
+TGridSize HeightFieldGridSize(const TGLHeightField& field) {
+    if (!field.XSamplingScale.IsValid() || !field.YSamplingScale.IsValid()) {
+        return {};
+    }
+    std::vector<float> xs;
+    std::vector<float> ys;
+    WalkFullGrid(field, xs, ys);
+    return {static_cast<int>(xs.size()), static_cast<int>(ys.size())};
+}
+
+int CoarseMeshStride(TGridSize full, long long triangleBudget) {
+    auto triangles = [&full](int stride) {
+        const long long cx = StridedCount(full.Columns, stride);
+        const long long cy = StridedCount(full.Rows, stride);
+        return cx < 2 || cy < 2 ? 0 : (cx - 1) * (cy - 1) * 2;
+    };
+    int stride = 1;
+    while (triangles(stride) > triangleBudget) {
+        ++stride;
+    }
+    return stride;
+}
+
+TMeshLayout::TMeshLayout(const TGLHeightField& field, int stride) : FField(field) {
+    if (!field.XSamplingScale.IsValid() || !field.YSamplingScale.IsValid()) {
+        return;
+    }
+    FHasMesh = true;
+    FTwoSided = (field.Options() & hfoTwoSided) != 0;
+    stride = std::max(stride, 1);
+    std::vector<float> xs;
+    std::vector<float> ys;
+    WalkFullGrid(field, xs, ys);
+    FXs = EveryNth(xs, stride);
+    FYs = EveryNth(ys, stride);
+    // One pass divides by the step itself; a coarser grid's spacing is stride steps.
+    const float xStep = field.XSamplingScale.Step();
+    const float yStep = field.YSamplingScale.Step();
+    FInvX = 1.0f / (stride == 1 ? xStep : xStep * static_cast<float>(stride));
+    FInvY = 1.0f / (stride == 1 ? yStep : yStep * static_cast<float>(stride));
+    if (!FXs.empty() && FYs.size() >= 2) {
+        FColumns = static_cast<int>(FXs.size());
+        FRows = static_cast<int>(FYs.size());
+    }
+}
+
+void TMeshLayout::Build(float* out, int threadCount) const {
+    if (FRows == 0) {
+        return;
+    }
+    if (threadCount <= 0) {
+        threadCount = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    }
+    const int bands = std::max(1, std::min(threadCount, FRows / MinRowsPerBand));
+    const TBandBuilder builder(FXs, FYs, FInvX, FInvY, FField.OnGetHeight(), out);
+    auto bandStart = [this, bands](int b) {
+        return static_cast<int>(static_cast<long long>(FRows) * b / bands);
+    };
+
+    std::vector<std::exception_ptr> errors(static_cast<std::size_t>(bands));
+    std::vector<std::thread> workers;
+    workers.reserve(static_cast<std::size_t>(bands - 1));
+    for (int b = 1; b < bands; ++b) {
+        workers.emplace_back([&, b] {
+            try {
+                builder.Build(bandStart(b), bandStart(b + 1));
+            } catch (...) {
+                errors[static_cast<std::size_t>(b)] = std::current_exception();
+            }
+        });
+    }
+    try {
+        builder.Build(bandStart(0), bandStart(1));
+    } catch (...) {
+        errors[0] = std::current_exception();
+    }
+    for (std::thread& t : workers) {
+        t.join();
+    }
+    for (const std::exception_ptr& e : errors) {
+        if (e) {
+            std::rethrow_exception(e);
+        }
+    }
+}
+
+TGridMesh BuildGridMesh(const TGLHeightField& field, int stride, int threadCount) {
+    return BuildGridMesh(TMeshLayout(field, stride), threadCount);
+}
+
+TGridMesh BuildGridMesh(const TMeshLayout& layout, int threadCount) {
+    TGridMesh mesh;
+    mesh.HasMesh = layout.HasMesh();
+    mesh.TwoSided = layout.TwoSided();
+    mesh.Columns = layout.Columns();
+    mesh.Rows = layout.Rows();
+    mesh.Vertices.resize(layout.FloatCount());
+    layout.Build(mesh.Vertices.data(), threadCount);
+    return mesh;
+}
+
+} // namespace orvane::view3d

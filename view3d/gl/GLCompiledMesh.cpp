@@ -1,0 +1,286 @@
+#include "view3d/gl/GLCompiledMesh.h"
+
+#include "view3d/gl/GLMeshSink.h"
+
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+
+#include <GL/gl.h>
+
+#include <cstdint>
+
+#ifndef GL_WRITE_ONLY
+#define GL_WRITE_ONLY 0x88B9
+#endif
+
+namespace orvane::view3d {
+
+namespace {
+
+using TMultiDrawElements = void (*)(GLenum, const GLsizei*, GLenum, const void* const*, GLsizei);
+using TMapBuffer = void* (*)(GLenum, GLenum);
+using TUnmapBuffer = GLboolean (*)(GLenum);
+
+QOpenGLFunctions* Functions() {
+    QOpenGLContext* ctx = QOpenGLContext::currentContext();
+    return ctx ? ctx->functions() : nullptr;
+}
+
+template <typename T> T Resolve(const char* name) {
+    QOpenGLContext* ctx = QOpenGLContext::currentContext();
+    return ctx ? reinterpret_cast<T>(ctx->getProcAddress(name)) : nullptr;
+}
+
+void DrainErrors() {
+    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
+    }
+}
+
+// Fills the bound buffer of `target` through a mapping; false when the mapping failed or
+// its contents were lost before the unmapping (the caller fills it another way).
+template <typename Fill> bool FillMapped(GLenum target, const Fill& fill) {
+    const auto mapBuffer = Resolve<TMapBuffer>("glMapBuffer");
+    const auto unmapBuffer = Resolve<TUnmapBuffer>("glUnmapBuffer");
+    if (!mapBuffer || !unmapBuffer) {
+        return false;
+    }
+    void* mapped = mapBuffer(target, GL_WRITE_ONLY);
+    if (!mapped) {
+        return false;
+    }
+    try {
+        fill(mapped);
+    } catch (...) {
+        unmapBuffer(target);
+        throw;
+    }
+    return unmapBuffer(target) == GL_TRUE;
+}
+
+} // namespace
+
+void TGLCompiledMesh::SetGrid(bool twoSided, int columns, int rows) {
+    FTwoSided = twoSided;
+    const int strips = rows > 1 ? rows - 1 : 0;
+    FTriangles = columns > 1 ? static_cast<long long>(strips) * (2 * columns - 2) : 0;
+    FCounts.assign(static_cast<size_t>(strips), 2 * columns);
+    FOffsets.resize(static_cast<size_t>(strips));
+    for (int s = 0; s < strips; ++s) {
+        FOffsets[static_cast<size_t>(s)] = reinterpret_cast<const void*>(
+            static_cast<std::uintptr_t>(s) * 2 * static_cast<std::uintptr_t>(columns) *
+            sizeof(std::uint32_t));
+    }
+}
+
+bool TGLCompiledMesh::ReserveVertices(long long bytes) {
+    if (FVertexBytes >= bytes) {
+        return true;
+    }
+    // Fresh driver memory costs a page fault per page on first touch, a large part of a
+    // rebuild on a CPU renderer: a buffer is only ever grown.
+    DrainErrors();
+    Functions()->glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), nullptr,
+                              GL_STATIC_DRAW);
+    if (glGetError() != GL_NO_ERROR) {
+        FVertexBytes = 0;
+        return false;
+    }
+    FVertexBytes = bytes;
+    return true;
+}
+
+bool TGLCompiledMesh::PrepareIndices(int columns, int rows) {
+    QOpenGLFunctions* f = Functions();
+    if (FIndices == 0) {
+        GLuint name = 0;
+        f->glGenBuffers(1, &name);
+        FIndices = name;
+        FIndexColumns = FIndexRows = 0;
+    }
+    f->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, FIndices);
+    if (FIndexColumns == columns && FIndexRows == rows) {
+        return true; // the same grid: the same strips
+    }
+    const size_t count = rows > 1 ? static_cast<size_t>(rows - 1) * 2 * columns : 0;
+    DrainErrors();
+    f->glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(count * sizeof(std::uint32_t)),
+                    nullptr, GL_STATIC_DRAW);
+    if (glGetError() != GL_NO_ERROR) {
+        FIndexColumns = FIndexRows = 0;
+        return false;
+    }
+    auto fill = [columns, rows](void* out) {
+        FillStripIndices(columns, rows, static_cast<std::uint32_t*>(out));
+    };
+    if (!FillMapped(GL_ELEMENT_ARRAY_BUFFER, fill)) {
+        std::vector<std::uint32_t> indices(count);
+        fill(indices.data());
+        f->glBufferData(GL_ELEMENT_ARRAY_BUFFER,
+                        static_cast<GLsizeiptr>(count * sizeof(std::uint32_t)), indices.data(),
+                        GL_STATIC_DRAW);
+    }
+    FIndexColumns = columns;
+    FIndexRows = rows;
+    return true;
+}
+
+void TGLCompiledMesh::Compile(const TMeshLayout& layout, int threadCount) {
+    QOpenGLFunctions* f = Functions();
+    if (FPath == TGLMeshPath::DisplayList || !f || !layout.HasMesh()) {
+        Compile(BuildGridMesh(layout, threadCount));
+        return;
+    }
+    if (FName == 0) {
+        GLuint name = 0;
+        f->glGenBuffers(1, &name);
+        FName = name;
+        FVertexBytes = 0;
+    }
+    f->glBindBuffer(GL_ARRAY_BUFFER, FName);
+    const long long bytes = static_cast<long long>(layout.FloatCount() * sizeof(float));
+    bool ready = ReserveVertices(bytes) && PrepareIndices(layout.Columns(), layout.Rows());
+    bool filled = false;
+    if (ready) {
+        try {
+            filled = bytes == 0 || FillMapped(GL_ARRAY_BUFFER, [&layout, threadCount](void* out) {
+                         layout.Build(static_cast<float*>(out), threadCount);
+                     });
+        } catch (...) {
+            f->glBindBuffer(GL_ARRAY_BUFFER, 0);
+            f->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+            Release();
+            throw;
+        }
+    }
+    f->glBindBuffer(GL_ARRAY_BUFFER, 0);
+    f->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    if (!ready) {
+        Release(); // no room in the driver: nothing is drawn rather than a failed frame
+        return;
+    }
+    if (!filled) {
+        Compile(BuildGridMesh(layout, threadCount));
+        return;
+    }
+    SetGrid(layout.TwoSided(), layout.Columns(), layout.Rows());
+}
+
+void TGLCompiledMesh::Compile(const TGridMesh& mesh) {
+    Release();
+    if (!mesh.HasMesh) {
+        return;
+    }
+    if (FPath == TGLMeshPath::DisplayList) {
+        FName = glGenLists(1);
+        if (FName == 0) {
+            return;
+        }
+        glNewList(FName, GL_COMPILE);
+        TGLMeshSink sink;
+        mesh.Replay(sink);
+        glEndList();
+        SetGrid(mesh.TwoSided, mesh.Columns, mesh.Rows);
+        return;
+    }
+    QOpenGLFunctions* f = Functions();
+    if (!f) {
+        return;
+    }
+    GLuint name = 0;
+    f->glGenBuffers(1, &name);
+    FName = name;
+    f->glBindBuffer(GL_ARRAY_BUFFER, FName);
+    const long long bytes = static_cast<long long>(mesh.Vertices.size() * sizeof(float));
+    const bool ready = ReserveVertices(bytes) && PrepareIndices(mesh.Columns, mesh.Rows);
+    if (ready) {
+        f->glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes),
+                           mesh.Vertices.data());
+    }
+    f->glBindBuffer(GL_ARRAY_BUFFER, 0);
+    f->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    if (!ready) {
+        Release();
+        return;
+    }
+    SetGrid(mesh.TwoSided, mesh.Columns, mesh.Rows);
+}
+
+void TGLCompiledMesh::CompileOnePass(const TGLHeightField& field) {
+    Release();
+    FPath = TGLMeshPath::DisplayList;
+    FName = glGenLists(1);
+    if (FName == 0) {
+        return;
+    }
+    glNewList(FName, GL_COMPILE);
+    TGLMeshSink sink;
+    try {
+        field.BuildList(sink);
+    } catch (...) {
+        glEndList();
+        throw;
+    }
+    glEndList();
+    const TGridSize grid = HeightFieldGridSize(field);
+    SetGrid((field.Options() & hfoTwoSided) != 0, grid.Columns, grid.Rows);
+}
+
+void TGLCompiledMesh::Draw() const {
+    if (FName == 0) {
+        return;
+    }
+    if (FPath == TGLMeshPath::DisplayList) {
+        glCallList(FName);
+        return;
+    }
+    QOpenGLFunctions* f = Functions();
+    if (!f || FCounts.empty()) {
+        return;
+    }
+    if (FTwoSided) {
+        // Both faces of the relief can be seen (from below the horizon).
+        glDisable(GL_CULL_FACE);
+    }
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    f->glBindBuffer(GL_ARRAY_BUFFER, FName);
+    f->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, FIndices);
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    const GLsizei stride = TGridMesh::FloatsPerVertex * sizeof(float);
+    glNormalPointer(GL_FLOAT, stride, nullptr);
+    glVertexPointer(3, GL_FLOAT, stride, reinterpret_cast<const void*>(3 * sizeof(float)));
+    if (const auto multiDraw = Resolve<TMultiDrawElements>("glMultiDrawElements")) {
+        multiDraw(GL_TRIANGLE_STRIP, FCounts.data(), GL_UNSIGNED_INT, FOffsets.data(),
+                  static_cast<GLsizei>(FCounts.size()));
+    } else {
+        for (size_t s = 0; s < FCounts.size(); ++s) {
+            glDrawElements(GL_TRIANGLE_STRIP, FCounts[s], GL_UNSIGNED_INT, FOffsets[s]);
+        }
+    }
+    glPopClientAttrib();
+    f->glBindBuffer(GL_ARRAY_BUFFER, 0);
+    f->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+}
+
+void TGLCompiledMesh::Release() {
+    if (FName != 0 && FPath == TGLMeshPath::DisplayList) {
+        glDeleteLists(FName, 1);
+    } else if (QOpenGLFunctions* f = Functions()) {
+        for (unsigned name : {FName, FIndices}) {
+            if (name != 0) {
+                const GLuint buffer = name;
+                f->glDeleteBuffers(1, &buffer);
+            }
+        }
+    }
+    FName = 0;
+    FIndices = 0;
+    FVertexBytes = 0;
+    FIndexColumns = FIndexRows = 0;
+    FTriangles = 0;
+    FCounts.clear();
+    FOffsets.clear();
+}
+
+} // namespace orvane::view3d
