@@ -24,7 +24,7 @@ struct SnapshotOptions {
     std::optional<QPoint> press;
     std::optional<QPoint> pointer; // a move without buttons, box pixels
     std::optional<QLine> profile;  // a right-button drag, box pixels
-    int orbit = 0;       // moves of a left drag across the 3D viewer, each with its frame
+    int orbit = 0;                 // moves of a left drag across the 3D viewer, each with its frame
     bool timings = true; // the report's "timings" (never the same twice: left out to compare)
     QString png;
     QString json; // "-" = standard output
