@@ -1,5 +1,5 @@
 // The relief while the camera moves, through the frame as a user drives it: the coarse mesh
-// during a drag and for a moment after each wheel notch, the full mesh at rest with the very
+// during a drag and for a moment after each wheel notch or orbit key, the full mesh at rest with the very
 // picture it had before the motion.
 #include "tests/support/FrameHarness.h"
 #include "view3d/BandedMeshBuild.h"
@@ -85,6 +85,13 @@ private slots:
         QTRY_VERIFY(!shown.Coarse.isEmpty() && !shown.Coarse.last());
         QVERIFY(shown.Coarse.first());
         QCOMPARE(shown.Coarse.count(false), 1);
+        QVERIFY(!renderer.InMotion());
+
+        // An orbit key (it repeats while held, as notches do): the same.
+        shown.Coarse.clear();
+        QTest::keyClick(&h.Frame(), Qt::Key_Left);
+        QTRY_VERIFY(!shown.Coarse.isEmpty() && !shown.Coarse.last());
+        QVERIFY(shown.Coarse.first());
         QVERIFY(!renderer.InMotion());
 
         // Back at the start view, at rest: the same picture as before the motion.

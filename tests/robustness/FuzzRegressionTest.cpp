@@ -38,12 +38,13 @@ TEST(FuzzRegression, EveryKeptFindingOpensCleanly) {
         EXPECT_EQ(OpenInvariantViolations(fromFile, kFuzzAllocationLimit), QStringList())
             << name.toStdString();
         // The exact samples, as the fuzzer reads them.
-        if (fromMemory.result.outcome == OpenOutcome::Shown)
+        if (fromMemory.result.outcome == OpenOutcome::Shown) {
             EXPECT_EQ(
                 ExactSampleViolations(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                                       std::size_t(bytes.size())),
                 QStringList())
                 << name.toStdString();
+        }
     }
 }
 
