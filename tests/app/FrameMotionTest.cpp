@@ -1,6 +1,6 @@
 // The relief while the camera moves, through the frame as a user drives it: the coarse mesh
-// during a drag and for a moment after each wheel notch or orbit key, the full mesh at rest with the very
-// picture it had before the motion.
+// during a drag and for a moment after each wheel notch or orbit key, the full mesh at rest with
+// the very picture it had before the motion.
 #include "tests/support/FrameHarness.h"
 #include "view3d/BandedMeshBuild.h"
 #include "view3d/ReliefSetup.h"
