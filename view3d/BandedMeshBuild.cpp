@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <system_error>
 #include <thread>
 
 namespace orvane::view3d {
@@ -196,21 +197,28 @@ void TMeshLayout::Build(float* out, int threadCount) const {
     };
 
     std::vector<std::exception_ptr> errors(static_cast<std::size_t>(bands));
+    auto buildBand = [&](int b) {
+        try {
+            builder.Build(bandStart(b), bandStart(b + 1));
+        } catch (...) {
+            errors[static_cast<std::size_t>(b)] = std::current_exception();
+        }
+    };
     std::vector<std::thread> workers;
     workers.reserve(static_cast<std::size_t>(bands - 1));
+    // Bands from the first one no thread could be started for are built on this thread.
+    int firstUnstarted = bands;
     for (int b = 1; b < bands; ++b) {
-        workers.emplace_back([&, b] {
-            try {
-                builder.Build(bandStart(b), bandStart(b + 1));
-            } catch (...) {
-                errors[static_cast<std::size_t>(b)] = std::current_exception();
-            }
-        });
+        try {
+            workers.emplace_back(buildBand, b);
+        } catch (const std::system_error&) {
+            firstUnstarted = b;
+            break;
+        }
     }
-    try {
-        builder.Build(bandStart(0), bandStart(1));
-    } catch (...) {
-        errors[0] = std::current_exception();
+    buildBand(0);
+    for (int b = firstUnstarted; b < bands; ++b) {
+        buildBand(b);
     }
     for (std::thread& t : workers) {
         t.join();
