@@ -24,6 +24,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -104,6 +105,25 @@ void SendMouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButton bu
     QMouseEvent event(type, QPointF(at), target->mapToGlobal(QPointF(at)), button, held,
                       Qt::NoModifier);
     QApplication::sendEvent(target, &event);
+}
+
+// A key over the focused frame: a command's shortcut triggers the command, as the shortcut
+// map would; any other key goes to the frame.
+void PressKey(TTarsunFrame& frame, const QKeySequence& key) {
+    for (QAction* action : frame.actions()) {
+        if (action->shortcuts().contains(key)) {
+            if (action->isEnabled())
+                action->trigger();
+            ProcessEvents();
+            return;
+        }
+    }
+    const QKeyCombination combination = key[0];
+    QKeyEvent press(QEvent::KeyPress, combination.key(), combination.keyboardModifiers());
+    QApplication::sendEvent(&frame, &press);
+    QKeyEvent release(QEvent::KeyRelease, combination.key(), combination.keyboardModifiers());
+    QApplication::sendEvent(&frame, &release);
+    ProcessEvents();
 }
 
 // The lookups and profiles run off the window's thread: wait for them.
@@ -403,6 +423,15 @@ std::optional<QString> ParseSnapshotArguments(const QStringList& args, SnapshotO
             if (xy.size() != 2 || !ParseInt(xy[0], x) || !ParseInt(xy[1], y))
                 return QStringLiteral("--press needs X,Y");
             o.press = QPoint(x, y);
+        } else if (a == "--keys") {
+            if (!value(v))
+                return QStringLiteral("--keys needs a list of keys");
+            for (const QString& name : v.split(' ', Qt::SkipEmptyParts)) {
+                const QKeySequence key(name, QKeySequence::PortableText);
+                if (key.count() != 1 || key[0].key() == Qt::Key_unknown)
+                    return QStringLiteral("--keys: unknown key %1").arg(name);
+                o.keys << key;
+            }
         } else if (a == "--pointer" || a == "--profile") {
             const bool pointer = a == "--pointer";
             QList<int> n;
@@ -487,6 +516,8 @@ int RunSnapshot(const SnapshotOptions& options) {
         form.ColourBar1->trigger();
     if (options.press)
         SendPress(c.PaintBox1, *options.press);
+    for (const QKeySequence& key : options.keys)
+        PressKey(frame, key);
     ProcessEvents();
     if (options.pointer) {
         SendMouse(c.PaintBox1, QEvent::MouseMove, *options.pointer, Qt::NoButton, Qt::NoButton);

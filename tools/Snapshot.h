@@ -1,5 +1,7 @@
 #pragma once
+#include <QKeySequence>
 #include <QLine>
+#include <QList>
 #include <QPoint>
 #include <QSize>
 #include <QString>
@@ -22,6 +24,7 @@ struct SnapshotOptions {
     bool info = false;
     bool colourBar = false;
     std::optional<QPoint> press;
+    QList<QKeySequence> keys;      // keys pressed over the frame, one after another
     std::optional<QPoint> pointer; // a move without buttons, box pixels
     std::optional<QLine> profile;  // a right-button drag, box pixels
     int orbit = 0;                 // moves of a left drag across the 3D viewer, each with its frame

@@ -12,15 +12,13 @@ int main(int argc, char** argv) {
     if (auto error =
             orvane::tools::ParseSnapshotArguments(QApplication::arguments().mid(1), options)) {
         std::fprintf(stderr, "orvane-snapshot: %s\n", qPrintable(*error));
-        std::fprintf(
-            stderr,
-            "usage: orvane-snapshot [--size WxH] [--3d] [--wheel N] [--resolution P] "
-            "[--zdepth P]\n                       [--texture PICTURE] [--info] "
-            "[--press X,Y] [--pointer X,Y] [--profile X1,Y1,X2,Y2]\n                       "
-            "[--orbit N] [--palette NAME] [--colour-bar] [--no-timings]\n                       "
-            "[--save-view OUT [--save-view-file-resolution]] [--png OUT.png]\n                     "
-            "  "
-            "[--json OUT.json|-] TIFF\n");
+        std::fputs("usage: orvane-snapshot [--size WxH] [--3d] [--wheel N] [--resolution P]\n"
+                   "         [--zdepth P] [--texture PICTURE] [--info] [--press X,Y]\n"
+                   "         [--keys KEYS] [--pointer X,Y] [--profile X1,Y1,X2,Y2]\n"
+                   "         [--orbit N] [--palette NAME] [--colour-bar] [--no-timings]\n"
+                   "         [--save-view OUT [--save-view-file-resolution]]\n"
+                   "         [--png OUT.png] [--json OUT.json|-] TIFF\n",
+                   stderr);
         return 2;
     }
     return orvane::tools::RunSnapshot(options);
