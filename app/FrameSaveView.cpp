@@ -9,24 +9,72 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
-#include <QScopeGuard>
+#include <QProgressDialog>
+#include <QThread>
+#include <QTimer>
 #include <QToolButton>
+#include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <memory>
 
 namespace orvane::app {
 
 namespace {
 
-QImage IndexedPicture(const view2d::LevelPicture& levels, panels::Palette palette) {
+QImage IndexedPicture(const view2d::LevelPicture& levels, const QVector<QRgb>& colours) {
     QImage picture(levels.Width, levels.Height, QImage::Format_Indexed8);
     if (picture.isNull())
         return picture;
-    picture.setColorTable(PaletteColourTable(palette));
+    picture.setColorTable(colours);
     for (int y = 0; y < levels.Height; ++y)
         std::memcpy(picture.scanLine(y), levels.Levels.data() + std::size_t(y) * levels.Width,
                     std::size_t(levels.Width));
     return picture;
+}
+
+// What a save at file resolution needs, taken on the window's thread: the worker reads
+// nothing else. The level buffer stays put meanwhile: the progress dialog is modal, so no
+// other file can be opened until the save ends.
+struct FileResolutionJob {
+    view2d::FileRect rect;
+    view2d::PictureSize size;
+    const std::uint8_t* levels = nullptr; // the level buffer, when it holds every file pixel
+    image::ImageGeometry geometry;
+    QString shownFile; // read again where the file was thinned
+    QVector<QRgb> colours;
+};
+
+// The picture's levels, its colours, the file. Returns why it failed; empty on success and
+// when cancelled.
+QString SaveAtFileResolution(const FileResolutionJob& job, const QString& fileName,
+                             const std::atomic<bool>& cancel, std::atomic<int>& rowsDone) {
+    view2d::LevelPicture levels;
+    if (job.levels) {
+        levels = view2d::ExportFromLevels(job.levels, job.geometry, job.rect, job.size, &rowsDone);
+    } else {
+        image::SampleReader reader(image::TiffSource::File(job.shownFile));
+        std::optional<view2d::LevelPicture> read =
+            view2d::ExportFromReader(reader, job.rect, job.size, &cancel, &rowsDone);
+        if (cancel.load())
+            return QString();
+        if (!read)
+            return SaveFailureText(
+                fileName, QStringLiteral("Could not read \"%1\" again: %2")
+                              .arg(QFileInfo(job.shownFile).fileName(), reader.OpenError()));
+        levels = std::move(*read);
+    }
+    const QImage picture = IndexedPicture(levels, job.colours);
+    if (picture.isNull())
+        return SaveFailureText(fileName,
+                               QStringLiteral("Not enough memory for a picture of %1 x %2 pixels.")
+                                   .arg(job.size.Width)
+                                   .arg(job.size.Height));
+    QString error;
+    WritePictureFile(picture, fileName, error, &cancel);
+    return error;
 }
 
 } // namespace
@@ -44,53 +92,66 @@ QImage TTarsunFrame::ShownPicture() {
     return picture;
 }
 
-std::optional<QImage> TTarsunFrame::FileResolutionPicture(QString& error) {
-    if (!ImageShown()) {
-        error = QStringLiteral("No image is shown.");
-        return std::nullopt;
+bool TTarsunFrame::SaveFileResolutionView(const QString& fileName) {
+    FileResolutionJob job;
+    job.rect = view2d::ShownFileRect(view_.Window, image_);
+    job.size = view2d::ExportSize(job.rect);
+    if (image_.ColumnStep == 1 && image_.RowStep == 1)
+        job.levels = image_.Levels();
+    job.geometry = image_;
+    job.shownFile = shownFile_;
+    job.colours = PaletteColourTable(palette_);
+
+    // The window goes on while a worker reads, encodes and writes; a modal progress dialog
+    // shows the rows done and can cancel (until the file is written).
+    QProgressDialog progress(QStringLiteral("Saving the view at file resolution..."),
+                             QStringLiteral("Cancel"), 0, job.size.Height, this);
+    progress.setWindowTitle(QStringLiteral("Save View"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(300);
+    progress.setAutoReset(false);
+    progress.setAutoClose(false);
+    std::atomic<bool> cancel{false};
+    std::atomic<int> rowsDone{0};
+    connect(&progress, &QProgressDialog::canceled, &progress, [&cancel] { cancel.store(true); });
+    QString error;
+    std::unique_ptr<QThread> worker(
+        QThread::create([&] { error = SaveAtFileResolution(job, fileName, cancel, rowsDone); }));
+    QEventLoop waiting;
+    connect(worker.get(), &QThread::finished, &waiting, &QEventLoop::quit);
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &progress, [&] {
+        if (progress.wasCanceled())
+            cancel.store(true); // Escape or the window's close button
+        else
+            progress.setValue(std::min(rowsDone.load(), job.size.Height));
+    });
+    poll.start(50);
+    worker->start();
+    waiting.exec();
+    worker->wait();
+    poll.stop();
+    if (cancel.load())
+        return false;
+    if (!error.isEmpty()) {
+        app::ShowMessage(this, image::MessageKind::Error, error);
+        return false;
     }
-    const view2d::FileRect rect = view2d::ShownFileRect(view_.Window, image_);
-    const view2d::PictureSize size = view2d::ExportSize(rect);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
-    view2d::LevelPicture levels;
-    if (image_.ColumnStep == 1 && image_.RowStep == 1) {
-        // The buffer holds every file pixel.
-        levels = view2d::ExportFromLevels(image_.Levels(), image_, rect, size);
-    } else {
-        image::SampleReader reader(image::TiffSource::File(shownFile_));
-        std::optional<view2d::LevelPicture> read = view2d::ExportFromReader(reader, rect, size);
-        if (!read) {
-            error = QStringLiteral("Could not read \"%1\" again: %2")
-                        .arg(QFileInfo(shownFile_).fileName(), reader.OpenError());
-            return std::nullopt;
-        }
-        levels = std::move(*read);
-    }
-    QImage picture = IndexedPicture(levels, palette_);
-    if (picture.isNull()) {
-        error = QStringLiteral("Not enough memory for a picture of %1 x %2 pixels.")
-                    .arg(size.Width)
-                    .arg(size.Height);
-        return std::nullopt;
-    }
-    return picture;
+    return true;
 }
 
 bool TTarsunFrame::SaveView(const QString& fileName, bool fileResolution) {
-    QImage picture;
-    QString error;
-    if (fileResolution && !ReliefShown()) {
-        std::optional<QImage> full = FileResolutionPicture(error);
-        if (full)
-            picture = std::move(*full);
-    } else {
-        picture = ShownPicture();
-        if (picture.isNull())
-            error = QStringLiteral("No image is shown.");
+    if (!ImageShown()) {
+        app::ShowMessage(this, image::MessageKind::Error,
+                         SaveFailureText(fileName, QStringLiteral("No image is shown.")));
+        return false;
     }
+    if (fileResolution && !ReliefShown())
+        return SaveFileResolutionView(fileName);
+    QString error;
+    const QImage picture = ShownPicture();
     if (picture.isNull())
-        error = SaveFailureText(fileName, error);
+        error = SaveFailureText(fileName, QStringLiteral("No image is shown."));
     if (picture.isNull() || !WritePictureFile(picture, fileName, error)) {
         app::ShowMessage(this, image::MessageKind::Error, error);
         return false;

@@ -170,12 +170,13 @@ public:
     // ---- saving and copying what the view shows ----
     // The 2D box (its size in device pixels, the palette's colours) or the 3D view, as shown.
     QImage ShownPicture();
-    // The 2D view window at file resolution (at most 16384 pixels a side) in the palette's
-    // colours; nothing, with `error` set, when the file cannot be read again.
-    std::optional<QImage> FileResolutionPicture(QString& error);
     // Writes the view (or its file-resolution picture); shows a message and returns false on
-    // failure.
+    // failure, returns false without one when the user cancelled.
     bool SaveView(const QString& fileName, bool fileResolution);
+    // Writes the 2D view window at file resolution (at most 16384 pixels a side) in the
+    // palette's colours, read from the file where it was thinned, off the window's thread
+    // behind a modal progress dialog.
+    bool SaveFileResolutionView(const QString& fileName);
     void SaveViewAsClick();
     void CopyViewClick();
 

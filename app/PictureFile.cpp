@@ -30,7 +30,8 @@ QByteArray PictureFormatOf(const QString& fileName) {
     return {};
 }
 
-bool WritePictureFile(const QImage& picture, const QString& fileName, QString& error) {
+bool WritePictureFile(const QImage& picture, const QString& fileName, QString& error,
+                      const std::atomic<bool>* cancel) {
     const QByteArray format = PictureFormatOf(fileName);
     if (format.isEmpty()) {
         error =
@@ -51,6 +52,8 @@ bool WritePictureFile(const QImage& picture, const QString& fileName, QString& e
             return false;
         }
     }
+    if (cancel && cancel->load())
+        return false;
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         error = SaveFailureText(fileName, file.errorString());

@@ -68,7 +68,7 @@ std::uint8_t LevelOfSample(std::optional<std::uint32_t> sample, int bitsPerSampl
 }
 
 LevelPicture ExportFromLevels(const std::uint8_t* levels, const ImageGeometry& image,
-                              const FileRect& rect, PictureSize size) {
+                              const FileRect& rect, PictureSize size, std::atomic<int>* rowsDone) {
     LevelPicture picture{size.Width, size.Height, {}};
     if (levels == nullptr || size.Width <= 0 || size.Height <= 0) {
         return picture;
@@ -82,12 +82,16 @@ LevelPicture ExportFromLevels(const std::uint8_t* levels, const ImageGeometry& i
         for (int x = 0; x < size.Width; ++x) {
             dest[x] = source[columns[static_cast<std::size_t>(x)]];
         }
+        if (rowsDone) {
+            rowsDone->store(y + 1, std::memory_order_relaxed);
+        }
     }
     return picture;
 }
 
 std::optional<LevelPicture> ExportFromReader(image::SampleReader& reader, const FileRect& rect,
-                                             PictureSize size, const std::atomic<bool>* cancel) {
+                                             PictureSize size, const std::atomic<bool>* cancel,
+                                             std::atomic<int>* rowsDone) {
     if (!reader.IsOpen()) {
         return std::nullopt;
     }
@@ -118,6 +122,9 @@ std::optional<LevelPicture> ExportFromReader(image::SampleReader& reader, const 
         std::uint8_t* dest = picture.Levels.data() + static_cast<std::size_t>(top) * size.Width;
         for (std::size_t i = 0; i < samples->size(); ++i) {
             dest[i] = LevelOfSample((*samples)[i], bits, minIsWhite);
+        }
+        if (rowsDone) {
+            rowsDone->store(bottom, std::memory_order_relaxed);
         }
     }
     return picture;

@@ -56,14 +56,19 @@ struct LevelPicture {
     std::vector<std::uint8_t> Levels;
 };
 
+// Both exports count the picture rows they have finished in `rowsDone` (when given), for a
+// progress bar on another thread.
+
 // From the level buffer of an image that is not thinned (buffer level = file pixel).
 LevelPicture ExportFromLevels(const std::uint8_t* levels, const ImageGeometry& image,
-                              const FileRect& rect, PictureSize size);
+                              const FileRect& rect, PictureSize size,
+                              std::atomic<int>* rowsDone = nullptr);
 
 // From the file's stored samples, a band of rows per call of the reader so that memory stays
 // bounded whatever the size. Nothing when the reader is not open or `cancel` became true.
 std::optional<LevelPicture> ExportFromReader(image::SampleReader& reader, const FileRect& rect,
                                              PictureSize size,
-                                             const std::atomic<bool>* cancel = nullptr);
+                                             const std::atomic<bool>* cancel = nullptr,
+                                             std::atomic<int>* rowsDone = nullptr);
 
 } // namespace orvane::view2d

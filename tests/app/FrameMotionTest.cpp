@@ -25,6 +25,12 @@ public:
                          [this, &viewer] { Coarse << viewer.Renderer().LastDrawCoarse(); });
     }
     QList<bool> Coarse;
+    // Coarse frames first, then full ones only (the window may draw a frame more at rest).
+    bool CoarseThenFull() const {
+        const qsizetype firstFull = Coarse.indexOf(false);
+        return !Coarse.isEmpty() && Coarse.first() && firstFull > 0 &&
+               !Coarse.mid(firstFull).contains(true);
+    }
 };
 
 } // namespace
@@ -83,15 +89,14 @@ private slots:
         shown.Coarse.clear();
         SendWheel(&viewer, 120);
         QTRY_VERIFY(!shown.Coarse.isEmpty() && !shown.Coarse.last());
-        QVERIFY(shown.Coarse.first());
-        QCOMPARE(shown.Coarse.count(false), 1);
+        QVERIFY(shown.CoarseThenFull());
         QVERIFY(!renderer.InMotion());
 
         // An orbit key (it repeats while held, as notches do): the same.
         shown.Coarse.clear();
         QTest::keyClick(&h.Frame(), Qt::Key_Left);
         QTRY_VERIFY(!shown.Coarse.isEmpty() && !shown.Coarse.last());
-        QVERIFY(shown.Coarse.first());
+        QVERIFY(shown.CoarseThenFull());
         QVERIFY(!renderer.InMotion());
 
         // Back at the start view, at rest: the same picture as before the motion.

@@ -12,7 +12,10 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QImageReader>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QThread>
+#include <QTimer>
 #include <QToolButton>
 #include <csignal>
 #include <sys/resource.h>
@@ -196,6 +199,40 @@ private slots:
                     (std::uint32_t(rect.Column + x) * 7 + std::uint32_t(rect.Row + y) * 3) & 0xFF);
                 QCOMPARE(saved.pixel(x, y), qRgb(level, level, level));
             }
+    }
+
+    // A save at file resolution reads, encodes and writes off the window's thread: the window
+    // goes on meanwhile, a modal progress dialog counts the rows, and its Cancel leaves no
+    // file and no message.
+    void fileResolutionSaveRunsBehindAProgressDialog() {
+        OpenRelief(4000, 3000);
+        QCOMPARE(Frame().Image().ColumnStep, 1);
+        const QString path = h_->Path("full.png");
+        bool loopRan = false;
+        int dialogMaximum = -1;
+        QTimer::singleShot(0, &Frame(), [&] {
+            loopRan = true;
+            if (auto* dialog = Frame().findChild<QProgressDialog*>()) {
+                dialogMaximum = dialog->maximum();
+                QVERIFY(dialog->windowModality() != Qt::NonModal);
+                QPushButton* cancel = dialog->findChild<QPushButton*>();
+                QVERIFY(cancel);
+                cancel->click();
+            }
+        });
+        Save(path, true);
+        QVERIFY(loopRan);
+        const view2d::FileRect rect = view2d::ShownFileRect(Frame().View().Window, Frame().Image());
+        QCOMPARE(dialogMaximum, int(rect.Height));
+        QVERIFY2(h_->messages.isEmpty(), qPrintable(h_->messages.join('|')));
+        QVERIFY(!QFileInfo::exists(path));
+        QCOMPARE(FolderEntries(h_->Path(".")).filter("full"), QStringList());
+        QVERIFY(!Frame().findChild<QProgressDialog*>());
+
+        // Not cancelled: the whole picture.
+        Save(path, true);
+        QVERIFY2(h_->messages.isEmpty(), qPrintable(h_->messages.join('|')));
+        QCOMPARE(QImage(path).size(), QSize(int(rect.Width), int(rect.Height)));
     }
 
     void aFailedSaveSaysWhichFileAndLeavesNothing() {
