@@ -12,6 +12,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QProgressDialog>
+#include <QScopeGuard>
 #include <QThread>
 #include <QTimer>
 #include <QToolButton>
@@ -113,6 +114,10 @@ bool TTarsunFrame::SaveFileResolutionView(const QString& fileName) {
     progress.setAutoClose(false);
     std::atomic<bool> cancel{false};
     std::atomic<int> rowsDone{0};
+    // Nothing may free the level buffer meanwhile: the dialog blocks the window's commands,
+    // and drops are refused.
+    savingView_ = true;
+    const auto saved = qScopeGuard([this] { savingView_ = false; });
     connect(&progress, &QProgressDialog::canceled, &progress, [&cancel] { cancel.store(true); });
     QString error;
     std::unique_ptr<QThread> worker(

@@ -280,7 +280,8 @@ private:
 
     bool openInProgress_ = false;
     bool imageEverShown_ = false;
-    QString openedPath_;                         // the file of the last open
+    bool savingView_ = false; // a worker reads the level buffer for a save at file resolution
+    QString openedPath_;      // the file of the last open
     std::shared_ptr<image::SampleReader> exact_; // the shown file's samples; null without one
     ExactReadoutState readout_;
     MeasuringLine measuring_;

@@ -212,6 +212,7 @@ private slots:
         int dialogMaximum = -1;
         QTimer::singleShot(0, &Frame(), [&] {
             loopRan = true;
+            QVERIFY(!Frame().AcceptsDrops()); // a drop would free the buffer being saved
             if (auto* dialog = Frame().findChild<QProgressDialog*>()) {
                 dialogMaximum = dialog->maximum();
                 QVERIFY(dialog->windowModality() != Qt::NonModal);
@@ -228,6 +229,7 @@ private slots:
         QVERIFY(!QFileInfo::exists(path));
         QCOMPARE(FolderEntries(h_->Path(".")).filter("full"), QStringList());
         QVERIFY(!Frame().findChild<QProgressDialog*>());
+        QVERIFY(Frame().AcceptsDrops());
 
         // Not cancelled: the whole picture.
         Save(path, true);
