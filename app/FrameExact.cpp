@@ -152,12 +152,11 @@ bool TTarsunFrame::MeasuringLineMove(int x, int y) {
 void TTarsunFrame::MeasuringLineUp(Qt::MouseButton button, int x, int y) {
     if (button != Qt::RightButton || !measuring_.dragging)
         return;
-    measuring_.dragging = false;
     if (QPoint(x, y) == measuring_.pressedAt) {
         RemoveMeasuringLine(); // a right click without movement
         return;
     }
-    MeasuringLineMove(x, y);
+    MeasuringLineMove(x, y); // the release point ends the line, wherever the last move was
     measuring_.dragging = false;
     measuring_.shown = true;
     MeasureProfile();

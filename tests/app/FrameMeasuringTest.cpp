@@ -106,7 +106,8 @@ private slots:
         TTarsunFrame& f = h_->Frame();
         QWidget* box = h_->Ui().PaintBox1;
         SendMouse(box, QEvent::MouseButtonPress, {21, 41}, Qt::RightButton, Qt::RightButton);
-        Move({821, 241}, Qt::RightButton);
+        Move({621, 201}, Qt::RightButton);
+        // Released away from the last move: the release point ends the line.
         SendMouse(box, QEvent::MouseButtonRelease, {821, 241}, Qt::RightButton, Qt::NoButton);
         WaitForExactWork(f);
         // The ends are the pixels the X and Y labels show: (10, 20) to (410, 120).
