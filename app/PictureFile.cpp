@@ -1,10 +1,11 @@
 #include "app/PictureFile.h"
 
+#include "app/WholeFile.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QImageWriter>
-#include <QSaveFile>
 
 namespace orvane::app {
 
@@ -38,8 +39,7 @@ bool WritePictureFile(const QImage& picture, const QString& fileName, QString& e
             SaveFailureText(fileName, QStringLiteral("the name must end in .png, .tif or .jpg."));
         return false;
     }
-    // Encoded in memory first: the file then gets one unbuffered write whose count shows a
-    // short write (a full disk) that a buffered write can let through unnoticed.
+    // Encoded in memory first: the file then gets one unbuffered write.
     QByteArray bytes;
     {
         QBuffer buffer(&bytes);
@@ -54,21 +54,9 @@ bool WritePictureFile(const QImage& picture, const QString& fileName, QString& e
     }
     if (cancel && cancel->load())
         return false;
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        error = SaveFailureText(fileName, file.errorString());
-        return false;
-    }
-    if (file.write(bytes) != bytes.size()) {
-        const QString why = file.error() != QFileDevice::NoError
-                                ? file.errorString()
-                                : QStringLiteral("the disk is full or the file too large.");
-        file.cancelWriting(); // the temporary file goes; the target is untouched
+    QString why;
+    if (!WriteWholeFile(bytes, fileName, why)) {
         error = SaveFailureText(fileName, why);
-        return false;
-    }
-    if (!file.commit()) {
-        error = SaveFailureText(fileName, file.errorString());
         return false;
     }
     return true;

@@ -2,6 +2,7 @@
 
 #include "app/LayoutFonts.h"
 #include "app/Messages.h"
+#include "app/WholeFile.h"
 #include "image/NumberText.h"
 
 #include <QApplication>
@@ -13,7 +14,6 @@
 #include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QToolButton>
 #include <QValueAxis>
 #include <cmath>
@@ -198,12 +198,10 @@ void TProfilePanel::ExportCsv() {
     }
     if (!path)
         return;
-    // Written beside the target and renamed at the end: a failure leaves no half file.
-    QSaveFile file(*path);
-    const QByteArray csv = view2d::ProfileCsv(*profile_).toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(csv) != csv.size() || !file.commit())
+    QString why;
+    if (!WriteWholeFile(view2d::ProfileCsv(*profile_).toUtf8(), *path, why))
         ShowMessage(this, image::MessageKind::Error,
-                    QStringLiteral("Could not write \"%1\": %2").arg(*path, file.errorString()));
+                    QStringLiteral("Could not write \"%1\": %2").arg(*path, why));
 }
 
 } // namespace orvane::app
