@@ -83,8 +83,13 @@ void TTarsunFrame::UpdateExactReadout(int x, int y) {
         LookUpExactSample(*pixel);
         break;
     }
+    ShowPointerStatus(*pixel, exact_->MinIsWhite());
+}
+
+void TTarsunFrame::ShowPointerStatus(const image::FilePixel& pixel, bool minIsWhite) {
+    TPaintBox* box = ui_.PaintBox1;
     const double zoom = ZoomPercent(view_.Window, box->width() * box->devicePixelRatioF(), image_);
-    SetStatusText(PointerStatusText(*pixel, readout_.sample, image_, exact_->MinIsWhite(), zoom));
+    SetStatusText(PointerStatusText(pixel, readout_.sample, image_, minIsWhite, zoom));
 }
 
 void TTarsunFrame::LookUpExactSample(const image::FilePixel& pixel) {
@@ -108,11 +113,7 @@ void TTarsunFrame::LookUpExactSample(const image::FilePixel& pixel) {
                 }
                 readout_.sample = sample ? ExactSample{ExactSample::State::Value, *sample}
                                          : ExactSample{ExactSample::State::NoValue, 0};
-                TPaintBox* box = ui_.PaintBox1;
-                const double zoom =
-                    ZoomPercent(view_.Window, box->width() * box->devicePixelRatioF(), image_);
-                SetStatusText(
-                    PointerStatusText(pixel, readout_.sample, image_, reader->MinIsWhite(), zoom));
+                ShowPointerStatus(pixel, reader->MinIsWhite());
             },
             Qt::QueuedConnection);
     });

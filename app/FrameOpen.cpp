@@ -54,8 +54,10 @@ void TTarsunFrame::OpenImage(const QString& path) {
     const image::OpenResult result = image::OpenImage(image::TiffSource::File(path), image_, *this);
     lastPicture_ = QImage(); // shown or gone: the new image, or none
     const bool shown = result.outcome == image::OpenOutcome::Shown;
-    if (shown)
+    if (shown) {
         shownFile_ = path;
+        OpenExactReader(path);
+    }
     // However the open ended, another file can be opened now.
     if (openInProgress_)
         SetOpenInProgress(false);
@@ -85,7 +87,6 @@ void TTarsunFrame::Prepare(const QString& path) {
     // view shown during the read draws nothing rather than seconds of mesh.
     Scene1.HeightField1.SetVisible(false);
     DropExactReader();
-    openedPath_ = path;
     ui_.InfoPanel->hide();
     RemoveTextureButtonClick();
     OpenDialog1.FileName = path;
@@ -159,7 +160,6 @@ void TTarsunFrame::Finish() {
     ui_.ProgressPanel->hide();
     ui_.ProgressLabel->move(20, ui_.ProgressLabel->y());
     imageEverShown_ = true;
-    OpenExactReader(openedPath_);
     SetOpenInProgress(false);
 }
 

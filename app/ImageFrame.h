@@ -228,6 +228,8 @@ private:
     void DropExactReader();
     void UpdateExactReadout(int x, int y);
     void LookUpExactSample(const image::FilePixel& pixel);
+    // The status bar's readout of `pixel` with the sample known so far.
+    void ShowPointerStatus(const image::FilePixel& pixel, bool minIsWhite);
     void PointerLeftTheImage();
     void SetStatusText(const QString& text);
     void MeasuringLineDown(Qt::MouseButton button, int x, int y);
@@ -281,7 +283,6 @@ private:
     bool openInProgress_ = false;
     bool imageEverShown_ = false;
     bool savingView_ = false; // a worker reads the level buffer for a save at file resolution
-    QString openedPath_;      // the file of the last open
     std::shared_ptr<image::SampleReader> exact_; // the shown file's samples; null without one
     ExactReadoutState readout_;
     MeasuringLine measuring_;

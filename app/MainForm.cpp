@@ -26,7 +26,6 @@ namespace orvane::app {
 
 namespace {
 
-const QString kPaletteKey = QStringLiteral("view/palette");
 const QString kRecentKey = QStringLiteral("files/recent");
 const QString kOpenFolderKey = QStringLiteral("dialogs/openFolder");
 const QString kSaveFolderKey = QStringLiteral("dialogs/saveFolder");
@@ -165,11 +164,8 @@ void TForm1::BuildViewMenu() {
 }
 
 void TForm1::RestoreSettings() {
-    const panels::Palette palette =
-        panels::ParsePalette(ReadSetting(kPaletteKey).toString()).value_or(panels::Palette::Grey);
-    FrameTarsun->SetPalette(palette);
-    for (std::size_t i = 0; i < panels::kAllPalettes.size(); ++i)
-        PaletteActions[i]->setChecked(panels::kAllPalettes[i] == palette);
+    ShowPalette(panels::ParsePalette(ReadSetting(kPaletteSettingKey).toString())
+                    .value_or(panels::Palette::Grey));
 
     recentFiles_ = ReadSetting(kRecentKey).toStringList().mid(0, panels::kMaxRecentFiles);
     RebuildRecentMenu();
@@ -272,11 +268,15 @@ void TForm1::ClearRecentFiles() {
     SetRecentFiles({});
 }
 
-void TForm1::ChoosePalette(panels::Palette palette) {
+void TForm1::ShowPalette(panels::Palette palette) {
     FrameTarsun->SetPalette(palette);
     for (std::size_t i = 0; i < panels::kAllPalettes.size(); ++i)
         PaletteActions[i]->setChecked(panels::kAllPalettes[i] == palette);
-    WriteSetting(kPaletteKey, panels::PaletteName(palette));
+}
+
+void TForm1::ChoosePalette(panels::Palette palette) {
+    ShowPalette(palette);
+    WriteSetting(kPaletteSettingKey, panels::PaletteName(palette));
 }
 
 void TForm1::ToggleFullScreen() {
@@ -322,14 +322,11 @@ void TForm1::changeEvent(QEvent* event) {
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {
-    // No drop while a file is read: the dragged file is refused at once.
-    if (!DraggedFile(event->mimeData()).isEmpty() && FrameTarsun->AcceptsDrops())
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    dragMoveEvent(event); // an entering drag is judged as a moving one
 }
 
 void TForm1::dragMoveEvent(QDragMoveEvent* event) {
+    // No drop while a file is read: the dragged file is refused at once.
     if (!DraggedFile(event->mimeData()).isEmpty() && FrameTarsun->AcceptsDrops())
         event->acceptProposedAction();
     else

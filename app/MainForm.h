@@ -66,6 +66,8 @@ public:
     const QStringList& RecentFiles() const { return recentFiles_; }
     // The palette chosen in View > Palette, remembered for the next start.
     void ChoosePalette(panels::Palette palette);
+    // The frame's palette and its ticked menu item, without remembering it.
+    void ShowPalette(panels::Palette palette);
     void ToggleFullScreen();
 
     // Shows the window with the geometry and maximised state it had when last closed;

@@ -14,6 +14,9 @@ void UseUserSettings();
 // An ini file; an empty name: nothing is remembered.
 void UseSettingsFile(const QString& iniPath);
 
+// The key of the palette chosen last (its name), which the window starts with.
+inline const QString kPaletteSettingKey = QStringLiteral("view/palette");
+
 // The stored value, or `fallback` when there is none or nothing is remembered.
 QVariant ReadSetting(const QString& key, const QVariant& fallback = {});
 // Stores a value at once (nothing when nothing is remembered).

@@ -86,25 +86,19 @@ void SendWheel(QWidget* target, int notches) {
     }
 }
 
-void SendPress(QWidget* box, QPoint at) {
-    const QPointF p(at);
-    const QPointF global = box->mapToGlobal(p);
-    QMouseEvent press(QEvent::MouseButtonPress, p, global, Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QApplication::sendEvent(box, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, p, global, Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QApplication::sendEvent(box, &release);
-    QMouseEvent move(QEvent::MouseMove, p, global, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(box, &move);
-    ProcessEvents();
-}
-
 void SendMouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButton button,
                Qt::MouseButtons held) {
     QMouseEvent event(type, QPointF(at), target->mapToGlobal(QPointF(at)), button, held,
                       Qt::NoModifier);
     QApplication::sendEvent(target, &event);
+}
+
+// A left click at box pixel `at`, then a pointer move there.
+void SendPress(QWidget* box, QPoint at) {
+    SendMouse(box, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+    SendMouse(box, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+    SendMouse(box, QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton);
+    ProcessEvents();
 }
 
 // A key over the focused frame: a command's shortcut triggers the command, as the shortcut
@@ -478,7 +472,7 @@ int RunSnapshot(const SnapshotOptions& options) {
     QTemporaryDir settingsDir;
     app::UseSettingsFile(settingsDir.filePath(QStringLiteral("settings.ini")));
     if (!options.palette.isEmpty())
-        app::WriteSetting(QStringLiteral("view/palette"),
+        app::WriteSetting(app::kPaletteSettingKey,
                           panels::PaletteName(*panels::ParsePalette(options.palette)));
     app::TSaveViewDialog::SetAnswer([&options](const app::TSaveViewDialog&) {
         return std::optional<app::TSaveViewDialog::Choice>(
