@@ -144,11 +144,9 @@ bool TTarsunFrame::RefreshBitmap() {
 
 void TTarsunFrame::PaintInto(QPainter& painter) {
     if (!RefreshBitmap()) {
-        // The box paints its whole area itself: with nothing to paint from, the
-        // last picture stays where it was on the frame and the rest is white.
+        // The box paints its whole area itself: white while there is nothing to
+        // paint from (a file being read, or none).
         painter.fillRect(ui_.PaintBox1->rect(), Qt::white);
-        if (!lastPicture_.isNull())
-            painter.drawImage(lastPictureAt_ - ui_.PaintBox1->pos(), lastPicture_);
         return;
     }
     painter.drawImage(0, 0, *DisplayBitmap);

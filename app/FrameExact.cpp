@@ -31,8 +31,8 @@ QPointF BoxPointOf(std::int64_t column, std::int64_t row, const ViewWindow& wind
 
 } // namespace
 
-void TTarsunFrame::OpenExactReader(const QString& path) {
-    exact_ = std::make_shared<image::SampleReader>(image::TiffSource::File(path));
+void TTarsunFrame::OpenExactReader(const image::TiffSource& source) {
+    exact_ = std::make_shared<image::SampleReader>(source);
     SetStatusText(FileSummaryText(image_));
 }
 

@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QFrame>
 #include <QLabel>
-#include <QLocale>
 #include <QProgressBar>
 #include <QScopeGuard>
 #include <QToolButton>
@@ -46,17 +45,15 @@ void TTarsunFrame::OpenChosenFile(const QString& path) {
 void TTarsunFrame::OpenImage(const QString& path) {
     openClock_.start();
     openTimings_ = OpenTimings();
-    if (DisplayBitmap && !view_.Loading) {
-        lastPicture_ = *DisplayBitmap;
-        lastPictureAt_ = ui_.PaintBox1->pos();
-    }
-    shownFile_.clear();
-    const image::OpenResult result = image::OpenImage(image::TiffSource::File(path), image_, *this);
-    lastPicture_ = QImage(); // shown or gone: the new image, or none
+    // The next dialog starts on this file, whether or not it opens.
+    OpenDialog1.FileName = path;
+    // One source for the open's read and the exact reader: the file as it was opened.
+    const image::TiffSource source = image::TiffSource::File(path);
+    const image::OpenResult result = image::OpenImage(source, image_, *this);
     const bool shown = result.outcome == image::OpenOutcome::Shown;
     if (shown) {
         shownFile_ = path;
-        OpenExactReader(path);
+        OpenExactReader(source);
     }
     // However the open ended, another file can be opened now.
     if (openInProgress_)
@@ -81,15 +78,19 @@ void TTarsunFrame::ShowProgress(int percentage) {
     ui_.ProgressLabel->update();
 }
 
-void TTarsunFrame::Prepare(const QString& path) {
-    QLocale::setDefault(QLocale::c());
+void TTarsunFrame::Prepare(const QString&) {
+    // The old image goes: from here on the model is the new file's, and its
+    // levels are the reader's until the read ends.
+    view_.Loading = true;
+    shownFile_.clear();
     // The relief is the old image's until the new one is shown: hidden, a 3D
     // view shown during the read draws nothing rather than seconds of mesh.
     Scene1.HeightField1.SetVisible(false);
     DropExactReader();
     ui_.InfoPanel->hide();
+    ui_.HistogramPanel->hide();
     RemoveTextureButtonClick();
-    OpenDialog1.FileName = path;
+    ui_.PaintBox1->update(); // white until the new picture is in
 }
 
 void TTarsunFrame::ShowBigTiffMarker(bool shown) {
@@ -117,13 +118,7 @@ void TTarsunFrame::BeginRead() {
     panel->raise();
 }
 
-void TTarsunFrame::ReadAbandoned() {
-    ui_.ProgressPanel->hide();
-    QApplication::restoreOverrideCursor();
-}
-
 image::ReadResult TTarsunFrame::RunRead(const image::ReadJob& read) {
-    view_.Loading = true;
     QElapsedTimer readClock;
     readClock.start();
     image::ReadResult result =
@@ -161,6 +156,18 @@ void TTarsunFrame::Finish() {
     ui_.ProgressLabel->move(20, ui_.ProgressLabel->y());
     imageEverShown_ = true;
     SetOpenInProgress(false);
+}
+
+void TTarsunFrame::ImageLost() {
+    DisplayBitmap.reset();
+    DisplayInfo.reset();
+    view_.Loading = false;
+    ui_.ProgressPanel->hide();
+    ui_.ProgressLabel->move(20, ui_.ProgressLabel->y());
+    ShowViewMode(false);
+    ui_.PaintBox1->update();
+    update();
+    emit MenuStateChanged();
 }
 
 } // namespace orvane::app

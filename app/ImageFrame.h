@@ -209,22 +209,22 @@ protected:
 
 private:
     // The open's window steps, in the order the open routine calls them.
+    void ShowMessage(image::MessageKind kind, const QString& text) override;
     void Prepare(const QString& path) override;
     void ShowBigTiffMarker(bool shown) override;
-    void ShowMessage(image::MessageKind kind, const QString& text) override;
     void ShowFileLabels(const QString& fileName, const QString& resolutionText,
                         const QString& sizeText) override;
     void BeginRead() override;
-    void ReadAbandoned() override;
     image::ReadResult RunRead(const image::ReadJob& read) override;
     void EndRead() override;
     bool Display() override;
     void PrepareRelief() override;
     void Finish() override;
+    void ImageLost() override;
 
     void ConnectComponents();
     // The exact readout and the measuring line (FrameExact.cpp).
-    void OpenExactReader(const QString& path);
+    void OpenExactReader(const image::TiffSource& source);
     void DropExactReader();
     void UpdateExactReadout(int x, int y);
     void LookUpExactSample(const image::FilePixel& pixel);
@@ -270,10 +270,6 @@ private:
     // Box-sized 8-bit picture the 2D view paints through; nullopt when there is
     // none (before the first read, after a display failure).
     std::optional<QImage> DisplayBitmap;
-    // The picture shown when an open began and where it was on the frame: the
-    // 2D view keeps showing it while the file is read.
-    QImage lastPicture_;
-    QPoint lastPictureAt_;
     view3d::TGLScene Scene1;
     TOpenDialog OpenDialog1;
     TSaveViewDialog SaveViewDialog1;

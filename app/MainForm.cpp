@@ -219,15 +219,19 @@ void TForm1::OpenFile(const QString& path) {
 }
 
 void TForm1::OpenFinished(const QString& path, bool shown) {
-    if (!shown) {
+    // The title names the image on the views: a refused file leaves the one that was open.
+    const QString shownFile = FrameTarsun->ShownFile();
+    if (shownFile.isEmpty()) {
         setWindowTitle(QStringLiteral("Orvane"));
         setWindowFilePath(QString());
-        return;
+    } else {
+        const QFileInfo file(shownFile);
+        setWindowTitle(file.fileName() + QStringLiteral(" - Orvane"));
+        setWindowFilePath(file.absoluteFilePath());
     }
-    const QFileInfo file(path);
-    setWindowTitle(file.fileName() + QStringLiteral(" - Orvane"));
-    setWindowFilePath(file.absoluteFilePath());
-    WriteSetting(kOpenFolderKey, file.absolutePath());
+    if (!shown)
+        return;
+    WriteSetting(kOpenFolderKey, QFileInfo(path).absolutePath());
     SetRecentFiles(panels::WithRecentFile(recentFiles_, path));
 }
 

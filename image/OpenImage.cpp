@@ -51,12 +51,9 @@ OpenResult OpenImage(const TiffSource& source, ImageModel& model, OpenSteps& ste
     OpenResult result;
     const QString name = source.inMemory ? source.path : QFileInfo(source.path).fileName();
 
-    steps.Prepare(source.path);
-    model.SampleBuffer.reset(); // from here on no image is open
+    // Examination, validation, sizing and the level buffer come first: a file
+    // refused on the way leaves the image that is open untouched.
     result.bigTiff = IsBigTiff(source);
-    steps.ShowBigTiffMarker(result.bigTiff);
-
-    // Examination: the handle is closed before sizing.
     {
         auto tiff = TiffHandle::Open(source);
         if (!*tiff) {
@@ -66,7 +63,6 @@ OpenResult OpenImage(const TiffSource& source, ImageModel& model, OpenSteps& ste
         result.tags = ReadTiffTags(tiff->get());
     }
     const TiffTags& tags = result.tags;
-    TakeExaminedTags(tags, model);
     const QStringList rejections = AcceptanceMessages(tags);
     if (!rejections.isEmpty()) {
         result.outcome = OpenOutcome::Rejected;
@@ -74,41 +70,54 @@ OpenResult OpenImage(const TiffSource& source, ImageModel& model, OpenSteps& ste
             steps.ShowMessage(MessageKind::Rejection, message);
         return result;
     }
-    TakeAcceptedTags(tags, model);
+    ImageModel next;
+    TakeExaminedTags(tags, next);
+    TakeAcceptedTags(tags, next);
     const std::uint32_t fileWidth = tags.ImageWidth.value_or(0);
     const std::uint32_t fileHeight = tags.ImageLength.value_or(0);
-    steps.ShowFileLabels(name, ResolutionLabelText(model.Resolution, model.BitsPerSample),
-                         SizeLabelText(fileWidth, fileHeight, model.Resolution));
-
-    // Sizing.
     result.outcome = OpenOutcome::NotSized;
     const SizingResult size =
         SizeImage(fileWidth, fileHeight, TrialAllocator(options.allocationLimitBytes));
-    static_cast<ImageGeometry&>(model) = size.geometry;
     if (size.outcome != SizingOutcome::Ok) {
         steps.ShowMessage(MessageKind::Plain, SizingMessage(size.outcome));
         return result;
     }
-
-    // Reading.
-    steps.BeginRead();
-    model.SampleBuffer = AllocateLevels(model.LevelCount(), options.allocationLimitBytes);
-    if (!model.SampleBuffer) {
-        steps.ReadAbandoned();
+    static_cast<ImageGeometry&>(next) = size.geometry;
+    next.SampleBuffer = AllocateLevels(next.LevelCount(), options.allocationLimitBytes);
+    if (!next.SampleBuffer) {
         steps.ShowMessage(MessageKind::Plain, SizingMessage(SizingOutcome::TooBig));
         return result;
     }
+
+    // From here on the new file replaces the open image.
+    steps.Prepare(source.path);
+    model = std::move(next);
+    steps.ShowBigTiffMarker(result.bigTiff);
+    steps.ShowFileLabels(name, ResolutionLabelText(model.Resolution, model.BitsPerSample),
+                         SizeLabelText(fileWidth, fileHeight, model.Resolution));
+
+    // Reading.
+    steps.BeginRead();
     const ImageGeometry geometry = model;
     std::uint8_t* levels = model.SampleBuffer.get();
     result.read = steps.RunRead([source, geometry, levels](const ProgressFunction& progress) {
         return ReadSamples(source, geometry, levels, progress);
     });
+    steps.EndRead();
+    if (!result.read.opened) {
+        result.outcome = OpenOutcome::NotRead;
+        model.SampleBuffer.reset();
+        steps.ImageLost();
+        steps.ShowMessage(MessageKind::Plain, UnopenableMessage(name, result.read.errors));
+        return result;
+    }
     if (model.Photometric == 0) // minimum is white
         InvertLevels(levels, static_cast<std::size_t>(model.LevelCount()));
-    steps.EndRead();
 
     result.outcome = OpenOutcome::NotDisplayed;
     if (!steps.Display()) {
+        model.SampleBuffer.reset();
+        steps.ImageLost();
         steps.ShowMessage(MessageKind::Plain, QStringLiteral("Problem in open image!"));
         return result;
     }

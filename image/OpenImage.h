@@ -19,39 +19,45 @@ enum class MessageKind {
 // The steps of an open that belong to a window, called by OpenImage in the
 // order of the open. The defaults do nothing, so a caller without a window
 // (the fuzzer, the malformed-file tests) runs exactly the same open.
+//
+// A file is examined, validated, sized and given its level buffer before any
+// step but ShowMessage is called: a file refused on the way leaves the image
+// that was open as it was. From Prepare on, the new file replaces it.
 class OpenSteps {
 public:
     virtual ~OpenSteps() = default;
-    // Before the file is looked at: panels, texture and dialog of the old image.
+    virtual void ShowMessage(MessageKind kind, const QString& text) { (void)kind, (void)text; }
+    // The file was accepted: the old image's panels, texture and readout go.
     virtual void Prepare(const QString& path) { (void)path; }
     virtual void ShowBigTiffMarker(bool shown) { (void)shown; }
-    virtual void ShowMessage(MessageKind kind, const QString& text) { (void)kind, (void)text; }
-    // The texts of the File, Resolution and Size labels of the examined file.
+    // The texts of the File, Resolution and Size labels of the accepted file.
     virtual void ShowFileLabels(const QString& fileName, const QString& resolutionText,
                                 const QString& sizeText) {
         (void)fileName, (void)resolutionText, (void)sizeText;
     }
     // The read is about to start: busy cursor, progress at 0.
     virtual void BeginRead() {}
-    // The buffer could not be allocated after all: the read does not start.
-    virtual void ReadAbandoned() {}
     // Runs `read` and returns its result. A window runs it on a background
     // thread and goes on handling events meanwhile (see OpenImageThread); the
     // buffer belongs to the read until it returns.
     virtual ReadResult RunRead(const ReadJob& read) { return read(nullptr); }
-    // The levels are final (min-is-white inverted): normal cursor.
+    // The read is over: normal cursor.
     virtual void EndRead() {}
     // Shows the new image; false when the picture could not be built.
     virtual bool Display() { return true; }
     virtual void PrepareRelief() {}
     // Panels and menus of a successful open.
     virtual void Finish() {}
+    // The read or the picture failed after the old image had gone: no image
+    // is open any more, and the window shows none.
+    virtual void ImageLost() {}
 };
 
 enum class OpenOutcome {
     Unopenable,   // the TIFF library refused the source
     Rejected,     // an acceptance rule failed
     NotSized,     // too big, too narrow or too low
+    NotRead,      // the read could not run (the file could not be read again, no memory)
     NotDisplayed, // read, but the picture could not be built
     Shown         // the image is open (some rows may have been unreadable)
 };
@@ -70,12 +76,13 @@ struct OpenResult {
     ReadResult read; // once the read has run
 };
 
-// Opens `source` into `model`: frees the old levels, examines the tags and
-// applies the acceptance rules, writes the model's fields as they are reached,
-// sizes, allocates and reads the levels, inverts min-is-white files, and calls
-// `steps` for what a window shows on the way. Every message is given to
-// `steps.ShowMessage`. On failure the model keeps what was reached and no
-// levels.
+// Opens `source` into `model`: examines the tags and applies the acceptance
+// rules, sizes and allocates the levels, then replaces the model with the new
+// file's and reads the levels, inverts min-is-white files, and calls `steps`
+// for what a window shows on the way. Every message is given to
+// `steps.ShowMessage`. A file refused before its read leaves `model` as it
+// was; once the read has started, a failure leaves the new file's fields and
+// no levels.
 OpenResult OpenImage(const TiffSource& source, ImageModel& model, OpenSteps& steps,
                      const OpenOptions& options = {});
 

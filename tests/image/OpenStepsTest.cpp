@@ -1,0 +1,110 @@
+// The order of an open's window steps: a file refused before its read touches nothing of the
+// image that is open; a read that cannot run leaves no image and says so.
+#include "image/OpenImage.h"
+#include "tests/support/TiffSurgery.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace orvane::image;
+using orvane::test::TiffBytes;
+using orvane::tools::TiffLayout;
+
+class RecordedSteps : public OpenSteps {
+public:
+    QStringList calls;
+    std::optional<ReadResult> readOutcome; // replaces the real read when set
+
+    void ShowMessage(MessageKind, const QString& text) override { calls << "message: " + text; }
+    void Prepare(const QString&) override { calls << "Prepare"; }
+    void ShowBigTiffMarker(bool) override { calls << "ShowBigTiffMarker"; }
+    void ShowFileLabels(const QString&, const QString&, const QString&) override {
+        calls << "ShowFileLabels";
+    }
+    void BeginRead() override { calls << "BeginRead"; }
+    ReadResult RunRead(const ReadJob& read) override {
+        calls << "RunRead";
+        return readOutcome ? *readOutcome : read(nullptr);
+    }
+    void EndRead() override { calls << "EndRead"; }
+    bool Display() override {
+        calls << "Display";
+        return true;
+    }
+    void PrepareRelief() override { calls << "PrepareRelief"; }
+    void Finish() override { calls << "Finish"; }
+    void ImageLost() override { calls << "ImageLost"; }
+};
+
+QByteArray Flat(TiffLayout layout) {
+    return TiffBytes(layout, [](std::uint32_t, std::uint32_t, int) { return 100u; });
+}
+
+TiffSource Source(const QByteArray& bytes) {
+    return TiffSource::Memory(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                              std::size_t(bytes.size()));
+}
+
+TiffLayout Small(std::uint32_t width = 16, std::uint32_t height = 8) {
+    TiffLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.bitsPerSample = 8;
+    return layout;
+}
+
+TEST(OpenSteps, RefusedFilesLeaveTheOpenModelAndCallNoWindowStep) {
+    const QByteArray good = Flat(Small());
+    RecordedSteps steps;
+    ImageModel model;
+    ASSERT_EQ(OpenImage(Source(good), model, steps).outcome, OpenOutcome::Shown);
+    const std::uint8_t* levels = model.Levels();
+
+    TiffLayout rgb = Small();
+    rgb.samplesPerPixel = 3;
+    rgb.photometric = 2;
+    rgb.bigTiff = true;
+    const QByteArray refused[] = {QByteArray("not a TIFF"), Flat(rgb), Flat(Small(3, 8))};
+    for (const QByteArray& bytes : refused) {
+        steps.calls.clear();
+        const OpenResult result = OpenImage(Source(bytes), model, steps);
+        EXPECT_NE(result.outcome, OpenOutcome::Shown);
+        ASSERT_FALSE(steps.calls.isEmpty());
+        for (const QString& call : steps.calls)
+            EXPECT_TRUE(call.startsWith("message: ")) << call.toStdString();
+        EXPECT_EQ(model.Levels(), levels);
+        EXPECT_EQ(model.ImageWidth, 16);
+        EXPECT_EQ(model.BitsPerSample, 8);
+    }
+}
+
+TEST(OpenSteps, AcceptedFileGoesThroughEveryStepInOrder) {
+    RecordedSteps steps;
+    ImageModel model;
+    OpenImage(Source(Flat(Small())), model, steps);
+    EXPECT_EQ(steps.calls,
+              QStringList({"Prepare", "ShowBigTiffMarker", "ShowFileLabels", "BeginRead", "RunRead",
+                           "EndRead", "Display", "PrepareRelief", "Finish"}));
+}
+
+TEST(OpenSteps, ReadThatCouldNotOpenTheFileLeavesNoImage) {
+    const QByteArray bytes = Flat(Small());
+    RecordedSteps steps;
+    ImageModel model;
+    ReadResult failed;
+    failed.opened = false;
+    failed.unreadableRows = 8;
+    failed.errors = QStringList{"TIFFOpen: gone"};
+    steps.readOutcome = failed;
+    const OpenResult result = OpenImage(Source(bytes), model, steps);
+    EXPECT_EQ(result.outcome, OpenOutcome::NotRead);
+    EXPECT_FALSE(model.HasImage());
+    EXPECT_FALSE(steps.calls.contains("Display"));
+    EXPECT_FALSE(steps.calls.contains("Finish"));
+    ASSERT_TRUE(steps.calls.contains("ImageLost"));
+    ASSERT_TRUE(steps.calls.last().startsWith("message: "));
+    EXPECT_TRUE(steps.calls.last().contains("TIFFOpen: gone")) << steps.calls.last().toStdString();
+}
+
+} // namespace
