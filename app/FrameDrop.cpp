@@ -21,7 +21,7 @@ bool IsTexturePicture(const QString& path) {
 } // namespace
 
 bool TTarsunFrame::AcceptsDrops() const {
-    return !openInProgress_ && !view_.Loading && !savingView_;
+    return !Busy() && !view_.Loading;
 }
 
 void TTarsunFrame::DropFile(const QString& path, QPoint at) {

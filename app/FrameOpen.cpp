@@ -25,6 +25,8 @@ void SetLabelText(QLabel* label, const QString& text) {
 } // namespace
 
 void TTarsunFrame::LoadButtonClick() {
+    if (Busy())
+        return;
     // Pointer moves over the 3D view do nothing while the dialog is open.
     sceneMoveAttached_ = false;
     auto reattach = qScopeGuard([this] { sceneMoveAttached_ = true; });
@@ -34,6 +36,9 @@ void TTarsunFrame::LoadButtonClick() {
 }
 
 void TTarsunFrame::OpenChosenFile(const QString& path) {
+    // One open at a time, and none while a save may read the level buffer.
+    if (Busy())
+        return;
     // Nor while the file is being read.
     sceneMoveAttached_ = false;
     auto reattach = qScopeGuard([this] { sceneMoveAttached_ = true; });

@@ -1,5 +1,6 @@
 // Saving and copying what the view shows: the 2D box or the 3D view as they are on the screen,
 // or in 2D the view window at file resolution.
+#include "app/FileResolutionSave.h"
 #include "app/ImageFrame.h"
 #include "app/Messages.h"
 #include "app/PictureFile.h"
@@ -9,76 +10,10 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileInfo>
-#include <QProgressDialog>
-#include <QScopeGuard>
-#include <QThread>
-#include <QTimer>
 #include <QToolButton>
-#include <algorithm>
-#include <atomic>
-#include <cstring>
-#include <memory>
 
 namespace orvane::app {
-
-namespace {
-
-QImage IndexedPicture(const view2d::LevelPicture& levels, const QVector<QRgb>& colours) {
-    QImage picture(levels.Width, levels.Height, QImage::Format_Indexed8);
-    if (picture.isNull())
-        return picture;
-    picture.setColorTable(colours);
-    for (int y = 0; y < levels.Height; ++y)
-        std::memcpy(picture.scanLine(y), levels.Levels.data() + std::size_t(y) * levels.Width,
-                    std::size_t(levels.Width));
-    return picture;
-}
-
-// What a save at file resolution needs, taken on the window's thread: the worker reads
-// nothing else. The level buffer stays put meanwhile: the progress dialog is modal, so no
-// other file can be opened until the save ends.
-struct FileResolutionJob {
-    view2d::FileRect rect;
-    view2d::PictureSize size;
-    const std::uint8_t* levels = nullptr; // the level buffer, when it holds every file pixel
-    image::ImageGeometry geometry;
-    QString shownFile; // read again where the file was thinned
-    QVector<QRgb> colours;
-};
-
-// The picture's levels, its colours, the file. Returns why it failed; empty on success and
-// when cancelled.
-QString SaveAtFileResolution(const FileResolutionJob& job, const QString& fileName,
-                             const std::atomic<bool>& cancel, std::atomic<int>& rowsDone) {
-    view2d::LevelPicture levels;
-    if (job.levels) {
-        levels = view2d::ExportFromLevels(job.levels, job.geometry, job.rect, job.size, &rowsDone);
-    } else {
-        image::SampleReader reader(image::TiffSource::File(job.shownFile));
-        std::optional<view2d::LevelPicture> read =
-            view2d::ExportFromReader(reader, job.rect, job.size, &cancel, &rowsDone);
-        if (cancel.load())
-            return QString();
-        if (!read)
-            return SaveFailureText(
-                fileName, QStringLiteral("Could not read \"%1\" again: %2")
-                              .arg(QFileInfo(job.shownFile).fileName(), reader.OpenError()));
-        levels = std::move(*read);
-    }
-    const QImage picture = IndexedPicture(levels, job.colours);
-    if (picture.isNull())
-        return SaveFailureText(fileName,
-                               QStringLiteral("Not enough memory for a picture of %1 x %2 pixels.")
-                                   .arg(job.size.Width)
-                                   .arg(job.size.Height));
-    QString error;
-    WritePictureFile(picture, fileName, error, &cancel);
-    return error;
-}
-
-} // namespace
 
 QImage TTarsunFrame::ShownPicture() {
     if (!ImageShown())
@@ -93,79 +28,56 @@ QImage TTarsunFrame::ShownPicture() {
     return picture;
 }
 
-bool TTarsunFrame::SaveFileResolutionView(const QString& fileName) {
+void TTarsunFrame::SaveFileResolutionView(const QString& fileName) {
     FileResolutionJob job;
+    job.fileName = fileName;
     job.rect = view2d::ShownFileRect(view_.Window, image_);
     job.size = view2d::ExportSize(job.rect);
     if (image_.ColumnStep == 1 && image_.RowStep == 1)
         job.levels = image_.Levels();
     job.geometry = image_;
-    job.shownFile = shownFile_;
+    job.reader = exact_;
+    job.shownName = QFileInfo(shownFile_).fileName();
     job.colours = PaletteColourTable(palette_);
-
-    // The window goes on while a worker reads, encodes and writes; a modal progress dialog
-    // shows the rows done and can cancel (until the file is written).
-    QProgressDialog progress(QStringLiteral("Saving the view at file resolution..."),
-                             QStringLiteral("Cancel"), 0, job.size.Height, this);
-    progress.setWindowTitle(QStringLiteral("Save View"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(300);
-    progress.setAutoReset(false);
-    progress.setAutoClose(false);
-    std::atomic<bool> cancel{false};
-    std::atomic<int> rowsDone{0};
-    // Nothing may free the level buffer meanwhile: the dialog blocks the window's commands,
-    // and drops are refused.
-    savingView_ = true;
-    const auto saved = qScopeGuard([this] { savingView_ = false; });
-    connect(&progress, &QProgressDialog::canceled, &progress, [&cancel] { cancel.store(true); });
-    QString error;
-    std::unique_ptr<QThread> worker(
-        QThread::create([&] { error = SaveAtFileResolution(job, fileName, cancel, rowsDone); }));
-    QEventLoop waiting;
-    connect(worker.get(), &QThread::finished, &waiting, &QEventLoop::quit);
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, &progress, [&] {
-        if (progress.wasCanceled())
-            cancel.store(true); // Escape or the window's close button
-        else
-            progress.setValue(std::min(rowsDone.load(), job.size.Height));
-    });
-    poll.start(50);
-    worker->start();
-    waiting.exec();
-    worker->wait();
-    poll.stop();
-    if (cancel.load())
-        return false;
-    if (!error.isEmpty()) {
-        app::ShowMessage(this, image::MessageKind::Error, error);
-        return false;
-    }
-    return true;
+    // The window goes on while a worker reads, encodes and writes; until it ends nothing is
+    // opened (Busy), so the level buffer it may read stays put.
+    fileResolutionSave_ = std::make_unique<FileResolutionSave>(std::move(job), this);
+    connect(fileResolutionSave_.get(), &FileResolutionSave::Ended, this,
+            [this](const FileResolutionOutcome& outcome) {
+                // Deleted once this slot has returned: the signal comes from it.
+                fileResolutionSave_.release()->deleteLater();
+                emit MenuStateChanged();
+                if (!outcome.error.isEmpty())
+                    app::ShowMessage(this, image::MessageKind::Error, outcome.error);
+                else if (!outcome.warning.isEmpty())
+                    app::ShowMessage(this, image::MessageKind::Plain, outcome.warning);
+                emit SaveEnded();
+            });
+    emit MenuStateChanged();
 }
 
-bool TTarsunFrame::SaveView(const QString& fileName, bool fileResolution) {
-    if (!ImageShown()) {
+void TTarsunFrame::SaveView(const QString& fileName, bool fileResolution) {
+    if (!ImageShown() || Busy()) {
         app::ShowMessage(this, image::MessageKind::Error,
                          SaveFailureText(fileName, QStringLiteral("No image is shown.")));
-        return false;
+        emit SaveEnded();
+        return;
     }
-    if (fileResolution && !ReliefShown())
-        return SaveFileResolutionView(fileName);
+    if (fileResolution && !ReliefShown()) {
+        SaveFileResolutionView(fileName);
+        return;
+    }
     QString error;
     const QImage picture = ShownPicture();
     if (picture.isNull())
         error = SaveFailureText(fileName, QStringLiteral("No image is shown."));
-    if (picture.isNull() || !WritePictureFile(picture, fileName, error)) {
+    if (picture.isNull() || !WritePictureFile(picture, fileName, error))
         app::ShowMessage(this, image::MessageKind::Error, error);
-        return false;
-    }
-    return true;
+    emit SaveEnded();
 }
 
 void TTarsunFrame::SaveViewAsClick() {
-    if (!ImageShown())
+    if (!ImageShown() || Busy())
         return;
     // The file's own name with "-view" in the folder of the last save, or the file's.
     const QFileInfo shown(shownFile_);

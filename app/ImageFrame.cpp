@@ -2,6 +2,7 @@
 #include "app/ImageFrame.h"
 
 #include "app/ColourBar.h"
+#include "app/FileResolutionSave.h"
 #include "app/LayoutFonts.h"
 #include "app/PaintBox.h"
 #include "app/ProfilePanel.h"

@@ -28,6 +28,8 @@
 
 namespace orvane::app {
 
+class FileResolutionSave;
+
 // Describes the sample buffer to the painting code: its size. Whatever paints
 // from the buffer checks that this matches the buffer's size.
 struct DisplayDescription {
@@ -92,6 +94,9 @@ public:
     TSaveViewDialog& SaveViewDialog() { return SaveViewDialog1; }
     // A file is being opened: chosen in the dialog, not yet shown or refused.
     bool OpenInProgress() const { return openInProgress_; }
+    // An open or a save at file resolution is running: no other may start, and no file is
+    // opened, since the save may read the level buffer.
+    bool Busy() const { return openInProgress_ || SavingView(); }
     // An image has been shown since start-up.
     bool ImageEverShown() const { return imageEverShown_; }
     bool TextureShown() const;
@@ -170,13 +175,11 @@ public:
     // ---- saving and copying what the view shows ----
     // The 2D box (its size in device pixels, the palette's colours) or the 3D view, as shown.
     QImage ShownPicture();
-    // Writes the view (or its file-resolution picture); shows a message and returns false on
-    // failure, returns false without one when the user cancelled.
-    bool SaveView(const QString& fileName, bool fileResolution);
-    // Writes the 2D view window at file resolution (at most 16384 pixels a side) in the
-    // palette's colours, read from the file where it was thinned, off the window's thread
-    // behind a modal progress dialog.
-    bool SaveFileResolutionView(const QString& fileName);
+    // Writes the view (or its file-resolution picture); a failure is a message, a cancelled
+    // save leaves none. SaveEnded follows, at once or when a save at file resolution ends.
+    void SaveView(const QString& fileName, bool fileResolution);
+    // A save at file resolution is running.
+    bool SavingView() const { return fileResolutionSave_ != nullptr; }
     void SaveViewAsClick();
     void CopyViewClick();
 
@@ -199,6 +202,8 @@ signals:
     void OpenFinished(const QString& path, bool shown);
     // The save dialog was answered with a file in `folder`.
     void SaveFolderChosen(const QString& folder);
+    // A save of the view has ended, written or not.
+    void SaveEnded();
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -244,6 +249,10 @@ private:
     void FitSceneViewer();
     // Tells the viewer whether the camera is moving, and arms the end of a wheel's motion.
     void UpdateSceneMotion();
+    // Writes the 2D view window at file resolution (at most 16384 pixels a side) in the
+    // palette's colours, read from the file where it was thinned, off the window's thread
+    // behind a modal progress dialog.
+    void SaveFileResolutionView(const QString& fileName);
     void LoadCustomCursor();
     void SetOpenInProgress(bool inProgress);
     void SetProgressDisplay(int percentage);
@@ -278,7 +287,7 @@ private:
 
     bool openInProgress_ = false;
     bool imageEverShown_ = false;
-    bool savingView_ = false; // a worker reads the level buffer for a save at file resolution
+    std::unique_ptr<FileResolutionSave> fileResolutionSave_; // the save at file resolution running
     std::shared_ptr<image::SampleReader> exact_; // the shown file's samples; null without one
     ExactReadoutState readout_;
     MeasuringLine measuring_;

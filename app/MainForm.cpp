@@ -188,16 +188,19 @@ void TForm1::ShowAsLastTime() {
 
 void TForm1::UpdateMenuState() {
     const TTarsunFrame& frame = *FrameTarsun;
-    // While a file is being opened the menus are off; the commands on the
-    // image come with the first shown image and stay; the texture can be
-    // removed while one is on. In the order an open ends.
-    const bool idle = !frame.OpenInProgress();
+    // While a file is being opened or the view saved at file resolution the
+    // menus are off, and so are the shortcuts of the commands that would open
+    // or save; the commands on the image come with the first shown image and
+    // stay; the texture can be removed while one is on. In the order an open
+    // ends.
+    const bool idle = !frame.Busy();
     const bool shown = frame.ImageShown();
     RemoveTexture1->setEnabled(frame.TextureShown());
     LoadTexture1->setEnabled(frame.ImageEverShown());
     IFFInfo1->setEnabled(frame.ImageEverShown());
-    OpenRecent1->menuAction()->setEnabled(!recentFiles_.isEmpty());
-    SaveViewAs1->setEnabled(shown);
+    Open1->setEnabled(idle);
+    OpenRecent1->menuAction()->setEnabled(idle && !recentFiles_.isEmpty());
+    SaveViewAs1->setEnabled(shown && idle);
     CopyView1->setEnabled(shown);
     for (QAction* action : {ZoomIn1, ZoomOut1, WholeImage1})
         action->setEnabled(shown);
@@ -213,8 +216,6 @@ void TForm1::Open1Click() {
 }
 
 void TForm1::OpenFile(const QString& path) {
-    if (FrameTarsun->OpenInProgress())
-        return;
     FrameTarsun->OpenChosenFile(path);
 }
 

@@ -58,7 +58,7 @@ public:
     void AbutOrvane41Click();
 
     // Opens `path` as File > Open does once a file is chosen (the command line's file, a
-    // recent file); nothing while a file is being opened.
+    // recent file); nothing while the frame is busy (an open, a save at file resolution).
     void OpenFile(const QString& path);
     // A recent file: opened, or, when it no longer exists, taken off the list with a message.
     void OpenRecentFile(const QString& path);

@@ -534,6 +534,8 @@ int RunSnapshot(const SnapshotOptions& options) {
     if (!options.saveView.isEmpty()) {
         const int before = int(messages.size());
         form.SaveViewAs1->trigger();
+        while (frame.SavingView()) // a save at file resolution ends off this thread
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
         if (messages.size() != before || !QFileInfo::exists(options.saveView)) {
             std::fprintf(stderr, "orvane-snapshot: cannot write %s\n",
                          qPrintable(options.saveView));

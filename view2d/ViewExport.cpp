@@ -60,10 +60,10 @@ std::int64_t ExportSource(int index, int size, std::int64_t first, std::int64_t 
 
 std::uint8_t LevelOfSample(std::optional<std::uint32_t> sample, int bitsPerSample,
                            bool minIsWhite) {
-    std::uint32_t level = 0;
-    if (sample) {
-        level = bitsPerSample == 16 ? (*sample >> 8) & 0xFF : *sample & 0xFF;
+    if (!sample) {
+        return 0;
     }
+    const std::uint32_t level = bitsPerSample == 16 ? (*sample >> 8) & 0xFF : *sample & 0xFF;
     return static_cast<std::uint8_t>(minIsWhite ? 255 - level : level);
 }
 
@@ -122,6 +122,7 @@ std::optional<LevelPicture> ExportFromReader(image::SampleReader& reader, const 
         std::uint8_t* dest = picture.Levels.data() + static_cast<std::size_t>(top) * size.Width;
         for (std::size_t i = 0; i < samples->size(); ++i) {
             dest[i] = LevelOfSample((*samples)[i], bits, minIsWhite);
+            picture.MissingPixels += (*samples)[i] ? 0 : 1;
         }
         if (rowsDone) {
             rowsDone->store(bottom, std::memory_order_relaxed);

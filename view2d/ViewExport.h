@@ -45,8 +45,8 @@ PictureSize ExportSize(const FileRect& rect, int maxSide = kMaxExportSide);
 std::int64_t ExportSource(int index, int size, std::int64_t first, std::int64_t span);
 
 // The display level of a stored sample, as the open reads it: 16-bit samples keep their high
-// byte, min-is-white files are inverted; a pixel without a value reads as 0 before inversion,
-// as an unreadable row does.
+// byte, min-is-white files are inverted; a pixel without a value is level 0, as an unreadable
+// row is.
 std::uint8_t LevelOfSample(std::optional<std::uint32_t> sample, int bitsPerSample, bool minIsWhite);
 
 // Row-major levels, Width bytes a row.
@@ -54,6 +54,8 @@ struct LevelPicture {
     int Width = 0;
     int Height = 0;
     std::vector<std::uint8_t> Levels;
+    // Pixels whose samples could not be read from the file: level 0.
+    std::int64_t MissingPixels = 0;
 };
 
 // Both exports count the picture rows they have finished in `rowsDone` (when given), for a

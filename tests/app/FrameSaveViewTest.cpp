@@ -3,6 +3,7 @@
 #include "tests/support/FrameHarness.h"
 
 #include "app/PaintBox.h"
+#include "tests/support/TiffSurgery.h"
 #include "view2d/ViewExport.h"
 #include "view3d/gl/SceneViewer.h"
 
@@ -19,6 +20,7 @@
 #include <QToolButton>
 #include <csignal>
 #include <sys/resource.h>
+#include <tiffio.h>
 #include <unistd.h>
 
 using namespace orvane;
@@ -78,9 +80,11 @@ class FrameSaveViewTest : public QObject {
         return path;
     }
 
+    // Saves through File > Save View As... and waits until the save has ended.
     void Save(const QString& fileName, bool fileResolution = false) {
         answer_ = TSaveViewDialog::Choice{fileName, fileResolution};
         h_->form->SaveViewAs1->trigger();
+        QVERIFY(QTest::qWaitFor([this] { return !Frame().SavingView(); }, 60000));
     }
 
     QStringList FolderEntries(const QString& folder) {
@@ -235,6 +239,112 @@ private slots:
         Save(path, true);
         QVERIFY2(h_->messages.isEmpty(), qPrintable(h_->messages.join('|')));
         QCOMPARE(QImage(path).size(), QSize(int(rect.Width), int(rect.Height)));
+    }
+
+    // While a save at file resolution reads the level buffer nothing may open another file:
+    // not File > Open or its key, Open Recent, the command line's open or a drop. The save
+    // then writes the picture of the file it started with.
+    void noFileOpensWhileASaveAtFileResolutionRuns() {
+        TiffLayout other;
+        other.width = 64;
+        other.height = 64;
+        const QString otherPath = h_->Write("other.tif", other, 0x1000);
+        h_->Open(otherPath); // on the recent list
+        const QString relief = OpenRelief(4000, 3000);
+        const view2d::FileRect rect = view2d::ShownFileRect(Frame().View().Window, Frame().Image());
+        const QString path = h_->Path("full.png");
+        bool tried = false;
+        QTimer::singleShot(0, &Frame(), [&] {
+            tried = true;
+            QVERIFY(Frame().Busy());
+            QVERIFY(!h_->form->Open1->isEnabled());
+            QVERIFY(!h_->form->SaveViewAs1->isEnabled());
+            h_->answer = otherPath;
+            h_->form->Open1->trigger();
+            QTest::keyClick(&Frame(), Qt::Key_O, Qt::ControlModifier);
+            h_->form->OpenFile(otherPath);
+            h_->form->OpenRecentFile(otherPath);
+            Frame().DropFile(otherPath, QPoint(100, 300));
+            h_->answer.clear();
+            QVERIFY(!Frame().OpenInProgress());
+            QCOMPARE(Frame().ShownFile(), relief);
+        });
+        Save(path, true);
+        QVERIFY(tried);
+        QVERIFY2(h_->messages.isEmpty(), qPrintable(h_->messages.join('|')));
+        QCOMPARE(Frame().ShownFile(), relief);
+        const QImage saved(path);
+        QCOMPARE(saved.size(), QSize(int(rect.Width), int(rect.Height)));
+        for (int y : {0, 1500, int(rect.Height) - 1})
+            for (int x : {0, 2000, int(rect.Width) - 1}) {
+                const int level =
+                    int(Sample(std::uint32_t(rect.Column + x), std::uint32_t(rect.Row + y)) >> 8);
+                QCOMPARE(saved.pixel(x, y), qRgb(level, level, level));
+            }
+        QVERIFY(h_->form->Open1->isEnabled());
+    }
+
+    // Where the file was thinned the save reads the shown file's own samples: a file renamed
+    // over its path meanwhile is not what is saved, and pixels that cannot be read are said.
+    void fileResolutionSaveReadsTheShownFileAndReportsLostPixels() {
+        TiffLayout layout;
+        layout.width = 33000;
+        layout.height = 400;
+        layout.bitsPerSample = 8;
+        layout.rowsPerStrip = 100;
+        const QString tiff = h_->Write("wide.tif", layout, [](std::uint32_t x, std::uint32_t y) {
+            return (x * 7 + y * 3) & 0xFF;
+        });
+        h_->Open(tiff);
+        QCOMPARE(Frame().Image().ColumnStep, 2);
+        for (int i = 0; i < 16; ++i)
+            SendWheel(&Frame(), 120);
+        const view2d::FileRect rect = view2d::ShownFileRect(Frame().View().Window, Frame().Image());
+        // Another file takes the path: the one shown is still the one saved.
+        const QString impostor = h_->Write("impostor.tif", layout, 0);
+        QVERIFY(QFile::remove(tiff));
+        QVERIFY(QFile::rename(impostor, tiff));
+        const QString path = h_->Path("wide.png");
+        Save(path, true);
+        QVERIFY2(h_->messages.isEmpty(), qPrintable(h_->messages.join('|')));
+        const QImage saved(path);
+        QCOMPARE(saved.size(), QSize(int(rect.Width), int(rect.Height)));
+        for (int x : {1, 3, int(rect.Width) - 1}) {
+            const int level =
+                int((std::uint32_t(rect.Column + x) * 7 + std::uint32_t(rect.Row) * 3) & 0xFF);
+            QCOMPARE(saved.pixel(x, 0), qRgb(level, level, level));
+        }
+
+        // Rows 100 to 199 lie past the end of the file.
+        QByteArray bytes = orvane::test::TiffBytes(
+            layout, [](std::uint32_t x, std::uint32_t y, int) { return (x * 7 + y * 3) & 0xFF; });
+        QVERIFY(orvane::test::surgery::SetTagValue(bytes, TIFFTAG_STRIPOFFSETS, 1,
+                                                   std::uint32_t(bytes.size() + 10)));
+        QFile broken(h_->Path("broken.tif"));
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write(bytes);
+        broken.close();
+        h_->Open(broken.fileName());
+        QCOMPARE(h_->messages.size(), 1); // the open's lost rows
+        h_->messages.clear();
+        const view2d::FileRect whole =
+            view2d::ShownFileRect(Frame().View().Window, Frame().Image());
+        QVERIFY(whole.Row <= 100 && whole.Row + whole.Height >= 200);
+        const view2d::PictureSize size = view2d::ExportSize(whole);
+        std::int64_t lostRows = 0;
+        for (int y = 0; y < size.Height; ++y) {
+            const std::int64_t row = view2d::ExportSource(y, size.Height, whole.Row, whole.Height);
+            lostRows += row >= 100 && row < 200 ? 1 : 0;
+        }
+        Save(path, true);
+        QCOMPARE(h_->messages.size(), 1);
+        QVERIFY2(h_->messages[0].contains(QStringLiteral("%1 of its %2 pixels")
+                                              .arg(lostRows * size.Width)
+                                              .arg(std::int64_t(size.Width) * size.Height)),
+                 qPrintable(h_->messages[0]));
+        QVERIFY(h_->messages[0].contains("could not be read from \"broken.tif\""));
+        const QImage withLoss(path);
+        QCOMPARE(withLoss.pixel(5, int(150 * size.Height / whole.Height)), qRgb(0, 0, 0));
     }
 
     void aFailedSaveSaysWhichFileAndLeavesNothing() {

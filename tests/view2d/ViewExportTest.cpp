@@ -1,7 +1,11 @@
 #include "view2d/ViewExport.h"
 
 #include "image/SampleReader.h"
+#include "tests/support/TiffSurgery.h"
 #include "tools/TiffWriter.h"
+
+#include <QFile>
+#include <tiffio.h>
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -87,7 +91,7 @@ TEST(ViewExport, LevelsOfSamplesFollowTheOpen) {
     EXPECT_EQ(LevelOfSample(0x7Fu, 8, false), 0x7F);
     EXPECT_EQ(LevelOfSample(0x7Fu, 8, true), 0x80);
     EXPECT_EQ(LevelOfSample(std::nullopt, 16, false), 0);
-    EXPECT_EQ(LevelOfSample(std::nullopt, 8, true), 255);
+    EXPECT_EQ(LevelOfSample(std::nullopt, 8, true), 0); // as a lost row of the open
 }
 
 class ViewExportFile : public ::testing::Test {
@@ -175,6 +179,37 @@ TEST_F(ViewExportFile, LevelBufferAndReaderAgreeWhereNothingWasThinned) {
     const LevelPicture half = ExportFromLevels(levels.data(), image, whole, {100, 75});
     EXPECT_EQ(half.Levels[0], levels[1 * 200 + 1]);
     EXPECT_EQ(half.Levels[74 * 100 + 99], levels[149 * 200 + 199]);
+}
+
+// Samples the file cannot give are level 0 (in min-is-white files too, as a lost row of the
+// open is) and counted, so that the save can say so.
+TEST_F(ViewExportFile, UnreadablePixelsAreLevelZeroAndCounted) {
+    for (std::uint16_t photometric : {1, 0}) {
+        TiffLayout layout;
+        layout.width = 40;
+        layout.height = 30;
+        layout.bitsPerSample = 8;
+        layout.rowsPerStrip = 10;
+        layout.photometric = photometric;
+        QByteArray bytes = orvane::test::TiffBytes(
+            layout, [](std::uint32_t x, std::uint32_t y, int) { return SampleAt(x, y) & 0xFF; });
+        // The middle strip's bytes lie past the end of the file.
+        ASSERT_TRUE(orvane::test::surgery::SetTagValue(bytes, TIFFTAG_STRIPOFFSETS, 1,
+                                                       std::uint32_t(bytes.size() + 100)));
+        const QString path = dir_.filePath("lost.tif");
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        SampleReader reader(TiffSource::File(path));
+        const FileRect whole{0, 0, 40, 30};
+        const auto picture = ExportFromReader(reader, whole, ExportSize(whole));
+        ASSERT_TRUE(picture);
+        EXPECT_EQ(picture->MissingPixels, 40 * 10);
+        EXPECT_EQ(picture->Levels[15 * 40 + 7], 0) << "photometric " << photometric;
+        EXPECT_EQ(picture->Levels[25 * 40 + 7],
+                  LevelOfSample(SampleAt(7, 25) & 0xFF, 8, photometric == 0));
+    }
 }
 
 TEST_F(ViewExportFile, AReaderThatDidNotOpenGivesNothing) {
