@@ -185,9 +185,14 @@ void TTarsunFrame::MeasureProfile() {
         panel->show();
         panel->raise();
     }
-    panel->ShowMeasuring();
     if (profileCancel_)
         *profileCancel_ = true;
+    const QString unmeasurable = view2d::UnmeasurableLineText(measuring_.line);
+    if (!unmeasurable.isEmpty()) {
+        panel->ShowNotMeasured(unmeasurable);
+        return;
+    }
+    panel->ShowMeasuring();
     auto cancel = std::make_shared<std::atomic<bool>>(false);
     profileCancel_ = cancel;
     const ProfileLine line = measuring_.line;
@@ -199,9 +204,13 @@ void TTarsunFrame::MeasureProfile() {
             this,
             [this, reader, cancel, profile = std::move(profile)] {
                 --profilesInFlight_;
-                if (*cancel || reader != exact_ || !profile)
+                if (*cancel || reader != exact_)
                     return;
-                ui_.ProfilePanel->ShowProfile(*profile);
+                if (profile)
+                    ui_.ProfilePanel->ShowProfile(*profile);
+                else
+                    ui_.ProfilePanel->ShowNotMeasured(
+                        QStringLiteral("The profile could not be measured."));
             },
             Qt::QueuedConnection);
     });

@@ -72,9 +72,13 @@ void TProfilePanel::SetSaveAnswer(SaveAnswer answer) {
 }
 
 void TProfilePanel::ShowMeasuring() {
+    ShowNotMeasured(QStringLiteral("Measuring..."));
+}
+
+void TProfilePanel::ShowNotMeasured(const QString& why) {
     profile_.reset();
     Chart->chart()->removeAllSeries();
-    FiguresLabel->setText(QStringLiteral("Measuring..."));
+    FiguresLabel->setText(why);
     FiguresLabel->adjustSize();
     ExportButton->setEnabled(false);
 }

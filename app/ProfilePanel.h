@@ -29,6 +29,8 @@ public:
 
     // "Measuring..." while the profile is computed off the window's thread.
     void ShowMeasuring();
+    // Why the line has no profile, in place of the figures.
+    void ShowNotMeasured(const QString& why);
     void ShowProfile(const view2d::Profile& profile);
     const std::optional<view2d::Profile>& Shown() const { return profile_; }
 

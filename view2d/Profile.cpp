@@ -93,6 +93,17 @@ std::vector<image::FilePixel> ProfilePixels(const ProfileLine& line) {
     return pixels;
 }
 
+QString UnmeasurableLineText(const ProfileLine& line) {
+    if (PointCount(line))
+        return QString();
+    const double points = std::max(std::fabs(double(line.Column2) - double(line.Column1)),
+                                   std::fabs(double(line.Row2) - double(line.Row1))) +
+                          1;
+    return QStringLiteral("The line crosses %1 pixels: a profile holds at most %2 points.")
+        .arg(points, 0, 'f', 0)
+        .arg(kMaxProfilePoints);
+}
+
 Profile BuildProfile(const ProfileLine& line,
                      const std::vector<std::optional<std::uint32_t>>& samples, int bitsPerSample,
                      bool minIsWhite, const ProfileUnits& units) {

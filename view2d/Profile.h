@@ -72,6 +72,9 @@ constexpr std::int64_t kMaxProfilePoints = std::int64_t(1) << 22;
 // Empty when the line has more than kMaxProfilePoints points.
 std::vector<image::FilePixel> ProfilePixels(const ProfileLine& line);
 
+// Why `line` cannot be measured (more points than kMaxProfilePoints); empty when it can.
+QString UnmeasurableLineText(const ProfileLine& line);
+
 // The profile of a line whose pixels (ProfilePixels) hold `samples`, in the same order; an
 // empty profile for a line longer than kMaxProfilePoints.
 Profile BuildProfile(const ProfileLine& line,

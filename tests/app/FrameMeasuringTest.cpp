@@ -4,6 +4,7 @@
 #include "app/ProfilePanel.h"
 #include "image/NumberText.h"
 #include "tests/support/FrameHarness.h"
+#include "tests/support/TiffSurgery.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -12,6 +13,8 @@
 #include <QPushButton>
 #include <QThread>
 #include <QtTest>
+#include <tiffio.h>
+#include <vector>
 
 using namespace orvane;
 using namespace orvane::app;
@@ -169,6 +172,58 @@ private slots:
         h_->Open(path);
         QVERIFY(!f.Measuring().shown);
         QVERIFY(!f.ExactReadout().overImage);
+    }
+
+    // A line longer than a profile can hold says so in the panel instead of measuring.
+    void lineTooLongForAProfileSaysWhy() {
+        // 4300000 x 140 pixels in strips of one row that all hold the same few compressed
+        // bytes: thinned 1:132 on screen, its kept columns span more points than a profile
+        // holds.
+        const QString path = h_->Path("wide.tif");
+        {
+            TIFF* tif = TIFFOpen(QFile::encodeName(path).constData(), "w");
+            QVERIFY(tif);
+            const std::uint32_t width = 4300000;
+            TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
+            TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 140);
+            TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+            TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+            TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+            TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
+            TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 1);
+            std::vector<std::uint8_t> row(width, 100);
+            QVERIFY(TIFFWriteEncodedStrip(tif, 0, row.data(), tmsize_t(row.size())) > 0);
+            TIFFClose(tif);
+        }
+        // Every further strip points at the first one's bytes.
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QByteArray bytes = file.readAll();
+        file.close();
+        const std::uint32_t offset = *surgery::TagValue(bytes, TIFFTAG_STRIPOFFSETS, 0);
+        const std::uint32_t count = *surgery::TagValue(bytes, TIFFTAG_STRIPBYTECOUNTS, 0);
+        QVERIFY(surgery::SetTagValues(bytes, TIFFTAG_STRIPOFFSETS, offset));
+        QVERIFY(surgery::SetTagValues(bytes, TIFFTAG_STRIPBYTECOUNTS, count));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+
+        h_->Open(path);
+        QVERIFY2(h_->messages.isEmpty(), qPrintable(h_->messages.join('|')));
+        TTarsunFrame& f = h_->Frame();
+        QCOMPARE(f.Image().ColumnStep, 132);
+        TPaintBox* box = h_->Ui().PaintBox1;
+        const int y = box->height() / 2;
+        SendMouse(box, QEvent::MouseButtonPress, {0, y}, Qt::RightButton, Qt::RightButton);
+        Move({box->width() - 1, y}, Qt::RightButton);
+        SendMouse(box, QEvent::MouseButtonRelease, {box->width() - 1, y}, Qt::RightButton,
+                  Qt::NoButton);
+        WaitForExactWork(f);
+        const TProfilePanel* panel = h_->Ui().ProfilePanel;
+        QVERIFY(panel->isVisible());
+        QVERIFY(!panel->Shown());
+        QVERIFY2(panel->FiguresLabel->text().contains("a profile holds at most 4194304 points"),
+                 qPrintable(panel->FiguresLabel->text()));
     }
 };
 

@@ -68,6 +68,10 @@ TEST(ProfilePixels, LinesTooLongAreRefused) {
     EXPECT_TRUE(ProfilePixels({0, 0, kMaxProfilePoints, 0}).empty());
     EXPECT_TRUE(ProfilePixels({INT64_MIN, 0, INT64_MAX, 0}).empty());
     EXPECT_TRUE(ProfilePixels({INT64_MAX, 0, INT64_MAX, 0}).empty());
+    EXPECT_EQ(orvane::view2d::UnmeasurableLineText({0, 0, kMaxProfilePoints - 1, 0}), QString());
+    EXPECT_EQ(orvane::view2d::UnmeasurableLineText({5, 0, 5, kMaxProfilePoints + 4}),
+              QStringLiteral("The line crosses 4194309 pixels: a profile holds at most 4194304 "
+                             "points."));
 }
 
 // A 3-4-5 line through five pixels; heights 10 + 0.5 * sample.
