@@ -9,12 +9,14 @@
 #include "app/ProfilePanel.h"
 #include "app/SaveViewDialog.h"
 #include "app/Settings.h"
+#include "app/WholeFile.h"
 #include "panels/ColourMaps.h"
 #include "view3d/gl/SceneViewer.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
 #include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QFile>
@@ -542,9 +544,25 @@ int RunSnapshot(const SnapshotOptions& options) {
             status = 1;
         }
     }
-    if (!options.png.isEmpty() && !frame.grab().save(options.png, "PNG")) {
-        std::fprintf(stderr, "orvane-snapshot: cannot write %s\n", qPrintable(options.png));
-        status = 1;
+    // The outputs are written all or nothing: a full disk is a failure, not a short file.
+    auto write = [&status](const QByteArray& bytes, const QString& fileName) {
+        QString why;
+        if (!app::WriteWholeFile(bytes, fileName, why)) {
+            std::fprintf(stderr, "orvane-snapshot: cannot write %s: %s\n", qPrintable(fileName),
+                         qPrintable(why));
+            status = 1;
+        }
+    };
+    if (!options.png.isEmpty()) {
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        if (frame.grab().save(&buffer, "PNG")) {
+            write(png, options.png);
+        } else {
+            std::fprintf(stderr, "orvane-snapshot: cannot encode %s\n", qPrintable(options.png));
+            status = 1;
+        }
     }
     if (!options.json.isEmpty()) {
         QJsonObject report = Report(options, frame, messages, progress);
@@ -552,14 +570,14 @@ int RunSnapshot(const SnapshotOptions& options) {
             report.insert("timings", TimingsReport(frame.LastOpenTimings(), orbit));
         const QByteArray json = QJsonDocument(report).toJson(QJsonDocument::Indented);
         if (options.json == "-") {
-            std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
-        } else {
-            QFile out(options.json);
-            if (!out.open(QIODevice::WriteOnly) || out.write(json) != json.size()) {
-                std::fprintf(stderr, "orvane-snapshot: cannot write %s\n",
-                             qPrintable(options.json));
+            if (std::fwrite(json.constData(), 1, size_t(json.size()), stdout) !=
+                    size_t(json.size()) ||
+                std::fflush(stdout) != 0) {
+                std::fprintf(stderr, "orvane-snapshot: cannot write the report\n");
                 status = 1;
             }
+        } else {
+            write(json, options.json);
         }
     }
     app::SetMessageRecorder({});

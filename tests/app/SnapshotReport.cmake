@@ -98,7 +98,19 @@ if(NOT message MATCHES "junk.tif")
   message(FATAL_ERROR "rejection message does not name the file: ${message}")
 endif()
 
-# Bad arguments are the only non-zero exit.
+# A disk that fills up: the report and the picture are written all or nothing, and the run
+# says it failed (a file size limit of 4 KiB stands for the full disk).
+foreach(output json png)
+  file(REMOVE "${WORK}/full.${output}")
+  execute_process(COMMAND bash -c "trap '' XFSZ; ulimit -f 4; exec \"$0\" \"$@\""
+                          "${SNAPSHOT}" --${output} "${WORK}/full.${output}" "${WORK}/relief16.tif"
+                  RESULT_VARIABLE rc OUTPUT_QUIET ERROR_QUIET)
+  if(NOT rc EQUAL 1 OR EXISTS "${WORK}/full.${output}")
+    message(FATAL_ERROR "--${output} on a full disk: exit ${rc}, or a short file left")
+  endif()
+endforeach()
+
+# Bad arguments, and outputs that could not be written, are the only non-zero exits.
 execute_process(COMMAND "${SNAPSHOT}" --wheel x "${WORK}/relief16.tif" RESULT_VARIABLE rc
                 OUTPUT_QUIET ERROR_QUIET)
 if(rc EQUAL 0)
