@@ -68,6 +68,7 @@ void TTarsunFrame::ResetZoom() {
         return;
     view_.Window = WholeImageWindow(image_);
     PlaceImage();
+    ViewWindowChanged();
 }
 
 void TTarsunFrame::FrameResize() {
@@ -109,6 +110,7 @@ void TTarsunFrame::WheelStep(ZoomDirection direction) {
     PlaceBox(box);
     PaintBox1Paint();
     RedrawVisiblePanels();
+    ViewWindowChanged();
 }
 
 void TTarsunFrame::RedrawVisiblePanels() {
@@ -183,6 +185,7 @@ void TTarsunFrame::ArrowKey(PanDirection direction) {
         return;
     PanByKey(direction, image_, view_.Window);
     ui_.PaintBox1->repaint();
+    ViewWindowChanged();
 }
 
 void TTarsunFrame::paintEvent(QPaintEvent*) {

@@ -86,6 +86,16 @@ void TTarsunFrame::UpdateExactReadout(int x, int y) {
     ShowPointerStatus(*pixel, exact_->MinIsWhite());
 }
 
+void TTarsunFrame::ViewWindowChanged() {
+    if (!pointerAt_ || measuring_.dragging)
+        return;
+    const QPoint inBox = *pointerAt_ - ui_.PaintBox1->pos();
+    if (ui_.PaintBox1->rect().contains(inBox))
+        UpdateExactReadout(inBox.x(), inBox.y());
+    else
+        PointerLeftTheImage();
+}
+
 void TTarsunFrame::ShowPointerStatus(const image::FilePixel& pixel, bool minIsWhite) {
     TPaintBox* box = ui_.PaintBox1;
     const double zoom = ZoomPercent(view_.Window, box->width() * box->devicePixelRatioF(), image_);

@@ -83,6 +83,7 @@ void TTarsunFrame::ConnectComponents() {
         MeasuringLineDown(b, x, y);
     };
     box->OnMouseMove = [this](int x, int y) {
+        pointerAt_ = ui_.PaintBox1->pos() + QPoint(x, y);
         PaintBox1MouseMove(x, y);
         if (!MeasuringLineMove(x, y))
             UpdateExactReadout(x, y);
@@ -92,7 +93,10 @@ void TTarsunFrame::ConnectComponents() {
         MeasuringLineUp(b, x, y);
     };
     box->OnMouseEnter = [this] { PaintBox1MouseEnter(); };
-    box->OnMouseLeave = [this] { PointerLeftTheImage(); };
+    box->OnMouseLeave = [this] {
+        pointerAt_.reset();
+        PointerLeftTheImage();
+    };
     connect(ui_.ProfilePanel, &TProfilePanel::CloseClicked, ui_.ProfilePanel, &QWidget::hide);
 
     connect(ui_.SB2D, &QAbstractButton::clicked, this, [this] { SB2DClick(); });

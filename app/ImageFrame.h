@@ -232,6 +232,8 @@ private:
     void OpenExactReader(const image::TiffSource& source);
     void DropExactReader();
     void UpdateExactReadout(int x, int y);
+    // The view window moved or zoomed under a pointer that stayed: the readout follows.
+    void ViewWindowChanged();
     void LookUpExactSample(const image::FilePixel& pixel);
     // The status bar's readout of `pixel` with the sample known so far.
     void ShowPointerStatus(const image::FilePixel& pixel, bool minIsWhite);
@@ -290,6 +292,8 @@ private:
     std::unique_ptr<FileResolutionSave> fileResolutionSave_; // the save at file resolution running
     std::shared_ptr<image::SampleReader> exact_; // the shown file's samples; null without one
     ExactReadoutState readout_;
+    // Where the pointer last moved over the 2D box, in frame pixels (the box moves as it zooms).
+    std::optional<QPoint> pointerAt_;
     MeasuringLine measuring_;
     QString statusText_;
     int lookupsInFlight_ = 0;

@@ -174,6 +174,44 @@ private slots:
         QVERIFY(!f.ExactReadout().overImage);
     }
 
+    // The status bar follows a zoom, a pan or a key at once: it reads as a pointer move to the
+    // same place on the screen would, without waiting for the pointer to move.
+    void statusBarFollowsTheViewUnderAStillPointer_data() {
+        QTest::addColumn<QString>("action");
+        for (const char* action :
+             {"wheel in", "wheel out", "key +", "key -", "key Right", "key Home"})
+            QTest::newRow(action) << QString::fromLatin1(action);
+    }
+    void statusBarFollowsTheViewUnderAStillPointer() {
+        QFETCH(QString, action);
+        h_->Open(WriteRelief("relief.tif"));
+        TTarsunFrame& f = h_->Frame();
+        h_->form->activateWindow(); // the keys reach the frame's shortcuts
+        QVERIFY(QTest::qWaitForWindowActive(h_->form.get()));
+        f.setFocus();
+        QTRY_VERIFY(f.hasFocus());
+        TPaintBox* box = h_->Ui().PaintBox1;
+        SendWheel(&f, 120); // zoomed in, so that every action changes what is under the pointer
+        QCoreApplication::processEvents();
+        const QPoint onScreen = box->pos() + QPoint(box->width() / 3, box->height() / 3);
+        Move(onScreen - box->pos());
+        WaitForExactWork(f);
+        const QString before = f.StatusText();
+        if (action == "wheel in" || action == "wheel out") {
+            SendWheel(&f, action == "wheel in" ? 120 : -120);
+        } else {
+            const QKeySequence key(action.mid(4));
+            QTest::keyClick(&f, key[0].key(), key[0].keyboardModifiers());
+        }
+        QCoreApplication::processEvents();
+        WaitForExactWork(f);
+        const QString after = f.StatusText();
+        QVERIFY2(after != before, qPrintable(after));
+        Move(onScreen - box->pos());
+        WaitForExactWork(f);
+        QCOMPARE(after, f.StatusText());
+    }
+
     // A line longer than a profile can hold says so in the panel instead of measuring.
     void lineTooLongForAProfileSaysWhy() {
         // 4300000 x 140 pixels in strips of one row that all hold the same few compressed
