@@ -17,31 +17,31 @@ constexpr int kTickLength = 5;
 
 } // namespace
 
-TColourBar::TColourBar(QWidget* parent) : QWidget(parent) {
+ColourBar::ColourBar(QWidget* parent) : QWidget(parent) {
     setFont(TahomaFont(11));
 }
 
-void TColourBar::ShowPalette(panels::Palette palette) {
+void ColourBar::ShowPalette(panels::Palette palette) {
     palette_ = palette;
     update();
 }
 
-void TColourBar::ShowScale(const panels::ColourBarScale& scale) {
+void ColourBar::ShowScale(const panels::ColourBarScale& scale) {
     scale_ = scale;
     update();
 }
 
-QRect TColourBar::BarRect() const {
+QRect ColourBar::BarRect() const {
     return QRect(kBarLeft, kBarTop, kBarWidth, std::max(1, height() - kBarTop - kBarBottomMargin));
 }
 
-int TColourBar::TickRow(double fraction) const {
+int ColourBar::TickRow(double fraction) const {
     const QRect bar = BarRect();
     // Level 0 on the bar's last row, level 255 on its first.
     return bar.bottom() - int(std::lround(fraction * (bar.height() - 1)));
 }
 
-void TColourBar::paintEvent(QPaintEvent*) {
+void ColourBar::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QRect bar = BarRect();
     const auto& table = panels::PaletteTable(palette_);

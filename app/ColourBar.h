@@ -8,10 +8,10 @@ namespace orvane::app {
 
 // The colour bar: the palette from level 0 (bottom) to level 255 (top), its unit above and its
 // ticks labelled beside it.
-class TColourBar : public QWidget {
+class ColourBar : public QWidget {
     Q_OBJECT
 public:
-    explicit TColourBar(QWidget* parent);
+    explicit ColourBar(QWidget* parent);
 
     void ShowPalette(panels::Palette palette);
     void ShowScale(const panels::ColourBarScale& scale);

@@ -1,8 +1,8 @@
 // The 2D view's wiring: placing the box, wheel zoom, painting and the pointer.
 // The arithmetic lives in view2d/; this file reads events and draws.
 #include "app/HistogramChart.h"
+#include "app/ImageBox.h"
 #include "app/ImageFrame.h"
-#include "app/PaintBox.h"
 #include "view2d/Stretch.h"
 #include "view3d/Navigation.h"
 
@@ -31,17 +31,17 @@ QRect ToQRect(const FillRect& r) {
 
 } // namespace
 
-ImageArea TTarsunFrame::Area() const {
+ImageArea ImageFrame::Area() const {
     return {AreaTop(), width(), std::max(0, height() - AreaTop())};
 }
 
-BoxRect TTarsunFrame::Box() const {
-    const QRect g = ui_.PaintBox1->geometry();
+BoxRect ImageFrame::Box() const {
+    const QRect g = ui_.imageBox->geometry();
     return {g.x(), g.y(), g.width(), g.height()};
 }
 
-void TTarsunFrame::PlaceBox(const BoxRect& box) {
-    ui_.PaintBox1->setGeometry(box.Left, box.Top, box.Width, box.Height);
+void ImageFrame::PlaceBox(const BoxRect& box) {
+    ui_.imageBox->setGeometry(box.Left, box.Top, box.Width, box.Height);
     if (!DisplayBitmap)
         return;
     // The bitmap has the box's size in device pixels, so that a HiDPI screen
@@ -55,15 +55,15 @@ void TTarsunFrame::PlaceBox(const BoxRect& box) {
     }
 }
 
-void TTarsunFrame::PlaceImage() {
+void ImageFrame::PlaceImage() {
     const std::optional<BoxRect> box = view2d::PlaceImage(view_.Window, image_, Area());
     if (!box)
         return;
     PlaceBox(*box);
-    PaintBox1Paint();
+    RepaintImageBox();
 }
 
-void TTarsunFrame::ResetZoom() {
+void ImageFrame::ResetZoom() {
     if (!image_.HasImage() || !DisplayBitmap)
         return;
     view_.Window = WholeImageWindow(image_);
@@ -71,27 +71,27 @@ void TTarsunFrame::ResetZoom() {
     ViewWindowChanged();
 }
 
-void TTarsunFrame::FrameResize() {
+void ImageFrame::LayOutViews() {
     PlaceImage();
     PlaceHistogramPanel();
     PlaceColourBarPanel();
 }
 
-void TTarsunFrame::FrameMouseWheelUp() {
+void ImageFrame::ZoomIn() {
     WheelStep(ZoomDirection::In);
 }
-void TTarsunFrame::FrameMouseWheelDown() {
+void ImageFrame::ZoomOut() {
     WheelStep(ZoomDirection::Out);
 }
 
-void TTarsunFrame::WheelStep(ZoomDirection direction) {
+void ImageFrame::WheelStep(ZoomDirection direction) {
     if (!image_.HasImage())
         return;
-    if (ui_.SB3D->isChecked()) {
+    if (ui_.view3dButton->isChecked()) {
         if (direction == ZoomDirection::In)
-            SceneViewer1MouseWheelUp();
+            ViewerWheelUp();
         else
-            SceneViewer1MouseWheelDown();
+            ViewerWheelDown();
         return;
     }
     if (view_.Loading)
@@ -108,29 +108,29 @@ void TTarsunFrame::WheelStep(ZoomDirection direction) {
     // what a zoom-out uncovered beside it: moving the box marked it for the
     // frame's erase.
     PlaceBox(box);
-    PaintBox1Paint();
+    RepaintImageBox();
     RedrawVisiblePanels();
     ViewWindowChanged();
 }
 
-void TTarsunFrame::RedrawVisiblePanels() {
-    if (ui_.InfoPanel->isVisible()) {
-        ui_.InfoPanel->update();
-        ui_.InfoMemo->repaint();
+void ImageFrame::RedrawVisiblePanels() {
+    if (ui_.infoPanel->isVisible()) {
+        ui_.infoPanel->update();
+        ui_.infoText->repaint();
     }
-    if (ui_.HistogramPanel->isVisible()) {
-        ui_.HistogramPanel->update();
-        ui_.Isto->repaint();
+    if (ui_.histogramPanel->isVisible()) {
+        ui_.histogramPanel->update();
+        ui_.histogramChart->repaint();
     }
-    if (ui_.ProgressPanel->isVisible())
-        ui_.ProgressPanel->update();
+    if (ui_.progressPanel->isVisible())
+        ui_.progressPanel->update();
 }
 
-void TTarsunFrame::PaintBox1Paint() {
-    ui_.PaintBox1->repaint();
+void ImageFrame::RepaintImageBox() {
+    ui_.imageBox->repaint();
 }
 
-bool TTarsunFrame::RefreshBitmap() {
+bool ImageFrame::RefreshBitmap() {
     // Never read the buffer through a description of another size.
     const bool described = DisplayInfo && DisplayInfo->Width == image_.ImageWidth &&
                            DisplayInfo->Height == image_.ImageHeight;
@@ -144,21 +144,21 @@ bool TTarsunFrame::RefreshBitmap() {
     return true;
 }
 
-void TTarsunFrame::PaintInto(QPainter& painter) {
+void ImageFrame::PaintInto(QPainter& painter) {
     if (!RefreshBitmap()) {
         // The box paints its whole area itself: white while there is nothing to
         // paint from (a file being read, or none).
-        painter.fillRect(ui_.PaintBox1->rect(), Qt::white);
+        painter.fillRect(ui_.imageBox->rect(), Qt::white);
         return;
     }
     painter.drawImage(0, 0, *DisplayBitmap);
     PaintMeasuringLine(painter);
 }
 
-void TTarsunFrame::ArrowKey(PanDirection direction) {
+void ImageFrame::ArrowKey(PanDirection direction) {
     if (!image_.HasImage() || view_.Loading)
         return;
-    if (ui_.SB3D->isChecked()) {
+    if (ui_.view3dButton->isChecked()) {
         // As a left-button drag of the same number of pixels.
         int dx = 0, dy = 0;
         switch (direction) {
@@ -178,17 +178,17 @@ void TTarsunFrame::ArrowKey(PanDirection direction) {
         // Held down, the key repeats: the camera moves as it does after wheel notches.
         sceneMotion_.WheelNotch(motionClock_.elapsed());
         UpdateSceneMotion();
-        view3d::SceneOrbitKeyRule(Scene1.GLCamera1, dx, dy);
+        view3d::SceneOrbitKeyRule(scene_.camera, dx, dy);
         return;
     }
     if (!DisplayBitmap)
         return;
     PanByKey(direction, image_, view_.Window);
-    ui_.PaintBox1->repaint();
+    ui_.imageBox->repaint();
     ViewWindowChanged();
 }
 
-void TTarsunFrame::paintEvent(QPaintEvent*) {
+void ImageFrame::paintEvent(QPaintEvent*) {
     // Only the strips beside the image are filled: the region under the box is
     // never wiped before the box paints it again, so nothing flickers.
     QPainter painter(this);
@@ -197,7 +197,7 @@ void TTarsunFrame::paintEvent(QPaintEvent*) {
         painter.fillRect(ToQRect(r), Qt::white);
 }
 
-void TTarsunFrame::SetDragCursor(bool dragging) {
+void ImageFrame::SetDragCursor(bool dragging) {
     // The busy cursor of a running open is never replaced.
     if (BusyCursorShown() || dragging == dragCursorShown_)
         return;
@@ -208,10 +208,10 @@ void TTarsunFrame::SetDragCursor(bool dragging) {
     dragCursorShown_ = dragging;
 }
 
-void TTarsunFrame::PaintBox1MouseDown(Qt::MouseButton button, int x, int y) {
+void ImageFrame::ImageBoxPressed(Qt::MouseButton button, int x, int y) {
     if (!image_.HasImage() || !DisplayBitmap || view_.Loading)
         return;
-    TPaintBox* box = ui_.PaintBox1;
+    ImageBox* box = ui_.imageBox;
     const BufferPosition p =
         MapPointer(x, y, view_.Window, box->width(), box->height(), int(image_.ImageHeight));
     if (button != Qt::LeftButton)
@@ -222,10 +222,10 @@ void TTarsunFrame::PaintBox1MouseDown(Qt::MouseButton button, int x, int y) {
         ShowLevelMarker(*level);
 }
 
-void TTarsunFrame::PaintBox1MouseMove(int x, int y) {
+void ImageFrame::ImageBoxMoved(int x, int y) {
     if (!image_.HasImage() || !DisplayBitmap || view_.Loading)
         return;
-    TPaintBox* box = ui_.PaintBox1;
+    ImageBox* box = ui_.imageBox;
     if (view_.Drag.Panning) {
         DragTo(view_.Drag, x, y, box->width(), box->height(), image_, view_.Window);
         box->repaint();
@@ -235,22 +235,22 @@ void TTarsunFrame::PaintBox1MouseMove(int x, int y) {
         MapPointer(x, y, view_.Window, box->width(), box->height(), int(image_.ImageHeight));
     const float z = HeightMm(LevelAt(image_.Levels(), image_, p), image_.ZMin, image_.ZMax);
     for (auto [label, text] :
-         {std::pair{ui_.XLabel, XLabelText(FileColumn(p, image_), image_.Resolution)},
-          std::pair{ui_.YLabel, YLabelText(FileRow(p, image_), image_.Resolution)},
-          std::pair{ui_.ZLabel, ZLabelText(z, image_.ZMin, image_.ZMax)}}) {
+         {std::pair{ui_.xLabel, XLabelText(FileColumn(p, image_), image_.Resolution)},
+          std::pair{ui_.yLabel, YLabelText(FileRow(p, image_), image_.Resolution)},
+          std::pair{ui_.zLabel, ZLabelText(z, image_.ZMin, image_.ZMax)}}) {
         label->setText(text);
         label->adjustSize();
     }
 }
 
-void TTarsunFrame::PaintBox1MouseUp(Qt::MouseButton button) {
+void ImageFrame::ImageBoxReleased(Qt::MouseButton button) {
     if (!image_.HasImage() || button != Qt::LeftButton)
         return;
     view_.Drag.Panning = false;
     SetDragCursor(false);
 }
 
-void TTarsunFrame::PaintBox1MouseEnter() {
+void ImageFrame::ImageBoxEntered() {
     setFocus();
 }
 

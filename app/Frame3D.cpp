@@ -1,8 +1,8 @@
 // The 3D view's wiring: mode switching, the viewer's pointer handlers, the
 // relief's height callback and the track bars. The scene, mesh and camera
 // rules live in view3d/.
+#include "app/ImageBox.h"
 #include "app/ImageFrame.h"
-#include "app/PaintBox.h"
 #include "view3d/HeightSource.h"
 #include "view3d/Navigation.h"
 #include "view3d/ReliefSetup.h"
@@ -18,106 +18,106 @@ namespace orvane::app {
 
 using namespace view3d;
 
-void TTarsunFrame::SB2DClick() {
+void ImageFrame::Show2DView() {
     ShowViewMode(false);
 }
-void TTarsunFrame::SB3DClick() {
+void ImageFrame::Show3DView() {
     ShowViewMode(true);
 }
 
-void TTarsunFrame::ShowViewMode(bool relief) {
+void ImageFrame::ShowViewMode(bool relief) {
     if (!image_.HasImage())
         return;
-    ui_.PaintBox1->setVisible(!relief);
-    ui_.SceneViewer1->setVisible(relief);
-    ui_.GroupBox3D->setVisible(relief);
+    ui_.imageBox->setVisible(!relief);
+    ui_.sceneViewer->setVisible(relief);
+    ui_.settings3dGroup->setVisible(relief);
     if (relief)
         FitSceneViewer(); // the size the frame has now, taken while visible
 }
 
-void TTarsunFrame::PrepareRelief() {
-    TGLHeightField& field = Scene1.HeightField1;
+void ImageFrame::PrepareRelief() {
+    HeightField& field = scene_.heightField;
     SetReliefRanges(field, image_.SpanWidth, image_.SpanHeight);
-    ResetView(Scene1);
-    TrackBarResChange();
-    TrackBarZChange();
+    ResetView(scene_);
+    ResolutionBarChanged();
+    ZDepthBarChanged();
     view_.Scene.SceneMouseX = view_.Scene.SceneMouseY = 0;
     UpdateHeightColours(); // the plane follows the new image's height range
     field.SetVisible(true);
 }
 
-void TTarsunFrame::HeightField1GetHeight(float x, float y, float& z) {
+void ImageFrame::ReliefHeight(float x, float y, float& z) {
     // While a file is read the buffer belongs to the reader.
     if (view_.Loading)
         return;
-    view3d::HeightField1GetHeight(image_, Scene1.HeightField1, x, y, z);
+    view3d::ReliefHeight(image_, scene_.heightField, x, y, z);
 }
 
-void TTarsunFrame::SceneViewer1MouseDown(int x, int y) {
+void ImageFrame::ViewerPressed(int x, int y) {
     SceneMouseDownRule(view_.Scene, x, y);
     sceneMotion_.Press();
 }
 
-void TTarsunFrame::SceneViewer1MouseUp() {
+void ImageFrame::ViewerReleased() {
     SceneMouseUpRule(view_.Scene);
     sceneMotion_.Release();
     UpdateSceneMotion();
 }
 
-void TTarsunFrame::SceneViewer1MouseMove(Qt::MouseButtons held, int x, int y) {
+void ImageFrame::ViewerMoved(Qt::MouseButtons held, int x, int y) {
     if (!sceneMoveAttached_)
         return;
     sceneMotion_.Move(held);
     UpdateSceneMotion();
-    SceneMouseMoveRule(view_.Scene, held, x, y, Scene1.GLCamera1, Scene1.GLDummyCube1);
+    SceneMouseMoveRule(view_.Scene, held, x, y, scene_.camera, scene_.cameraTarget);
 }
 
-void TTarsunFrame::SceneViewer1MouseEnter() {
+void ImageFrame::ViewerEntered() {
     setFocus();
 }
-void TTarsunFrame::SceneViewer1MouseWheelUp() {
+void ImageFrame::ViewerWheelUp() {
     sceneMotion_.WheelNotch(motionClock_.elapsed());
     UpdateSceneMotion();
-    SceneWheelUpRule(Scene1.GLCamera1);
+    SceneWheelUpRule(scene_.camera);
 }
-void TTarsunFrame::SceneViewer1MouseWheelDown() {
+void ImageFrame::ViewerWheelDown() {
     sceneMotion_.WheelNotch(motionClock_.elapsed());
     UpdateSceneMotion();
-    SceneWheelDownRule(Scene1.GLCamera1);
+    SceneWheelDownRule(scene_.camera);
 }
 
-void TTarsunFrame::UpdateSceneMotion() {
+void ImageFrame::UpdateSceneMotion() {
     const qint64 now = motionClock_.elapsed();
-    ui_.SceneViewer1->SetInMotion(sceneMotion_.InMotion(now));
+    ui_.sceneViewer->SetInMotion(sceneMotion_.InMotion(now));
     // Asked again when the last notch's motion should have ended (a timer may fire early).
     const qint64 settleMs = sceneMotion_.MsUntilWheelSettles(now);
     if (settleMs > 0)
         sceneMotionSettle_.start(int(settleMs));
 }
 
-void TTarsunFrame::TrackBarResChange() {
+void ImageFrame::ResolutionBarChanged() {
     if (!image_.HasImage())
         return;
-    QLabel* refreshing = ui_.RefreshingPanel;
+    QLabel* refreshing = ui_.refreshingLabel;
     refreshing->move(width() / 2 - refreshing->width() / 2, height() / 2);
     refreshing->show();
     refreshing->raise();
     refreshing->repaint(); // painted before the mesh work starts
     QApplication::processEvents();
-    ApplyResolutionPosition(Scene1.HeightField1, ui_.TrackBarRes->value());
+    ApplyResolutionPosition(scene_.heightField, ui_.resolutionBar->value());
     // The meshes are built while the label shows; the label goes with the composition that
     // shows the new relief.
-    ui_.SceneViewer1->PrepareMesh();
+    ui_.sceneViewer->PrepareMesh();
     refreshing->hide();
 }
 
-void TTarsunFrame::TrackBarZChange() {
+void ImageFrame::ZDepthBarChanged() {
     if (!image_.HasImage())
         return;
-    ApplyZDepthPosition(Scene1, ui_.TrackBarZ->value());
+    ApplyZDepthPosition(scene_, ui_.zDepthBar->value());
 }
 
-void TTarsunFrame::GroupBox3DMouseLeave() {
+void ImageFrame::Settings3DLeft() {
     setFocus();
 }
 

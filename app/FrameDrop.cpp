@@ -20,16 +20,16 @@ bool IsTexturePicture(const QString& path) {
 
 } // namespace
 
-bool TTarsunFrame::AcceptsDrops() const {
+bool ImageFrame::AcceptsDrops() const {
     return !Busy() && !view_.Loading;
 }
 
-void TTarsunFrame::DropFile(const QString& path, QPoint at) {
+void ImageFrame::DropFile(const QString& path, QPoint at) {
     if (!AcceptsDrops())
         return;
     const QWidget* target = childAt(at);
     const bool ontoRelief = image_.HasImage() && ReliefShown() && target &&
-                            (target == ui_.SceneViewer1 || ui_.SceneViewer1->isAncestorOf(target));
+                            (target == ui_.sceneViewer || ui_.sceneViewer->isAncestorOf(target));
     if (ontoRelief && IsTexturePicture(path)) {
         LoadTextureFile(path);
         return;

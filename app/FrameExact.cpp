@@ -3,8 +3,8 @@
 // drawn with the right button whose profile opens in a floating panel. The
 // samples come from the file itself (image/SampleReader), looked up off the
 // window's thread whenever they are not cached yet.
+#include "app/ImageBox.h"
 #include "app/ImageFrame.h"
-#include "app/PaintBox.h"
 #include "app/ProfilePanel.h"
 #include "panels/PanelPlacement.h"
 
@@ -31,12 +31,12 @@ QPointF BoxPointOf(std::int64_t column, std::int64_t row, const ViewWindow& wind
 
 } // namespace
 
-void TTarsunFrame::OpenExactReader(const image::TiffSource& source) {
+void ImageFrame::OpenExactReader(const image::TiffSource& source) {
     exact_ = std::make_shared<image::SampleReader>(source);
     SetStatusText(FileSummaryText(image_));
 }
 
-void TTarsunFrame::DropExactReader() {
+void ImageFrame::DropExactReader() {
     if (profileCancel_)
         *profileCancel_ = true;
     exact_.reset();
@@ -45,23 +45,23 @@ void TTarsunFrame::DropExactReader() {
     SetStatusText(QString());
 }
 
-void TTarsunFrame::SetStatusText(const QString& text) {
+void ImageFrame::SetStatusText(const QString& text) {
     if (text == statusText_)
         return;
     statusText_ = text;
     emit StatusTextChanged(statusText_);
 }
 
-void TTarsunFrame::PointerLeftTheImage() {
+void ImageFrame::PointerLeftTheImage() {
     readout_.overImage = false;
     if (exact_ && image_.HasImage())
         SetStatusText(FileSummaryText(image_));
 }
 
-void TTarsunFrame::UpdateExactReadout(int x, int y) {
+void ImageFrame::UpdateExactReadout(int x, int y) {
     if (!exact_ || !image_.HasImage() || view_.Loading || view_.Drag.Panning)
         return;
-    TPaintBox* box = ui_.PaintBox1;
+    ImageBox* box = ui_.imageBox;
     const std::optional<image::FilePixel> pixel =
         ExactFilePixel(x, y, view_.Window, box->width(), box->height(), image_);
     if (!pixel) {
@@ -86,23 +86,23 @@ void TTarsunFrame::UpdateExactReadout(int x, int y) {
     ShowPointerStatus(*pixel, exact_->MinIsWhite());
 }
 
-void TTarsunFrame::ViewWindowChanged() {
+void ImageFrame::ViewWindowChanged() {
     if (!pointerAt_ || measuring_.dragging)
         return;
-    const QPoint inBox = *pointerAt_ - ui_.PaintBox1->pos();
-    if (ui_.PaintBox1->rect().contains(inBox))
+    const QPoint inBox = *pointerAt_ - ui_.imageBox->pos();
+    if (ui_.imageBox->rect().contains(inBox))
         UpdateExactReadout(inBox.x(), inBox.y());
     else
         PointerLeftTheImage();
 }
 
-void TTarsunFrame::ShowPointerStatus(const image::FilePixel& pixel, bool minIsWhite) {
-    TPaintBox* box = ui_.PaintBox1;
+void ImageFrame::ShowPointerStatus(const image::FilePixel& pixel, bool minIsWhite) {
+    ImageBox* box = ui_.imageBox;
     const double zoom = ZoomPercent(view_.Window, box->width() * box->devicePixelRatioF(), image_);
     SetStatusText(PointerStatusText(pixel, readout_.sample, image_, minIsWhite, zoom));
 }
 
-void TTarsunFrame::LookUpExactSample(const image::FilePixel& pixel) {
+void ImageFrame::LookUpExactSample(const image::FilePixel& pixel) {
     // One lookup at a time: a pointer sweeping over strips not decoded yet asks
     // again for wherever it is when the running one comes back.
     if (lookupsInFlight_ > 0)
@@ -140,27 +140,27 @@ static image::FilePixel LineEnd(int x, int y, const ViewWindow& window, QSize bo
     return {column * image.ColumnStep, row * image.RowStep};
 }
 
-void TTarsunFrame::MeasuringLineDown(Qt::MouseButton button, int x, int y) {
+void ImageFrame::MeasuringLineDown(Qt::MouseButton button, int x, int y) {
     if (button != Qt::RightButton || !image_.HasImage() || !DisplayBitmap || view_.Loading)
         return;
-    const image::FilePixel end = LineEnd(x, y, view_.Window, ui_.PaintBox1->size(), image_);
+    const image::FilePixel end = LineEnd(x, y, view_.Window, ui_.imageBox->size(), image_);
     measuring_.dragging = true;
     measuring_.pressedAt = QPoint(x, y);
     measuring_.line = {end.Column, end.Row, end.Column, end.Row};
 }
 
-bool TTarsunFrame::MeasuringLineMove(int x, int y) {
+bool ImageFrame::MeasuringLineMove(int x, int y) {
     if (!measuring_.dragging)
         return false;
-    const image::FilePixel end = LineEnd(x, y, view_.Window, ui_.PaintBox1->size(), image_);
+    const image::FilePixel end = LineEnd(x, y, view_.Window, ui_.imageBox->size(), image_);
     measuring_.line.Column2 = end.Column;
     measuring_.line.Row2 = end.Row;
     measuring_.shown = QPoint(x, y) != measuring_.pressedAt;
-    ui_.PaintBox1->update();
+    ui_.imageBox->update();
     return true;
 }
 
-void TTarsunFrame::MeasuringLineUp(Qt::MouseButton button, int x, int y) {
+void ImageFrame::MeasuringLineUp(Qt::MouseButton button, int x, int y) {
     if (button != Qt::RightButton || !measuring_.dragging)
         return;
     if (QPoint(x, y) == measuring_.pressedAt) {
@@ -173,17 +173,17 @@ void TTarsunFrame::MeasuringLineUp(Qt::MouseButton button, int x, int y) {
     MeasureProfile();
 }
 
-void TTarsunFrame::RemoveMeasuringLine() {
+void ImageFrame::RemoveMeasuringLine() {
     const bool wasShown = measuring_.shown;
     measuring_ = {};
     if (wasShown)
-        ui_.PaintBox1->update();
+        ui_.imageBox->update();
 }
 
-void TTarsunFrame::MeasureProfile() {
+void ImageFrame::MeasureProfile() {
     if (!exact_)
         return;
-    TProfilePanel* panel = ui_.ProfilePanel;
+    ProfilePanel* panel = ui_.profilePanel;
     if (!panel->isVisible()) {
         // First shown at the bottom right of the image area; then where it was left.
         if (!profilePanelPlaced_) {
@@ -217,19 +217,19 @@ void TTarsunFrame::MeasureProfile() {
                 if (*cancel || reader != exact_)
                     return;
                 if (profile)
-                    ui_.ProfilePanel->ShowProfile(*profile);
+                    ui_.profilePanel->ShowProfile(*profile);
                 else
-                    ui_.ProfilePanel->ShowNotMeasured(
+                    ui_.profilePanel->ShowNotMeasured(
                         QStringLiteral("The profile could not be measured."));
             },
             Qt::QueuedConnection);
     });
 }
 
-void TTarsunFrame::PaintMeasuringLine(QPainter& painter) {
+void ImageFrame::PaintMeasuringLine(QPainter& painter) {
     if (!measuring_.shown)
         return;
-    const QSize box = ui_.PaintBox1->size();
+    const QSize box = ui_.imageBox->size();
     const ProfileLine& l = measuring_.line;
     const QPointF a = BoxPointOf(l.Column1, l.Row1, view_.Window, box, image_);
     const QPointF b = BoxPointOf(l.Column2, l.Row2, view_.Window, box, image_);

@@ -8,13 +8,13 @@
 
 namespace orvane::app {
 
-void TTarsunFrame::ChooseView(bool relief) {
-    QToolButton* button = relief ? ui_.SB3D : ui_.SB2D;
+void ImageFrame::ChooseView(bool relief) {
+    QToolButton* button = relief ? ui_.view3dButton : ui_.view2dButton;
     if (button->isEnabled())
         button->click();
 }
 
-void TTarsunFrame::keyPressEvent(QKeyEvent* e) {
+void ImageFrame::keyPressEvent(QKeyEvent* e) {
     using view2d::PanDirection;
     std::optional<PanDirection> direction;
     switch (e->key()) {

@@ -12,57 +12,57 @@ class QToolButton;
 class QWidget;
 
 namespace orvane::view3d {
-class TGLSceneViewer;
+class SceneViewer;
 }
 
 namespace orvane::app {
 
-class TPaintBox;
-class THistogramChart;
-class TProfilePanel;
-class TColourBar;
+class ImageBox;
+class HistogramChart;
+class ProfilePanel;
+class ColourBar;
 
 // The image frame's components, named as in its layout. The frame owns them
 // (they are its children); its constructor connects their events.
 struct FrameComponents {
-    TPaintBox* PaintBox1 = nullptr;
-    QFrame* FramePanel = nullptr;
-    QGroupBox* ViewGroupBox = nullptr;
-    QToolButton* SB2D = nullptr;
-    QToolButton* SB3D = nullptr;
-    QButtonGroup* ViewModeGroup = nullptr;
+    ImageBox* imageBox = nullptr;
+    QFrame* topPanel = nullptr;
+    QGroupBox* viewGroup = nullptr;
+    QToolButton* view2dButton = nullptr;
+    QToolButton* view3dButton = nullptr;
+    QButtonGroup* viewModeGroup = nullptr;
     QPushButton* InfoButton = nullptr;
     QPushButton* LoadButton = nullptr;
-    QGroupBox* InfoGroupBox = nullptr;
-    QLabel *LabelF = nullptr, *FileLabel = nullptr;
-    QLabel *LabelR = nullptr, *ResLabel = nullptr;
-    QLabel *LabelS = nullptr, *SizeLabel = nullptr;
-    QLabel *LabelX = nullptr, *XLabel = nullptr;
-    QLabel *LabelY = nullptr, *YLabel = nullptr;
-    QLabel *LabelZ = nullptr, *ZLabel = nullptr;
-    QLabel* BigtiffLabel = nullptr;
-    QGroupBox* GroupBox3D = nullptr;
-    QLabel *RLabel = nullptr, *ZdepthLabel = nullptr;
-    QSlider* TrackBarRes = nullptr;
-    QSlider* TrackBarZ = nullptr;
-    QPushButton* LoadTextureButton = nullptr;
-    QPushButton* RemoveTextureButton = nullptr;
-    view3d::TGLSceneViewer* SceneViewer1 = nullptr;
-    QLabel* RefreshingPanel = nullptr;
-    QFrame* InfoPanel = nullptr;
-    QToolButton* CloseInfoButton = nullptr;
-    QLabel* InfoTiffLabel = nullptr;
-    QPlainTextEdit* InfoMemo = nullptr;
-    QFrame* HistogramPanel = nullptr;
-    QLabel* IstoLabel = nullptr;
-    THistogramChart* Isto = nullptr;
-    TProfilePanel* ProfilePanel = nullptr; // the measuring line's profile
-    QFrame* ColourBarPanel = nullptr;
-    QLabel* ColourBarLabel = nullptr;
-    TColourBar* ColourBar = nullptr;
-    QFrame* ProgressPanel = nullptr;
-    QLabel* ProgressLabel = nullptr;
-    QProgressBar* FProgressBar = nullptr;
+    QGroupBox* infoGroup = nullptr;
+    QLabel *fileCaption = nullptr, *fileLabel = nullptr;
+    QLabel *resolutionCaption = nullptr, *resolutionLabel = nullptr;
+    QLabel *sizeCaption = nullptr, *sizeLabel = nullptr;
+    QLabel *xCaption = nullptr, *xLabel = nullptr;
+    QLabel *yCaption = nullptr, *yLabel = nullptr;
+    QLabel *zCaption = nullptr, *zLabel = nullptr;
+    QLabel* bigTiffLabel = nullptr;
+    QGroupBox* settings3dGroup = nullptr;
+    QLabel *resolutionBarCaption = nullptr, *zDepthBarCaption = nullptr;
+    QSlider* resolutionBar = nullptr;
+    QSlider* zDepthBar = nullptr;
+    QPushButton* loadTextureButton = nullptr;
+    QPushButton* removeTextureButton = nullptr;
+    view3d::SceneViewer* sceneViewer = nullptr;
+    QLabel* refreshingLabel = nullptr;
+    QFrame* infoPanel = nullptr;
+    QToolButton* closeInfoButton = nullptr;
+    QLabel* infoTitle = nullptr;
+    QPlainTextEdit* infoText = nullptr;
+    QFrame* histogramPanel = nullptr;
+    QLabel* histogramTitle = nullptr;
+    HistogramChart* histogramChart = nullptr;
+    ProfilePanel* profilePanel = nullptr; // the measuring line's profile
+    QFrame* colourBarPanel = nullptr;
+    QLabel* colourBarTitle = nullptr;
+    ColourBar* colourBar = nullptr;
+    QFrame* progressPanel = nullptr;
+    QLabel* progressLabel = nullptr;
+    QProgressBar* progressBar = nullptr;
 };
 
 // Builds every component of the frame at its design place, with its caption,

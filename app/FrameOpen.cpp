@@ -1,9 +1,9 @@
 // The frame's part of an open: the dialog, and the window steps that the open
 // routine (image/OpenImage) calls between its own: labels, progress, message
 // boxes, the first picture, the relief and the panels.
+#include "app/ImageBox.h"
 #include "app/ImageFrame.h"
 #include "app/Messages.h"
-#include "app/PaintBox.h"
 #include "image/OpenImageThread.h"
 
 #include <QApplication>
@@ -24,34 +24,34 @@ void SetLabelText(QLabel* label, const QString& text) {
 
 } // namespace
 
-void TTarsunFrame::LoadButtonClick() {
+void ImageFrame::ChooseAndOpenFile() {
     if (Busy())
         return;
     // Pointer moves over the 3D view do nothing while the dialog is open.
     sceneMoveAttached_ = false;
     auto reattach = qScopeGuard([this] { sceneMoveAttached_ = true; });
-    if (!OpenDialog1.Execute(this))
+    if (!openDialog_.Execute(this))
         return;
-    OpenChosenFile(OpenDialog1.FileName);
+    OpenChosenFile(openDialog_.FileName);
 }
 
-void TTarsunFrame::OpenChosenFile(const QString& path) {
+void ImageFrame::OpenChosenFile(const QString& path) {
     // One open at a time, and none while a save may read the level buffer.
     if (Busy())
         return;
     // Nor while the file is being read.
     sceneMoveAttached_ = false;
     auto reattach = qScopeGuard([this] { sceneMoveAttached_ = true; });
-    ui_.SB3D->setEnabled(true);
+    ui_.view3dButton->setEnabled(true);
     SetOpenInProgress(true);
     OpenImage(path);
 }
 
-void TTarsunFrame::OpenImage(const QString& path) {
+void ImageFrame::OpenImage(const QString& path) {
     openClock_.start();
     openTimings_ = OpenTimings();
     // The next dialog starts on this file, whether or not it opens.
-    OpenDialog1.FileName = path;
+    openDialog_.FileName = path;
     // One source for the open's read and the exact reader: the file as it was opened.
     const image::TiffSource source = image::TiffSource::File(path);
     const image::OpenResult result = image::OpenImage(source, image_, *this);
@@ -67,63 +67,63 @@ void TTarsunFrame::OpenImage(const QString& path) {
     emit OpenEnded();
 }
 
-void TTarsunFrame::SetProgressDisplay(int percentage) {
-    ui_.FProgressBar->setValue(percentage);
-    ui_.ProgressLabel->setText(QStringLiteral("Processing %1%").arg(percentage));
+void ImageFrame::SetProgressDisplay(int percentage) {
+    ui_.progressBar->setValue(percentage);
+    ui_.progressLabel->setText(QStringLiteral("Processing %1%").arg(percentage));
     emit ProgressShown(percentage);
 }
 
-void TTarsunFrame::ShowProgress(int percentage) {
+void ImageFrame::ShowProgress(int percentage) {
     if (percentage > 100)
         percentage = 100;
     SetProgressDisplay(percentage);
     // The value is applied now; the paint follows on the next pass of the
     // wait loop, so a burst of reports costs one paint, not one each.
-    ui_.FProgressBar->update();
-    ui_.ProgressLabel->update();
+    ui_.progressBar->update();
+    ui_.progressLabel->update();
 }
 
-void TTarsunFrame::Prepare(const QString&) {
+void ImageFrame::Prepare(const QString&) {
     // The old image goes: from here on the model is the new file's, and its
     // levels are the reader's until the read ends.
     view_.Loading = true;
     shownFile_.clear();
     // The relief is the old image's until the new one is shown: hidden, a 3D
     // view shown during the read draws nothing rather than seconds of mesh.
-    Scene1.HeightField1.SetVisible(false);
+    scene_.heightField.SetVisible(false);
     DropExactReader();
-    ui_.InfoPanel->hide();
-    ui_.HistogramPanel->hide();
-    RemoveTextureButtonClick();
-    ui_.PaintBox1->update(); // white until the new picture is in
+    ui_.infoPanel->hide();
+    ui_.histogramPanel->hide();
+    RemoveTexture();
+    ui_.imageBox->update(); // white until the new picture is in
 }
 
-void TTarsunFrame::ShowBigTiffMarker(bool shown) {
-    ui_.BigtiffLabel->setVisible(shown);
+void ImageFrame::ShowBigTiffMarker(bool shown) {
+    ui_.bigTiffLabel->setVisible(shown);
 }
 
-void TTarsunFrame::ShowMessage(image::MessageKind kind, const QString& text) {
+void ImageFrame::ShowMessage(image::MessageKind kind, const QString& text) {
     app::ShowMessage(this, kind, text);
 }
 
-void TTarsunFrame::ShowFileLabels(const QString& fileName, const QString& resolutionText,
-                                  const QString& sizeText) {
-    SetLabelText(ui_.FileLabel, fileName);
-    SetLabelText(ui_.ResLabel, resolutionText);
-    SetLabelText(ui_.SizeLabel, sizeText);
+void ImageFrame::ShowFileLabels(const QString& fileName, const QString& resolutionText,
+                                const QString& sizeText) {
+    SetLabelText(ui_.fileLabel, fileName);
+    SetLabelText(ui_.resolutionLabel, resolutionText);
+    SetLabelText(ui_.sizeLabel, sizeText);
 }
 
-void TTarsunFrame::BeginRead() {
+void ImageFrame::BeginRead() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    QFrame* panel = ui_.ProgressPanel;
+    QFrame* panel = ui_.progressPanel;
     panel->move(width() / 2 - panel->width() / 2, height() / 2);
     SetProgressDisplay(0);
-    ui_.ProgressLabel->move(53, ui_.ProgressLabel->y());
+    ui_.progressLabel->move(53, ui_.progressLabel->y());
     panel->show();
     panel->raise();
 }
 
-image::ReadResult TTarsunFrame::RunRead(const image::ReadJob& read) {
+image::ReadResult ImageFrame::RunRead(const image::ReadJob& read) {
     QElapsedTimer readClock;
     readClock.start();
     image::ReadResult result =
@@ -132,16 +132,16 @@ image::ReadResult TTarsunFrame::RunRead(const image::ReadJob& read) {
     return result;
 }
 
-void TTarsunFrame::EndRead() {
+void ImageFrame::EndRead() {
     QApplication::restoreOverrideCursor();
 }
 
-bool TTarsunFrame::Display() {
+bool ImageFrame::Display() {
     view_.Window = view2d::WholeImageWindow(image_);
     DisplayBitmap = QImage();
     PlaceImage();
     DisplayInfo = DisplayDescription{image_.ImageWidth, image_.ImageHeight};
-    TPaintBox* box = ui_.PaintBox1;
+    ImageBox* box = ui_.imageBox;
     if (!DisplayBitmap || (DisplayBitmap->isNull() && box->width() > 0 && box->height() > 0)) {
         DisplayBitmap.reset();
         return false;
@@ -152,25 +152,25 @@ bool TTarsunFrame::Display() {
     return true;
 }
 
-void TTarsunFrame::Finish() {
-    ui_.HistogramPanel->show();
+void ImageFrame::Finish() {
+    ui_.histogramPanel->show();
     PlaceHistogramPanel();
     FillHistogram();
     FillColourBar();
-    ui_.ProgressPanel->hide();
-    ui_.ProgressLabel->move(20, ui_.ProgressLabel->y());
+    ui_.progressPanel->hide();
+    ui_.progressLabel->move(20, ui_.progressLabel->y());
     imageEverShown_ = true;
     SetOpenInProgress(false);
 }
 
-void TTarsunFrame::ImageLost() {
+void ImageFrame::ImageLost() {
     DisplayBitmap.reset();
     DisplayInfo.reset();
     view_.Loading = false;
-    ui_.ProgressPanel->hide();
-    ui_.ProgressLabel->move(20, ui_.ProgressLabel->y());
+    ui_.progressPanel->hide();
+    ui_.progressLabel->move(20, ui_.progressLabel->y());
     ShowViewMode(false);
-    ui_.PaintBox1->update();
+    ui_.imageBox->update();
     update();
     emit MenuStateChanged();
 }

@@ -1,8 +1,8 @@
 // The palette's wiring: the colour table of the 2D picture, the relief's colours by height and
 // the colour bar panel.
 #include "app/ColourBar.h"
+#include "app/ImageBox.h"
 #include "app/ImageFrame.h"
-#include "app/PaintBox.h"
 #include "panels/ColourBarScale.h"
 #include "panels/PanelPlacement.h"
 #include "view3d/HeightSource.h"
@@ -18,19 +18,19 @@ QVector<QRgb> PaletteColourTable(panels::Palette palette) {
     return QVector<QRgb>(table.begin(), table.end());
 }
 
-void TTarsunFrame::SetPalette(panels::Palette palette) {
+void ImageFrame::SetPalette(panels::Palette palette) {
     palette_ = palette;
     // The picture's colour table only: the levels stay, nothing is stretched again.
     if (DisplayBitmap && !DisplayBitmap->isNull()) {
         DisplayBitmap->setColorTable(PaletteColourTable(palette));
-        ui_.PaintBox1->repaint();
+        ui_.imageBox->repaint();
     }
     UpdateHeightColours();
-    ui_.ColourBar->ShowPalette(palette);
+    ui_.colourBar->ShowPalette(palette);
 }
 
-void TTarsunFrame::UpdateHeightColours() {
-    view3d::TGLHeightColours& colours = Scene1.HeightField1.Material.HeightColours;
+void ImageFrame::UpdateHeightColours() {
+    view3d::HeightColours& colours = scene_.heightField.material.heightColours;
     // The grey relief is drawn as it always was: by its material, without a texture.
     if (palette_ == panels::Palette::Grey) {
         colours.SetColours({});
@@ -38,16 +38,16 @@ void TTarsunFrame::UpdateHeightColours() {
     }
     const auto& table = panels::PaletteTable(palette_);
     colours.SetColours(std::vector<std::uint32_t>(table.begin(), table.end()));
-    colours.SetPlane(view3d::LevelPlane(image_, Scene1.HeightField1));
+    colours.SetPlane(view3d::LevelPlane(image_, scene_.heightField));
 }
 
-void TTarsunFrame::FillColourBar() {
-    ui_.ColourBar->ShowPalette(palette_);
-    ui_.ColourBar->ShowScale(panels::ColourBarScaleFor(image_.ZMin, image_.ZMax));
+void ImageFrame::FillColourBar() {
+    ui_.colourBar->ShowPalette(palette_);
+    ui_.colourBar->ShowScale(panels::ColourBarScaleFor(image_.ZMin, image_.ZMax));
 }
 
-void TTarsunFrame::ShowColourBar(bool shown) {
-    QFrame* panel = ui_.ColourBarPanel;
+void ImageFrame::ShowColourBar(bool shown) {
+    QFrame* panel = ui_.colourBarPanel;
     if (!shown) {
         panel->hide();
         return;
@@ -57,11 +57,11 @@ void TTarsunFrame::ShowColourBar(bool shown) {
     PlaceColourBarPanel();
 }
 
-void TTarsunFrame::PlaceColourBarPanel() {
-    QFrame* panel = ui_.ColourBarPanel;
+void ImageFrame::PlaceColourBarPanel() {
+    QFrame* panel = ui_.colourBarPanel;
     if (!panel->isVisibleTo(this))
         return;
-    const QFrame* histogram = ui_.HistogramPanel;
+    const QFrame* histogram = ui_.histogramPanel;
     const int below = histogram->isVisibleTo(this) ? histogram->geometry().bottom() + 1 : AreaTop();
     panel->move(panels::ColourBarPanelPlace(panel->size(), size(), AreaTop(), below));
 }

@@ -44,26 +44,26 @@ int DisplayLineCount(const QStringList& lines, const QFont& font, int width) {
 
 } // namespace
 
-void TTarsunFrame::PlaceHistogramPanel() {
-    QFrame* panel = ui_.HistogramPanel;
+void ImageFrame::PlaceHistogramPanel() {
+    QFrame* panel = ui_.histogramPanel;
     panel->move(panels::HistogramPanelPlace(panel->size(), size(), AreaTop()));
 }
 
-void TTarsunFrame::FillHistogram() {
-    ui_.Isto->ShowBars(
+void ImageFrame::FillHistogram() {
+    ui_.histogramChart->ShowBars(
         panels::FillHistogram(image_.Levels(), image_.ImageWidth, image_.ImageHeight));
     PlaceHistogramPanel();
 }
 
-void TTarsunFrame::ShowLevelMarker(std::uint8_t level) {
-    ui_.Isto->ShowMarker(level);
+void ImageFrame::ShowLevelMarker(std::uint8_t level) {
+    ui_.histogramChart->ShowMarker(level);
 }
 
-void TTarsunFrame::InfoButtonClick() {
+void ImageFrame::ShowTiffInfo() {
     if (!image_.HasImage())
         return;
-    QPlainTextEdit* memo = ui_.InfoMemo;
-    QFrame* panel = ui_.InfoPanel;
+    QPlainTextEdit* memo = ui_.infoText;
+    QFrame* panel = ui_.infoPanel;
     memo->clear();
     const QStringList lines =
         panels::InfoPanelLines(image_.ScannerSoftware, image_.ScannerModel, image_.AcquisitionDate,
@@ -80,24 +80,24 @@ void TTarsunFrame::InfoButtonClick() {
     panel->show();
 }
 
-void TTarsunFrame::CloseInfoButtonClick() {
-    ui_.InfoPanel->hide();
+void ImageFrame::HideTiffInfo() {
+    ui_.infoPanel->hide();
 }
 
-bool TTarsunFrame::PanelDragEvent(QObject* watched, QEvent* event) {
+bool ImageFrame::PanelDragEvent(QObject* watched, QEvent* event) {
     // Qt has no system move loop for child widgets: a press on a panel's
     // background or title starts a drag that follows the pointer, and the
     // release pushes the panel back into the working area.
     QFrame* panel = nullptr;
-    if (watched == ui_.InfoPanel || watched == ui_.InfoTiffLabel)
-        panel = ui_.InfoPanel;
-    else if (watched == ui_.HistogramPanel || watched == ui_.IstoLabel)
-        panel = ui_.HistogramPanel;
-    else if (watched == ui_.ProfilePanel || watched == ui_.ProfilePanel->TitleLabel)
-        panel = ui_.ProfilePanel;
-    else if (watched == ui_.ColourBarPanel || watched == ui_.ColourBarLabel ||
-             watched == ui_.ColourBar)
-        panel = ui_.ColourBarPanel;
+    if (watched == ui_.infoPanel || watched == ui_.infoTitle)
+        panel = ui_.infoPanel;
+    else if (watched == ui_.histogramPanel || watched == ui_.histogramTitle)
+        panel = ui_.histogramPanel;
+    else if (watched == ui_.profilePanel || watched == ui_.profilePanel->titleLabel)
+        panel = ui_.profilePanel;
+    else if (watched == ui_.colourBarPanel || watched == ui_.colourBarTitle ||
+             watched == ui_.colourBar)
+        panel = ui_.colourBarPanel;
     if (!panel)
         return false;
     const QEvent::Type type = event->type();

@@ -15,11 +15,11 @@
 
 namespace orvane::app {
 
-QImage TTarsunFrame::ShownPicture() {
+QImage ImageFrame::ShownPicture() {
     if (!ImageShown())
         return QImage();
     if (ReliefShown())
-        return ui_.SceneViewer1->grabFramebuffer();
+        return ui_.sceneViewer->grabFramebuffer();
     // The picture the box paints, stretched now from the window it shows.
     if (!RefreshBitmap())
         return QImage();
@@ -28,7 +28,7 @@ QImage TTarsunFrame::ShownPicture() {
     return picture;
 }
 
-void TTarsunFrame::SaveFileResolutionView(const QString& fileName) {
+void ImageFrame::SaveFileResolutionView(const QString& fileName) {
     FileResolutionJob job;
     job.fileName = fileName;
     job.rect = view2d::ShownFileRect(view_.Window, image_);
@@ -56,7 +56,7 @@ void TTarsunFrame::SaveFileResolutionView(const QString& fileName) {
     emit MenuStateChanged();
 }
 
-void TTarsunFrame::SaveView(const QString& fileName, bool fileResolution) {
+void ImageFrame::SaveView(const QString& fileName, bool fileResolution) {
     if (!ImageShown() || Busy()) {
         app::ShowMessage(this, image::MessageKind::Error,
                          SaveFailureText(fileName, QStringLiteral("No image is shown.")));
@@ -76,24 +76,24 @@ void TTarsunFrame::SaveView(const QString& fileName, bool fileResolution) {
     emit SaveEnded();
 }
 
-void TTarsunFrame::SaveViewAsClick() {
+void ImageFrame::ChooseAndSaveView() {
     if (!ImageShown() || Busy())
         return;
     // The file's own name with "-view" in the folder of the last save, or the file's.
     const QFileInfo shown(shownFile_);
-    QString folder = SaveViewDialog1.FileName.isEmpty()
+    QString folder = saveViewDialog_.FileName.isEmpty()
                          ? shown.absolutePath()
-                         : QFileInfo(SaveViewDialog1.FileName).absolutePath();
-    SaveViewDialog1.FileName =
+                         : QFileInfo(saveViewDialog_.FileName).absolutePath();
+    saveViewDialog_.FileName =
         QDir(folder).filePath(shown.completeBaseName() + QStringLiteral("-view.png"));
-    SaveViewDialog1.FileResolutionOffered = !ReliefShown();
-    if (!SaveViewDialog1.Execute(this))
+    saveViewDialog_.FileResolutionOffered = !ReliefShown();
+    if (!saveViewDialog_.Execute(this))
         return;
-    emit SaveFolderChosen(QFileInfo(SaveViewDialog1.FileName).absolutePath());
-    SaveView(SaveViewDialog1.FileName, SaveViewDialog1.FileResolution);
+    emit SaveFolderChosen(QFileInfo(saveViewDialog_.FileName).absolutePath());
+    SaveView(saveViewDialog_.FileName, saveViewDialog_.FileResolution);
 }
 
-void TTarsunFrame::CopyViewClick() {
+void ImageFrame::CopyView() {
     const QImage picture = ShownPicture();
     if (!picture.isNull())
         QApplication::clipboard()->setImage(picture);

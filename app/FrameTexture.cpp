@@ -17,37 +17,37 @@ QString TextureFilter() {
 
 } // namespace
 
-void TTarsunFrame::LoadTextureButtonClick() {
-    const QString tiffName = OpenDialog1.FileName;
-    const QString tiffFilter = OpenDialog1.Filter;
-    OpenDialog1.Filter = TextureFilter();
-    OpenDialog1.Title = QStringLiteral("Load Texture");
-    const bool chosen = OpenDialog1.Execute(this);
-    OpenDialog1.Filter = tiffFilter;
-    OpenDialog1.Title.clear();
+void ImageFrame::ChooseTexture() {
+    const QString tiffName = openDialog_.FileName;
+    const QString tiffFilter = openDialog_.Filter;
+    openDialog_.Filter = TextureFilter();
+    openDialog_.Title = QStringLiteral("Load Texture");
+    const bool chosen = openDialog_.Execute(this);
+    openDialog_.Filter = tiffFilter;
+    openDialog_.Title.clear();
     if (!chosen)
         return;
     // A picture that cannot be read leaves the texture as it was; the dialog keeps the
     // picture's name so that the user can correct it.
-    if (LoadTextureFile(OpenDialog1.FileName))
-        OpenDialog1.FileName = tiffName;
+    if (LoadTextureFile(openDialog_.FileName))
+        openDialog_.FileName = tiffName;
 }
 
-bool TTarsunFrame::LoadTextureFile(const QString& pictureName) {
+bool ImageFrame::LoadTextureFile(const QString& pictureName) {
     QImage picture;
     QString error;
     if (!view3d::LoadTexturePicture(pictureName, picture, error)) {
         app::ShowMessage(this, image::MessageKind::Error, error);
         return false;
     }
-    view3d::ApplyTexturePicture(Scene1.HeightField1, picture, pictureName, image_.SpanWidth,
+    view3d::ApplyTexturePicture(scene_.heightField, picture, pictureName, image_.SpanWidth,
                                 image_.SpanHeight);
     emit MenuStateChanged();
     return true;
 }
 
-void TTarsunFrame::RemoveTextureButtonClick() {
-    view3d::ClearTexturePicture(Scene1.HeightField1.Material.Texture);
+void ImageFrame::RemoveTexture() {
+    view3d::ClearTexturePicture(scene_.heightField.material.texture);
     emit MenuStateChanged();
 }
 

@@ -10,7 +10,7 @@
 
 namespace orvane::app {
 
-THistogramChart::THistogramChart(QWidget* parent) : QChartView(parent) {
+HistogramChart::HistogramChart(QWidget* parent) : QChartView(parent) {
     auto* chart = new QChart;
     chart->legend()->hide();
     chart->setTitle(QString());
@@ -21,15 +21,15 @@ THistogramChart::THistogramChart(QWidget* parent) : QChartView(parent) {
     chart->setPlotAreaBackgroundVisible(false);
 
     barTops_ = new QLineSeries(this);
-    Series1 = new QAreaSeries(barTops_);
-    Series1->setBrush(Qt::black);
-    Series1->setPen(Qt::NoPen);
-    Series2 = new QLineSeries;
+    barSeries = new QAreaSeries(barTops_);
+    barSeries->setBrush(Qt::black);
+    barSeries->setPen(Qt::NoPen);
+    markerSeries = new QLineSeries;
     QPen markerPen(Qt::red);
     markerPen.setWidth(3);
-    Series2->setPen(markerPen);
-    chart->addSeries(Series1);
-    chart->addSeries(Series2);
+    markerSeries->setPen(markerPen);
+    chart->addSeries(barSeries);
+    chart->addSeries(markerSeries);
 
     levelAxis_ = new QValueAxis;
     levelAxis_->setRange(0, 255);
@@ -47,7 +47,7 @@ THistogramChart::THistogramChart(QWidget* parent) : QChartView(parent) {
     chart->addAxis(levelAxis_, Qt::AlignBottom);
     chart->addAxis(valueAxis_, Qt::AlignLeft);
     for (QAbstractSeries* s :
-         {static_cast<QAbstractSeries*>(Series1), static_cast<QAbstractSeries*>(Series2)}) {
+         {static_cast<QAbstractSeries*>(barSeries), static_cast<QAbstractSeries*>(markerSeries)}) {
         s->attachAxis(levelAxis_);
         s->attachAxis(valueAxis_);
     }
@@ -61,8 +61,8 @@ THistogramChart::THistogramChart(QWidget* parent) : QChartView(parent) {
     chart->scene()->addItem(rubberBand_);
 }
 
-void THistogramChart::ShowBars(const panels::HistogramBars& heights) {
-    Series2->clear();
+void HistogramChart::ShowBars(const panels::HistogramBars& heights) {
+    markerSeries->clear();
     chart()->zoomReset();
     valueAxis_->setRange(0, 1);
     levelAxis_->setRange(0, 255);
@@ -77,21 +77,21 @@ void THistogramChart::ShowBars(const panels::HistogramBars& heights) {
     barTops_->replace(outline);
 }
 
-void THistogramChart::ShowMarker(int level) {
-    Series2->clear();
+void HistogramChart::ShowMarker(int level) {
+    markerSeries->clear();
     for (const panels::ChartPoint& p : panels::LevelMarkerPoints(level))
-        Series2->append(p.X, p.Y);
+        markerSeries->append(p.X, p.Y);
 }
 
-QList<double> THistogramChart::BarHeights() const {
+QList<double> HistogramChart::BarHeights() const {
     return heights_;
 }
 
-QList<QPointF> THistogramChart::MarkerPoints() const {
-    return Series2->points();
+QList<QPointF> HistogramChart::MarkerPoints() const {
+    return markerSeries->points();
 }
 
-void THistogramChart::mousePressEvent(QMouseEvent* event) {
+void HistogramChart::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton)
         return;
     dragButton_ = event->button();
@@ -99,7 +99,7 @@ void THistogramChart::mousePressEvent(QMouseEvent* event) {
     event->accept();
 }
 
-void THistogramChart::mouseMoveEvent(QMouseEvent* event) {
+void HistogramChart::mouseMoveEvent(QMouseEvent* event) {
     if (dragButton_ == Qt::LeftButton) {
         const QRectF plot = chart()->plotArea();
         const QPointF now = event->position();
@@ -115,7 +115,7 @@ void THistogramChart::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
 }
 
-void THistogramChart::mouseReleaseEvent(QMouseEvent* event) {
+void HistogramChart::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != dragButton_)
         return;
     if (dragButton_ == Qt::LeftButton) {
@@ -134,7 +134,7 @@ void THistogramChart::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
 }
 
-void THistogramChart::wheelEvent(QWheelEvent* event) {
+void HistogramChart::wheelEvent(QWheelEvent* event) {
     event->ignore();
 }
 

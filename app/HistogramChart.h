@@ -14,15 +14,15 @@ namespace orvane::app {
 // hidden value axis at 0..1, and a red marker spike. The user zooms the level
 // axis with a left drag towards the right (a drag to the left undoes the
 // zoom) and pans it with a right drag; the wheel does nothing.
-class THistogramChart : public QChartView {
+class HistogramChart : public QChartView {
     Q_OBJECT
 public:
-    explicit THistogramChart(QWidget* parent);
+    explicit HistogramChart(QWidget* parent);
 
     // The bars, drawn as one filled outline: bar i spans i - 0.5 .. i + 0.5,
     // which stays crisp at about one pixel per level.
-    QAreaSeries* Series1 = nullptr;
-    QLineSeries* Series2 = nullptr; // the level marker
+    QAreaSeries* barSeries = nullptr;
+    QLineSeries* markerSeries = nullptr; // the level marker
 
     // Clears both series, resets both axes and shows the bars.
     void ShowBars(const panels::HistogramBars& bars);

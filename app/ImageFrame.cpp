@@ -3,8 +3,8 @@
 
 #include "app/ColourBar.h"
 #include "app/FileResolutionSave.h"
+#include "app/ImageBox.h"
 #include "app/LayoutFonts.h"
-#include "app/PaintBox.h"
 #include "app/ProfilePanel.h"
 #include "view3d/gl/SceneViewer.h"
 
@@ -38,19 +38,19 @@ QVector<QRgb> BuildGreyPalette(int bitsPerPixel) {
     return table;
 }
 
-TTarsunFrame::TTarsunFrame(QWidget* parent) : QWidget(parent) {
+ImageFrame::ImageFrame(QWidget* parent) : QWidget(parent) {
     RegisterLayoutFonts();
     setAttribute(Qt::WA_OpaquePaintEvent); // the frame fills only the strips itself
     setFocusPolicy(Qt::StrongFocus);
     ui_ = BuildFrameLayout(this);
-    ui_.SceneViewer1->SetScene(&Scene1);
-    OpenDialog1.Filter = QStringLiteral("Tif File (*.tif *.tiff)");
+    ui_.sceneViewer->SetScene(&scene_);
+    openDialog_.Filter = QStringLiteral("Tif File (*.tif *.tiff)");
 
     // The model starts empty (ImageModel's own defaults); numbers use "."
     // whatever the user's locale.
     QLocale::setDefault(QLocale::c());
-    ui_.PaintBox1->setAttribute(Qt::WA_OpaquePaintEvent);
-    ui_.SB3D->setEnabled(false);
+    ui_.imageBox->setAttribute(Qt::WA_OpaquePaintEvent);
+    ui_.view3dButton->setEnabled(false);
     FitSceneViewer();
     motionClock_.start();
     sceneMotionSettle_.setSingleShot(true);
@@ -62,87 +62,80 @@ TTarsunFrame::TTarsunFrame(QWidget* parent) : QWidget(parent) {
     } catch (...) {
         // No destructor runs for a frame whose construction failed: the viewer
         // must still go before the scene it listens to.
-        delete ui_.SceneViewer1;
+        delete ui_.sceneViewer;
         throw;
     }
 }
 
-TTarsunFrame::~TTarsunFrame() {
-    // The viewer draws Scene1 and listens to it: it goes before the scene does
+ImageFrame::~ImageFrame() {
+    // The viewer draws scene_ and listens to it: it goes before the scene does
     // (children would otherwise outlive the frame's members).
-    delete ui_.SceneViewer1;
-    ui_.SceneViewer1 = nullptr;
+    delete ui_.sceneViewer;
+    ui_.sceneViewer = nullptr;
     DisplayInfo.reset();
 }
 
-void TTarsunFrame::ConnectComponents() {
-    TPaintBox* box = ui_.PaintBox1;
+void ImageFrame::ConnectComponents() {
+    ImageBox* box = ui_.imageBox;
     box->OnPaint = [this](QPainter& p) { PaintInto(p); };
     box->OnMouseDown = [this](Qt::MouseButton b, int x, int y) {
-        PaintBox1MouseDown(b, x, y);
+        ImageBoxPressed(b, x, y);
         MeasuringLineDown(b, x, y);
     };
     box->OnMouseMove = [this](int x, int y) {
-        pointerAt_ = ui_.PaintBox1->pos() + QPoint(x, y);
-        PaintBox1MouseMove(x, y);
+        pointerAt_ = ui_.imageBox->pos() + QPoint(x, y);
+        ImageBoxMoved(x, y);
         if (!MeasuringLineMove(x, y))
             UpdateExactReadout(x, y);
     };
     box->OnMouseUp = [this](Qt::MouseButton b, int x, int y) {
-        PaintBox1MouseUp(b);
+        ImageBoxReleased(b);
         MeasuringLineUp(b, x, y);
     };
-    box->OnMouseEnter = [this] { PaintBox1MouseEnter(); };
+    box->OnMouseEnter = [this] { ImageBoxEntered(); };
     box->OnMouseLeave = [this] {
         pointerAt_.reset();
         PointerLeftTheImage();
     };
-    connect(ui_.ProfilePanel, &TProfilePanel::CloseClicked, ui_.ProfilePanel, &QWidget::hide);
+    connect(ui_.profilePanel, &ProfilePanel::CloseClicked, ui_.profilePanel, &QWidget::hide);
 
-    connect(ui_.SB2D, &QAbstractButton::clicked, this, [this] { SB2DClick(); });
-    connect(ui_.SB3D, &QAbstractButton::clicked, this, [this] { SB3DClick(); });
-    connect(ui_.InfoButton, &QAbstractButton::clicked, this, [this] { InfoButtonClick(); });
-    connect(ui_.LoadButton, &QAbstractButton::clicked, this, [this] { LoadButtonClick(); });
-    connect(ui_.TrackBarRes, &QSlider::valueChanged, this, [this] { TrackBarResChange(); });
-    connect(ui_.TrackBarZ, &QSlider::valueChanged, this, [this] { TrackBarZChange(); });
-    connect(ui_.LoadTextureButton, &QAbstractButton::clicked, this,
-            [this] { LoadTextureButtonClick(); });
-    connect(ui_.RemoveTextureButton, &QAbstractButton::clicked, this,
-            [this] { RemoveTextureButtonClick(); });
-    connect(ui_.CloseInfoButton, &QAbstractButton::clicked, this,
-            [this] { CloseInfoButtonClick(); });
+    connect(ui_.view2dButton, &QAbstractButton::clicked, this, [this] { Show2DView(); });
+    connect(ui_.view3dButton, &QAbstractButton::clicked, this, [this] { Show3DView(); });
+    connect(ui_.InfoButton, &QAbstractButton::clicked, this, [this] { ShowTiffInfo(); });
+    connect(ui_.LoadButton, &QAbstractButton::clicked, this, [this] { ChooseAndOpenFile(); });
+    connect(ui_.resolutionBar, &QSlider::valueChanged, this, [this] { ResolutionBarChanged(); });
+    connect(ui_.zDepthBar, &QSlider::valueChanged, this, [this] { ZDepthBarChanged(); });
+    connect(ui_.loadTextureButton, &QAbstractButton::clicked, this, [this] { ChooseTexture(); });
+    connect(ui_.removeTextureButton, &QAbstractButton::clicked, this, [this] { RemoveTexture(); });
+    connect(ui_.closeInfoButton, &QAbstractButton::clicked, this, [this] { HideTiffInfo(); });
 
-    using view3d::TGLSceneViewer;
-    TGLSceneViewer* viewer = ui_.SceneViewer1;
-    connect(
-        viewer, &TGLSceneViewer::mouseDown, this,
-        [this](Qt::MouseButton, Qt::MouseButtons, int x, int y) { SceneViewer1MouseDown(x, y); });
-    connect(viewer, &TGLSceneViewer::mouseMove, this,
-            [this](Qt::MouseButtons held, int x, int y) { SceneViewer1MouseMove(held, x, y); });
-    connect(viewer, &TGLSceneViewer::mouseEnter, this, [this] { SceneViewer1MouseEnter(); });
-    connect(viewer, &TGLSceneViewer::mouseUp, this,
-            [this](Qt::MouseButton, Qt::MouseButtons, int, int) { SceneViewer1MouseUp(); });
-    connect(viewer, &TGLSceneViewer::wheelTurned, this, [this](int angleDelta) {
+    using view3d::SceneViewer;
+    SceneViewer* viewer = ui_.sceneViewer;
+    connect(viewer, &SceneViewer::mouseDown, this,
+            [this](Qt::MouseButton, Qt::MouseButtons, int x, int y) { ViewerPressed(x, y); });
+    connect(viewer, &SceneViewer::mouseMove, this,
+            [this](Qt::MouseButtons held, int x, int y) { ViewerMoved(held, x, y); });
+    connect(viewer, &SceneViewer::mouseEnter, this, [this] { ViewerEntered(); });
+    connect(viewer, &SceneViewer::mouseUp, this,
+            [this](Qt::MouseButton, Qt::MouseButtons, int, int) { ViewerReleased(); });
+    connect(viewer, &SceneViewer::wheelTurned, this, [this](int angleDelta) {
         sceneWheel_.Turn(
-            angleDelta, [this] { SceneViewer1MouseWheelUp(); },
-            [this] { SceneViewer1MouseWheelDown(); });
+            angleDelta, [this] { ViewerWheelUp(); }, [this] { ViewerWheelDown(); });
     });
-    Scene1.HeightField1.SetOnGetHeight(
-        [this](float x, float y, float& z, view3d::TVector4f&, view3d::TTexPoint&) {
-            HeightField1GetHeight(x, y, z);
-        });
+    scene_.heightField.SetOnGetHeight([this](float x, float y, float& z, view3d::Vector4f&,
+                                             view3d::TexPoint&) { ReliefHeight(x, y, z); });
 
     for (QWidget* w :
-         {static_cast<QWidget*>(ui_.ProfilePanel),
-          static_cast<QWidget*>(ui_.ProfilePanel->TitleLabel), static_cast<QWidget*>(ui_.InfoPanel),
-          static_cast<QWidget*>(ui_.InfoTiffLabel), static_cast<QWidget*>(ui_.HistogramPanel),
-          static_cast<QWidget*>(ui_.IstoLabel), static_cast<QWidget*>(ui_.ColourBarPanel),
-          static_cast<QWidget*>(ui_.ColourBarLabel), static_cast<QWidget*>(ui_.ColourBar),
-          static_cast<QWidget*>(ui_.GroupBox3D)})
+         {static_cast<QWidget*>(ui_.profilePanel),
+          static_cast<QWidget*>(ui_.profilePanel->titleLabel), static_cast<QWidget*>(ui_.infoPanel),
+          static_cast<QWidget*>(ui_.infoTitle), static_cast<QWidget*>(ui_.histogramPanel),
+          static_cast<QWidget*>(ui_.histogramTitle), static_cast<QWidget*>(ui_.colourBarPanel),
+          static_cast<QWidget*>(ui_.colourBarTitle), static_cast<QWidget*>(ui_.colourBar),
+          static_cast<QWidget*>(ui_.settings3dGroup)})
         w->installEventFilter(this);
 }
 
-void TTarsunFrame::LoadCustomCursor() {
+void ImageFrame::LoadCustomCursor() {
     // "pellix.bmp" is the AND mask (1 = screen shows through), "pellixcol.bmp"
     // the colour image; only the mask's presence decides.
     if (!QFile::exists(QStringLiteral("pellix.bmp")))
@@ -162,56 +155,56 @@ void TTarsunFrame::LoadCustomCursor() {
             if (transparent)
                 cursorImage.setPixel(x, y, 0);
         }
-    ui_.PaintBox1->setCursor(QCursor(QPixmap::fromImage(cursorImage), 12, 12));
+    ui_.imageBox->setCursor(QCursor(QPixmap::fromImage(cursorImage), 12, 12));
 }
 
-bool TTarsunFrame::TextureShown() const {
-    return !Scene1.HeightField1.Material.Texture.Disabled();
+bool ImageFrame::TextureShown() const {
+    return !scene_.heightField.material.texture.Disabled();
 }
 
-bool TTarsunFrame::ImageShown() const {
+bool ImageFrame::ImageShown() const {
     return image_.HasImage() && DisplayBitmap && !view_.Loading && !openInProgress_;
 }
 
-bool TTarsunFrame::ReliefShown() const {
-    return ui_.SB3D->isChecked() && ui_.SceneViewer1->isVisible();
+bool ImageFrame::ReliefShown() const {
+    return ui_.view3dButton->isChecked() && ui_.sceneViewer->isVisible();
 }
 
-void TTarsunFrame::SetOpenInProgress(bool inProgress) {
+void ImageFrame::SetOpenInProgress(bool inProgress) {
     openInProgress_ = inProgress;
     emit MenuStateChanged();
 }
 
-int TTarsunFrame::AreaTop() const {
-    return ui_.FramePanel->height();
+int ImageFrame::AreaTop() const {
+    return ui_.topPanel->height();
 }
 
-void TTarsunFrame::FitSceneViewer() {
-    ui_.SceneViewer1->setGeometry(0, AreaTop(), width(), std::max(0, height() - AreaTop()));
+void ImageFrame::FitSceneViewer() {
+    ui_.sceneViewer->setGeometry(0, AreaTop(), width(), std::max(0, height() - AreaTop()));
 }
 
-void TTarsunFrame::resizeEvent(QResizeEvent* e) {
+void ImageFrame::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
-    ui_.FramePanel->setGeometry(0, 0, width(), ui_.FramePanel->height());
+    ui_.topPanel->setGeometry(0, 0, width(), ui_.topPanel->height());
     // A hidden viewer keeps its size until it is shown again: a GL widget
     // resized while hidden and shown back at the size of its last frame shows
     // black (its framebuffer is neither kept nor drawn again).
-    if (ui_.SceneViewer1->isVisible())
+    if (ui_.sceneViewer->isVisible())
         FitSceneViewer();
-    FrameResize();
+    LayOutViews();
 }
 
-bool TTarsunFrame::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ui_.GroupBox3D && event->type() == QEvent::Leave)
-        GroupBox3DMouseLeave(); // the wheel zooms the view again, not a track bar
+bool ImageFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui_.settings3dGroup && event->type() == QEvent::Leave)
+        Settings3DLeft(); // the wheel zooms the view again, not a track bar
     else if (PanelDragEvent(watched, event))
         return true;
     return QWidget::eventFilter(watched, event);
 }
 
-void TTarsunFrame::wheelEvent(QWheelEvent* e) {
+void ImageFrame::wheelEvent(QWheelEvent* e) {
     frameWheel_.Turn(
-        e->angleDelta().y(), [this] { FrameMouseWheelUp(); }, [this] { FrameMouseWheelDown(); });
+        e->angleDelta().y(), [this] { ZoomIn(); }, [this] { ZoomOut(); });
     e->accept();
 }
 

@@ -61,10 +61,10 @@ QVector<QRgb> PaletteColourTable(panels::Palette palette);
 
 // What the frame's views show of the image, beside the model.
 struct FrameViewState {
-    view2d::ViewWindow Window;      // ViewWidth, ViewHeight, ViewOffsetX, ViewOffsetY
-    view2d::DragState Drag;         // Panning and where the drag started
-    view3d::TSceneMouseState Scene; // SceneMouseDown, SceneMouseX, SceneMouseY
-    bool Loading = false;           // a file is being read: the buffer is the reader's
+    view2d::ViewWindow Window;     // ViewWidth, ViewHeight, ViewOffsetX, ViewOffsetY
+    view2d::DragState Drag;        // Panning and where the drag started
+    view3d::SceneMouseState Scene; // SceneMouseDown, SceneMouseX, SceneMouseY
+    bool Loading = false;          // a file is being read: the buffer is the reader's
 };
 
 // How long the last open took, in milliseconds; negative when it never got that far.
@@ -77,21 +77,21 @@ struct OpenTimings {
 // controls, the 2D and 3D views, the floating panels and the image model. It
 // wires the components' events to the subsystems and runs the open routine
 // with its own window steps.
-class TTarsunFrame : public QWidget, private image::OpenSteps {
+class ImageFrame : public QWidget, private image::OpenSteps {
     Q_OBJECT
 public:
-    explicit TTarsunFrame(QWidget* parent = nullptr);
-    ~TTarsunFrame() override;
+    explicit ImageFrame(QWidget* parent = nullptr);
+    ~ImageFrame() override;
 
     // ---- what the frame shows and knows ----
     const image::ImageModel& Image() const { return image_; }
     const FrameViewState& View() const { return view_; }
     const FrameComponents& Components() const { return ui_; }
-    view3d::TGLScene& Scene() { return Scene1; }
-    const view3d::TGLScene& Scene() const { return Scene1; }
+    view3d::Scene& Scene() { return scene_; }
+    const view3d::Scene& Scene() const { return scene_; }
     const std::optional<QImage>& Bitmap() const { return DisplayBitmap; }
-    TOpenDialog& OpenDialog() { return OpenDialog1; }
-    TSaveViewDialog& SaveViewDialog() { return SaveViewDialog1; }
+    OpenDialog& FileOpenDialog() { return openDialog_; }
+    SaveViewDialog& ViewSaveDialog() { return saveViewDialog_; }
     // A file is being opened: chosen in the dialog, not yet shown or refused.
     bool OpenInProgress() const { return openInProgress_; }
     // An open or a save at file resolution is running: no other may start, and no file is
@@ -116,7 +116,7 @@ public:
     const OpenTimings& LastOpenTimings() const { return openTimings_; }
 
     // ---- opening ----
-    void LoadButtonClick();
+    void ChooseAndOpenFile();
     // What File > Open does once a file is chosen; the command line, drops and Open Recent
     // open through here too.
     void OpenChosenFile(const QString& path);
@@ -133,33 +133,33 @@ public:
     // ---- 2D view ----
     void PlaceImage();
     void ResetZoom();
-    void FrameResize();
-    void FrameMouseWheelUp();
-    void FrameMouseWheelDown();
-    void PaintBox1Paint();
-    void PaintBox1MouseDown(Qt::MouseButton button, int x, int y);
-    void PaintBox1MouseMove(int x, int y);
-    void PaintBox1MouseUp(Qt::MouseButton button);
-    void PaintBox1MouseEnter();
+    void LayOutViews();
+    void ZoomIn();
+    void ZoomOut();
+    void RepaintImageBox();
+    void ImageBoxPressed(Qt::MouseButton button, int x, int y);
+    void ImageBoxMoved(int x, int y);
+    void ImageBoxReleased(Qt::MouseButton button);
+    void ImageBoxEntered();
 
     // ---- 3D view ----
-    void SB2DClick();
-    void SB3DClick();
-    void SceneViewer1MouseDown(int x, int y);
-    void SceneViewer1MouseMove(Qt::MouseButtons held, int x, int y);
-    void SceneViewer1MouseUp();
-    void SceneViewer1MouseEnter();
-    void SceneViewer1MouseWheelUp();
-    void SceneViewer1MouseWheelDown();
-    void HeightField1GetHeight(float x, float y, float& z);
-    void TrackBarResChange();
-    void TrackBarZChange();
-    void GroupBox3DMouseLeave();
-    void LoadTextureButtonClick();
+    void Show2DView();
+    void Show3DView();
+    void ViewerPressed(int x, int y);
+    void ViewerMoved(Qt::MouseButtons held, int x, int y);
+    void ViewerReleased();
+    void ViewerEntered();
+    void ViewerWheelUp();
+    void ViewerWheelDown();
+    void ReliefHeight(float x, float y, float& z);
+    void ResolutionBarChanged();
+    void ZDepthBarChanged();
+    void Settings3DLeft();
+    void ChooseTexture();
     // Load Texture's steps once a picture is chosen; false (after its message) when the
     // picture cannot be read, leaving the texture as it was.
     bool LoadTextureFile(const QString& pictureName);
-    void RemoveTextureButtonClick();
+    void RemoveTexture();
 
     // ---- keys ----
     // An arrow key: pans the 2D view by a tenth of its window, or orbits the 3D camera.
@@ -180,15 +180,15 @@ public:
     void SaveView(const QString& fileName, bool fileResolution);
     // A save at file resolution is running.
     bool SavingView() const { return fileResolutionSave_ != nullptr; }
-    void SaveViewAsClick();
-    void CopyViewClick();
+    void ChooseAndSaveView();
+    void CopyView();
 
     // ---- panels ----
     void PlaceHistogramPanel();
     void FillHistogram();
     void ShowLevelMarker(std::uint8_t level);
-    void InfoButtonClick();
-    void CloseInfoButtonClick();
+    void ShowTiffInfo();
+    void HideTiffInfo();
 
 signals:
     // The menus' state changed: an open started or ended, a texture came or went.
@@ -281,9 +281,9 @@ private:
     // Box-sized 8-bit picture the 2D view paints through; nullopt when there is
     // none (before the first read, after a display failure).
     std::optional<QImage> DisplayBitmap;
-    view3d::TGLScene Scene1;
-    TOpenDialog OpenDialog1;
-    TSaveViewDialog SaveViewDialog1;
+    view3d::Scene scene_;
+    OpenDialog openDialog_;
+    SaveViewDialog saveViewDialog_;
     panels::Palette palette_ = panels::Palette::Grey;
     QString shownFile_;
 
@@ -303,7 +303,7 @@ private:
     WheelNotches frameWheel_;         // notches over the 2D view
     WheelNotches sceneWheel_;         // notches over the 3D viewer
     bool sceneMoveAttached_ = true;   // the 3D viewer's pointer moves are handled
-    view3d::TCameraMotion sceneMotion_;
+    view3d::CameraMotion sceneMotion_;
     QElapsedTimer motionClock_; // the clock of sceneMotion_
     QTimer sceneMotionSettle_;  // fires when the last wheel notch's motion ends
     QElapsedTimer openClock_;   // runs from the start of an open

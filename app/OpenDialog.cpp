@@ -5,17 +5,17 @@
 namespace orvane::app {
 
 namespace {
-TOpenDialog::Answer& Override() {
-    static TOpenDialog::Answer answer;
+OpenDialog::Answer& Override() {
+    static OpenDialog::Answer answer;
     return answer;
 }
 } // namespace
 
-void TOpenDialog::SetAnswer(Answer answer) {
+void OpenDialog::SetAnswer(Answer answer) {
     Override() = std::move(answer);
 }
 
-bool TOpenDialog::Execute(QWidget* parent) {
+bool OpenDialog::Execute(QWidget* parent) {
     std::optional<QString> chosen;
     if (Override()) {
         chosen = Override()(*this);

@@ -22,8 +22,8 @@ namespace orvane::app {
 
 namespace {
 
-TProfilePanel::SaveAnswer& SaveOverride() {
-    static TProfilePanel::SaveAnswer answer;
+ProfilePanel::SaveAnswer& SaveOverride() {
+    static ProfilePanel::SaveAnswer answer;
     return answer;
 }
 
@@ -37,53 +37,53 @@ QString Optional(const std::optional<double>& value, const QString& unit, int de
 
 } // namespace
 
-TProfilePanel::TProfilePanel(QWidget* parent) : QFrame(parent) {
+ProfilePanel::ProfilePanel(QWidget* parent) : QFrame(parent) {
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setAutoFillBackground(true);
     setFocusPolicy(Qt::ClickFocus); // Ctrl+C reaches the panel once clicked
     resize(460, 330);
     hide();
-    TitleLabel = MakeLabel(this, 200, 6, QStringLiteral("Profile"), TahomaFont(13, true));
-    CloseButton = new QToolButton(this);
-    CloseButton->setGeometry(435, 5, 20, 22);
-    CloseButton->setAutoRaise(true);
-    CloseButton->setIcon(CloseGlyph());
-    connect(CloseButton, &QToolButton::clicked, this, &TProfilePanel::CloseClicked);
+    titleLabel = MakeLabel(this, 200, 6, QStringLiteral("Profile"), TahomaFont(13, true));
+    closeButton = new QToolButton(this);
+    closeButton->setGeometry(435, 5, 20, 22);
+    closeButton->setAutoRaise(true);
+    closeButton->setIcon(CloseGlyph());
+    connect(closeButton, &QToolButton::clicked, this, &ProfilePanel::CloseClicked);
 
     auto* chart = new QChart;
     chart->legend()->hide();
     chart->setBackgroundRoundness(0);
     chart->setMargins(QMargins(2, 2, 2, 2));
     chart->setAnimationOptions(QChart::NoAnimation);
-    Chart = new QChartView(chart, this);
-    Chart->setGeometry(2, 30, 456, 210);
-    Chart->setRenderHint(QPainter::Antialiasing);
+    chartView = new QChartView(chart, this);
+    chartView->setGeometry(2, 30, 456, 210);
+    chartView->setRenderHint(QPainter::Antialiasing);
 
-    FiguresLabel = MakeLabel(this, 10, 244, QString(), TahomaFont(11));
-    FiguresLabel->setToolTip(
+    figuresLabel = MakeLabel(this, 10, 244, QString(), TahomaFont(11));
+    figuresLabel->setToolTip(
         QStringLiteral("Ra and Rq are taken over the raw profile: no filtering, no form removal."));
-    ExportButton = new QPushButton(QStringLiteral("Export CSV..."), this);
-    ExportButton->setGeometry(360, 298, 92, 25);
-    connect(ExportButton, &QPushButton::clicked, this, [this] { ExportCsv(); });
+    exportButton = new QPushButton(QStringLiteral("Export CSV..."), this);
+    exportButton->setGeometry(360, 298, 92, 25);
+    connect(exportButton, &QPushButton::clicked, this, [this] { ExportCsv(); });
 }
 
-void TProfilePanel::SetSaveAnswer(SaveAnswer answer) {
+void ProfilePanel::SetSaveAnswer(SaveAnswer answer) {
     SaveOverride() = std::move(answer);
 }
 
-void TProfilePanel::ShowMeasuring() {
+void ProfilePanel::ShowMeasuring() {
     ShowNotMeasured(QStringLiteral("Measuring..."));
 }
 
-void TProfilePanel::ShowNotMeasured(const QString& why) {
+void ProfilePanel::ShowNotMeasured(const QString& why) {
     profile_.reset();
-    Chart->chart()->removeAllSeries();
-    FiguresLabel->setText(why);
-    FiguresLabel->adjustSize();
-    ExportButton->setEnabled(false);
+    chartView->chart()->removeAllSeries();
+    figuresLabel->setText(why);
+    figuresLabel->adjustSize();
+    exportButton->setEnabled(false);
 }
 
-QString TProfilePanel::FiguresText(const view2d::Profile& p) {
+QString ProfilePanel::FiguresText(const view2d::Profile& p) {
     const QString unit = p.HeightsKnown ? QStringLiteral(" mm") : QString();
     const view2d::ProfileStatistics& s = p.Statistics;
     QString length = QStringLiteral("length %1 px").arg(Number(p.LengthPx, 1));
@@ -112,9 +112,9 @@ QString TProfilePanel::FiguresText(const view2d::Profile& p) {
     return text;
 }
 
-void TProfilePanel::ShowProfile(const view2d::Profile& profile) {
+void ProfilePanel::ShowProfile(const view2d::Profile& profile) {
     profile_ = profile;
-    QChart* chart = Chart->chart();
+    QChart* chart = chartView->chart();
     chart->removeAllSeries();
     for (QAbstractAxis* axis : chart->axes())
         chart->removeAxis(axis);
@@ -163,12 +163,12 @@ void TProfilePanel::ShowProfile(const view2d::Profile& profile) {
         series->attachAxis(distanceAxis);
         series->attachAxis(valueAxis);
     }
-    FiguresLabel->setText(FiguresText(profile));
-    FiguresLabel->adjustSize();
-    ExportButton->setEnabled(true);
+    figuresLabel->setText(FiguresText(profile));
+    figuresLabel->adjustSize();
+    exportButton->setEnabled(true);
 }
 
-bool TProfilePanel::event(QEvent* event) {
+bool ProfilePanel::event(QEvent* event) {
     // Ctrl+C in the panel copies the profile, not the view (Edit > Copy View's shortcut).
     if (event->type() == QEvent::ShortcutOverride &&
         static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy) && profile_) {
@@ -178,7 +178,7 @@ bool TProfilePanel::event(QEvent* event) {
     return QFrame::event(event);
 }
 
-void TProfilePanel::keyPressEvent(QKeyEvent* event) {
+void ProfilePanel::keyPressEvent(QKeyEvent* event) {
     if (event->matches(QKeySequence::Copy) && profile_) {
         QApplication::clipboard()->setText(view2d::ProfileCsv(*profile_));
         event->accept();
@@ -187,7 +187,7 @@ void TProfilePanel::keyPressEvent(QKeyEvent* event) {
     QFrame::keyPressEvent(event);
 }
 
-void TProfilePanel::ExportCsv() {
+void ProfilePanel::ExportCsv() {
     if (!profile_)
         return;
     const QString suggested = QStringLiteral("profile.csv");

@@ -16,16 +16,16 @@ namespace orvane::app {
 // measuring line against the distance (mm, or pixels), the line's figures beneath it, and
 // "Export CSV..."; Ctrl+C copies the same CSV text. It looks and moves like the histogram and
 // information panels (the frame drags it by its background or title).
-class TProfilePanel : public QFrame {
+class ProfilePanel : public QFrame {
     Q_OBJECT
 public:
-    explicit TProfilePanel(QWidget* parent);
+    explicit ProfilePanel(QWidget* parent);
 
-    QLabel* TitleLabel = nullptr;
-    QToolButton* CloseButton = nullptr;
-    QChartView* Chart = nullptr;
-    QLabel* FiguresLabel = nullptr;
-    QPushButton* ExportButton = nullptr;
+    QLabel* titleLabel = nullptr;
+    QToolButton* closeButton = nullptr;
+    QChartView* chartView = nullptr;
+    QLabel* figuresLabel = nullptr;
+    QPushButton* exportButton = nullptr;
 
     // "Measuring..." while the profile is computed off the window's thread.
     void ShowMeasuring();

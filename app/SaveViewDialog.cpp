@@ -8,8 +8,8 @@ namespace orvane::app {
 
 namespace {
 
-TSaveViewDialog::Answer& Override() {
-    static TSaveViewDialog::Answer answer;
+SaveViewDialog::Answer& Override() {
+    static SaveViewDialog::Answer answer;
     return answer;
 }
 
@@ -24,7 +24,7 @@ constexpr Format kFormats[] = {
     {"JPEG picture (*.jpg *.jpeg)", "jpg"},
 };
 
-std::optional<TSaveViewDialog::Choice> RunDialog(QWidget* parent, const TSaveViewDialog& shown) {
+std::optional<SaveViewDialog::Choice> RunDialog(QWidget* parent, const SaveViewDialog& shown) {
     // Qt's own dialog, since a platform dialog has no room for the check box.
     QFileDialog dialog(parent, QStringLiteral("Save View As"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -58,17 +58,17 @@ std::optional<TSaveViewDialog::Choice> RunDialog(QWidget* parent, const TSaveVie
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return TSaveViewDialog::Choice{dialog.selectedFiles().front(),
-                                   fileResolution && fileResolution->isChecked()};
+    return SaveViewDialog::Choice{dialog.selectedFiles().front(),
+                                  fileResolution && fileResolution->isChecked()};
 }
 
 } // namespace
 
-void TSaveViewDialog::SetAnswer(Answer answer) {
+void SaveViewDialog::SetAnswer(Answer answer) {
     Override() = std::move(answer);
 }
 
-bool TSaveViewDialog::Execute(QWidget* parent) {
+bool SaveViewDialog::Execute(QWidget* parent) {
     const std::optional<Choice> chosen = Override() ? Override()(*this) : RunDialog(parent, *this);
     if (!chosen)
         return false;

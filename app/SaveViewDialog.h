@@ -10,7 +10,7 @@ namespace orvane::app {
 // The dialog of File > Save View As...: a file name whose extension picks PNG, TIFF or JPEG,
 // and in 2D a check box for the view window at file resolution. Tests and batch tools answer it
 // through SetAnswer instead of a real dialog.
-class TSaveViewDialog {
+class SaveViewDialog {
 public:
     QString FileName;                   // preset and result
     bool FileResolutionOffered = false; // the check box is shown
@@ -24,7 +24,7 @@ public:
         bool FileResolution = false;
     };
     // Given the dialog as it would be shown, the choice or nothing (cancelled).
-    using Answer = std::function<std::optional<Choice>(const TSaveViewDialog& shown)>;
+    using Answer = std::function<std::optional<Choice>(const SaveViewDialog& shown)>;
     static void SetAnswer(Answer answer);
 };
 

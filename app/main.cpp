@@ -1,5 +1,5 @@
 #include "app/CommandLine.h"
-#include "app/MainForm.h"
+#include "app/MainWindow.h"
 #include "app/Settings.h"
 #include "view3d/gl/SurfaceFormat.h"
 
@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
 
     orvane::app::UseUserSettings();
     try {
-        orvane::app::TForm1 form;
+        orvane::app::MainWindow form;
         form.ShowAsLastTime();
         if (!request.File.isEmpty())
             // Once the event loop runs: the window is up before the file is read.

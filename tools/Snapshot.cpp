@@ -2,10 +2,10 @@
 
 #include "app/ColourBar.h"
 #include "app/HistogramChart.h"
+#include "app/ImageBox.h"
 #include "app/ImageFrame.h"
-#include "app/MainForm.h"
+#include "app/MainWindow.h"
 #include "app/Messages.h"
-#include "app/PaintBox.h"
 #include "app/ProfilePanel.h"
 #include "app/SaveViewDialog.h"
 #include "app/Settings.h"
@@ -39,8 +39,8 @@
 
 namespace orvane::tools {
 
-using app::TForm1;
-using app::TTarsunFrame;
+using app::ImageFrame;
+using app::MainWindow;
 
 namespace {
 
@@ -69,9 +69,9 @@ void ProcessEvents() {
 }
 
 // Makes the frame's client area exactly `size`, whatever the menu bar takes.
-void SizeFrame(TForm1& form, const QSize& size) {
-    for (int attempt = 0; attempt < 5 && form.FrameTarsun->size() != size; ++attempt) {
-        const QSize extra = form.size() - form.FrameTarsun->size();
+void SizeFrame(MainWindow& form, const QSize& size) {
+    for (int attempt = 0; attempt < 5 && form.frame_->size() != size; ++attempt) {
+        const QSize extra = form.size() - form.frame_->size();
         form.resize(size + extra);
         ProcessEvents();
     }
@@ -105,7 +105,7 @@ void SendPress(QWidget* box, QPoint at) {
 
 // A key over the focused frame: a command's shortcut triggers the command, as the shortcut
 // map would; any other key goes to the frame.
-void PressKey(TTarsunFrame& frame, const QKeySequence& key) {
+void PressKey(ImageFrame& frame, const QKeySequence& key) {
     for (QAction* action : frame.actions()) {
         if (action->shortcuts().contains(key)) {
             if (action->isEnabled())
@@ -123,7 +123,7 @@ void PressKey(TTarsunFrame& frame, const QKeySequence& key) {
 }
 
 // The lookups and profiles run off the window's thread: wait for them.
-void WaitForExactWork(const TTarsunFrame& frame) {
+void WaitForExactWork(const ImageFrame& frame) {
     for (int i = 0; i < 6000 && frame.ExactWorkPending(); ++i) {
         QApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(5);
@@ -133,7 +133,7 @@ void WaitForExactWork(const TTarsunFrame& frame) {
 
 // Waits until the 3D camera has stopped moving (a wheel's motion ends a moment after its
 // last notch), so that what is reported and pictured is the view at rest.
-void WaitForRest(const view3d::TGLSceneViewer* viewer) {
+void WaitForRest(const view3d::SceneViewer* viewer) {
     QElapsedTimer clock;
     clock.start();
     while (viewer->Renderer().InMotion() && clock.elapsed() < 5000) {
@@ -148,7 +148,7 @@ QJsonValue Nullable(const std::optional<double>& value) {
 }
 
 // The exact sample of the last pointer position.
-QJsonValue ExactReport(const TTarsunFrame& f) {
+QJsonValue ExactReport(const ImageFrame& f) {
     const app::ExactReadoutState& r = f.ExactReadout();
     if (!f.Image().HasImage() || !r.overImage)
         return QJsonValue();
@@ -165,8 +165,8 @@ QJsonValue ExactReport(const TTarsunFrame& f) {
 }
 
 // The measuring line's profile as the panel shows it, every point.
-QJsonValue ProfileReport(const TTarsunFrame& f) {
-    const auto& shown = f.Components().ProfilePanel->Shown();
+QJsonValue ProfileReport(const ImageFrame& f) {
+    const auto& shown = f.Components().profilePanel->Shown();
     if (!f.Measuring().shown || !shown)
         return QJsonValue();
     const view2d::Profile& p = *shown;
@@ -200,7 +200,7 @@ struct OrbitTimings {
     std::optional<double> restFrameMs;
 };
 
-double TimedFrame(view3d::TGLSceneViewer* viewer) {
+double TimedFrame(view3d::SceneViewer* viewer) {
     QElapsedTimer clock;
     clock.start();
     viewer->RenderNow();
@@ -209,7 +209,7 @@ double TimedFrame(view3d::TGLSceneViewer* viewer) {
 
 // A left drag from the viewer's centre, `moves` steps of 8 pixels to the right, each frame
 // drawn and finished before the next move; then the release and one frame at rest.
-OrbitTimings Orbit(view3d::TGLSceneViewer* viewer, int moves) {
+OrbitTimings Orbit(view3d::SceneViewer* viewer, int moves) {
     OrbitTimings timings;
     if (moves <= 0 || !viewer->isVisible())
         return timings;
@@ -241,15 +241,15 @@ QJsonObject TimingsReport(const app::OpenTimings& open, const OrbitTimings& orbi
                        {"rest_frame_ms", Milliseconds(orbit.restFrameMs.value_or(-1))}};
 }
 
-QJsonObject Report(const SnapshotOptions& options, const TTarsunFrame& f,
-                   const QStringList& messages, const QList<int>& progress) {
+QJsonObject Report(const SnapshotOptions& options, const ImageFrame& f, const QStringList& messages,
+                   const QList<int>& progress) {
     const app::FrameComponents& c = f.Components();
     const image::ImageModel& m = f.Image();
     QJsonObject labels{
-        {"File", c.FileLabel->text()}, {"Res", c.ResLabel->text()},
-        {"Size", c.SizeLabel->text()}, {"Bigtiff", c.BigtiffLabel->isVisibleTo(c.InfoGroupBox)},
-        {"X", c.XLabel->text()},       {"Y", c.YLabel->text()},
-        {"Z", c.ZLabel->text()}};
+        {"File", c.fileLabel->text()}, {"Res", c.resolutionLabel->text()},
+        {"Size", c.sizeLabel->text()}, {"Bigtiff", c.bigTiffLabel->isVisibleTo(c.infoGroup)},
+        {"X", c.xLabel->text()},       {"Y", c.yLabel->text()},
+        {"Z", c.zLabel->text()}};
     QJsonObject model{{"ImageWidth", double(m.ImageWidth)},
                       {"ImageHeight", double(m.ImageHeight)},
                       {"ColumnStep", double(m.ColumnStep)},
@@ -283,57 +283,57 @@ QJsonObject Report(const SnapshotOptions& options, const TTarsunFrame& f,
     const bool opened = m.HasImage();
     QJsonValue view, histogram, marker, scene;
     if (opened) {
-        const QRect box = c.PaintBox1->geometry();
+        const QRect box = c.imageBox->geometry();
         const view2d::ViewWindow& w = f.View().Window;
         view = QJsonObject{{"ViewWidth", w.ViewWidth},
                            {"ViewHeight", w.ViewHeight},
                            {"ViewOffsetX", w.ViewOffsetX},
                            {"ViewOffsetY", w.ViewOffsetY},
                            {"box", QJsonArray{box.x(), box.y(), box.width(), box.height()}}};
-        const view3d::TGLScene& s = f.Scene();
-        const auto& field = s.HeightField1;
-        auto triple = [](const view3d::TVector4f& v) {
+        const view3d::Scene& s = f.Scene();
+        const auto& field = s.heightField;
+        auto triple = [](const view3d::Vector4f& v) {
             return QJsonArray{double(v[0]), double(v[1]), double(v[2])};
         };
-        scene = QJsonObject{{"xrange", QJsonArray{double(field.XSamplingScale.Min()),
-                                                  double(field.XSamplingScale.Max())}},
-                            {"yrange", QJsonArray{double(field.YSamplingScale.Min()),
-                                                  double(field.YSamplingScale.Max())}},
-                            {"xstep", double(field.XSamplingScale.Step())},
-                            {"ystep", double(field.YSamplingScale.Step())},
-                            {"zscale", double(field.Scale.Z())},
-                            {"camera", triple(s.GLCamera1.AbsolutePosition())},
-                            {"target", triple(s.GLDummyCube1.AbsolutePosition())},
-                            {"constAttenuation", double(s.GLLightSource1.ConstAttenuation())},
-                            {"texture", !field.Material.Texture.Disabled()}};
+        scene = QJsonObject{{"xrange", QJsonArray{double(field.xSamplingScale.Min()),
+                                                  double(field.xSamplingScale.Max())}},
+                            {"yrange", QJsonArray{double(field.ySamplingScale.Min()),
+                                                  double(field.ySamplingScale.Max())}},
+                            {"xstep", double(field.xSamplingScale.Step())},
+                            {"ystep", double(field.ySamplingScale.Step())},
+                            {"zscale", double(field.scale.Z())},
+                            {"camera", triple(s.camera.AbsolutePosition())},
+                            {"target", triple(s.cameraTarget.AbsolutePosition())},
+                            {"constAttenuation", double(s.obliqueLight.ConstAttenuation())},
+                            {"texture", !field.material.texture.Disabled()}};
     }
     QJsonValue info;
-    if (c.InfoPanel->isVisibleTo(&f)) {
+    if (c.infoPanel->isVisibleTo(&f)) {
         QJsonArray lines;
-        for (const QString& line : c.InfoMemo->toPlainText().split(QLatin1Char('\n')))
+        for (const QString& line : c.infoText->toPlainText().split(QLatin1Char('\n')))
             lines.append(line);
-        const QRect g = c.InfoPanel->geometry();
+        const QRect g = c.infoPanel->geometry();
         info = QJsonObject{{"lines", lines},
                            {"panel", QJsonArray{g.x(), g.y(), g.width(), g.height()}}};
     }
     QJsonValue colourBar;
-    if (c.ColourBarPanel->isVisibleTo(&f)) {
+    if (c.colourBarPanel->isVisibleTo(&f)) {
         QJsonArray ticks;
-        for (const panels::ColourBarTick& tick : c.ColourBar->Scale().Ticks)
+        for (const panels::ColourBarTick& tick : c.colourBar->Scale().Ticks)
             ticks.append(tick.Text);
-        const QRect g = c.ColourBarPanel->geometry();
-        colourBar = QJsonObject{{"unit", c.ColourBar->Scale().Unit},
+        const QRect g = c.colourBarPanel->geometry();
+        colourBar = QJsonObject{{"unit", c.colourBar->Scale().Unit},
                                 {"ticks", ticks},
                                 {"panel", QJsonArray{g.x(), g.y(), g.width(), g.height()}}};
     }
-    const QList<double> bars = c.Isto->BarHeights();
+    const QList<double> bars = c.histogramChart->BarHeights();
     if (!bars.isEmpty()) {
         QJsonArray heights;
         for (double h : bars)
             heights.append(h);
         histogram = heights;
     }
-    const QList<QPointF> markerPoints = c.Isto->MarkerPoints();
+    const QList<QPointF> markerPoints = c.histogramChart->MarkerPoints();
     if (markerPoints.size() == 3)
         marker = markerPoints[1].x();
 
@@ -465,7 +465,7 @@ int RunSnapshot(const SnapshotOptions& options) {
         [&messages](app::MessageKind, const QString& text) { messages << text; });
     QList<int> progress;
     QString nextDialogAnswer;
-    app::TOpenDialog::SetAnswer([&nextDialogAnswer](const app::TOpenDialog&) {
+    app::OpenDialog::SetAnswer([&nextDialogAnswer](const app::OpenDialog&) {
         return std::optional<QString>(nextDialogAnswer);
     });
 
@@ -476,66 +476,65 @@ int RunSnapshot(const SnapshotOptions& options) {
     if (!options.palette.isEmpty())
         app::WriteSetting(app::kPaletteSettingKey,
                           panels::PaletteName(*panels::ParsePalette(options.palette)));
-    app::TSaveViewDialog::SetAnswer([&options](const app::TSaveViewDialog&) {
-        return std::optional<app::TSaveViewDialog::Choice>(
+    app::SaveViewDialog::SetAnswer([&options](const app::SaveViewDialog&) {
+        return std::optional<app::SaveViewDialog::Choice>(
             {QFileInfo(options.saveView).absoluteFilePath(), options.saveViewFileResolution});
     });
 
-    TForm1 form;
+    MainWindow form;
     form.setAttribute(Qt::WA_DontShowOnScreen);
     form.show();
     ProcessEvents();
     SizeFrame(form, options.size);
-    TTarsunFrame& frame = *form.FrameTarsun;
-    QObject::connect(&frame, &TTarsunFrame::ProgressShown, &frame,
+    ImageFrame& frame = *form.frame_;
+    QObject::connect(&frame, &ImageFrame::ProgressShown, &frame,
                      [&progress](int percent) { progress << percent; });
 
     nextDialogAnswer = QFileInfo(options.tiff).absoluteFilePath();
-    form.Open1->trigger();
+    form.openAction_->trigger();
     ProcessEvents();
 
     const app::FrameComponents& c = frame.Components();
     if (options.view3d)
-        c.SB3D->click();
+        c.view3dButton->click();
     SendWheel(&frame, options.wheel);
     if (options.resolution)
-        c.TrackBarRes->setValue(*options.resolution);
+        c.resolutionBar->setValue(*options.resolution);
     if (options.zdepth)
-        c.TrackBarZ->setValue(*options.zdepth);
+        c.zDepthBar->setValue(*options.zdepth);
     if (!options.texture.isEmpty()) {
         nextDialogAnswer = QFileInfo(options.texture).absoluteFilePath();
-        form.LoadTexture1->trigger();
+        form.loadTextureAction_->trigger();
     }
     if (options.info)
-        form.IFFInfo1->trigger();
-    if (options.colourBar && form.ColourBar1->isEnabled())
-        form.ColourBar1->trigger();
+        form.tiffInfoAction_->trigger();
+    if (options.colourBar && form.colourBarAction_->isEnabled())
+        form.colourBarAction_->trigger();
     if (options.press)
-        SendPress(c.PaintBox1, *options.press);
+        SendPress(c.imageBox, *options.press);
     for (const QKeySequence& key : options.keys)
         PressKey(frame, key);
     ProcessEvents();
     if (options.pointer) {
-        SendMouse(c.PaintBox1, QEvent::MouseMove, *options.pointer, Qt::NoButton, Qt::NoButton);
+        SendMouse(c.imageBox, QEvent::MouseMove, *options.pointer, Qt::NoButton, Qt::NoButton);
         WaitForExactWork(frame);
     }
     if (options.profile) {
         const QLine& line = *options.profile;
-        SendMouse(c.PaintBox1, QEvent::MouseButtonPress, line.p1(), Qt::RightButton,
+        SendMouse(c.imageBox, QEvent::MouseButtonPress, line.p1(), Qt::RightButton,
                   Qt::RightButton);
-        SendMouse(c.PaintBox1, QEvent::MouseMove, line.p2(), Qt::NoButton, Qt::RightButton);
-        SendMouse(c.PaintBox1, QEvent::MouseButtonRelease, line.p2(), Qt::RightButton,
-                  Qt::NoButton);
+        SendMouse(c.imageBox, QEvent::MouseMove, line.p2(), Qt::NoButton, Qt::RightButton);
+        SendMouse(c.imageBox, QEvent::MouseButtonRelease, line.p2(), Qt::RightButton, Qt::NoButton);
         WaitForExactWork(frame);
     }
-    WaitForRest(c.SceneViewer1);
-    const OrbitTimings orbit = Orbit(c.SceneViewer1, options.orbit);
-    WaitForRest(c.SceneViewer1);
+    WaitForRest(c.sceneViewer);
+    const OrbitTimings orbit = Orbit(c.sceneViewer, options.orbit);
+    WaitForRest(c.sceneViewer);
 
     int status = 0;
     if (!options.saveView.isEmpty()) {
         const int before = int(messages.size());
-        form.SaveViewAs1->trigger();
+        form.saveViewAction_->trigger();
         while (frame.SavingView()) // a save at file resolution ends off this thread
             QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
         if (messages.size() != before || !QFileInfo::exists(options.saveView)) {
@@ -581,8 +580,8 @@ int RunSnapshot(const SnapshotOptions& options) {
         }
     }
     app::SetMessageRecorder({});
-    app::TOpenDialog::SetAnswer({});
-    app::TSaveViewDialog::SetAnswer({});
+    app::OpenDialog::SetAnswer({});
+    app::SaveViewDialog::SetAnswer({});
     app::UseSettingsFile(QString());
     return status;
 }

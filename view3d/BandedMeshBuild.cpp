@@ -13,9 +13,9 @@ namespace {
 
 // The one-pass build's walk: x accumulated in single precision up to Max or a full row, y
 // up to Max or until the step is lost in the rounding of y.
-void WalkFullGrid(const TGLHeightField& field, std::vector<float>& xs, std::vector<float>& ys) {
-    const TGLSamplingScale& xScale = field.XSamplingScale;
-    const TGLSamplingScale& yScale = field.YSamplingScale;
+void WalkFullGrid(const HeightField& field, std::vector<float>& xs, std::vector<float>& ys) {
+    const SamplingScale& xScale = field.xSamplingScale;
+    const SamplingScale& yScale = field.ySamplingScale;
     const int capacity = xScale.MaxStepCount() + 1;
     const float xStep = xScale.Step();
     const float xMax = xScale.Max();
@@ -65,23 +65,23 @@ int StridedCount(int n, int stride) {
 constexpr int MinRowsPerBand = 32;
 
 // Builds the grid rows [firstRow, endRow) of a layout.
-class TBandBuilder {
+class BandBuilder {
 public:
-    TBandBuilder(const std::vector<float>& xs, const std::vector<float>& ys, float invX, float invY,
-                 const THeightFieldGetHeightEvent& getHeight, float* out)
-        : FXs(xs), FYs(ys), FInvX(invX), FInvY(invY), FGetHeight(getHeight), FOut(out),
-          FColumns(static_cast<int>(xs.size())), FRows(static_cast<int>(ys.size())) {}
+    BandBuilder(const std::vector<float>& xs, const std::vector<float>& ys, float invX, float invY,
+                const HeightFieldGetHeightEvent& getHeight, float* out)
+        : xs_(xs), ys_(ys), invX_(invX), invY_(invY), getHeight_(getHeight), out_(out),
+          columns_(static_cast<int>(xs.size())), rows_(static_cast<int>(ys.size())) {}
 
     // Heights are sampled from the row before the band to the row after it: the normals of
     // its edge rows need them. Three rows of heights are kept, as in one pass.
     void Build(int firstRow, int endRow) const {
-        const std::size_t m = static_cast<std::size_t>(FColumns);
+        const std::size_t m = static_cast<std::size_t>(columns_);
         std::vector<float> z[3] = {std::vector<float>(m), std::vector<float>(m),
                                    std::vector<float>(m)};
         std::vector<float> normals(3 * m);
         auto zRow = [&z](int r) -> std::vector<float>& { return z[r % 3]; };
 
-        const int lastRow = FRows - 1;
+        const int lastRow = rows_ - 1;
         for (int r = std::max(0, firstRow - 1); r <= firstRow; ++r) {
             SampleRow(r, zRow(r));
         }
@@ -90,7 +90,7 @@ public:
                 SampleRow(r + 1, zRow(r + 1));
             }
             ComputeRowNormals(zRow(r).data(), r > 0 ? zRow(r - 1).data() : nullptr,
-                              r < lastRow ? zRow(r + 1).data() : nullptr, FColumns, FInvX, FInvY,
+                              r < lastRow ? zRow(r + 1).data() : nullptr, columns_, invX_, invY_,
                               normals.data());
             EmitRow(r, zRow(r), normals);
         }
@@ -98,47 +98,47 @@ public:
 
 private:
     void SampleRow(int r, std::vector<float>& z) const {
-        const float y = FYs[static_cast<std::size_t>(r)];
-        for (int i = 0; i < FColumns; ++i) {
-            const float x = FXs[static_cast<std::size_t>(i)];
+        const float y = ys_[static_cast<std::size_t>(r)];
+        for (int i = 0; i < columns_; ++i) {
+            const float x = xs_[static_cast<std::size_t>(i)];
             float height = 0;
-            if (FGetHeight) {
-                TVector4f colour;
-                TTexPoint texPoint{x, y};
-                FGetHeight(x, y, height, colour, texPoint);
+            if (getHeight_) {
+                Vector4f colour;
+                TexPoint texPoint{x, y};
+                getHeight_(x, y, height, colour, texPoint);
             }
             z[static_cast<std::size_t>(i)] = height;
         }
     }
 
     void EmitRow(int r, const std::vector<float>& z, const std::vector<float>& normals) const {
-        const std::size_t m = static_cast<std::size_t>(FColumns);
-        float* v = FOut + static_cast<std::size_t>(r) * m * TGridMesh::FloatsPerVertex;
-        const float y = FYs[static_cast<std::size_t>(r)];
-        for (std::size_t i = 0; i < m; ++i, v += TGridMesh::FloatsPerVertex) {
+        const std::size_t m = static_cast<std::size_t>(columns_);
+        float* v = out_ + static_cast<std::size_t>(r) * m * GridMesh::FloatsPerVertex;
+        const float y = ys_[static_cast<std::size_t>(r)];
+        for (std::size_t i = 0; i < m; ++i, v += GridMesh::FloatsPerVertex) {
             v[0] = normals[3 * i];
             v[1] = normals[3 * i + 1];
             v[2] = normals[3 * i + 2];
-            v[3] = FXs[i];
+            v[3] = xs_[i];
             v[4] = y;
             v[5] = z[i];
         }
     }
 
-    const std::vector<float>& FXs;
-    const std::vector<float>& FYs;
-    float FInvX;
-    float FInvY;
-    const THeightFieldGetHeightEvent& FGetHeight;
-    float* FOut;
-    int FColumns;
-    int FRows;
+    const std::vector<float>& xs_;
+    const std::vector<float>& ys_;
+    float invX_;
+    float invY_;
+    const HeightFieldGetHeightEvent& getHeight_;
+    float* out_;
+    int columns_;
+    int rows_;
 };
 
 } // namespace
 
-TGridSize HeightFieldGridSize(const TGLHeightField& field) {
-    if (!field.XSamplingScale.IsValid() || !field.YSamplingScale.IsValid()) {
+GridSize HeightFieldGridSize(const HeightField& field) {
+    if (!field.xSamplingScale.IsValid() || !field.ySamplingScale.IsValid()) {
         return {};
     }
     std::vector<float> xs;
@@ -147,7 +147,7 @@ TGridSize HeightFieldGridSize(const TGLHeightField& field) {
     return {static_cast<int>(xs.size()), static_cast<int>(ys.size())};
 }
 
-int CoarseMeshStride(TGridSize full, long long triangleBudget) {
+int CoarseMeshStride(GridSize full, long long triangleBudget) {
     auto triangles = [&full](int stride) {
         const long long cx = StridedCount(full.Columns, stride);
         const long long cy = StridedCount(full.Rows, stride);
@@ -160,40 +160,40 @@ int CoarseMeshStride(TGridSize full, long long triangleBudget) {
     return stride;
 }
 
-TMeshLayout::TMeshLayout(const TGLHeightField& field, int stride) : FField(field) {
-    if (!field.XSamplingScale.IsValid() || !field.YSamplingScale.IsValid()) {
+MeshLayout::MeshLayout(const HeightField& field, int stride) : field_(field) {
+    if (!field.xSamplingScale.IsValid() || !field.ySamplingScale.IsValid()) {
         return;
     }
-    FHasMesh = true;
-    FTwoSided = (field.Options() & hfoTwoSided) != 0;
+    hasMesh_ = true;
+    twoSided_ = (field.Options() & hfoTwoSided) != 0;
     stride = std::max(stride, 1);
     std::vector<float> xs;
     std::vector<float> ys;
     WalkFullGrid(field, xs, ys);
-    FXs = EveryNth(xs, stride);
-    FYs = EveryNth(ys, stride);
+    xs_ = EveryNth(xs, stride);
+    ys_ = EveryNth(ys, stride);
     // One pass divides by the step itself; a coarser grid's spacing is stride steps.
-    const float xStep = field.XSamplingScale.Step();
-    const float yStep = field.YSamplingScale.Step();
-    FInvX = 1.0f / (stride == 1 ? xStep : xStep * static_cast<float>(stride));
-    FInvY = 1.0f / (stride == 1 ? yStep : yStep * static_cast<float>(stride));
-    if (!FXs.empty() && FYs.size() >= 2) {
-        FColumns = static_cast<int>(FXs.size());
-        FRows = static_cast<int>(FYs.size());
+    const float xStep = field.xSamplingScale.Step();
+    const float yStep = field.ySamplingScale.Step();
+    invX_ = 1.0f / (stride == 1 ? xStep : xStep * static_cast<float>(stride));
+    invY_ = 1.0f / (stride == 1 ? yStep : yStep * static_cast<float>(stride));
+    if (!xs_.empty() && ys_.size() >= 2) {
+        columns_ = static_cast<int>(xs_.size());
+        rows_ = static_cast<int>(ys_.size());
     }
 }
 
-void TMeshLayout::Build(float* out, int threadCount) const {
-    if (FRows == 0) {
+void MeshLayout::Build(float* out, int threadCount) const {
+    if (rows_ == 0) {
         return;
     }
     if (threadCount <= 0) {
         threadCount = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     }
-    const int bands = std::max(1, std::min(threadCount, FRows / MinRowsPerBand));
-    const TBandBuilder builder(FXs, FYs, FInvX, FInvY, FField.OnGetHeight(), out);
+    const int bands = std::max(1, std::min(threadCount, rows_ / MinRowsPerBand));
+    const BandBuilder builder(xs_, ys_, invX_, invY_, field_.OnGetHeight(), out);
     auto bandStart = [this, bands](int b) {
-        return static_cast<int>(static_cast<long long>(FRows) * b / bands);
+        return static_cast<int>(static_cast<long long>(rows_) * b / bands);
     };
 
     std::vector<std::exception_ptr> errors(static_cast<std::size_t>(bands));
@@ -230,12 +230,12 @@ void TMeshLayout::Build(float* out, int threadCount) const {
     }
 }
 
-TGridMesh BuildGridMesh(const TGLHeightField& field, int stride, int threadCount) {
-    return BuildGridMesh(TMeshLayout(field, stride), threadCount);
+GridMesh BuildGridMesh(const HeightField& field, int stride, int threadCount) {
+    return BuildGridMesh(MeshLayout(field, stride), threadCount);
 }
 
-TGridMesh BuildGridMesh(const TMeshLayout& layout, int threadCount) {
-    TGridMesh mesh;
+GridMesh BuildGridMesh(const MeshLayout& layout, int threadCount) {
+    GridMesh mesh;
     mesh.HasMesh = layout.HasMesh();
     mesh.TwoSided = layout.TwoSided();
     mesh.Columns = layout.Columns();

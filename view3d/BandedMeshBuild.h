@@ -9,11 +9,11 @@
 namespace orvane::view3d {
 
 // Samples per row and rows of the height field's own grid, as its one-pass build walks it.
-struct TGridSize {
+struct GridSize {
     int Columns = 0;
     int Rows = 0;
 };
-TGridSize HeightFieldGridSize(const TGLHeightField& field);
+GridSize HeightFieldGridSize(const HeightField& field);
 
 // Triangles a mesh drawn while the camera moves may have. On a CPU renderer a frame costs a
 // part per triangle and a part that does not shrink with the mesh: at this size a frame of
@@ -23,48 +23,48 @@ constexpr long long CoarseTriangleBudget = 150000;
 
 // The smallest stride (every stride-th sample, 1 = the full grid) whose mesh stays within
 // the budget.
-int CoarseMeshStride(TGridSize full, long long triangleBudget = CoarseTriangleBudget);
+int CoarseMeshStride(GridSize full, long long triangleBudget = CoarseTriangleBudget);
 
 // A height field's mesh before it is built: where its samples lie. With stride 1 the grid
-// is the height field's own and the mesh is exactly that of TGLHeightField::BuildList
+// is the height field's own and the mesh is exactly that of HeightField::BuildList
 // (vertices, normals, strip order); with stride k it takes every k-th sample of the same
 // scales, plus the last row and column so that it covers the same extent, and the normals
 // follow the same rule on that grid. Reads the field's scales when made; Build calls its
 // height callback, so the field must outlive the layout.
-class TMeshLayout {
+class MeshLayout {
 public:
-    explicit TMeshLayout(const TGLHeightField& field, int stride = 1);
+    explicit MeshLayout(const HeightField& field, int stride = 1);
 
-    bool HasMesh() const { return FHasMesh; }
-    bool TwoSided() const { return FTwoSided; }
+    bool HasMesh() const { return hasMesh_; }
+    bool TwoSided() const { return twoSided_; }
     // The grid's size; no row when there is no strip to draw.
-    int Columns() const { return FColumns; }
-    int Rows() const { return FRows; }
+    int Columns() const { return columns_; }
+    int Rows() const { return rows_; }
     std::size_t FloatCount() const {
-        return static_cast<std::size_t>(FRows) * static_cast<std::size_t>(FColumns) *
-               TGridMesh::FloatsPerVertex;
+        return static_cast<std::size_t>(rows_) * static_cast<std::size_t>(columns_) *
+               GridMesh::FloatsPerVertex;
     }
 
-    // Writes the grid's vertices into `out` (FloatCount floats, TGridMesh's layout) in bands
+    // Writes the grid's vertices into `out` (FloatCount floats, GridMesh's layout) in bands
     // of rows, one per thread (0: one per core); each band samples the row before and after
     // it for the normals of its edge rows. Calls the height callback from several threads at
     // once.
     void Build(float* out, int threadCount = 0) const;
 
 private:
-    const TGLHeightField& FField;
-    std::vector<float> FXs; // sample positions
-    std::vector<float> FYs;
-    float FInvX = 1; // inverse sample spacings for the normals
-    float FInvY = 1;
-    bool FHasMesh = false;
-    bool FTwoSided = false;
-    int FColumns = 0;
-    int FRows = 0;
+    const HeightField& field_;
+    std::vector<float> xs_; // sample positions
+    std::vector<float> ys_;
+    float invX_ = 1; // inverse sample spacings for the normals
+    float invY_ = 1;
+    bool hasMesh_ = false;
+    bool twoSided_ = false;
+    int columns_ = 0;
+    int rows_ = 0;
 };
 
 // The layout built into memory.
-TGridMesh BuildGridMesh(const TMeshLayout& layout, int threadCount = 0);
-TGridMesh BuildGridMesh(const TGLHeightField& field, int stride = 1, int threadCount = 0);
+GridMesh BuildGridMesh(const MeshLayout& layout, int threadCount = 0);
+GridMesh BuildGridMesh(const HeightField& field, int stride = 1, int threadCount = 0);
 
 } // namespace orvane::view3d

@@ -9,63 +9,63 @@ namespace {
 constexpr float HorizontalEpsilon = 1e-10f;
 } // namespace
 
-void TGLCamera::SetTargetObject(TGLBaseSceneObject* target) {
-    FTarget = target;
+void Camera::SetTargetObject(SceneObject* target) {
+    target_ = target;
     NotifyChange();
 }
 
-void TGLCamera::SetFocalLength(float v) {
-    FFocalLength = v;
+void Camera::SetFocalLength(float v) {
+    focalLength_ = v;
     NotifyChange();
 }
 
-void TGLCamera::SetDepthOfView(float v) {
-    FDepthOfView = v;
+void Camera::SetDepthOfView(float v) {
+    depthOfView_ = v;
     NotifyChange();
 }
 
-void TGLCamera::SetSceneScale(float v) {
-    FSceneScale = v;
+void Camera::SetSceneScale(float v) {
+    sceneScale_ = v;
     NotifyChange();
 }
 
-void TGLCamera::SetNearPlaneBias(float v) {
-    FNearPlaneBias = v;
+void Camera::SetNearPlaneBias(float v) {
+    nearPlaneBias_ = v;
     NotifyChange();
 }
 
-void TGLCamera::MoveAroundTarget(float pitchDeltaDeg, float turnDeltaDeg) {
-    if (FTarget) {
-        MoveObjectAround(*FTarget, pitchDeltaDeg, turnDeltaDeg);
+void Camera::MoveAroundTarget(float pitchDeltaDeg, float turnDeltaDeg) {
+    if (target_) {
+        MoveObjectAround(*target_, pitchDeltaDeg, turnDeltaDeg);
     }
 }
 
-void TGLCamera::AdjustDistanceToTarget(float ratio) {
-    if (!FTarget) {
+void Camera::AdjustDistanceToTarget(float ratio) {
+    if (!target_) {
         return;
     }
-    const TVector4f t = FTarget->AbsolutePosition();
-    const TVector4f c = AbsolutePosition();
-    TVector4f r;
+    const Vector4f t = target_->AbsolutePosition();
+    const Vector4f c = AbsolutePosition();
+    Vector4f r;
     for (int i = 0; i < 4; ++i) {
         r[i] = t[i] + ratio * (c[i] - t[i]);
     }
     SetAbsolutePosition(r);
 }
 
-float TGLCamera::DistanceToTarget() const {
-    if (!FTarget) {
+float Camera::DistanceToTarget() const {
+    if (!target_) {
         return 1.0f;
     }
-    return Length3(Sub3(FTarget->AbsolutePosition(), AbsolutePosition()));
+    return Length3(Sub3(target_->AbsolutePosition(), AbsolutePosition()));
 }
 
-TVector4f TGLCamera::ScreenDeltaToVectorXZ(float deltaX, float deltaY, float ratio) const {
-    TVector4f d;
-    if (FTarget) {
-        d = Sub3(FTarget->AbsolutePosition(), AbsolutePosition());
+Vector4f Camera::ScreenDeltaToVectorXZ(float deltaX, float deltaY, float ratio) const {
+    Vector4f d;
+    if (target_) {
+        d = Sub3(target_->AbsolutePosition(), AbsolutePosition());
     } else {
-        const TMatrix4f& m = AbsoluteMatrix();
+        const Matrix4f& m = AbsoluteMatrix();
         d = {m.M[2][0], m.M[2][1], m.M[2][2], 0};
     }
     const float len = std::sqrt(d[0] * d[0] + d[2] * d[2]);

@@ -5,20 +5,20 @@
 namespace orvane::view3d {
 
 // Perspective camera aimed at a target object. Distances and positions are world units.
-class TGLCamera : public TGLBaseSceneObject {
+class Camera : public SceneObject {
 public:
-    using TGLBaseSceneObject::TGLBaseSceneObject;
+    using SceneObject::SceneObject;
 
-    TGLBaseSceneObject* TargetObject() const { return FTarget; }
-    void SetTargetObject(TGLBaseSceneObject* target);
+    SceneObject* TargetObject() const { return target_; }
+    void SetTargetObject(SceneObject* target);
 
-    float FocalLength() const { return FFocalLength; }
+    float FocalLength() const { return focalLength_; }
     void SetFocalLength(float v);
-    float DepthOfView() const { return FDepthOfView; }
+    float DepthOfView() const { return depthOfView_; }
     void SetDepthOfView(float v);
-    float SceneScale() const { return FSceneScale; }
+    float SceneScale() const { return sceneScale_; }
     void SetSceneScale(float v);
-    float NearPlaneBias() const { return FNearPlaneBias; }
+    float NearPlaneBias() const { return nearPlaneBias_; }
     void SetNearPlaneBias(float v);
 
     // Orbit about the target by degrees; nothing without a target.
@@ -29,14 +29,14 @@ public:
     float DistanceToTarget() const;
     // Horizontal world vector for a pointer movement: deltaY along the horizontal viewing
     // direction, deltaX along its right-hand normal, both scaled by ratio.
-    TVector4f ScreenDeltaToVectorXZ(float deltaX, float deltaY, float ratio) const;
+    Vector4f ScreenDeltaToVectorXZ(float deltaX, float deltaY, float ratio) const;
 
 private:
-    TGLBaseSceneObject* FTarget = nullptr;
-    float FFocalLength = 50.0f;
-    float FDepthOfView = 100.0f;
-    float FSceneScale = 1.0f;
-    float FNearPlaneBias = 1.0f;
+    SceneObject* target_ = nullptr;
+    float focalLength_ = 50.0f;
+    float depthOfView_ = 100.0f;
+    float sceneScale_ = 1.0f;
+    float nearPlaneBias_ = 1.0f;
 };
 
 } // namespace orvane::view3d

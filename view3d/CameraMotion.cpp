@@ -2,32 +2,32 @@
 
 namespace orvane::view3d {
 
-void TCameraMotion::Move(Qt::MouseButtons held) {
-    if (FPressed && (held & (Qt::LeftButton | Qt::RightButton))) {
-        FDragging = true;
+void CameraMotion::Move(Qt::MouseButtons held) {
+    if (pressed_ && (held & (Qt::LeftButton | Qt::RightButton))) {
+        dragging_ = true;
     }
 }
 
-void TCameraMotion::Release() {
-    FPressed = false;
-    FDragging = false;
+void CameraMotion::Release() {
+    pressed_ = false;
+    dragging_ = false;
 }
 
-void TCameraMotion::WheelNotch(std::int64_t nowMs) {
-    FWheelTurned = true;
-    FLastNotchMs = nowMs;
+void CameraMotion::WheelNotch(std::int64_t nowMs) {
+    wheelTurned_ = true;
+    lastNotchMs_ = nowMs;
 }
 
-std::int64_t TCameraMotion::MsUntilWheelSettles(std::int64_t nowMs) const {
-    if (!FWheelTurned) {
+std::int64_t CameraMotion::MsUntilWheelSettles(std::int64_t nowMs) const {
+    if (!wheelTurned_) {
         return 0;
     }
-    const std::int64_t left = FLastNotchMs + WheelSettleMs - nowMs;
+    const std::int64_t left = lastNotchMs_ + WheelSettleMs - nowMs;
     return left > 0 ? left : 0;
 }
 
-bool TCameraMotion::InMotion(std::int64_t nowMs) const {
-    return FDragging || MsUntilWheelSettles(nowMs) > 0;
+bool CameraMotion::InMotion(std::int64_t nowMs) const {
+    return dragging_ || MsUntilWheelSettles(nowMs) > 0;
 }
 
 } // namespace orvane::view3d

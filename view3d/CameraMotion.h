@@ -10,11 +10,11 @@ namespace orvane::view3d {
 // first move of a drag (left or right button held since a press on the viewer: the moves
 // that orbit or slide the camera) to its release, and for WheelSettleMs after each wheel
 // notch. Times are milliseconds of one monotonic clock.
-class TCameraMotion {
+class CameraMotion {
 public:
     static constexpr std::int64_t WheelSettleMs = 250;
 
-    void Press() { FPressed = true; }
+    void Press() { pressed_ = true; }
     void Move(Qt::MouseButtons held);
     // Release of any button ends the drag, as it does for the camera rules.
     void Release();
@@ -22,15 +22,15 @@ public:
     void WheelNotch(std::int64_t nowMs);
 
     bool InMotion(std::int64_t nowMs) const;
-    bool Dragging() const { return FDragging; }
+    bool Dragging() const { return dragging_; }
     // Milliseconds until the last notch's motion ends; 0 when it has, or without a notch.
     std::int64_t MsUntilWheelSettles(std::int64_t nowMs) const;
 
 private:
-    bool FPressed = false;
-    bool FDragging = false;
-    bool FWheelTurned = false;
-    std::int64_t FLastNotchMs = 0;
+    bool pressed_ = false;
+    bool dragging_ = false;
+    bool wheelTurned_ = false;
+    std::int64_t lastNotchMs_ = 0;
 };
 
 } // namespace orvane::view3d

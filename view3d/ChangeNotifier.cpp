@@ -5,27 +5,27 @@
 
 namespace orvane::view3d {
 
-int TGLChangeNotifier::AddListener(TListener listener) {
-    const int id = FNextId++;
-    FListeners.push_back({id, std::move(listener)});
+int ChangeNotifier::AddListener(Listener listener) {
+    const int id = nextId_++;
+    listeners_.push_back({id, std::move(listener)});
     return id;
 }
 
-void TGLChangeNotifier::RemoveListener(int id) {
-    FListeners.erase(std::remove_if(FListeners.begin(), FListeners.end(),
-                                    [id](const TEntry& e) { return e.Id == id; }),
-                     FListeners.end());
+void ChangeNotifier::RemoveListener(int id) {
+    listeners_.erase(std::remove_if(listeners_.begin(), listeners_.end(),
+                                    [id](const Entry& e) { return e.Id == id; }),
+                     listeners_.end());
 }
 
-void TGLChangeNotifier::RequestRedraw() {
-    if (FRendering) {
+void ChangeNotifier::RequestRedraw() {
+    if (rendering_) {
         return;
     }
-    ++FRequestCount;
+    ++requestCount_;
     // Copy: a listener may add or remove listeners.
-    const std::vector<TEntry> listeners = FListeners;
-    for (const TEntry& e : listeners) {
-        e.Listener();
+    const std::vector<Entry> listeners = listeners_;
+    for (const Entry& e : listeners) {
+        e.listener();
     }
 }
 

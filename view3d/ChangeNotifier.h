@@ -8,30 +8,30 @@ namespace orvane::view3d {
 // Collects redraw requests from the scene objects and hands each one to the listeners
 // (the viewer calls update() there, which coalesces them into one frame). Requests made
 // while a frame is being drawn are dropped: the frame being drawn already shows them.
-class TGLChangeNotifier {
+class ChangeNotifier {
 public:
-    using TListener = std::function<void()>;
+    using Listener = std::function<void()>;
 
-    int AddListener(TListener listener);
+    int AddListener(Listener listener);
     void RemoveListener(int id);
 
     void RequestRedraw();
 
     // Total requests passed on since construction; lets callers check "one change, one
     // request" without a listener.
-    long long RequestCount() const { return FRequestCount; }
+    long long RequestCount() const { return requestCount_; }
 
-    void SetRendering(bool rendering) { FRendering = rendering; }
+    void SetRendering(bool rendering) { rendering_ = rendering; }
 
 private:
-    struct TEntry {
+    struct Entry {
         int Id;
-        TListener Listener;
+        Listener listener;
     };
-    std::vector<TEntry> FListeners;
-    int FNextId = 1;
-    long long FRequestCount = 0;
-    bool FRendering = false;
+    std::vector<Entry> listeners_;
+    int nextId_ = 1;
+    long long requestCount_ = 0;
+    bool rendering_ = false;
 };
 
 } // namespace orvane::view3d

@@ -2,7 +2,7 @@
 
 namespace orvane::view3d {
 
-void TGridMesh::Replay(THeightFieldSink& sink) const {
+void GridMesh::Replay(HeightFieldSink& sink) const {
     if (!HasMesh) {
         return;
     }

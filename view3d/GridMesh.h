@@ -11,7 +11,7 @@ namespace orvane::view3d {
 // (normal x, y, z, then position x, y, z: GL's interleaved N3F_V3F layout), drawn as one
 // triangle strip between each row and the next, B0, A0, B1, A1, ... with A the row before B:
 // the strips of the one-pass build, each grid point stored once.
-struct TGridMesh {
+struct GridMesh {
     static constexpr int FloatsPerVertex = 6;
 
     bool HasMesh = false; // the sampling scales were valid: a sink would get BeginMesh
@@ -32,7 +32,7 @@ struct TGridMesh {
                    FloatsPerVertex;
     }
     // Sends the mesh to a sink exactly as the one-pass build would have.
-    void Replay(THeightFieldSink& sink) const;
+    void Replay(HeightFieldSink& sink) const;
 };
 
 // The vertex indices of a grid's strips, one strip after another: 2 * columns per strip,

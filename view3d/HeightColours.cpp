@@ -2,20 +2,20 @@
 
 namespace orvane::view3d {
 
-void TGLHeightColours::SetColours(std::vector<std::uint32_t> colours) {
-    if (colours == FColours) {
+void HeightColours::SetColours(std::vector<std::uint32_t> colours) {
+    if (colours == colours_) {
         return;
     }
-    FColours = std::move(colours);
-    ++FRevision;
+    colours_ = std::move(colours);
+    ++revision_;
     Changed();
 }
 
-void TGLHeightColours::SetPlane(const TVector4f& plane) {
-    if (plane == FPlane) {
+void HeightColours::SetPlane(const Vector4f& plane) {
+    if (plane == plane_) {
         return;
     }
-    FPlane = plane;
+    plane_ = plane;
     Changed();
 }
 

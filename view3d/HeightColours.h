@@ -12,30 +12,30 @@ namespace orvane::view3d {
 // Colours of the relief by height, for when no picture is laid on it: a table of colours
 // (0xAARRGGBB, level 0 first) looked up through an object plane on the mesh's own (x, y, z, 1),
 // modulated by the lighting. Without colours the relief shows its material alone.
-class TGLHeightColours {
+class HeightColours {
 public:
-    explicit TGLHeightColours(std::function<void()> onChange) : FOnChange(std::move(onChange)) {}
+    explicit HeightColours(std::function<void()> onChange) : onChange_(std::move(onChange)) {}
 
-    bool Enabled() const { return !FColours.empty(); }
-    const std::vector<std::uint32_t>& Colours() const { return FColours; }
+    bool Enabled() const { return !colours_.empty(); }
+    const std::vector<std::uint32_t>& Colours() const { return colours_; }
     // An empty table takes the colours off.
     void SetColours(std::vector<std::uint32_t> colours);
-    const TVector4f& Plane() const { return FPlane; }
-    void SetPlane(const TVector4f& plane);
+    const Vector4f& Plane() const { return plane_; }
+    void SetPlane(const Vector4f& plane);
     // Moves whenever the table changes, so the renderer uploads it again.
-    std::uint64_t Revision() const { return FRevision; }
+    std::uint64_t Revision() const { return revision_; }
 
 private:
     void Changed() {
-        if (FOnChange) {
-            FOnChange();
+        if (onChange_) {
+            onChange_();
         }
     }
 
-    std::function<void()> FOnChange;
-    std::vector<std::uint32_t> FColours;
-    TVector4f FPlane{0, 0, 0, 0.5f};
-    std::uint64_t FRevision = 1;
+    std::function<void()> onChange_;
+    std::vector<std::uint32_t> colours_;
+    Vector4f plane_{0, 0, 0, 0.5f};
+    std::uint64_t revision_ = 1;
 };
 
 } // namespace orvane::view3d

@@ -10,21 +10,22 @@ namespace orvane::view3d {
 namespace {
 
 // One grid row: heights, then the normals that need the rows on both sides.
-struct TRow {
+struct RowCase {
     std::vector<float> Z;
     std::vector<float> Normals; // 3 floats per sample
-    explicit TRow(int capacity)
+    explicit RowCase(int capacity)
         : Z(static_cast<size_t>(capacity)), Normals(3 * static_cast<size_t>(capacity)) {}
 };
 
-void ComputeNormals(TRow& row, const TRow* prev, const TRow* next, int m, float invX, float invY) {
+void ComputeNormals(RowCase& row, const RowCase* prev, const RowCase* next, int m, float invX,
+                    float invY) {
     ComputeRowNormals(row.Z.data(), prev ? prev->Z.data() : nullptr,
                       next ? next->Z.data() : nullptr, m, invX, invY, row.Normals.data());
 }
 
 // Strip between row a at ya and the next row b at yb: B0, A0, B1, A1, ... so that the
 // first triangle turns counter-clockwise seen from +z.
-void EmitStrip(THeightFieldSink& sink, const TRow& a, float ya, const TRow& b, float yb, int m,
+void EmitStrip(HeightFieldSink& sink, const RowCase& a, float ya, const RowCase& b, float yb, int m,
                float xBase, float xStep) {
     sink.BeginStrip();
     float x = xBase;
@@ -41,47 +42,47 @@ void EmitStrip(THeightFieldSink& sink, const TRow& a, float ya, const TRow& b, f
 
 } // namespace
 
-TGLHeightField::TGLHeightField(TGLChangeNotifier* notifier) : TGLBaseSceneObject(notifier) {}
+HeightField::HeightField(ChangeNotifier* notifier) : SceneObject(notifier) {}
 
-void TGLHeightField::SetOptions(THeightFieldOptions v) {
-    if (v == FOptions) {
+void HeightField::SetOptions(HeightFieldOptions v) {
+    if (v == options_) {
         return;
     }
-    FOptions = v;
+    options_ = v;
     StructureChanged();
 }
 
-void TGLHeightField::SetColorMode(THeightFieldColorMode v) {
-    if (v == FColorMode) {
+void HeightField::SetColorMode(HeightFieldColorMode v) {
+    if (v == colorMode_) {
         return;
     }
-    FColorMode = v;
+    colorMode_ = v;
     StructureChanged();
 }
 
-void TGLHeightField::SetOnGetHeight(THeightFieldGetHeightEvent handler) {
-    FOnGetHeight = std::move(handler);
+void HeightField::SetOnGetHeight(HeightFieldGetHeightEvent handler) {
+    onGetHeight_ = std::move(handler);
     StructureChanged();
 }
 
-void TGLHeightField::StructureChanged() {
-    ++FStructureRevision;
+void HeightField::StructureChanged() {
+    ++structureRevision_;
     NotifyChange();
 }
 
-void TGLHeightField::BuildList(THeightFieldSink& sink) const {
-    const TGLSamplingScale& xs = XSamplingScale;
-    const TGLSamplingScale& ys = YSamplingScale;
+void HeightField::BuildList(HeightFieldSink& sink) const {
+    const SamplingScale& xs = xSamplingScale;
+    const SamplingScale& ys = ySamplingScale;
     if (!xs.IsValid() || !ys.IsValid()) {
         return;
     }
-    const THeightFieldGetHeightEvent& getHeight = FOnGetHeight;
+    const HeightFieldGetHeightEvent& getHeight = onGetHeight_;
 
     // Single-precision accumulation of x can yield one sample more than the count
     // (Max - Min) / Step suggests; the x loop therefore also stops when a row is full, so
     // a row never holds more than MaxStepCount + 1 samples.
     const int capacity = xs.MaxStepCount() + 1;
-    TRow rows[3] = {TRow(capacity), TRow(capacity), TRow(capacity)};
+    RowCase rows[3] = {RowCase(capacity), RowCase(capacity), RowCase(capacity)};
 
     const float xBase = xs.StepBase();
     const float xStep = xs.Step();
@@ -91,11 +92,11 @@ void TGLHeightField::BuildList(THeightFieldSink& sink) const {
     const float xMax = xs.Max();
     const float yMax = ys.Max();
 
-    sink.BeginMesh((FOptions & hfoTwoSided) != 0);
+    sink.BeginMesh((options_ & hfoTwoSided) != 0);
 
-    TRow* top = nullptr;
-    TRow* mid = nullptr;
-    TRow* cur = nullptr;
+    RowCase* top = nullptr;
+    RowCase* mid = nullptr;
+    RowCase* cur = nullptr;
     int k = 0;
     int m = 0;
     float y = ys.StepBase();
@@ -106,14 +107,14 @@ void TGLHeightField::BuildList(THeightFieldSink& sink) const {
         mid = cur;
         cur = &rows[k % 3];
 
-        TRow& row = *cur;
+        RowCase& row = *cur;
         float x = xBase;
         int i = 0;
         while (x <= xMax && i < capacity) {
             float z = 0;
             if (getHeight) {
-                TVector4f colour;
-                TTexPoint texPoint{x, y};
+                Vector4f colour;
+                TexPoint texPoint{x, y};
                 getHeight(x, y, z, colour, texPoint);
             }
             row.Z[i] = z;

@@ -9,13 +9,13 @@
 
 namespace orvane::view3d {
 
-enum THeightFieldOption : unsigned {
+enum HeightFieldOption : unsigned {
     hfoTextureCoordinates = 1u << 0,
     hfoTwoSided = 1u << 1,
 };
-using THeightFieldOptions = unsigned;
+using HeightFieldOptions = unsigned;
 
-enum class THeightFieldColorMode {
+enum class HeightFieldColorMode {
     hfcmNone,
     hfcmEmission,
     hfcmAmbient,
@@ -23,20 +23,20 @@ enum class THeightFieldColorMode {
     hfcmAmbientAndDiffuse
 };
 
-struct TTexPoint {
+struct TexPoint {
     float S = 0;
     float T = 0;
 };
 
 // x, y: local grid point; z arrives as 0 and texPoint as (x, y); only z is used here. The
 // parallel builder calls it from several threads at once: it must only read shared state.
-using THeightFieldGetHeightEvent =
-    std::function<void(float x, float y, float& z, TVector4f& color, TTexPoint& texPoint)>;
+using HeightFieldGetHeightEvent =
+    std::function<void(float x, float y, float& z, Vector4f& color, TexPoint& texPoint)>;
 
 // Receiver of the mesh: one BeginMesh, then strips of (normal, vertex) pairs.
-class THeightFieldSink {
+class HeightFieldSink {
 public:
-    virtual ~THeightFieldSink() = default;
+    virtual ~HeightFieldSink() = default;
     // Called once before the first strip, only when there is something to sample.
     virtual void BeginMesh(bool twoSided) = 0;
     virtual void BeginStrip() = 0;
@@ -45,35 +45,35 @@ public:
 };
 
 // The relief: a grid over the local x-y plane with heights along local z.
-class TGLHeightField : public TGLBaseSceneObject {
+class HeightField : public SceneObject {
 public:
-    explicit TGLHeightField(TGLChangeNotifier* notifier = nullptr);
+    explicit HeightField(ChangeNotifier* notifier = nullptr);
 
-    TGLSamplingScale XSamplingScale{[this] { StructureChanged(); }};
-    TGLSamplingScale YSamplingScale{[this] { StructureChanged(); }};
-    TGLMaterial Material{[this] { NotifyChange(); }};
+    SamplingScale xSamplingScale{[this] { StructureChanged(); }};
+    SamplingScale ySamplingScale{[this] { StructureChanged(); }};
+    Material material{[this] { NotifyChange(); }};
 
-    THeightFieldOptions Options() const { return FOptions; }
-    void SetOptions(THeightFieldOptions v);
-    THeightFieldColorMode ColorMode() const { return FColorMode; }
-    void SetColorMode(THeightFieldColorMode v);
-    const THeightFieldGetHeightEvent& OnGetHeight() const { return FOnGetHeight; }
-    void SetOnGetHeight(THeightFieldGetHeightEvent handler);
+    HeightFieldOptions Options() const { return options_; }
+    void SetOptions(HeightFieldOptions v);
+    HeightFieldColorMode ColorMode() const { return colorMode_; }
+    void SetColorMode(HeightFieldColorMode v);
+    const HeightFieldGetHeightEvent& OnGetHeight() const { return onGetHeight_; }
+    void SetOnGetHeight(HeightFieldGetHeightEvent handler);
 
     // Marks the mesh for one rebuild before the next frame and requests a redraw.
     void StructureChanged();
     // Grows by one with every structure change; a renderer rebuilds its display list when
     // the revision differs from the one it compiled.
-    std::uint64_t StructureRevision() const { return FStructureRevision; }
+    std::uint64_t StructureRevision() const { return structureRevision_; }
 
     // One pass over the grid with three rows in memory: heights, normals, strips.
-    void BuildList(THeightFieldSink& sink) const;
+    void BuildList(HeightFieldSink& sink) const;
 
 private:
-    THeightFieldOptions FOptions = hfoTwoSided;
-    THeightFieldColorMode FColorMode = THeightFieldColorMode::hfcmNone;
-    THeightFieldGetHeightEvent FOnGetHeight;
-    std::uint64_t FStructureRevision = 1;
+    HeightFieldOptions options_ = hfoTwoSided;
+    HeightFieldColorMode colorMode_ = HeightFieldColorMode::hfcmNone;
+    HeightFieldGetHeightEvent onGetHeight_;
+    std::uint64_t structureRevision_ = 1;
 };
 
 } // namespace orvane::view3d

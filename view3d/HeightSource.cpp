@@ -36,14 +36,14 @@ long double HeightRangeMm(const image::ImageModel& image) {
 
 } // namespace
 
-double GridUnitsPerMm(const image::ImageModel& image, const TGLHeightField& field) {
+double GridUnitsPerMm(const image::ImageModel& image, const HeightField& field) {
     const std::int64_t span = image.SpanWidth > 0 ? image.SpanWidth : image.ImageWidth;
     const long double xRange =
-        static_cast<long double>(field.XSamplingScale.Max()) - field.XSamplingScale.Min();
+        static_cast<long double>(field.xSamplingScale.Max()) - field.xSamplingScale.Min();
     return static_cast<double>(xRange / (span * PixelSizeMm(image.Resolution)));
 }
 
-TVector4f LevelPlane(const image::ImageModel& image, const TGLHeightField& field) {
+Vector4f LevelPlane(const image::ImageModel& image, const HeightField& field) {
     const long double zSpan = HeightRangeMm(image) * GridUnitsPerMm(image, field);
     const float zCoefficient = static_cast<float>(1.0L / zSpan);
     if (zSpan == 0 || !std::isfinite(zCoefficient)) {
@@ -52,15 +52,15 @@ TVector4f LevelPlane(const image::ImageModel& image, const TGLHeightField& field
     return {0, 0, zCoefficient, 0.5f};
 }
 
-void HeightField1GetHeight(const image::ImageModel& image, const TGLHeightField& field, float x,
-                           float y, float& z) {
+void ReliefHeight(const image::ImageModel& image, const HeightField& field, float x, float y,
+                  float& z) {
     if (!image.HasImage() || image.ImageWidth <= 0 || image.ImageHeight <= 0) {
         return;
     }
     const std::int64_t w = image.ImageWidth;
     const std::int64_t h = image.ImageHeight;
-    const long double xMax = field.XSamplingScale.Max();
-    const long double yMax = field.YSamplingScale.Max();
+    const long double xMax = field.xSamplingScale.Max();
+    const long double yMax = field.ySamplingScale.Max();
 
     const std::int64_t column = IndexOrZero((x + xMax) * (w - 1) / (2 * xMax), w - 1);
     const long double rowFromBottom = std::floor((y + yMax) * (h - 1) / (2 * yMax));

@@ -13,19 +13,19 @@ namespace orvane::view3d {
 // Without a usable resolution (a first file without a resolution tag) a file
 // pixel is taken as 1 mm wide, i.e. the heights are measured in millimetres
 // against an image SpanWidth mm wide, instead of collapsing to a flat relief.
-void HeightField1GetHeight(const image::ImageModel& image, const TGLHeightField& field, float x,
-                           float y, float& z);
+void ReliefHeight(const image::ImageModel& image, const HeightField& field, float x, float y,
+                  float& z);
 
 // Width of one file pixel in mm, with the 1 mm fallback above.
 long double PixelSizeMm(float resolutionDpi);
 
 // Grid units per millimetre of height: the field's x range over the image's physical width.
-double GridUnitsPerMm(const image::ImageModel& image, const TGLHeightField& field);
+double GridUnitsPerMm(const image::ImageModel& image, const HeightField& field);
 
 // The object plane (a, b, c, d) whose value a x + b y + c z + d on the relief's mesh is L / 255
-// at the height HeightField1GetHeight gives level L: 0 at level 0, 1 at level 255. The mesh's
+// at the height ReliefHeight gives level L: 0 at level 0, 1 at level 255. The mesh's
 // z is (L / 255 - 1/2) x range x GridUnitsPerMm, so the plane is (0, 0, 1 / (range x units),
 // 1/2). A relief without extent (no ranges set yet) gives the constant 1/2.
-TVector4f LevelPlane(const image::ImageModel& image, const TGLHeightField& field);
+Vector4f LevelPlane(const image::ImageModel& image, const HeightField& field);
 
 } // namespace orvane::view3d

@@ -2,51 +2,51 @@
 
 namespace orvane::view3d {
 
-void TGLLightSource::SetDiffuse(const TVector4f& c) {
-    FDiffuse = c;
+void LightSource::SetDiffuse(const Vector4f& c) {
+    diffuse_ = c;
     NotifyChange();
 }
 
-void TGLLightSource::SetAmbient(const TVector4f& c) {
-    FAmbient = c;
+void LightSource::SetAmbient(const Vector4f& c) {
+    ambient_ = c;
     NotifyChange();
 }
 
-void TGLLightSource::SetSpecular(const TVector4f& c) {
-    FSpecular = c;
+void LightSource::SetSpecular(const Vector4f& c) {
+    specular_ = c;
     NotifyChange();
 }
 
-void TGLLightSource::SetConstAttenuation(float v) {
-    if (v == FConstAttenuation) {
+void LightSource::SetConstAttenuation(float v) {
+    if (v == constAttenuation_) {
         return;
     }
-    FConstAttenuation = v;
+    constAttenuation_ = v;
     NotifyChange();
 }
 
-void TGLLightSource::SetLinearAttenuation(float v) {
-    FLinearAttenuation = v;
+void LightSource::SetLinearAttenuation(float v) {
+    linearAttenuation_ = v;
     NotifyChange();
 }
 
-void TGLLightSource::SetQuadraticAttenuation(float v) {
-    FQuadraticAttenuation = v;
+void LightSource::SetQuadraticAttenuation(float v) {
+    quadraticAttenuation_ = v;
     NotifyChange();
 }
 
-void TGLLightSource::SetSpotCutOff(float v) {
-    FSpotCutOff = v;
+void LightSource::SetSpotCutOff(float v) {
+    spotCutOff_ = v;
     NotifyChange();
 }
 
-void TGLLightSource::SetSpotExponent(float v) {
-    FSpotExponent = v;
+void LightSource::SetSpotExponent(float v) {
+    spotExponent_ = v;
     NotifyChange();
 }
 
-void TGLLightSource::SetShining(bool v) {
-    FShining = v;
+void LightSource::SetShining(bool v) {
+    shining_ = v;
     NotifyChange();
 }
 

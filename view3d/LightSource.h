@@ -5,41 +5,41 @@
 namespace orvane::view3d {
 
 // Omnidirectional positional light (spot cut-off 180 means no cone).
-class TGLLightSource : public TGLBaseSceneObject {
+class LightSource : public SceneObject {
 public:
-    using TGLBaseSceneObject::TGLBaseSceneObject;
+    using SceneObject::SceneObject;
 
-    const TVector4f& Diffuse() const { return FDiffuse; }
-    void SetDiffuse(const TVector4f& c);
-    const TVector4f& Ambient() const { return FAmbient; }
-    void SetAmbient(const TVector4f& c);
-    const TVector4f& Specular() const { return FSpecular; }
-    void SetSpecular(const TVector4f& c);
+    const Vector4f& Diffuse() const { return diffuse_; }
+    void SetDiffuse(const Vector4f& c);
+    const Vector4f& Ambient() const { return ambient_; }
+    void SetAmbient(const Vector4f& c);
+    const Vector4f& Specular() const { return specular_; }
+    void SetSpecular(const Vector4f& c);
 
-    float ConstAttenuation() const { return FConstAttenuation; }
+    float ConstAttenuation() const { return constAttenuation_; }
     // An equal value changes nothing and requests no redraw.
     void SetConstAttenuation(float v);
-    float LinearAttenuation() const { return FLinearAttenuation; }
+    float LinearAttenuation() const { return linearAttenuation_; }
     void SetLinearAttenuation(float v);
-    float QuadraticAttenuation() const { return FQuadraticAttenuation; }
+    float QuadraticAttenuation() const { return quadraticAttenuation_; }
     void SetQuadraticAttenuation(float v);
-    float SpotCutOff() const { return FSpotCutOff; }
+    float SpotCutOff() const { return spotCutOff_; }
     void SetSpotCutOff(float v);
-    float SpotExponent() const { return FSpotExponent; }
+    float SpotExponent() const { return spotExponent_; }
     void SetSpotExponent(float v);
-    bool Shining() const { return FShining; }
+    bool Shining() const { return shining_; }
     void SetShining(bool v);
 
 private:
-    TVector4f FDiffuse{1, 1, 1, 1};
-    TVector4f FAmbient{0, 0, 0, 1};
-    TVector4f FSpecular{0, 0, 0, 1};
-    float FConstAttenuation = 1.0f;
-    float FLinearAttenuation = 0.0f;
-    float FQuadraticAttenuation = 0.0f;
-    float FSpotCutOff = 180.0f;
-    float FSpotExponent = 0.0f;
-    bool FShining = true;
+    Vector4f diffuse_{1, 1, 1, 1};
+    Vector4f ambient_{0, 0, 0, 1};
+    Vector4f specular_{0, 0, 0, 1};
+    float constAttenuation_ = 1.0f;
+    float linearAttenuation_ = 0.0f;
+    float quadraticAttenuation_ = 0.0f;
+    float spotCutOff_ = 180.0f;
+    float spotExponent_ = 0.0f;
+    bool shining_ = true;
 };
 
 } // namespace orvane::view3d

@@ -2,59 +2,59 @@
 
 namespace orvane::view3d {
 
-void TGLTexture::SetDisabled(bool v) {
-    FDisabled = v;
+void Texture::SetDisabled(bool v) {
+    disabled_ = v;
     Changed();
 }
 
-void TGLTexture::SetTextureMode(TGLTextureMode v) {
-    FTextureMode = v;
+void Texture::SetTextureMode(TextureMode v) {
+    textureMode_ = v;
     Changed();
 }
 
-void TGLTexture::SetImageBrightness(float v) {
-    if (v != FImageBrightness) {
-        ++FImageRevision;
+void Texture::SetImageBrightness(float v) {
+    if (v != imageBrightness_) {
+        ++imageRevision_;
     }
-    FImageBrightness = v;
+    imageBrightness_ = v;
     Changed();
 }
 
-void TGLTexture::SetMappingSCoordinate(int index, float v) {
-    FMappingS[index] = v;
+void Texture::SetMappingSCoordinate(int index, float v) {
+    mappingS_[index] = v;
     Changed();
 }
 
-void TGLTexture::SetMappingTCoordinate(int index, float v) {
-    FMappingT[index] = v;
+void Texture::SetMappingTCoordinate(int index, float v) {
+    mappingT_[index] = v;
     Changed();
 }
 
-void TGLTexture::SetImage(const QImage& picture, const QString& fileName) {
-    FImage = picture;
-    FImageFileName = fileName;
-    ++FImageRevision;
+void Texture::SetImage(const QImage& picture, const QString& fileName) {
+    image_ = picture;
+    imageFileName_ = fileName;
+    ++imageRevision_;
     Changed();
 }
 
-void TGLTexture::ClearImage() {
-    FImage = QImage();
-    FImageFileName.clear();
-    ++FImageRevision;
+void Texture::ClearImage() {
+    image_ = QImage();
+    imageFileName_.clear();
+    ++imageRevision_;
     Changed();
 }
 
-void TGLMaterial::SetFrontProperties(const TGLFaceProperties& p) {
-    FFront = p;
-    if (FOnChange) {
-        FOnChange();
+void Material::SetFrontProperties(const FaceProperties& p) {
+    front_ = p;
+    if (onChange_) {
+        onChange_();
     }
 }
 
-void TGLMaterial::SetBackProperties(const TGLFaceProperties& p) {
-    FBack = p;
-    if (FOnChange) {
-        FOnChange();
+void Material::SetBackProperties(const FaceProperties& p) {
+    back_ = p;
+    if (onChange_) {
+        onChange_();
     }
 }
 

@@ -9,18 +9,18 @@ constexpr float ZoomInFactor = 0.95f;
 constexpr float SlideFactor = 0.12f;
 } // namespace
 
-void SceneMouseDownRule(TSceneMouseState& state, int x, int y) {
+void SceneMouseDownRule(SceneMouseState& state, int x, int y) {
     state.SceneMouseDown = true;
     state.SceneMouseX = x;
     state.SceneMouseY = y;
 }
 
-void SceneMouseUpRule(TSceneMouseState& state) {
+void SceneMouseUpRule(SceneMouseState& state) {
     state.SceneMouseDown = false;
 }
 
-void SceneMouseMoveRule(TSceneMouseState& state, Qt::MouseButtons held, int x, int y,
-                        TGLCamera& camera, TGLBaseSceneObject& targetNode) {
+void SceneMouseMoveRule(SceneMouseState& state, Qt::MouseButtons held, int x, int y, Camera& camera,
+                        SceneObject& targetNode) {
     const int x0 = state.SceneMouseX;
     const int y0 = state.SceneMouseY;
     state.SceneMouseX = x;
@@ -34,22 +34,22 @@ void SceneMouseMoveRule(TSceneMouseState& state, Qt::MouseButtons held, int x, i
     }
     if (held & Qt::RightButton) {
         const float ratio = camera.DistanceToTarget() * SlideFactor / camera.FocalLength();
-        const TVector4f v = camera.ScreenDeltaToVectorXZ(static_cast<float>(x0 - x),
-                                                         static_cast<float>(y - y0), ratio);
-        targetNode.Position.Translate(v);
+        const Vector4f v = camera.ScreenDeltaToVectorXZ(static_cast<float>(x0 - x),
+                                                        static_cast<float>(y - y0), ratio);
+        targetNode.position.Translate(v);
         camera.TransformationChanged();
     }
 }
 
-void SceneOrbitKeyRule(TGLCamera& camera, int dxPixels, int dyPixels) {
+void SceneOrbitKeyRule(Camera& camera, int dxPixels, int dyPixels) {
     camera.MoveAroundTarget(static_cast<float>(-dyPixels), static_cast<float>(-dxPixels));
 }
 
-void SceneWheelDownRule(TGLCamera& camera) {
+void SceneWheelDownRule(Camera& camera) {
     camera.AdjustDistanceToTarget(ZoomOutFactor);
 }
 
-void SceneWheelUpRule(TGLCamera& camera) {
+void SceneWheelUpRule(Camera& camera) {
     if (camera.DistanceToTarget() * 0.5f >= camera.NearPlaneBias()) {
         camera.AdjustDistanceToTarget(ZoomInFactor);
     }

@@ -7,30 +7,30 @@
 namespace orvane::view3d {
 
 // The frame's mouse fields for the 3D viewer.
-struct TSceneMouseState {
+struct SceneMouseState {
     bool SceneMouseDown = false; // a press on the viewer, no release since
     int SceneMouseX = 0;         // last press or move position, viewer pixels
     int SceneMouseY = 0;
 };
 
 // Press of any button: remember the position and that a drag may start.
-void SceneMouseDownRule(TSceneMouseState& state, int x, int y);
+void SceneMouseDownRule(SceneMouseState& state, int x, int y);
 // Release of any button ends the drag, even while another button is held.
-void SceneMouseUpRule(TSceneMouseState& state);
+void SceneMouseUpRule(SceneMouseState& state);
 // Move: store the position; with a press on the viewer, the left button orbits the camera
 // about its target (pitch = Y0 - Y, turn = X0 - X degrees), otherwise the right button
 // slides the camera's target node (and the camera with it) over the horizontal plane.
-void SceneMouseMoveRule(TSceneMouseState& state, Qt::MouseButtons held, int x, int y,
-                        TGLCamera& camera, TGLBaseSceneObject& targetNode);
+void SceneMouseMoveRule(SceneMouseState& state, Qt::MouseButtons held, int x, int y, Camera& camera,
+                        SceneObject& targetNode);
 // Pixels of pointer travel one arrow key stands for when it orbits the camera.
 constexpr int OrbitKeyPixels = 5;
 // An arrow key: orbits as a left-button drag of (dx, dy) pixels does (pitch = -dy,
 // turn = -dx degrees).
-void SceneOrbitKeyRule(TGLCamera& camera, int dxPixels, int dyPixels);
+void SceneOrbitKeyRule(Camera& camera, int dxPixels, int dyPixels);
 // Wheel notch towards the user: 5 % farther.
-void SceneWheelDownRule(TGLCamera& camera);
+void SceneWheelDownRule(Camera& camera);
 // Wheel notch away from the user: 5 % closer, unless the camera is closer than twice the
 // near-plane bias.
-void SceneWheelUpRule(TGLCamera& camera);
+void SceneWheelUpRule(Camera& camera);
 
 } // namespace orvane::view3d

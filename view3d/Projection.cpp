@@ -5,7 +5,7 @@
 
 namespace orvane::view3d {
 
-bool PerspectiveFrustum(int width, int height, const TPerspectiveSettings& cam, TFrustum& out) {
+bool PerspectiveFrustum(int width, int height, const PerspectiveSettings& cam, Frustum& out) {
     if (width < 1 || height < 1) {
         return false;
     }
@@ -26,11 +26,11 @@ bool PerspectiveFrustum(int width, int height, const TPerspectiveSettings& cam, 
     return true;
 }
 
-TMatrix4f FrustumMatrix(const TFrustum& f) {
+Matrix4f FrustumMatrix(const Frustum& f) {
     const double rl = f.Right - f.Left;
     const double tb = f.Top - f.Bottom;
     const double fn = f.Far - f.Near;
-    TMatrix4f m;
+    Matrix4f m;
     // Row-vector form = transpose of the column-vector matrix in the GL manual.
     m.M[0][0] = static_cast<float>(2 * f.Near / rl);
     m.M[1][1] = static_cast<float>(2 * f.Near / tb);
@@ -43,11 +43,11 @@ TMatrix4f FrustumMatrix(const TFrustum& f) {
     return m;
 }
 
-TMatrix4f LookAtMatrix(const TVector4f& eye, const TVector4f& centre, const TVector4f& up) {
-    const TVector4f f = Normalize3(Sub3(centre, eye));
-    const TVector4f s = Normalize3(Cross3(f, up));
-    const TVector4f u = Cross3(s, f);
-    TMatrix4f m;
+Matrix4f LookAtMatrix(const Vector4f& eye, const Vector4f& centre, const Vector4f& up) {
+    const Vector4f f = Normalize3(Sub3(centre, eye));
+    const Vector4f s = Normalize3(Cross3(f, up));
+    const Vector4f u = Cross3(s, f);
+    Matrix4f m;
     for (int i = 0; i < 3; ++i) {
         m.M[i][0] = s[i];
         m.M[i][1] = u[i];
@@ -61,7 +61,7 @@ TMatrix4f LookAtMatrix(const TVector4f& eye, const TVector4f& centre, const TVec
     return m;
 }
 
-double HorizontalFieldDeg(const TFrustum& f) {
+double HorizontalFieldDeg(const Frustum& f) {
     return (std::atan2(f.Right, f.Near) - std::atan2(f.Left, f.Near)) * 180.0 / M_PI;
 }
 

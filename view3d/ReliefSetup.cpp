@@ -2,24 +2,24 @@
 
 namespace orvane::view3d {
 
-void SetReliefRanges(TGLHeightField& field, std::int64_t spanWidth, std::int64_t spanHeight) {
+void SetReliefRanges(HeightField& field, std::int64_t spanWidth, std::int64_t spanHeight) {
     const long double p = spanWidth, q = spanHeight;
     if (q > p) {
-        field.XSamplingScale.SetMin(float(-p / (2 * q)));
-        field.XSamplingScale.SetMax(float(p / (2 * q)));
-        field.YSamplingScale.SetMin(-0.5f);
-        field.YSamplingScale.SetMax(0.5f);
+        field.xSamplingScale.SetMin(float(-p / (2 * q)));
+        field.xSamplingScale.SetMax(float(p / (2 * q)));
+        field.ySamplingScale.SetMin(-0.5f);
+        field.ySamplingScale.SetMax(0.5f);
     } else {
-        field.XSamplingScale.SetMin(-0.5f);
-        field.XSamplingScale.SetMax(0.5f);
-        field.YSamplingScale.SetMin(float(-q / (2 * p)));
-        field.YSamplingScale.SetMax(float(q / (2 * p)));
+        field.xSamplingScale.SetMin(-0.5f);
+        field.xSamplingScale.SetMax(0.5f);
+        field.ySamplingScale.SetMin(float(-q / (2 * p)));
+        field.ySamplingScale.SetMax(float(q / (2 * p)));
     }
 }
 
-void ResetView(TGLScene& scene) {
-    scene.GLCamera1.Position.SetPoint(-1.5f, 1.5f, 1.5f);
-    scene.GLDummyCube1.Position.SetPoint(0, 0, 0);
+void ResetView(Scene& scene) {
+    scene.camera.position.SetPoint(-1.5f, 1.5f, 1.5f);
+    scene.cameraTarget.position.SetPoint(0, 0, 0);
 }
 
 } // namespace orvane::view3d

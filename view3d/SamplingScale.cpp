@@ -5,50 +5,50 @@
 
 namespace orvane::view3d {
 
-void TGLSamplingScale::SetMin(float v) {
-    FMin = v;
-    if (FMax < FMin) {
-        FMax = FMin;
+void SamplingScale::SetMin(float v) {
+    min_ = v;
+    if (max_ < min_) {
+        max_ = min_;
     }
     Notify();
 }
 
-void TGLSamplingScale::SetMax(float v) {
-    FMax = v;
-    if (FMin > FMax) {
-        FMin = FMax;
+void SamplingScale::SetMax(float v) {
+    max_ = v;
+    if (min_ > max_) {
+        min_ = max_;
     }
     Notify();
 }
 
-void TGLSamplingScale::SetOrigin(float v) {
-    FOrigin = v;
+void SamplingScale::SetOrigin(float v) {
+    origin_ = v;
     Notify();
 }
 
-void TGLSamplingScale::SetStep(float v) {
+void SamplingScale::SetStep(float v) {
     // NaN would make every sampling loop either empty or endless; treat it like <= 0.
-    FStep = (v > 0) ? v : 1.0f;
+    step_ = (v > 0) ? v : 1.0f;
     Notify();
 }
 
-float TGLSamplingScale::StepBase() const {
-    if (FOrigin == FMin) {
-        return FMin;
+float SamplingScale::StepBase() const {
+    if (origin_ == min_) {
+        return min_;
     }
-    const float b = static_cast<float>((static_cast<long double>(FOrigin) - FMin) / FStep);
+    const float b = static_cast<float>((static_cast<long double>(origin_) - min_) / step_);
     if (!std::isfinite(b)) {
-        return FMin;
+        return min_;
     }
     long double n = std::trunc(static_cast<long double>(b));
     if (b < 0) {
         n -= 1;
     }
-    return static_cast<float>(FOrigin - n * FStep);
+    return static_cast<float>(origin_ - n * step_);
 }
 
-int TGLSamplingScale::MaxStepCount() const {
-    const float q = static_cast<float>((static_cast<long double>(FMax) - FMin) / FStep + 0.5L);
+int SamplingScale::MaxStepCount() const {
+    const float q = static_cast<float>((static_cast<long double>(max_) - min_) / step_ + 0.5L);
     if (!(q >= 0)) {
         return 0;
     }

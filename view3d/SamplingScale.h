@@ -7,24 +7,23 @@ namespace orvane::view3d {
 
 // One sampling axis of a height field, in single precision. Every setter notifies the
 // owner (structure change: the mesh must be rebuilt), even when the value is unchanged.
-class TGLSamplingScale {
+class SamplingScale {
 public:
-    explicit TGLSamplingScale(std::function<void()> onNotify = {})
-        : FOnNotify(std::move(onNotify)) {}
+    explicit SamplingScale(std::function<void()> onNotify = {}) : onNotify_(std::move(onNotify)) {}
 
-    float Min() const { return FMin; }
+    float Min() const { return min_; }
     // Raises Max to Min when Max falls below it.
     void SetMin(float v);
-    float Max() const { return FMax; }
+    float Max() const { return max_; }
     // Lowers Min to Max when Min rises above it.
     void SetMax(float v);
-    float Origin() const { return FOrigin; }
+    float Origin() const { return origin_; }
     void SetOrigin(float v);
-    float Step() const { return FStep; }
+    float Step() const { return step_; }
     // A step <= 0 (or NaN) is replaced by 1.0.
     void SetStep(float v);
 
-    bool IsValid() const { return FMax != FMin; }
+    bool IsValid() const { return max_ != min_; }
     // First sample: the first multiple of Step counted from Origin not below Min (up to the
     // single-precision rounding of the multiple count).
     float StepBase() const;
@@ -33,16 +32,16 @@ public:
 
 private:
     void Notify() {
-        if (FOnNotify) {
-            FOnNotify();
+        if (onNotify_) {
+            onNotify_();
         }
     }
 
-    std::function<void()> FOnNotify;
-    float FMin = 0;
-    float FMax = 0;
-    float FOrigin = 0;
-    float FStep = 0.1f;
+    std::function<void()> onNotify_;
+    float min_ = 0;
+    float max_ = 0;
+    float origin_ = 0;
+    float step_ = 0.1f;
 };
 
 } // namespace orvane::view3d

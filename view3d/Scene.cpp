@@ -8,8 +8,8 @@ namespace {
 // 90 degrees about x, so its local z (heights) points up along world +y.
 constexpr float Cos90 = -4.371139e-8f;
 
-void SetupLight(TGLLightSource& light, float x, float y, float z) {
-    light.Position.SetVector({x, y, z, 1});
+void SetupLight(LightSource& light, float x, float y, float z) {
+    light.position.SetVector({x, y, z, 1});
     light.SetDiffuse({0.75f, 0.75f, 0.75f, 1});
     light.SetAmbient({0, 0, 0, 1});
     light.SetSpecular({0, 0, 0, 1});
@@ -23,40 +23,40 @@ void SetupLight(TGLLightSource& light, float x, float y, float z) {
 
 } // namespace
 
-TGLScene::TGLScene() {
-    FObjects = {&HeightField1, &GLLightSource1, &GLDummyCube1, &GLLightSource2};
-    GLDummyCube1.AddChild(GLCamera1);
+Scene::Scene() {
+    objects_ = {&heightField, &obliqueLight, &cameraTarget, &overheadLight};
+    cameraTarget.AddChild(camera);
 
-    HeightField1.Direction.SetVector({0, 1, Cos90, 0});
-    HeightField1.Up.SetVector({0, Cos90, -1, 0});
-    HeightField1.Scale.SetVector({1, 1, 1, 0});
-    HeightField1.Position.SetVector({0, 0, 0, 1});
-    HeightField1.SetVisible(false);
-    HeightField1.SetOptions(hfoTwoSided);
-    HeightField1.SetColorMode(THeightFieldColorMode::hfcmNone);
-    TGLFaceProperties face;
+    heightField.direction.SetVector({0, 1, Cos90, 0});
+    heightField.up.SetVector({0, Cos90, -1, 0});
+    heightField.scale.SetVector({1, 1, 1, 0});
+    heightField.position.SetVector({0, 0, 0, 1});
+    heightField.SetVisible(false);
+    heightField.SetOptions(hfoTwoSided);
+    heightField.SetColorMode(HeightFieldColorMode::hfcmNone);
+    FaceProperties face;
     face.Ambient = {0.2f, 0.2f, 0.2f, 1};
     face.Diffuse = {0.8f, 0.8f, 0.8f, 1};
     face.Specular = {0, 0, 0, 1};
     face.Emission = {0, 0, 0, 1};
     face.Shininess = 0;
-    HeightField1.Material.SetFrontProperties(face);
-    HeightField1.Material.SetBackProperties(face);
+    heightField.material.SetFrontProperties(face);
+    heightField.material.SetBackProperties(face);
 
-    SetupLight(GLLightSource1, 30, 50, 100);
-    SetupLight(GLLightSource2, 0, 50, 0);
+    SetupLight(obliqueLight, 30, 50, 100);
+    SetupLight(overheadLight, 0, 50, 0);
 
-    GLDummyCube1.SetVisible(false);
-    GLDummyCube1.Position.SetVector({0, 0, 0, 1});
+    cameraTarget.SetVisible(false);
+    cameraTarget.position.SetVector({0, 0, 0, 1});
 
-    GLCamera1.SetTargetObject(&GLDummyCube1);
-    GLCamera1.Position.SetVector({10, 10, 10, 1});
-    GLCamera1.Up.SetVector({-0.0f, 1, 0, 0});
-    GLCamera1.Direction.SetVector({0, 0, -1, 0});
-    GLCamera1.SetFocalLength(100);
-    GLCamera1.SetDepthOfView(100);
-    GLCamera1.SetSceneScale(2.5f);
-    GLCamera1.SetNearPlaneBias(0.01f);
+    camera.SetTargetObject(&cameraTarget);
+    camera.position.SetVector({10, 10, 10, 1});
+    camera.up.SetVector({-0.0f, 1, 0, 0});
+    camera.direction.SetVector({0, 0, -1, 0});
+    camera.SetFocalLength(100);
+    camera.SetDepthOfView(100);
+    camera.SetSceneScale(2.5f);
+    camera.SetNearPlaneBias(0.01f);
 }
 
 } // namespace orvane::view3d

@@ -10,34 +10,34 @@
 
 namespace orvane::view3d {
 
-// Scene1: the relief, two lights, and the camera target node holding the camera, with
+// scene_: the relief, two lights, and the camera target node holding the camera, with
 // every setting the program starts from. The redraw requests of all objects go through
 // Notifier.
-class TGLScene {
+class Scene {
 public:
-    TGLScene();
-    TGLScene(const TGLScene&) = delete;
-    TGLScene& operator=(const TGLScene&) = delete;
+    Scene();
+    Scene(const Scene&) = delete;
+    Scene& operator=(const Scene&) = delete;
 
-    TGLChangeNotifier Notifier;
+    ChangeNotifier notifier;
 
-    TGLHeightField HeightField1{&Notifier};
-    TGLLightSource GLLightSource1{&Notifier};
-    TGLDummyCube GLDummyCube1{&Notifier};
-    TGLCamera GLCamera1{&Notifier};
-    TGLLightSource GLLightSource2{&Notifier};
+    HeightField heightField{&notifier};
+    LightSource obliqueLight{&notifier};
+    TargetNode cameraTarget{&notifier};
+    Camera camera{&notifier};
+    LightSource overheadLight{&notifier};
 
     // Children of the root in drawing order.
-    const std::vector<TGLBaseSceneObject*>& Objects() const { return FObjects; }
+    const std::vector<SceneObject*>& Objects() const { return objects_; }
     // Light sources in tree order.
-    std::vector<TGLLightSource*> Lights() { return {&GLLightSource1, &GLLightSource2}; }
+    std::vector<LightSource*> Lights() { return {&obliqueLight, &overheadLight}; }
 
     // The scene's ambient light and background (render buffer settings).
-    TVector4f AmbientColor{0.2f, 0.2f, 0.2f, 1};
-    TVector4f BackgroundColor{0, 0, 0, 1};
+    Vector4f AmbientColor{0.2f, 0.2f, 0.2f, 1};
+    Vector4f BackgroundColor{0, 0, 0, 1};
 
 private:
-    std::vector<TGLBaseSceneObject*> FObjects;
+    std::vector<SceneObject*> objects_;
 };
 
 } // namespace orvane::view3d

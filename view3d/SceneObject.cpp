@@ -13,57 +13,57 @@ constexpr float DegToRad = 0.017453292f;
 constexpr float DegenerateSide = 0.001f;
 } // namespace
 
-void TGLCoordinates::SetCoordinate(int index, float value) {
-    FValue[index] = value;
-    FOwner.TransformationChanged();
+void Coordinates::SetCoordinate(int index, float value) {
+    value_[index] = value;
+    owner_.TransformationChanged();
 }
 
-void TGLCoordinates::SetPoint(float x, float y, float z) {
-    FValue[0] = x;
-    FValue[1] = y;
-    FValue[2] = z;
-    FOwner.TransformationChanged();
+void Coordinates::SetPoint(float x, float y, float z) {
+    value_[0] = x;
+    value_[1] = y;
+    value_[2] = z;
+    owner_.TransformationChanged();
 }
 
-void TGLCoordinates::SetVector(const TVector4f& value) {
-    FValue = value;
-    FOwner.TransformationChanged();
+void Coordinates::SetVector(const Vector4f& value) {
+    value_ = value;
+    owner_.TransformationChanged();
 }
 
-void TGLCoordinates::Translate(const TVector4f& delta) {
-    FValue[0] += delta[0];
-    FValue[1] += delta[1];
-    FValue[2] += delta[2];
-    FOwner.TransformationChanged();
+void Coordinates::Translate(const Vector4f& delta) {
+    value_[0] += delta[0];
+    value_[1] += delta[1];
+    value_[2] += delta[2];
+    owner_.TransformationChanged();
 }
 
-TGLBaseSceneObject::TGLBaseSceneObject(TGLChangeNotifier* notifier) : FNotifier(notifier) {}
+SceneObject::SceneObject(ChangeNotifier* notifier) : notifier_(notifier) {}
 
-void TGLBaseSceneObject::SetVisible(bool visible) {
-    if (visible == FVisible) {
+void SceneObject::SetVisible(bool visible) {
+    if (visible == visible_) {
         return;
     }
-    FVisible = visible;
+    visible_ = visible;
     NotifyChange();
 }
 
-void TGLBaseSceneObject::AddChild(TGLBaseSceneObject& child) {
-    child.FParent = this;
-    FChildren.push_back(&child);
+void SceneObject::AddChild(SceneObject& child) {
+    child.parent_ = this;
+    children_.push_back(&child);
     child.InvalidateAbsolute();
 }
 
-TMatrix4f TGLBaseSceneObject::LocalMatrix() const {
-    const TVector4f& up = Up.AsVector();
-    const TVector4f& dir = Direction.AsVector();
-    const TVector4f& s = Scale.AsVector();
-    const TVector4f side = Cross3(up, dir);
-    TMatrix4f m;
+Matrix4f SceneObject::LocalMatrix() const {
+    const Vector4f& upAxis = up.AsVector();
+    const Vector4f& dir = direction.AsVector();
+    const Vector4f& s = scale.AsVector();
+    const Vector4f side = Cross3(upAxis, dir);
+    Matrix4f m;
     for (int c = 0; c < 3; ++c) {
         m.M[0][c] = side[c] * s[0];
-        m.M[1][c] = up[c] * s[1];
+        m.M[1][c] = upAxis[c] * s[1];
         m.M[2][c] = dir[c] * s[2];
-        m.M[3][c] = Position[c];
+        m.M[3][c] = position[c];
     }
     m.M[0][3] = 0;
     m.M[1][3] = 0;
@@ -72,64 +72,64 @@ TMatrix4f TGLBaseSceneObject::LocalMatrix() const {
     return m;
 }
 
-const TMatrix4f& TGLBaseSceneObject::AbsoluteMatrix() const {
-    if (!FAbsoluteValid) {
-        FAbsolute = FParent ? Multiply(LocalMatrix(), FParent->AbsoluteMatrix()) : LocalMatrix();
-        FAbsoluteValid = true;
+const Matrix4f& SceneObject::AbsoluteMatrix() const {
+    if (!absoluteValid_) {
+        absolute_ = parent_ ? Multiply(LocalMatrix(), parent_->AbsoluteMatrix()) : LocalMatrix();
+        absoluteValid_ = true;
     }
-    return FAbsolute;
+    return absolute_;
 }
 
-TVector4f TGLBaseSceneObject::AbsolutePosition() const {
-    const TMatrix4f& m = AbsoluteMatrix();
+Vector4f SceneObject::AbsolutePosition() const {
+    const Matrix4f& m = AbsoluteMatrix();
     return {m.M[3][0], m.M[3][1], m.M[3][2], m.M[3][3]};
 }
 
-TVector4f TGLBaseSceneObject::AbsoluteUp() const {
-    const TMatrix4f& m = AbsoluteMatrix();
+Vector4f SceneObject::AbsoluteUp() const {
+    const Matrix4f& m = AbsoluteMatrix();
     return Normalize3({m.M[1][0], m.M[1][1], m.M[1][2], 0});
 }
 
-void TGLBaseSceneObject::SetAbsolutePosition(const TVector4f& world) {
-    if (!FParent) {
-        Position.SetVector(world);
+void SceneObject::SetAbsolutePosition(const Vector4f& world) {
+    if (!parent_) {
+        position.SetVector(world);
         return;
     }
-    Position.SetVector(Transform(world, Inverse(FParent->AbsoluteMatrix())));
+    position.SetVector(Transform(world, Inverse(parent_->AbsoluteMatrix())));
 }
 
-void TGLBaseSceneObject::InvalidateAbsolute() {
-    FAbsoluteValid = false;
-    for (TGLBaseSceneObject* c : FChildren) {
+void SceneObject::InvalidateAbsolute() {
+    absoluteValid_ = false;
+    for (SceneObject* c : children_) {
         c->InvalidateAbsolute();
     }
 }
 
-void TGLBaseSceneObject::TransformationChanged() {
+void SceneObject::TransformationChanged() {
     InvalidateAbsolute();
     NotifyChange();
 }
 
-void TGLBaseSceneObject::NotifyChange() {
-    if (FNotifier) {
-        FNotifier->RequestRedraw();
+void SceneObject::NotifyChange() {
+    if (notifier_) {
+        notifier_->RequestRedraw();
     }
 }
 
-void TGLBaseSceneObject::MoveObjectAround(const TGLBaseSceneObject& target, float pitchDeltaDeg,
-                                          float turnDeltaDeg) {
-    const TVector4f t = target.AbsolutePosition();
-    const TVector4f c = AbsolutePosition();
-    const TVector4f u = AbsoluteUp();
+void SceneObject::MoveObjectAround(const SceneObject& target, float pitchDeltaDeg,
+                                   float turnDeltaDeg) {
+    const Vector4f t = target.AbsolutePosition();
+    const Vector4f c = AbsolutePosition();
+    const Vector4f u = AbsoluteUp();
 
-    const TVector4f v = Sub3(c, t);
+    const Vector4f v = Sub3(c, t);
     const float dist = Length3(v);
-    const TVector4f n = Scale3(v, 1.0f / dist);
+    const Vector4f n = Scale3(v, 1.0f / dist);
 
-    TVector4f r = Cross3(u, n);
+    Vector4f r = Cross3(u, n);
     const float rLen = Length3(r);
     // Looking straight along the up axis leaves no side vector: any horizontal axis will do.
-    r = rLen < DegenerateSide ? TVector4f{1, 0, 0, 0} : Scale3(r, 1.0f / rLen);
+    r = rLen < DegenerateSide ? Vector4f{1, 0, 0, 0} : Scale3(r, 1.0f / rLen);
 
     const float cosP = Dot3(u, n);
     float p = std::atan2(std::sqrt(1.0f - cosP * cosP), cosP) + pitchDeltaDeg * DegToRad;
@@ -140,7 +140,7 @@ void TGLBaseSceneObject::MoveObjectAround(const TGLBaseSceneObject& target, floa
         p = PolarMax;
     }
 
-    TVector4f w = RotateAround3(u, r, p);
+    Vector4f w = RotateAround3(u, r, p);
     w = RotateAround3(w, u, turnDeltaDeg * DegToRad);
     w = Scale3(w, dist);
 

@@ -7,72 +7,71 @@
 
 namespace orvane::view3d {
 
-class TGLBaseSceneObject;
+class SceneObject;
 
 // One of an object's four placement vectors. Every change tells the owner that its
 // transformation changed (one redraw request per call).
-class TGLCoordinates {
+class Coordinates {
 public:
-    TGLCoordinates(TGLBaseSceneObject& owner, const TVector4f& initial)
-        : FOwner(owner), FValue(initial) {}
-    TGLCoordinates(const TGLCoordinates&) = delete;
-    TGLCoordinates& operator=(const TGLCoordinates&) = delete;
+    Coordinates(SceneObject& owner, const Vector4f& initial) : owner_(owner), value_(initial) {}
+    Coordinates(const Coordinates&) = delete;
+    Coordinates& operator=(const Coordinates&) = delete;
 
-    const TVector4f& AsVector() const { return FValue; }
-    float operator[](int i) const { return FValue[i]; }
-    float X() const { return FValue[0]; }
-    float Y() const { return FValue[1]; }
-    float Z() const { return FValue[2]; }
-    float W() const { return FValue[3]; }
+    const Vector4f& AsVector() const { return value_; }
+    float operator[](int i) const { return value_[i]; }
+    float X() const { return value_[0]; }
+    float Y() const { return value_[1]; }
+    float Z() const { return value_[2]; }
+    float W() const { return value_[3]; }
 
     // Component 0..3 (x, y, z, w).
     void SetCoordinate(int index, float value);
     // x, y, z; w is kept.
     void SetPoint(float x, float y, float z);
     // All four components.
-    void SetVector(const TVector4f& value);
+    void SetVector(const Vector4f& value);
     // Adds x, y, z of delta.
-    void Translate(const TVector4f& delta);
+    void Translate(const Vector4f& delta);
 
 private:
-    TGLBaseSceneObject& FOwner;
-    TVector4f FValue;
+    SceneObject& owner_;
+    Vector4f value_;
 };
 
 // A node of the scene: placement vectors, parent and children, visibility and cached
 // absolute matrix. Children are not owned (the scene holds every object by value).
-class TGLBaseSceneObject {
+class SceneObject {
 public:
-    explicit TGLBaseSceneObject(TGLChangeNotifier* notifier = nullptr);
-    virtual ~TGLBaseSceneObject() = default;
-    TGLBaseSceneObject(const TGLBaseSceneObject&) = delete;
-    TGLBaseSceneObject& operator=(const TGLBaseSceneObject&) = delete;
+    explicit SceneObject(ChangeNotifier* notifier = nullptr);
+    virtual ~SceneObject() = default;
+    SceneObject(const SceneObject&) = delete;
+    SceneObject& operator=(const SceneObject&) = delete;
 
-    TGLCoordinates Position{*this, {0, 0, 0, 1}};
-    TGLCoordinates Direction{*this, {0, 0, 1, 0}};
-    TGLCoordinates Up{*this, {0, 1, 0, 0}};
-    TGLCoordinates Scale{*this, {1, 1, 1, 0}};
+    Coordinates position{*this, {0, 0, 0, 1}};
+    Coordinates direction{*this, {0, 0, 1, 0}};
+    Coordinates up{*this, {0, 1, 0, 0}};
+    Coordinates scale{*this, {1, 1, 1, 0}};
 
-    bool Visible() const { return FVisible; }
+    bool Visible() const { return visible_; }
     void SetVisible(bool visible);
 
-    TGLBaseSceneObject* Parent() const { return FParent; }
-    const std::vector<TGLBaseSceneObject*>& Children() const { return FChildren; }
-    void AddChild(TGLBaseSceneObject& child);
+    SceneObject* Parent() const { return parent_; }
+    const std::vector<SceneObject*>& Children() const { return children_; }
+    void AddChild(SceneObject& child);
 
-    TGLChangeNotifier* Notifier() const { return FNotifier; }
+    ChangeNotifier* Notifier() const { return notifier_; }
 
-    // Row 0 = (Up x Direction) * Scale.x, row 1 = Up * Scale.y, row 2 = Direction * Scale.z,
-    // row 3 = Position.
-    TMatrix4f LocalMatrix() const;
+    // Row 0 = (Up x direction) * scale.x, row 1 = Up * scale.y, row 2 = Direction * scale.z,
+    // row 3 = position.
+    Matrix4f LocalMatrix() const;
     // Local x parent's absolute (the root counts as identity); cached until the next
     // transformation change of this object or an ancestor.
-    const TMatrix4f& AbsoluteMatrix() const;
-    TVector4f AbsolutePosition() const;
+    const Matrix4f& AbsoluteMatrix() const;
+    Vector4f AbsolutePosition() const;
     // Unit vector of the local y axis in world terms.
-    TVector4f AbsoluteUp() const;
+    Vector4f AbsoluteUp() const;
     // Stores a world position as Position in the parent's frame (one change).
-    void SetAbsolutePosition(const TVector4f& world);
+    void SetAbsolutePosition(const Vector4f& world);
 
     // Marks this object's and its descendants' matrices stale and requests a redraw.
     void TransformationChanged();
@@ -81,24 +80,23 @@ public:
 
     // Orbits this object about target's position: polar angle from this object's absolute
     // up grows by pitchDeltaDeg, azimuth about up turns by turnDeltaDeg; distance kept.
-    void MoveObjectAround(const TGLBaseSceneObject& target, float pitchDeltaDeg,
-                          float turnDeltaDeg);
+    void MoveObjectAround(const SceneObject& target, float pitchDeltaDeg, float turnDeltaDeg);
 
 private:
     void InvalidateAbsolute();
 
-    TGLChangeNotifier* FNotifier;
-    TGLBaseSceneObject* FParent = nullptr;
-    std::vector<TGLBaseSceneObject*> FChildren;
-    bool FVisible = true;
-    mutable bool FAbsoluteValid = false;
-    mutable TMatrix4f FAbsolute;
+    ChangeNotifier* notifier_;
+    SceneObject* parent_ = nullptr;
+    std::vector<SceneObject*> children_;
+    bool visible_ = true;
+    mutable bool absoluteValid_ = false;
+    mutable Matrix4f absolute_;
 };
 
 // Invisible node used as the camera's parent and target; draws nothing.
-class TGLDummyCube : public TGLBaseSceneObject {
+class TargetNode : public SceneObject {
 public:
-    using TGLBaseSceneObject::TGLBaseSceneObject;
+    using SceneObject::SceneObject;
 };
 
 } // namespace orvane::view3d

@@ -2,7 +2,7 @@
 
 namespace orvane::view3d {
 
-void SetTexturePlanes(TGLTexture& texture, std::int64_t p, std::int64_t q, float xMax, float yMax) {
+void SetTexturePlanes(Texture& texture, std::int64_t p, std::int64_t q, float xMax, float yMax) {
     // The longer image side spans [-0.5, 0.5], so its coefficient is 1; the shorter side
     // spans [-max, max] and needs 1 / (2 max) to run from 0 to 1 as well.
     if (p < q) {
@@ -17,20 +17,20 @@ void SetTexturePlanes(TGLTexture& texture, std::int64_t p, std::int64_t q, float
     texture.SetMappingSCoordinate(3, 0.5f);
 }
 
-void ApplyTexturePicture(TGLHeightField& field, const QImage& picture, const QString& fileName,
+void ApplyTexturePicture(HeightField& field, const QImage& picture, const QString& fileName,
                          std::int64_t p, std::int64_t q) {
-    TGLTexture& texture = field.Material.Texture;
+    Texture& texture = field.material.texture;
     texture.SetImage(picture, fileName);
-    SetTexturePlanes(texture, p, q, field.XSamplingScale.Max(), field.YSamplingScale.Max());
+    SetTexturePlanes(texture, p, q, field.xSamplingScale.Max(), field.ySamplingScale.Max());
     texture.SetImageBrightness(1.5f);
-    texture.SetTextureMode(TGLTextureMode::Modulate);
+    texture.SetTextureMode(TextureMode::Modulate);
     texture.SetDisabled(false);
 }
 
-void ClearTexturePicture(TGLTexture& texture) {
+void ClearTexturePicture(Texture& texture) {
     texture.SetDisabled(true);
     texture.SetImageBrightness(1.0f);
-    texture.SetTextureMode(TGLTextureMode::Replace);
+    texture.SetTextureMode(TextureMode::Replace);
     texture.ClearImage();
 }
 

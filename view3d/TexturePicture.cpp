@@ -23,22 +23,22 @@ float Lanczos3(float x) {
 }
 
 // The source taps and normalised weights of one output sample along one axis.
-struct TTaps {
+struct Taps {
     std::vector<int> Index;
     std::vector<float> Weight;
 };
 
-std::vector<TTaps> LanczosTaps(int sourceLength, int targetLength) {
+std::vector<Taps> LanczosTaps(int sourceLength, int targetLength) {
     const float scale = float(sourceLength) / float(targetLength);
     // Shrinking widens the kernel so that every source sample contributes (no aliasing).
     const float stretch = std::max(scale, 1.0f);
     const float support = LanczosLobes * stretch;
-    std::vector<TTaps> taps(static_cast<std::size_t>(targetLength));
+    std::vector<Taps> taps(static_cast<std::size_t>(targetLength));
     for (int i = 0; i < targetLength; ++i) {
         const float centre = (float(i) + 0.5f) * scale - 0.5f;
         const int first = int(std::floor(centre - support));
         const int last = int(std::ceil(centre + support));
-        TTaps& t = taps[std::size_t(i)];
+        Taps& t = taps[std::size_t(i)];
         float sum = 0;
         for (int j = first; j <= last; ++j) {
             const float w = Lanczos3((float(j) - centre) / stretch);
@@ -74,8 +74,8 @@ int PaddedTextureWidth(int width) {
     return (width + 3) / 4 * 4;
 }
 
-TTextureBitmap DrawPictureRgb24(const QImage& picture) {
-    TTextureBitmap out;
+TextureBitmap DrawPictureRgb24(const QImage& picture) {
+    TextureBitmap out;
     if (picture.isNull() || picture.width() < 1 || picture.height() < 1) {
         return out;
     }
@@ -112,7 +112,7 @@ std::uint8_t BrightenByte(std::uint8_t v, float brightness) {
     return std::uint8_t(std::clamp(scaled, 0.0f, 255.0f));
 }
 
-void ApplyBrightness(TTextureBitmap& bitmap, float brightness) {
+void ApplyBrightness(TextureBitmap& bitmap, float brightness) {
     if (brightness == 1.0f) {
         return;
     }
@@ -125,7 +125,7 @@ void ApplyBrightness(TTextureBitmap& bitmap, float brightness) {
     }
 }
 
-TTextureSize TextureTargetSize(TTextureSize size, const TTextureSizeLimits& limits) {
+TextureSize TextureTargetSize(TextureSize size, const TextureSizeLimits& limits) {
     if (!limits.NonPowerOfTwo) {
         size.Width = int(NextPowerOfTwo(std::uint32_t(std::max(size.Width, 1))));
         size.Height = int(NextPowerOfTwo(std::uint32_t(std::max(size.Height, 1))));
@@ -137,13 +137,13 @@ TTextureSize TextureTargetSize(TTextureSize size, const TTextureSizeLimits& limi
     return size;
 }
 
-TTextureBitmap ResampleLanczos3(const TTextureBitmap& source, int width, int height) {
-    TTextureBitmap out;
+TextureBitmap ResampleLanczos3(const TextureBitmap& source, int width, int height) {
+    TextureBitmap out;
     if (source.Width < 1 || source.Height < 1 || width < 1 || height < 1) {
         return out;
     }
-    const std::vector<TTaps> across = LanczosTaps(source.Width, width);
-    const std::vector<TTaps> down = LanczosTaps(source.Height, height);
+    const std::vector<Taps> across = LanczosTaps(source.Width, width);
+    const std::vector<Taps> down = LanczosTaps(source.Height, height);
 
     // Horizontal pass first: source rows at the target width, kept in float.
     std::vector<float> mid(std::size_t(width) * std::size_t(source.Height) * 3);
@@ -151,7 +151,7 @@ TTextureBitmap ResampleLanczos3(const TTextureBitmap& source, int width, int hei
         const std::uint8_t* row = source.Texel(0, y);
         float* dst = &mid[std::size_t(y) * std::size_t(width) * 3];
         for (int x = 0; x < width; ++x) {
-            const TTaps& t = across[std::size_t(x)];
+            const Taps& t = across[std::size_t(x)];
             float r = 0, g = 0, b = 0;
             for (std::size_t k = 0; k < t.Index.size(); ++k) {
                 const std::uint8_t* p = row + std::size_t(t.Index[k]) * 3;
@@ -172,7 +172,7 @@ TTextureBitmap ResampleLanczos3(const TTextureBitmap& source, int width, int hei
     const std::size_t stride = std::size_t(width) * 3;
     std::vector<float> acc(stride);
     for (int y = 0; y < height; ++y) {
-        const TTaps& t = down[std::size_t(y)];
+        const Taps& t = down[std::size_t(y)];
         std::fill(acc.begin(), acc.end(), 0.0f);
         for (std::size_t k = 0; k < t.Index.size(); ++k) {
             const float* src = &mid[std::size_t(t.Index[k]) * stride];
@@ -189,15 +189,15 @@ TTextureBitmap ResampleLanczos3(const TTextureBitmap& source, int width, int hei
     return out;
 }
 
-TTextureBitmap PrepareTextureBitmap(const QImage& picture, float brightness,
-                                    const TTextureSizeLimits& limits) {
-    TTextureBitmap bitmap = DrawPictureRgb24(picture);
+TextureBitmap PrepareTextureBitmap(const QImage& picture, float brightness,
+                                   const TextureSizeLimits& limits) {
+    TextureBitmap bitmap = DrawPictureRgb24(picture);
     if (bitmap.Rgb.empty()) {
         return bitmap;
     }
     ApplyBrightness(bitmap, brightness);
-    const TTextureSize size{bitmap.Width, bitmap.Height};
-    const TTextureSize target = TextureTargetSize(size, limits);
+    const TextureSize size{bitmap.Width, bitmap.Height};
+    const TextureSize target = TextureTargetSize(size, limits);
     if (target == size) {
         return bitmap;
     }

@@ -9,7 +9,7 @@ namespace {
 constexpr int ZDepthMin = 5;
 constexpr int ZDepthMax = 100;
 
-bool ApplyStep(TGLSamplingScale& scale, double o) {
+bool ApplyStep(SamplingScale& scale, double o) {
     double s = static_cast<double>((static_cast<long double>(scale.Max()) - scale.Min()) / 10000);
     s = s * o;
     if (static_cast<double>(scale.Step()) != s) {
@@ -21,12 +21,12 @@ bool ApplyStep(TGLSamplingScale& scale, double o) {
 
 } // namespace
 
-int ApplyResolutionPosition(TGLHeightField& heightField, int p) {
+int ApplyResolutionPosition(HeightField& heightField, int p) {
     // Position 0 gives 70 (coarse), 100 gives 10 (fine) ten-thousandths of the range.
     const double o = static_cast<double>(p * (30 - 90) * 0.01L + (100 - 30));
     int set = 0;
-    set += ApplyStep(heightField.XSamplingScale, o) ? 1 : 0;
-    set += ApplyStep(heightField.YSamplingScale, o) ? 1 : 0;
+    set += ApplyStep(heightField.xSamplingScale, o) ? 1 : 0;
+    set += ApplyStep(heightField.ySamplingScale, o) ? 1 : 0;
     return set;
 }
 
@@ -39,14 +39,14 @@ float ConstAttenuationForZDepth(int p) {
     return static_cast<float>(static_cast<double>(1 - t * 0.8L));
 }
 
-void ApplyZDepthPosition(TGLScene& scene, int p) {
-    scene.HeightField1.Scale.SetCoordinate(2, ZDepthScale(p));
-    if (scene.HeightField1.Material.Texture.Disabled()) {
+void ApplyZDepthPosition(Scene& scene, int p) {
+    scene.heightField.scale.SetCoordinate(2, ZDepthScale(p));
+    if (scene.heightField.material.texture.Disabled()) {
         return;
     }
     const float kc = ConstAttenuationForZDepth(p);
-    scene.GLLightSource1.SetConstAttenuation(kc);
-    scene.GLLightSource2.SetConstAttenuation(kc);
+    scene.obliqueLight.SetConstAttenuation(kc);
+    scene.overheadLight.SetConstAttenuation(kc);
 }
 
 } // namespace orvane::view3d

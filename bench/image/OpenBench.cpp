@@ -3,7 +3,7 @@
 // display, histogram) and through a bare libtiff loop that reads the same
 // scanlines into a buffer, in one run, and prints the ratio.
 #include "app/ImageFrame.h"
-#include "app/MainForm.h"
+#include "app/MainWindow.h"
 #include "app/Messages.h"
 #include "image/Memory.h"
 #include "image/ScanlineReader.h"
@@ -53,7 +53,7 @@ double ReaderSeconds(const QString& path, int side) {
     return s;
 }
 
-double OpenImageSeconds(app::TTarsunFrame& frame, const QString& path) {
+double OpenImageSeconds(app::ImageFrame& frame, const QString& path) {
     QElapsedTimer timer;
     timer.start();
     frame.OpenImage(path);
@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
 
     QStringList messages;
     app::SetMessageRecorder([&messages](MessageKind, const QString& t) { messages << t; });
-    app::TForm1 form;
+    app::MainWindow form;
     form.resize(1200, 900);
     form.show();
     QApplication::processEvents();
@@ -88,9 +88,9 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 5; ++i) {
         bare.push_back(BareLoopSeconds(path));
         reader.push_back(ReaderSeconds(path, side));
-        open.push_back(OpenImageSeconds(*form.FrameTarsun, path));
+        open.push_back(OpenImageSeconds(*form.frame_, path));
     }
-    if (!messages.isEmpty() || !form.FrameTarsun->Image().HasImage()) {
+    if (!messages.isEmpty() || !form.frame_->Image().HasImage()) {
         std::printf("open failed: %s\n", qPrintable(messages.join("; ")));
         return 1;
     }

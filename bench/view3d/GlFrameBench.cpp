@@ -11,7 +11,7 @@
 #include "view3d/HeightSource.h"
 #include "view3d/Scene.h"
 #include "view3d/TrackBarRules.h"
-#include "view3d/gl/GLCompiledMesh.h"
+#include "view3d/gl/CompiledMesh.h"
 #include "view3d/gl/Renderer.h"
 #include "view3d/gl/SurfaceFormat.h"
 
@@ -50,11 +50,11 @@ double Median(std::vector<double> v) {
 }
 
 // A 2000 x 2000 image of ridges and a bump, opened as the viewer opens it.
-struct TBenchRelief {
+struct BenchRelief {
     orvane::image::ImageModel Src;
-    TGLScene Scene;
+    Scene scene;
 
-    TBenchRelief() {
+    BenchRelief() {
         const int size = 2000;
         Src.SampleBuffer.reset(orvane::image::TryAllocate(static_cast<size_t>(size) * size));
         std::uint8_t* levels = Src.SampleBuffer.get();
@@ -71,46 +71,46 @@ struct TBenchRelief {
         Src.Resolution = 1000;
         Src.ZMin = 0;
         Src.ZMax = 2;
-        TGLHeightField& hf = Scene.HeightField1;
-        hf.XSamplingScale.SetMax(0.5f);
-        hf.XSamplingScale.SetMin(-0.5f);
-        hf.YSamplingScale.SetMax(0.5f);
-        hf.YSamplingScale.SetMin(-0.5f);
-        hf.SetOnGetHeight([this](float x, float y, float& z, TVector4f&, TTexPoint&) {
-            HeightField1GetHeight(Src, Scene.HeightField1, x, y, z);
+        HeightField& hf = scene.heightField;
+        hf.xSamplingScale.SetMax(0.5f);
+        hf.xSamplingScale.SetMin(-0.5f);
+        hf.ySamplingScale.SetMax(0.5f);
+        hf.ySamplingScale.SetMin(-0.5f);
+        hf.SetOnGetHeight([this](float x, float y, float& z, Vector4f&, TexPoint&) {
+            ReliefHeight(Src, scene.heightField, x, y, z);
         });
-        Scene.GLCamera1.Position.SetPoint(-1.5f, 1.5f, 1.5f);
+        scene.camera.position.SetPoint(-1.5f, 1.5f, 1.5f);
         ApplyResolutionPosition(hf, 50);
-        ApplyZDepthPosition(Scene, 5);
+        ApplyZDepthPosition(scene, 5);
         hf.SetVisible(true);
     }
 
-    void Render(TGLSceneRenderer& renderer) {
-        renderer.Render(Scene, ViewWidth, ViewHeight, ViewWidth, ViewHeight);
+    void Render(SceneRenderer& renderer) {
+        renderer.Render(scene, ViewWidth, ViewHeight, ViewWidth, ViewHeight);
     }
 };
 
 // Resolution 50 shown, then 100: the time from the change to the new relief drawn, as the
 // meshes' build and compile and the first frame that draws them.
-struct TRebuild {
+struct RebuildTiming {
     double BuildMs = 0;
     double FrameMs = 0;
     double TotalMs() const { return BuildMs + FrameMs; }
 };
 
-TRebuild Rebuild(TGLReliefPath path) {
-    TBenchRelief relief;
-    TGLSceneRenderer renderer(path);
+RebuildTiming Rebuild(ReliefPath path) {
+    BenchRelief relief;
+    SceneRenderer renderer(path);
     Ms([&] { relief.Render(renderer); });
-    ApplyResolutionPosition(relief.Scene.HeightField1, 100);
-    TRebuild r;
-    r.BuildMs = Ms([&] { renderer.PrepareMeshes(relief.Scene.HeightField1); });
+    ApplyResolutionPosition(relief.scene.heightField, 100);
+    RebuildTiming r;
+    r.BuildMs = Ms([&] { renderer.PrepareMeshes(relief.scene.heightField); });
     r.FrameMs = Ms([&] { relief.Render(renderer); });
     renderer.ReleaseGL();
     return r;
 }
 
-TRebuild Best(const TRebuild& a, const TRebuild& b) {
+RebuildTiming Best(const RebuildTiming& a, const RebuildTiming& b) {
     return a.TotalMs() <= b.TotalMs() ? a : b;
 }
 
@@ -145,13 +145,13 @@ int main(int argc, char** argv) {
     // never had (the driver's fresh buffers fault in page by page, as on the first change of
     // a session); later rounds may get memory the allocator kept from earlier ones. Both are
     // shown, the first round and the best of all.
-    TRebuild oldFirst;
-    TRebuild newFirst;
-    TRebuild oldRebuild{1e30, 0};
-    TRebuild newRebuild{1e30, 0};
+    RebuildTiming oldFirst;
+    RebuildTiming newFirst;
+    RebuildTiming oldRebuild{1e30, 0};
+    RebuildTiming newRebuild{1e30, 0};
     for (int round = 0; round < 5; ++round) {
-        const TRebuild oldRound = Rebuild(TGLReliefPath::OnePassDisplayList);
-        const TRebuild newRound = Rebuild(TGLReliefPath::BandedVertexBuffers);
+        const RebuildTiming oldRound = Rebuild(ReliefPath::OnePassDisplayList);
+        const RebuildTiming newRound = Rebuild(ReliefPath::BandedVertexBuffers);
         if (round == 0) {
             oldFirst = oldRound;
             newFirst = newRound;
@@ -159,7 +159,7 @@ int main(int argc, char** argv) {
         oldRebuild = Best(oldRebuild, oldRound);
         newRebuild = Best(newRebuild, newRound);
     }
-    auto printRebuild = [](const char* what, const TRebuild& r) {
+    auto printRebuild = [](const char* what, const RebuildTiming& r) {
         std::printf("rebuild 50 -> 100, %-34s %7.1f ms (build %.1f + frame %.1f)\n", what,
                     r.TotalMs(), r.BuildMs, r.FrameMs);
     };
@@ -169,16 +169,16 @@ int main(int argc, char** argv) {
     printRebuild("banded vertex buffers, best of 5", newRebuild);
 
     // Frames at resolution 100 while orbiting, at rest and in motion.
-    TBenchRelief relief;
-    TGLHeightField& hf = relief.Scene.HeightField1;
+    BenchRelief relief;
+    HeightField& hf = relief.scene.heightField;
     ApplyResolutionPosition(hf, 100);
-    TGLSceneRenderer renderer;
+    SceneRenderer renderer;
     const double firstFrame = Ms([&] { relief.Render(renderer); });
     const int frames = 7;
     std::vector<double> rest;
     std::vector<double> motion;
     for (int i = 0; i < frames; ++i) {
-        relief.Scene.GLCamera1.MoveAroundTarget(0, 2);
+        relief.scene.camera.MoveAroundTarget(0, 2);
         renderer.SetInMotion(true);
         motion.push_back(Ms([&] { relief.Render(renderer); }));
         renderer.SetInMotion(false);
@@ -200,14 +200,14 @@ int main(int argc, char** argv) {
 
     // The same strips both ways. The state is the scene's: a frame with the relief hidden
     // leaves the lights and the view in place; the mesh is drawn under the relief's matrix.
-    const TGridMesh grid = BuildGridMesh(hf);
-    struct TPathFigures {
+    const GridMesh grid = BuildGridMesh(hf);
+    struct PathFigures {
         double CompileMs = 0;
         double DrawMs = 0;
     } figures[2];
-    for (TGLMeshPath path : {TGLMeshPath::DisplayList, TGLMeshPath::VertexBuffer}) {
-        TPathFigures& f = figures[path == TGLMeshPath::DisplayList ? 0 : 1];
-        auto mesh = std::make_unique<TGLCompiledMesh>(path);
+    for (MeshPath path : {MeshPath::DisplayList, MeshPath::VertexBuffer}) {
+        PathFigures& f = figures[path == MeshPath::DisplayList ? 0 : 1];
+        auto mesh = std::make_unique<CompiledMesh>(path);
         f.CompileMs = Ms([&] { mesh->Compile(grid); });
         std::vector<double> draws;
         for (int i = 0; i < 5; ++i) {
@@ -226,8 +226,8 @@ int main(int argc, char** argv) {
         f.DrawMs = Median(draws);
         mesh->Release();
     }
-    TGLCompiledMesh inPlace;
-    const double inPlaceMs = Ms([&] { inPlace.Compile(TMeshLayout(hf)); });
+    CompiledMesh inPlace;
+    const double inPlaceMs = Ms([&] { inPlace.Compile(MeshLayout(hf)); });
     const double inMemoryMs = Ms([&] { BuildGridMesh(hf); });
     inPlace.Release();
     std::printf("display list  compile %7.1f ms, draw %6.1f ms (median of 5)\n",

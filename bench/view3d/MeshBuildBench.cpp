@@ -14,7 +14,7 @@ using namespace orvane::view3d;
 
 namespace {
 
-struct TCountingSink : THeightFieldSink {
+struct CountingSink : HeightFieldSink {
     long long Vertices = 0;
     double Sum = 0;
     void BeginMesh(bool) override {}
@@ -49,15 +49,15 @@ int main() {
     src.ZMin = 0;
     src.ZMax = 2;
 
-    TGLHeightField hf;
-    hf.XSamplingScale.SetMax(0.5f);
-    hf.XSamplingScale.SetMin(-0.5f);
-    hf.YSamplingScale.SetMax(0.5f);
-    hf.YSamplingScale.SetMin(-0.5f);
+    HeightField hf;
+    hf.xSamplingScale.SetMax(0.5f);
+    hf.xSamplingScale.SetMin(-0.5f);
+    hf.ySamplingScale.SetMax(0.5f);
+    hf.ySamplingScale.SetMin(-0.5f);
     ApplyResolutionPosition(hf, 100);
-    const THeightFieldGetHeightEvent callback = [&src, &hf](float x, float y, float& z, TVector4f&,
-                                                            TTexPoint&) {
-        HeightField1GetHeight(src, hf, x, y, z);
+    const HeightFieldGetHeightEvent callback = [&src, &hf](float x, float y, float& z, Vector4f&,
+                                                           TexPoint&) {
+        ReliefHeight(src, hf, x, y, z);
     };
     hf.SetOnGetHeight(callback);
 
@@ -66,7 +66,7 @@ int main() {
     long long vertices = 0;
     double checksum = 0;
     for (int i = 0; i < runs; ++i) {
-        TCountingSink sink;
+        CountingSink sink;
         const auto t = std::chrono::steady_clock::now();
         hf.BuildList(sink);
         best = std::min(best, Seconds(t));
@@ -75,11 +75,11 @@ int main() {
     }
 
     // Floor: the same grid walk and callback, positions and normals stored, nothing else.
-    const float xBase = hf.XSamplingScale.StepBase();
-    const float yBase = hf.YSamplingScale.StepBase();
-    const float xStep = hf.XSamplingScale.Step();
-    const float yStep = hf.YSamplingScale.Step();
-    const int cap = hf.XSamplingScale.MaxStepCount() + 1;
+    const float xBase = hf.xSamplingScale.StepBase();
+    const float yBase = hf.ySamplingScale.StepBase();
+    const float xStep = hf.xSamplingScale.Step();
+    const float yStep = hf.ySamplingScale.Step();
+    const int cap = hf.xSamplingScale.MaxStepCount() + 1;
     std::vector<float> row(static_cast<size_t>(cap) * 6);
     double floorBest = 1e9;
     long long samples = 0;
@@ -90,8 +90,8 @@ int main() {
             int k = 0;
             for (float x = xBase; x <= 0.5f && k < cap; x = x + xStep, ++k) {
                 float z = 0;
-                TVector4f colour;
-                TTexPoint tp{x, y};
+                Vector4f colour;
+                TexPoint tp{x, y};
                 callback(x, y, z, colour, tp);
                 float* out = &row[static_cast<size_t>(k) * 6];
                 out[0] = x;

@@ -3,7 +3,7 @@
 #include "tests/support/FrameHarness.h"
 
 #include "app/CommandLine.h"
-#include "app/PaintBox.h"
+#include "app/ImageBox.h"
 #include "app/Settings.h"
 #include "view3d/gl/SceneViewer.h"
 
@@ -51,8 +51,8 @@ class FrameDesktopTest : public QObject {
 
     std::unique_ptr<FrameHarness> h_;
 
-    TTarsunFrame& Frame() { return h_->Frame(); }
-    TForm1& Form() { return *h_->form; }
+    ImageFrame& Frame() { return h_->Frame(); }
+    MainWindow& Form() { return *h_->form; }
     // A fresh window, as at start-up (the old harness's recorder goes first).
     void Restart() {
         h_.reset();
@@ -84,12 +84,12 @@ class FrameDesktopTest : public QObject {
     struct Outcome {
         QStringList Messages;
         QList<image::MessageKind> Kinds;
-        QString FileLabel, SizeLabel;
+        QString fileLabel, sizeLabel;
         bool Shown;
     };
     Outcome Take() {
-        Outcome o{h_->messages, h_->messageKinds, Frame().Components().FileLabel->text(),
-                  Frame().Components().SizeLabel->text(), Frame().Image().HasImage()};
+        Outcome o{h_->messages, h_->messageKinds, Frame().Components().fileLabel->text(),
+                  Frame().Components().sizeLabel->text(), Frame().Image().HasImage()};
         h_->messages.clear();
         h_->messageKinds.clear();
         return o;
@@ -97,8 +97,8 @@ class FrameDesktopTest : public QObject {
     static void Same(const Outcome& a, const Outcome& b) {
         QCOMPARE(a.Messages, b.Messages);
         QCOMPARE(a.Kinds, b.Kinds);
-        QCOMPARE(a.FileLabel, b.FileLabel);
-        QCOMPARE(a.SizeLabel, b.SizeLabel);
+        QCOMPARE(a.fileLabel, b.fileLabel);
+        QCOMPARE(a.sizeLabel, b.sizeLabel);
         QCOMPARE(a.Shown, b.Shown);
     }
 
@@ -205,11 +205,11 @@ private slots:
             h_->Open(WriteTiff("before.tif")); // the same start for both ways
             Take();
             const DropOutcome d =
-                Drop(Frame().Components().PaintBox1, {20, 20}, {File(path), File(tiff)});
+                Drop(Frame().Components().imageBox, {20, 20}, {File(path), File(tiff)});
             QVERIFY(d.EnterAccepted);
             QVERIFY(d.DropAccepted);
             // The open runs once the drop is over.
-            QTRY_COMPARE(Frame().OpenDialog().FileName, path);
+            QTRY_COMPARE(Frame().FileOpenDialog().FileName, path);
             QTRY_VERIFY(!Frame().OpenInProgress());
             const Outcome dropped = Take();
             h_->Open(WriteTiff("before.tif"));
@@ -226,22 +226,22 @@ private slots:
         h_->Open(tiff);
         const QString picture = WritePicture("picture.png");
         // Onto the 2D view a picture is a file to open, and refused as File > Open refuses it.
-        Drop(Frame().Components().PaintBox1, {10, 10}, {File(picture)});
-        QTRY_COMPARE(Frame().OpenDialog().FileName, picture);
+        Drop(Frame().Components().imageBox, {10, 10}, {File(picture)});
+        QTRY_COMPARE(Frame().FileOpenDialog().FileName, picture);
         QCOMPARE(h_->messages.size(), 1);
         QVERIFY(h_->messages[0].contains("picture.png"));
         QVERIFY(!Frame().TextureShown());
 
         h_->Open(tiff);
-        Frame().Components().SB3D->click();
-        view3d::TGLSceneViewer* viewer = Frame().Components().SceneViewer1;
+        Frame().Components().view3dButton->click();
+        view3d::SceneViewer* viewer = Frame().Components().sceneViewer;
         QVERIFY(viewer->isVisible());
         QVERIFY(Drop(viewer, {100, 100}, {File(picture)}).DropAccepted);
         QTRY_VERIFY(Frame().TextureShown());
         QVERIFY(h_->messages.isEmpty());
-        QCOMPARE(Frame().Scene().HeightField1.Material.Texture.ImageFileName(), picture);
+        QCOMPARE(Frame().Scene().heightField.material.texture.ImageFileName(), picture);
         QCOMPARE(Frame().ShownFile(), tiff); // the height map stays
-        QVERIFY(Form().RemoveTexture1->isEnabled());
+        QVERIFY(Form().removeTextureAction_->isEnabled());
 
         // A picture that cannot be read gets Load Texture's message; the texture stays.
         const QString broken = h_->Path("broken.png");
@@ -250,7 +250,7 @@ private slots:
         QTRY_COMPARE(h_->messages.size(), 1);
         QVERIFY2(h_->messages[0].startsWith("Could not read texture \"broken.png\""),
                  qPrintable(h_->messages[0]));
-        QCOMPARE(Frame().Scene().HeightField1.Material.Texture.ImageFileName(), picture);
+        QCOMPARE(Frame().Scene().heightField.material.texture.ImageFileName(), picture);
 
         // A TIFF dropped onto the relief is a height map: it opens.
         const QString next = WriteTiff("next.tif", 32);
@@ -270,14 +270,14 @@ private slots:
         primer.setUrls({File(other)});
         QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &primer, Qt::LeftButton,
                               Qt::NoModifier);
-        QApplication::sendEvent(Frame().Components().PaintBox1, &enter);
+        QApplication::sendEvent(Frame().Components().imageBox, &enter);
         QVERIFY(enter.isAccepted());
 
         DropOutcome during;
         bool loading = false;
         QTimer::singleShot(0, this, [&] {
             loading = Frame().View().Loading;
-            during = Drop(Frame().Components().PaintBox1, {20, 20}, {File(other)});
+            during = Drop(Frame().Components().imageBox, {20, 20}, {File(other)});
         });
         h_->Open(path);
         QVERIFY(loading);
@@ -291,7 +291,7 @@ private slots:
     // ---- File > Open Recent ----
 
     void recentFilesMostRecentFirstAtMostEight() {
-        QVERIFY(!Form().OpenRecent1->menuAction()->isEnabled());
+        QVERIFY(!Form().openRecentMenu_->menuAction()->isEnabled());
         QStringList opened;
         for (int i = 1; i <= 10; ++i) {
             opened.prepend(WriteTiff(QStringLiteral("scan%1.tif").arg(i), 16));
@@ -300,14 +300,14 @@ private slots:
         h_->Open(WriteText("refused.tif")); // not a file that opened: not listed
         const QStringList expected = opened.mid(0, 8);
         QCOMPARE(Form().RecentFiles(), expected);
-        QVERIFY(Form().OpenRecent1->menuAction()->isEnabled());
-        const QList<QAction*> items = Form().OpenRecent1->actions();
+        QVERIFY(Form().openRecentMenu_->menuAction()->isEnabled());
+        const QList<QAction*> items = Form().openRecentMenu_->actions();
         QCOMPARE(items.size(), 10); // 8 files, a separator, Clear Menu
         for (int i = 0; i < 8; ++i) {
             QCOMPARE(items[i]->data().toString(), expected[i]);
             QVERIFY(items[i]->text().startsWith(QStringLiteral("&%1 ").arg(i + 1)));
         }
-        QCOMPARE(items.back(), Form().ClearRecent1);
+        QCOMPARE(items.back(), Form().clearRecentAction_);
 
         // Opening one moves it to the front.
         items[5]->trigger();
@@ -316,14 +316,14 @@ private slots:
         QCOMPARE(Form().RecentFiles().size(), 8);
 
         // Remembered by the next start.
-        TForm1 next;
+        MainWindow next;
         QCOMPARE(next.RecentFiles(), Form().RecentFiles());
 
-        Form().ClearRecent1->trigger();
+        Form().clearRecentAction_->trigger();
         QVERIFY(Form().RecentFiles().isEmpty());
-        QCOMPARE(Form().OpenRecent1->actions().size(), 2);
-        QVERIFY(!Form().OpenRecent1->menuAction()->isEnabled());
-        QVERIFY(TForm1().RecentFiles().isEmpty());
+        QCOMPARE(Form().openRecentMenu_->actions().size(), 2);
+        QVERIFY(!Form().openRecentMenu_->menuAction()->isEnabled());
+        QVERIFY(MainWindow().RecentFiles().isEmpty());
     }
 
     void aRecentFileThatIsGoneIsRemovedWithAMessage() {
@@ -335,7 +335,7 @@ private slots:
         QCOMPARE(Form().RecentFiles(), QStringList({kept, gone}));
         QVERIFY(QFile::remove(gone));
         h_->messages.clear();
-        Form().OpenRecent1->actions()[1]->trigger();
+        Form().openRecentMenu_->actions()[1]->trigger();
         QCOMPARE(h_->messages.size(), 1);
         QVERIFY2(h_->messages[0].contains(QDir::toNativeSeparators(gone)) &&
                      h_->messages[0].contains("removed from the recent files"),
@@ -343,7 +343,7 @@ private slots:
         QCOMPARE(h_->messageKinds[0], image::MessageKind::Error);
         QCOMPARE(Form().RecentFiles(), QStringList({kept}));
         QCOMPARE(Frame().ShownFile(), kept); // nothing was opened
-        QCOMPARE(TForm1().RecentFiles(), QStringList({kept}));
+        QCOMPARE(MainWindow().RecentFiles(), QStringList({kept}));
     }
 
     // ---- what the next start remembers ----
@@ -351,35 +351,35 @@ private slots:
     void dialogsStartInTheLastFolderUsed() {
         QVERIFY(QDir(h_->dir.path()).mkpath("scans"));
         const QString path = WriteTiff("scans/one.tif");
-        TForm1 fresh;
-        QVERIFY(fresh.FrameTarsun->OpenDialog().FileName.isEmpty());
+        MainWindow fresh;
+        QVERIFY(fresh.frame_->FileOpenDialog().FileName.isEmpty());
         h_->Open(path);
-        TForm1 next;
-        QCOMPARE(next.FrameTarsun->OpenDialog().FileName, h_->Path("scans"));
+        MainWindow next;
+        QCOMPARE(next.frame_->FileOpenDialog().FileName, h_->Path("scans"));
     }
 
     void windowGeometryIsRestored() {
         {
-            TForm1 first;
+            MainWindow first;
             first.ShowAsLastTime();
             QVERIFY(first.windowState() & Qt::WindowMaximized); // the first start
         }
         {
-            TForm1 normal;
+            MainWindow normal;
             normal.setGeometry(100, 80, 700, 500);
             normal.show();
             QVERIFY(QTest::qWaitForWindowExposed(&normal));
             QTRY_COMPARE(normal.size(), QSize(700, 500));
             normal.close();
         }
-        TForm1 second;
+        MainWindow second;
         second.ShowAsLastTime();
         QVERIFY(!(second.windowState() & Qt::WindowMaximized));
         QCOMPARE(second.size(), QSize(700, 500));
         second.showMaximized();
         QVERIFY(QTest::qWaitForWindowExposed(&second));
         second.close();
-        TForm1 third;
+        MainWindow third;
         third.ShowAsLastTime();
         QVERIFY(third.windowState() & Qt::WindowMaximized);
     }

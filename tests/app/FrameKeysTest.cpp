@@ -2,7 +2,7 @@
 // button it stands for.
 #include "tests/support/FrameHarness.h"
 
-#include "app/PaintBox.h"
+#include "app/ImageBox.h"
 #include "view2d/KeyPan.h"
 #include "view3d/Navigation.h"
 #include "view3d/gl/SceneViewer.h"
@@ -54,10 +54,8 @@ class FrameKeysTest : public QObject {
 
     std::unique_ptr<FrameHarness> h_;
 
-    TTarsunFrame& Frame() { return h_->Frame(); }
-    ViewState State() {
-        return {Frame().View().Window, Frame().Components().PaintBox1->geometry()};
-    }
+    ImageFrame& Frame() { return h_->Frame(); }
+    ViewState State() { return {Frame().View().Window, Frame().Components().imageBox->geometry()}; }
 
     // A 1000 x 800 relief, the frame focused in an active window, as after a click on it.
     void OpenFocused() {
@@ -121,7 +119,7 @@ private slots:
                               Case{Qt::Key_Down, view2d::PanDirection::Down}}) {
             view2d::ViewWindow expected = Frame().View().Window;
             view2d::PanByKey(c.Direction, Frame().Image(), expected);
-            const QRect box = Frame().Components().PaintBox1->geometry();
+            const QRect box = Frame().Components().imageBox->geometry();
             Key(c.Key);
             QCOMPARE(State(), (ViewState{expected, box}));
         }
@@ -131,7 +129,7 @@ private slots:
         const double keyedX = Frame().View().Window.ViewOffsetX;
         for (int i = 0; i < 40; ++i)
             Key(Qt::Key_Right);
-        TPaintBox* box = Frame().Components().PaintBox1;
+        ImageBox* box = Frame().Components().imageBox;
         SendMouse(box, QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton, Qt::LeftButton);
         SendMouse(box, QEvent::MouseMove, {5000, 10}, Qt::NoButton, Qt::LeftButton);
         SendMouse(box, QEvent::MouseButtonRelease, {5000, 10}, Qt::LeftButton, Qt::NoButton);
@@ -144,37 +142,37 @@ private slots:
         for (int i = 0; i < 20; ++i)
             SendWheel(&Frame(), 120);
         QThread::msleep(40); // past the composition's frame: the repaint comes at once
-        const QImage before = PaintedPixels(Frame().Components().PaintBox1);
+        const QImage before = PaintedPixels(Frame().Components().imageBox);
         Key(Qt::Key_Right);
-        QVERIFY(PaintedPixels(Frame().Components().PaintBox1) != before);
+        QVERIFY(PaintedPixels(Frame().Components().imageBox) != before);
     }
 
     void viewKeysChooseTheViewsAndFullScreen() {
         OpenFocused();
         const FrameComponents& c = Frame().Components();
         Key(Qt::Key_3);
-        QVERIFY(c.SB3D->isChecked());
-        QVERIFY(c.SceneViewer1->isVisible());
+        QVERIFY(c.view3dButton->isChecked());
+        QVERIFY(c.sceneViewer->isVisible());
         Key(Qt::Key_2);
-        QVERIFY(c.SB2D->isChecked());
-        QVERIFY(!c.SceneViewer1->isVisible());
+        QVERIFY(c.view2dButton->isChecked());
+        QVERIFY(!c.sceneViewer->isVisible());
 
         for (int key : {int(Qt::Key_F), int(Qt::Key_F11)}) {
             Key(key);
             QVERIFY(h_->form->windowState() & Qt::WindowFullScreen);
-            QVERIFY(h_->form->FullScreen1->isChecked());
+            QVERIFY(h_->form->fullScreenAction_->isChecked());
             Key(key);
             QVERIFY(!(h_->form->windowState() & Qt::WindowFullScreen));
-            QVERIFY(!h_->form->FullScreen1->isChecked());
+            QVERIFY(!h_->form->fullScreenAction_->isChecked());
         }
     }
 
     void arrowAndZoomKeysMoveTheCameraAsTheMouseDoes() {
         OpenFocused();
-        Frame().Components().SB3D->click();
-        view3d::TGLSceneViewer* viewer = Frame().Components().SceneViewer1;
-        view3d::TGLCamera& camera = Frame().Scene().GLCamera1;
-        const view3d::TVector4f start = camera.Position.AsVector();
+        Frame().Components().view3dButton->click();
+        view3d::SceneViewer* viewer = Frame().Components().sceneViewer;
+        view3d::Camera& camera = Frame().Scene().camera;
+        const view3d::Vector4f start = camera.position.AsVector();
         struct Case {
             int Key;
             QPoint Drag; // the left drag the key stands for
@@ -182,28 +180,28 @@ private slots:
         const int d = view3d::OrbitKeyPixels;
         for (const Case& c : {Case{Qt::Key_Left, {-d, 0}}, Case{Qt::Key_Right, {d, 0}},
                               Case{Qt::Key_Up, {0, -d}}, Case{Qt::Key_Down, {0, d}}}) {
-            camera.Position.SetVector(start);
+            camera.position.SetVector(start);
             Frame().setFocus();
             Key(c.Key);
-            const view3d::TVector4f keyed = camera.Position.AsVector();
+            const view3d::Vector4f keyed = camera.position.AsVector();
             QVERIFY(!(keyed == start));
-            camera.Position.SetVector(start);
+            camera.position.SetVector(start);
             const QPoint from(200, 200);
             SendMouse(viewer, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
             SendMouse(viewer, QEvent::MouseMove, from + c.Drag, Qt::NoButton, Qt::LeftButton);
             SendMouse(viewer, QEvent::MouseButtonRelease, from + c.Drag, Qt::LeftButton,
                       Qt::NoButton);
-            QVERIFY(camera.Position.AsVector() == keyed);
+            QVERIFY(camera.position.AsVector() == keyed);
         }
         for (auto [key, delta] : {std::pair{int(Qt::Key_Plus), 120}, {int(Qt::Key_Minus), -120}}) {
-            camera.Position.SetVector(start);
+            camera.position.SetVector(start);
             Frame().setFocus();
             Key(key);
-            const view3d::TVector4f keyed = camera.Position.AsVector();
+            const view3d::Vector4f keyed = camera.position.AsVector();
             QVERIFY(!(keyed == start));
-            camera.Position.SetVector(start);
+            camera.position.SetVector(start);
             SendWheel(viewer, delta);
-            QVERIFY(camera.Position.AsVector() == keyed);
+            QVERIFY(camera.position.AsVector() == keyed);
         }
     }
 
@@ -216,32 +214,32 @@ private slots:
                         int(Qt::Key_3)})
             Key(key);
         QCOMPARE(State(), before);
-        QVERIFY(Frame().Components().SB2D->isChecked());
+        QVERIFY(Frame().Components().view2dButton->isChecked());
     }
 
     void theMenusShowTheKeys() {
-        TForm1& f = *h_->form;
+        MainWindow& f = *h_->form;
         struct Case {
             QAction* Action;
             QList<QKeySequence> Keys;
         };
         const Case cases[] = {
-            {f.ZoomIn1, {Qt::Key_Plus, Qt::Key_Equal}},
-            {f.ZoomOut1, {Qt::Key_Minus}},
-            {f.WholeImage1, {Qt::Key_0, Qt::Key_Home}},
-            {f.View2D1, {Qt::Key_2}},
-            {f.View3D1, {Qt::Key_3}},
-            {f.FullScreen1, {Qt::Key_F, Qt::Key_F11}},
-            {f.SaveViewAs1, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}},
-            {f.CopyView1, {QKeySequence(Qt::CTRL | Qt::Key_C)}},
+            {f.zoomInAction_, {Qt::Key_Plus, Qt::Key_Equal}},
+            {f.zoomOutAction_, {Qt::Key_Minus}},
+            {f.wholeImageAction_, {Qt::Key_0, Qt::Key_Home}},
+            {f.view2dAction_, {Qt::Key_2}},
+            {f.view3dAction_, {Qt::Key_3}},
+            {f.fullScreenAction_, {Qt::Key_F, Qt::Key_F11}},
+            {f.saveViewAction_, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}},
+            {f.copyViewAction_, {QKeySequence(Qt::CTRL | Qt::Key_C)}},
         };
         for (const Case& c : cases) {
             QCOMPARE(c.Action->shortcuts(), c.Keys);
             QVERIFY(c.Action->associatedObjects().size() >= 1);
         }
-        for (QAction* a :
-             {f.ZoomIn1, f.ZoomOut1, f.WholeImage1, f.View2D1, f.View3D1, f.FullScreen1})
-            QVERIFY(f.View1->actions().contains(a));
+        for (QAction* a : {f.zoomInAction_, f.zoomOutAction_, f.wholeImageAction_, f.view2dAction_,
+                           f.view3dAction_, f.fullScreenAction_})
+            QVERIFY(f.viewMenu_->actions().contains(a));
     }
 };
 

@@ -26,10 +26,10 @@ private slots:
         // The longest texts the labels get: a 30000 x 20000 scan at 1000 dpi,
         // readouts in the millions of pixels.
         const QList<std::pair<QLabel*, QString>> longest = {
-            {c.ResLabel, QStringLiteral("25400.00 dpi  -  16 bit")},
-            {c.SizeLabel, QStringLiteral("30000x20000 pixels [762.0x508.0 mm]")},
-            {c.XLabel, QStringLiteral("29999 [761.97 mm]")},
-            {c.ZLabel, QStringLiteral("65.53 mm (0.00\u00F765.53)")},
+            {c.resolutionLabel, QStringLiteral("25400.00 dpi  -  16 bit")},
+            {c.sizeLabel, QStringLiteral("30000x20000 pixels [762.0x508.0 mm]")},
+            {c.xLabel, QStringLiteral("29999 [761.97 mm]")},
+            {c.zLabel, QStringLiteral("65.53 mm (0.00\u00F765.53)")},
         };
         for (const auto& [label, text] : longest) {
             label->setText(text);
@@ -41,18 +41,18 @@ private slots:
             int nextLeft; // the left edge of what follows on the line
         };
         const Pair pairs[] = {
-            {"File:", c.LabelF, c.FileLabel->x()},
-            {"Resolution:", c.LabelR, c.ResLabel->x()},
-            {"Size:", c.LabelS, c.SizeLabel->x()},
-            {"X:", c.LabelX, c.XLabel->x()},
-            {"Y:", c.LabelY, c.YLabel->x()},
-            {"Z:", c.LabelZ, c.ZLabel->x()},
-            {"resolution value", c.ResLabel, c.LabelY->x()},
-            {"size value", c.SizeLabel, c.LabelZ->x()},
-            {"X value", c.XLabel, c.BigtiffLabel->x()},
-            {"Z value", c.ZLabel, c.InfoGroupBox->width()},
-            {"Resolution (3D)", c.RLabel, c.TrackBarRes->x()},
-            {"Z depth", c.ZdepthLabel, c.TrackBarZ->x()},
+            {"File:", c.fileCaption, c.fileLabel->x()},
+            {"Resolution:", c.resolutionCaption, c.resolutionLabel->x()},
+            {"Size:", c.sizeCaption, c.sizeLabel->x()},
+            {"X:", c.xCaption, c.xLabel->x()},
+            {"Y:", c.yCaption, c.yLabel->x()},
+            {"Z:", c.zCaption, c.zLabel->x()},
+            {"resolution value", c.resolutionLabel, c.yCaption->x()},
+            {"size value", c.sizeLabel, c.zCaption->x()},
+            {"X value", c.xLabel, c.bigTiffLabel->x()},
+            {"Z value", c.zLabel, c.infoGroup->width()},
+            {"Resolution (3D)", c.resolutionBarCaption, c.resolutionBar->x()},
+            {"Z depth", c.zDepthBarCaption, c.zDepthBar->x()},
         };
         for (const Pair& p : pairs)
             QVERIFY2(TextRight(p.label) < p.nextLeft,
@@ -62,7 +62,7 @@ private slots:
                                     .arg(p.nextLeft)));
         // The longest progress text the read shows (it never reports 100) fits
         // its fixed-size label.
-        QLabel* progress = c.ProgressLabel;
+        QLabel* progress = c.progressLabel;
         progress->setText(QStringLiteral("Processing 99%"));
         QVERIFY(QFontMetrics(progress->font()).horizontalAdvance(progress->text()) <=
                 progress->width());

@@ -1,6 +1,6 @@
 // The exact readout and the measuring line, driven as a user drives them:
 // the status bar under the pointer, a right-button drag and its profile panel.
-#include "app/PaintBox.h"
+#include "app/ImageBox.h"
 #include "app/ProfilePanel.h"
 #include "image/NumberText.h"
 #include "tests/support/FrameHarness.h"
@@ -28,7 +28,7 @@ std::uint32_t Sample(std::uint32_t x, std::uint32_t y) {
     return (x * 131 + y * 977) & 0xFFFF;
 }
 
-void WaitForExactWork(TTarsunFrame& frame) {
+void WaitForExactWork(ImageFrame& frame) {
     QTRY_VERIFY_WITH_TIMEOUT(!frame.ExactWorkPending(), 10000);
 }
 
@@ -53,22 +53,22 @@ class FrameMeasuringTest : public QObject {
     }
 
     void Move(QPoint at, Qt::MouseButtons held = Qt::NoButton) {
-        SendMouse(h_->Ui().PaintBox1, QEvent::MouseMove, at, Qt::NoButton, held);
+        SendMouse(h_->Ui().imageBox, QEvent::MouseMove, at, Qt::NoButton, held);
     }
 
 private slots:
     void init() { h_ = std::make_unique<FrameHarness>(); }
     void cleanup() {
-        TProfilePanel::SetSaveAnswer({});
+        ProfilePanel::SetSaveAnswer({});
         h_.reset();
     }
 
     void statusBarReadsTheStoredSample() {
         h_->Open(WriteRelief("relief.tif"));
-        TTarsunFrame& f = h_->Frame();
+        ImageFrame& f = h_->Frame();
         QCOMPARE(f.StatusText(), QStringLiteral("600 x 350 pixels, 16 bit, 254.00 dpi (0.1000 mm "
                                                 "per pixel), heights 1.0000 to 3.0000 mm"));
-        QCOMPARE(h_->form->StatusLabel->text(), f.StatusText());
+        QCOMPARE(h_->form->statusLabel_->text(), f.StatusText());
         // Box pixel (201, 101) at twice the file's size is file pixel (100, 50).
         Move({201, 101});
         WaitForExactWork(f);
@@ -80,10 +80,10 @@ private slots:
                      .arg(z)
                      .arg(s));
         // The X, Y and Z labels are as before: the level's height, to two decimals.
-        QCOMPARE(h_->Ui().XLabel->text(), QStringLiteral("100 [10.00 mm]"));
+        QCOMPARE(h_->Ui().xLabel->text(), QStringLiteral("100 [10.00 mm]"));
         // Leaving the view puts the summary back.
         QEvent leave(QEvent::Leave);
-        QApplication::sendEvent(h_->Ui().PaintBox1, &leave);
+        QApplication::sendEvent(h_->Ui().imageBox, &leave);
         QVERIFY(f.StatusText().startsWith("600 x 350 pixels"));
     }
 
@@ -92,7 +92,7 @@ private slots:
     void fileTruncatedWhileShownGivesNoValue() {
         const QString path = WriteRelief("cut.tif");
         h_->Open(path);
-        TTarsunFrame& f = h_->Frame();
+        ImageFrame& f = h_->Frame();
         Move({10, 10});
         WaitForExactWork(f);
         QVERIFY(f.StatusText().contains("sample"));
@@ -106,8 +106,8 @@ private slots:
 
     void rightDragMeasuresAProfile() {
         h_->Open(WriteRelief("relief.tif", true));
-        TTarsunFrame& f = h_->Frame();
-        QWidget* box = h_->Ui().PaintBox1;
+        ImageFrame& f = h_->Frame();
+        QWidget* box = h_->Ui().imageBox;
         SendMouse(box, QEvent::MouseButtonPress, {21, 41}, Qt::RightButton, Qt::RightButton);
         Move({621, 201}, Qt::RightButton);
         // Released away from the last move: the release point ends the line.
@@ -117,7 +117,7 @@ private slots:
         const view2d::ProfileLine& line = f.Measuring().line;
         QCOMPARE(QList<qint64>({line.Column1, line.Row1, line.Column2, line.Row2}),
                  QList<qint64>({10, 20, 410, 120}));
-        TProfilePanel* panel = h_->Ui().ProfilePanel;
+        ProfilePanel* panel = h_->Ui().profilePanel;
         QVERIFY(panel->isVisible());
         QVERIFY(panel->Shown());
         const view2d::Profile& profile = *panel->Shown();
@@ -135,8 +135,8 @@ private slots:
 
         // Export and Ctrl+C give the CSV text of the profile.
         const QString csvPath = h_->Path("profile.csv");
-        TProfilePanel::SetSaveAnswer([&](const QString&) { return std::optional(csvPath); });
-        panel->ExportButton->click();
+        ProfilePanel::SetSaveAnswer([&](const QString&) { return std::optional(csvPath); });
+        panel->exportButton->click();
         QFile csv(csvPath);
         QVERIFY(csv.open(QIODevice::ReadOnly));
         const QString expected = view2d::ProfileCsv(profile);
@@ -154,8 +154,8 @@ private slots:
     void rightClickOrAnotherOpenRemovesTheLine() {
         const QString path = WriteRelief("relief.tif");
         h_->Open(path);
-        TTarsunFrame& f = h_->Frame();
-        QWidget* box = h_->Ui().PaintBox1;
+        ImageFrame& f = h_->Frame();
+        QWidget* box = h_->Ui().imageBox;
         auto drag = [&] {
             SendMouse(box, QEvent::MouseButtonPress, {100, 100}, Qt::RightButton, Qt::RightButton);
             Move({300, 200}, Qt::RightButton);
@@ -185,12 +185,12 @@ private slots:
     void statusBarFollowsTheViewUnderAStillPointer() {
         QFETCH(QString, action);
         h_->Open(WriteRelief("relief.tif"));
-        TTarsunFrame& f = h_->Frame();
+        ImageFrame& f = h_->Frame();
         h_->form->activateWindow(); // the keys reach the frame's shortcuts
         QVERIFY(QTest::qWaitForWindowActive(h_->form.get()));
         f.setFocus();
         QTRY_VERIFY(f.hasFocus());
-        TPaintBox* box = h_->Ui().PaintBox1;
+        ImageBox* box = h_->Ui().imageBox;
         SendWheel(&f, 120); // zoomed in, so that every action changes what is under the pointer
         QCoreApplication::processEvents();
         const QPoint onScreen = box->pos() + QPoint(box->width() / 3, box->height() / 3);
@@ -248,20 +248,20 @@ private slots:
 
         h_->Open(path);
         QVERIFY2(h_->messages.isEmpty(), qPrintable(h_->messages.join('|')));
-        TTarsunFrame& f = h_->Frame();
+        ImageFrame& f = h_->Frame();
         QCOMPARE(f.Image().ColumnStep, 132);
-        TPaintBox* box = h_->Ui().PaintBox1;
+        ImageBox* box = h_->Ui().imageBox;
         const int y = box->height() / 2;
         SendMouse(box, QEvent::MouseButtonPress, {0, y}, Qt::RightButton, Qt::RightButton);
         Move({box->width() - 1, y}, Qt::RightButton);
         SendMouse(box, QEvent::MouseButtonRelease, {box->width() - 1, y}, Qt::RightButton,
                   Qt::NoButton);
         WaitForExactWork(f);
-        const TProfilePanel* panel = h_->Ui().ProfilePanel;
+        const ProfilePanel* panel = h_->Ui().profilePanel;
         QVERIFY(panel->isVisible());
         QVERIFY(!panel->Shown());
-        QVERIFY2(panel->FiguresLabel->text().contains("a profile holds at most 4194304 points"),
-                 qPrintable(panel->FiguresLabel->text()));
+        QVERIFY2(panel->figuresLabel->text().contains("a profile holds at most 4194304 points"),
+                 qPrintable(panel->figuresLabel->text()));
     }
 };
 

@@ -18,9 +18,9 @@ using orvane::tools::TiffLayout;
 namespace {
 
 // Which mesh every frame that reached the screen drew: true for the coarse one.
-class TShownMeshes {
+class ShownMeshes {
 public:
-    explicit TShownMeshes(view3d::TGLSceneViewer& viewer) {
+    explicit ShownMeshes(view3d::SceneViewer& viewer) {
         QObject::connect(&viewer, &QOpenGLWidget::frameSwapped, &viewer,
                          [this, &viewer] { Coarse << viewer.Renderer().LastDrawCoarse(); });
     }
@@ -48,17 +48,17 @@ private slots:
             return ((x / 25 + y / 25) % 2) * 20000 + x * 60 + (x * y) % 997;
         }));
         const FrameComponents& c = h.Ui();
-        view3d::TGLSceneViewer& viewer = *c.SceneViewer1;
-        const view3d::TGLSceneRenderer& renderer = viewer.Renderer();
-        c.SB3D->click();
+        view3d::SceneViewer& viewer = *c.sceneViewer;
+        const view3d::SceneRenderer& renderer = viewer.Renderer();
+        c.view3dButton->click();
         QTRY_VERIFY(renderer.FullMeshDrawCount() > 0);
 
         // The finest relief: its meshes are built while "Refreshing..." shows, not by the
         // next frame.
         const int builds = renderer.MeshBuildCount();
-        c.TrackBarRes->setValue(100);
+        c.resolutionBar->setValue(100);
         QCOMPARE(renderer.MeshBuildCount(), builds + 1);
-        QVERIFY(!c.RefreshingPanel->isVisible());
+        QVERIFY(!c.refreshingLabel->isVisible());
         QVERIFY(renderer.CoarseMeshTriangles() > 0);
         QVERIFY(renderer.CoarseMeshTriangles() <= view3d::CoarseTriangleBudget);
         QVERIFY(renderer.CoarseMeshTriangles() * 5 <= renderer.FullMeshTriangles());
@@ -68,7 +68,7 @@ private slots:
 
         // A drag: every frame from the first move to the release is coarse, the one after
         // the release full.
-        TShownMeshes shown(viewer);
+        ShownMeshes shown(viewer);
         const QPoint centre = viewer.rect().center();
         SendMouse(&viewer, QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton);
         for (int i = 1; i <= 3; ++i) {

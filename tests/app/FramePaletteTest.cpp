@@ -3,7 +3,7 @@
 #include "tests/support/FrameHarness.h"
 
 #include "app/ColourBar.h"
-#include "app/PaintBox.h"
+#include "app/ImageBox.h"
 #include "app/Settings.h"
 #include "panels/ColourBarScale.h"
 #include "panels/PanelPlacement.h"
@@ -34,13 +34,13 @@ class FramePaletteTest : public QObject {
 
     std::unique_ptr<FrameHarness> h_;
 
-    TTarsunFrame& Frame() { return h_->Frame(); }
-    TForm1& Form() { return *h_->form; }
+    ImageFrame& Frame() { return h_->Frame(); }
+    MainWindow& Form() { return *h_->form; }
 
     void Choose(Palette palette) {
         for (std::size_t i = 0; i < panels::kAllPalettes.size(); ++i)
             if (panels::kAllPalettes[i] == palette)
-                Form().PaletteActions[i]->trigger();
+                Form().paletteActions_[i]->trigger();
     }
     QString Flat(const QString& name, std::uint32_t level) {
         TiffLayout layout;
@@ -50,7 +50,7 @@ class FramePaletteTest : public QObject {
         return h_->Write(name, layout, level);
     }
     QRgb ReliefCentre() {
-        const QImage frame = Frame().Components().SceneViewer1->grabFramebuffer();
+        const QImage frame = Frame().Components().sceneViewer->grabFramebuffer();
         return frame.pixel(frame.width() / 2, frame.height() / 2);
     }
 
@@ -65,12 +65,12 @@ private slots:
         layout.bitsPerSample = 8;
         const int levels[4] = {0, 128, 255, 128};
         h_->Open(h_->Write("levels.tif", layout, [&](auto x, auto) { return levels[x]; }));
-        QCOMPARE(Frame().Components().PaintBox1->width(), 400);
+        QCOMPARE(Frame().Components().imageBox->width(), 400);
         for (Palette palette : panels::kAllPalettes) {
             Choose(palette);
             QVERIFY(Frame().Palette() == palette);
             QCOMPARE(Frame().Bitmap()->colorTable(), PaletteColourTable(palette));
-            const QImage shown = Frame().Components().PaintBox1->grab().toImage();
+            const QImage shown = Frame().Components().imageBox->grab().toImage();
             for (int x = 0; x < 4; ++x)
                 QCOMPARE(shown.pixel(x * 100 + 50, shown.height() / 2),
                          TableColour(palette, levels[x]));
@@ -85,33 +85,33 @@ private slots:
 
     void theChoiceIsRememberedAcrossFilesAndStarts() {
         QVERIFY(Frame().Palette() == Palette::Grey);
-        QVERIFY(Form().PaletteActions[0]->isChecked());
+        QVERIFY(Form().paletteActions_[0]->isChecked());
         h_->Open(Flat("one.tif", 10));
         Choose(Palette::Cividis);
-        QVERIFY(Form().PaletteActions[2]->isChecked());
-        QVERIFY(!Form().PaletteActions[0]->isChecked());
+        QVERIFY(Form().paletteActions_[2]->isChecked());
+        QVERIFY(!Form().paletteActions_[0]->isChecked());
         h_->Open(Flat("two.tif", 20));
         QVERIFY(Frame().Palette() == Palette::Cividis);
         QCOMPARE(Frame().Bitmap()->colorTable(), PaletteColourTable(Palette::Cividis));
 
-        TForm1 next; // the next start
-        QVERIFY(next.FrameTarsun->Palette() == Palette::Cividis);
-        QVERIFY(next.PaletteActions[2]->isChecked());
+        MainWindow next; // the next start
+        QVERIFY(next.frame_->Palette() == Palette::Cividis);
+        QVERIFY(next.paletteActions_[2]->isChecked());
         QCOMPARE(ReadSetting("view/palette").toString(), QStringLiteral("cividis"));
 
         UseSettingsFile(QString()); // nothing remembered: grey
-        TForm1 without;
-        QVERIFY(without.FrameTarsun->Palette() == Palette::Grey);
+        MainWindow without;
+        QVERIFY(without.frame_->Palette() == Palette::Grey);
         UseSettingsFile(h_->SettingsFile());
         WriteSetting("view/palette", "no such palette");
-        QVERIFY(TForm1().FrameTarsun->Palette() == Palette::Grey);
+        QVERIFY(MainWindow().frame_->Palette() == Palette::Grey);
     }
 
     void theReliefIsColouredByHeightWithTheLightingKept() {
         h_->SetClientSize(QSize(800, 597));
         h_->Open(Flat("high.tif", 255));
-        Frame().Components().SB3D->click();
-        view3d::TGLSceneViewer* viewer = Frame().Components().SceneViewer1;
+        Frame().Components().view3dButton->click();
+        view3d::SceneViewer* viewer = Frame().Components().sceneViewer;
         const QImage grey = viewer->grabFramebuffer();
         const QRgb greyCentre = ReliefCentre();
         QCOMPARE(qRed(greyCentre), qBlue(greyCentre));
@@ -123,13 +123,13 @@ private slots:
         };
         for (const Case& c : {Case{"high.tif", 255}, Case{"low.tif", 0}, Case{"mid.tif", 128}}) {
             h_->Open(Flat(c.File, std::uint32_t(c.Level)));
-            Frame().Components().SB3D->click();
+            Frame().Components().view3dButton->click();
             for (Palette palette : {Palette::Viridis, Palette::Terrain}) {
                 Choose(palette);
-                const view3d::TGLHeightColours& colours =
-                    Frame().Scene().HeightField1.Material.HeightColours;
+                const view3d::HeightColours& colours =
+                    Frame().Scene().heightField.material.heightColours;
                 QVERIFY(colours.Plane() ==
-                        view3d::LevelPlane(Frame().Image(), Frame().Scene().HeightField1));
+                        view3d::LevelPlane(Frame().Image(), Frame().Scene().heightField));
                 // Lit, the colour keeps the table's proportions between its channels.
                 const QRgb shown = ReliefCentre();
                 const QRgb table = TableColour(palette, c.Level);
@@ -156,11 +156,11 @@ private slots:
         const QRgb textured = ReliefCentre();
         QVERIFY2(qRed(textured) > 120 && qGreen(textured) < 40 && qBlue(textured) < 40,
                  qPrintable(QString::number(textured, 16)));
-        Form().RemoveTexture1->trigger();
+        Form().removeTextureAction_->trigger();
 
         // Grey again: the relief as it always was, and no texture at all.
         h_->Open(Flat("high.tif", 255));
-        Frame().Components().SB3D->click();
+        Frame().Components().view3dButton->click();
         Choose(Palette::Grey);
         QCOMPARE(viewer->grabFramebuffer(), grey);
         QCOMPARE(viewer->Renderer().HeightColoursTexture(), 0u);
@@ -184,7 +184,7 @@ private slots:
             {"the whole 16-bit range", 0, 65535, "mm", {"0", "20", "40", "60"}},
             {"a fine range", 1, 65, "mm", {"0.01", "0.02", "0.03", "0.04", "0.05", "0.06"}},
         };
-        QVERIFY(!Form().ColourBar1->isEnabled()); // nothing to scale before an image
+        QVERIFY(!Form().colourBarAction_->isEnabled()); // nothing to scale before an image
         for (const Case& c : cases) {
             TiffLayout layout;
             layout.width = 64;
@@ -193,11 +193,11 @@ private slots:
             layout.maxSampleValue = c.MaxSample;
             h_->Open(h_->Write(QStringLiteral("%1.tif").arg(c.Name), layout));
             QVERIFY(Frame().Image().HasImage());
-            if (!Form().ColourBar1->isChecked())
-                Form().ColourBar1->trigger();
+            if (!Form().colourBarAction_->isChecked())
+                Form().colourBarAction_->trigger();
             const FrameComponents& ui = Frame().Components();
-            QVERIFY(ui.ColourBarPanel->isVisible());
-            TColourBar* bar = ui.ColourBar;
+            QVERIFY(ui.colourBarPanel->isVisible());
+            ColourBar* bar = ui.colourBar;
             QCOMPARE(bar->Scale().Unit, c.Unit);
             QStringList texts;
             for (const panels::ColourBarTick& tick : bar->Scale().Ticks)
@@ -219,25 +219,25 @@ private slots:
         }
         // On the right edge, just below the histogram panel.
         const FrameComponents& ui = Frame().Components();
-        QCOMPARE(ui.ColourBarPanel->geometry().right(), Frame().width() - 1);
-        QCOMPARE(ui.ColourBarPanel->y(), ui.HistogramPanel->geometry().bottom() + 1);
+        QCOMPARE(ui.colourBarPanel->geometry().right(), Frame().width() - 1);
+        QCOMPARE(ui.colourBarPanel->y(), ui.histogramPanel->geometry().bottom() + 1);
 
         // Dragged by its title like the histogram, and pushed back into the working area.
-        QLabel* title = ui.ColourBarLabel;
-        const QPoint start = ui.ColourBarPanel->pos();
+        QLabel* title = ui.colourBarTitle;
+        const QPoint start = ui.colourBarPanel->pos();
         const QPoint grab(5, 5), move(-500, -250); // left, and up over the top strip
         SendMouse(title, QEvent::MouseButtonPress, grab, Qt::LeftButton, Qt::LeftButton);
         SendMouse(title, QEvent::MouseMove, grab + move, Qt::NoButton, Qt::LeftButton);
         // The title has followed the pointer: the release comes at the same point of it.
         SendMouse(title, QEvent::MouseButtonRelease, grab, Qt::LeftButton, Qt::NoButton);
-        QCOMPARE(ui.ColourBarPanel->pos(),
-                 panels::PushBackIntoArea(start + move, ui.ColourBarPanel->size(), Frame().size(),
-                                          ui.FramePanel->height()));
-        QCOMPARE(ui.ColourBarPanel->y(), ui.FramePanel->height());
-        QVERIFY(ui.ColourBarPanel->x() < 700);
+        QCOMPARE(ui.colourBarPanel->pos(),
+                 panels::PushBackIntoArea(start + move, ui.colourBarPanel->size(), Frame().size(),
+                                          ui.topPanel->height()));
+        QCOMPARE(ui.colourBarPanel->y(), ui.topPanel->height());
+        QVERIFY(ui.colourBarPanel->x() < 700);
 
-        Form().ColourBar1->trigger();
-        QVERIFY(!ui.ColourBarPanel->isVisible());
+        Form().colourBarAction_->trigger();
+        QVERIFY(!ui.colourBarPanel->isVisible());
     }
 };
 

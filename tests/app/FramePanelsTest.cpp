@@ -1,7 +1,7 @@
 // The floating panels and the About box as the user meets them.
 #include "tests/support/FrameHarness.h"
 
-#include "app/About.h"
+#include "app/AboutDialog.h"
 #include "app/AppIcon.h"
 
 #include <QFrame>
@@ -22,7 +22,7 @@ namespace {
 
 // Presses `button` at `from` on `handle`, moves to `to` and releases there
 // (both in frame coordinates), as a drag by the panel's background or title.
-void Drag(TTarsunFrame& frame, QWidget* handle, QPoint from, QPoint to, Qt::MouseButton button) {
+void Drag(ImageFrame& frame, QWidget* handle, QPoint from, QPoint to, Qt::MouseButton button) {
     auto local = [&](QPoint p) { return handle->mapFrom(&frame, p); };
     SendMouse(handle, QEvent::MouseButtonPress, local(from), button, button);
     SendMouse(handle, QEvent::MouseMove, local(to), Qt::NoButton, button);
@@ -72,90 +72,91 @@ private slots:
         if (!otherTags)
             layout.model = layout.dateTime = layout.make = QString();
         h.Open(h.Write("info.tif", layout));
-        h.form->IFFInfo1->trigger();
-        TTarsunFrame& f = h.Frame();
-        QVERIFY(f.Components().InfoPanel->isVisible());
-        QCOMPARE(f.Components().InfoMemo->document()->blockCount(), lines);
-        QCOMPARE(f.Components().InfoPanel->height(), panelHeight);
-        QCOMPARE(f.Components().InfoPanel->pos(), QPoint(0, 97));
+        h.form->tiffInfoAction_->trigger();
+        ImageFrame& f = h.Frame();
+        QVERIFY(f.Components().infoPanel->isVisible());
+        QCOMPARE(f.Components().infoText->document()->blockCount(), lines);
+        QCOMPARE(f.Components().infoPanel->height(), panelHeight);
+        QCOMPARE(f.Components().infoPanel->pos(), QPoint(0, 97));
         if (lines == 2)
-            QCOMPARE(f.Components().InfoMemo->toPlainText(),
+            QCOMPARE(f.Components().infoText->toPlainText(),
                      QStringLiteral("No Information in this file.\n"));
     }
 
     void infoPanelBeforeAnImageShowsNothing() {
         FrameHarness h;
-        QVERIFY(!h.form->IFFInfo1->isEnabled());
-        h.Frame().InfoButtonClick();
-        QVERIFY(!h.Frame().Components().InfoPanel->isVisible());
+        QVERIFY(!h.form->tiffInfoAction_->isEnabled());
+        h.Frame().ShowTiffInfo();
+        QVERIFY(!h.Frame().Components().infoPanel->isVisible());
     }
 
     void panelsDragCloseAndReturn() {
         FrameHarness h;
         h.Open(h.Write("panels.tif", Scanner("Scan 2")));
-        TTarsunFrame& f = h.Frame();
-        h.form->IFFInfo1->trigger();
+        ImageFrame& f = h.Frame();
+        h.form->tiffInfoAction_->trigger();
 
         // The information panel dragged by its title beyond the left edge and over the strip.
-        Drag(f, f.Components().InfoTiffLabel, QPoint(200, 105), QPoint(100, 60), Qt::LeftButton);
-        QCOMPARE(f.Components().InfoPanel->pos(), QPoint(0, 97));
-        Drag(f, f.Components().InfoPanel, QPoint(5, 200), QPoint(305, 300), Qt::MiddleButton);
-        QCOMPARE(f.Components().InfoPanel->pos(), QPoint(300, 197));
+        Drag(f, f.Components().infoTitle, QPoint(200, 105), QPoint(100, 60), Qt::LeftButton);
+        QCOMPARE(f.Components().infoPanel->pos(), QPoint(0, 97));
+        Drag(f, f.Components().infoPanel, QPoint(5, 200), QPoint(305, 300), Qt::MiddleButton);
+        QCOMPARE(f.Components().infoPanel->pos(), QPoint(300, 197));
         // Showing it again puts it back at the top left.
-        h.form->IFFInfo1->trigger();
-        QCOMPARE(f.Components().InfoPanel->pos(), QPoint(0, 97));
-        f.Components().CloseInfoButton->click();
-        QVERIFY(!f.Components().InfoPanel->isVisible());
-        h.form->IFFInfo1->trigger();
-        QVERIFY(f.Components().InfoPanel->isVisible());
+        h.form->tiffInfoAction_->trigger();
+        QCOMPARE(f.Components().infoPanel->pos(), QPoint(0, 97));
+        f.Components().closeInfoButton->click();
+        QVERIFY(!f.Components().infoPanel->isVisible());
+        h.form->tiffInfoAction_->trigger();
+        QVERIFY(f.Components().infoPanel->isVisible());
 
         // The histogram panel dragged with the right button beyond the right edge.
-        Drag(f, f.Components().IstoLabel, QPoint(1000, 105), QPoint(1150, 400), Qt::RightButton);
-        QCOMPARE(f.Components().HistogramPanel->pos(), QPoint(1200 - 288, 392));
-        Drag(f, f.Components().HistogramPanel, QPoint(1000, 400), QPoint(400, 400), Qt::LeftButton);
-        QCOMPARE(f.Components().HistogramPanel->pos(), QPoint(312, 392));
+        Drag(f, f.Components().histogramTitle, QPoint(1000, 105), QPoint(1150, 400),
+             Qt::RightButton);
+        QCOMPARE(f.Components().histogramPanel->pos(), QPoint(1200 - 288, 392));
+        Drag(f, f.Components().histogramPanel, QPoint(1000, 400), QPoint(400, 400), Qt::LeftButton);
+        QCOMPARE(f.Components().histogramPanel->pos(), QPoint(312, 392));
         // A resize brings it back to the top right; the information panel stays.
-        Drag(f, f.Components().InfoPanel, QPoint(5, 200), QPoint(105, 300), Qt::LeftButton);
-        const QPoint infoPlace = f.Components().InfoPanel->pos();
+        Drag(f, f.Components().infoPanel, QPoint(5, 200), QPoint(105, 300), Qt::LeftButton);
+        const QPoint infoPlace = f.Components().infoPanel->pos();
         h.SetClientSize(QSize(1100, 797));
-        QCOMPARE(f.Components().HistogramPanel->pos(), QPoint(1100 - 288, 97));
-        QCOMPARE(f.Components().InfoPanel->pos(), infoPlace);
+        QCOMPARE(f.Components().histogramPanel->pos(), QPoint(1100 - 288, 97));
+        QCOMPARE(f.Components().infoPanel->pos(), infoPlace);
     }
 
     void aboutBoxIsFreshEachTimeAndOpensItsLinks() {
         FrameHarness h;
         QList<QUrl> opened;
-        TAboutForm::SetUrlOpener([&opened](const QUrl& url) { opened << url; });
+        AboutDialog::SetUrlOpener([&opened](const QUrl& url) { opened << url; });
         QStringList texts[2];
-        QPointer<TAboutForm> boxes[2];
+        QPointer<AboutDialog> boxes[2];
         for (int i = 0; i < 2; ++i) {
             QTimer::singleShot(0, this, [&, i] {
-                auto* box = qobject_cast<TAboutForm*>(QApplication::activeModalWidget());
+                auto* box = qobject_cast<AboutDialog*>(QApplication::activeModalWidget());
                 QVERIFY(box);
                 boxes[i] = box;
                 for (QLabel* l : box->findChildren<QLabel*>())
                     texts[i] << l->text();
                 QCOMPARE(box->size(), QSize(450, 285));
                 QVERIFY(box->windowIcon().cacheKey() == h.form->windowIcon().cacheKey());
-                QCOMPARE(box->LibtiffLabel->text(), QString::fromLatin1(TIFFGetVersion()));
-                QVERIFY(box->LibtiffLabel->text().startsWith("LIBTIFF, Version "));
-                QVERIFY(!box->LibtiffLabel->text().contains("4.0.3"));
-                for (QLabel* link : {box->mailLabel, box->webLabel, box->linkLabel,
-                                     box->TarsunImage, box->TarsunLabel, box->emailLabel})
+                QCOMPARE(box->libtiffLabel->text(), QString::fromLatin1(TIFFGetVersion()));
+                QVERIFY(box->libtiffLabel->text().startsWith("LIBTIFF, Version "));
+                QVERIFY(!box->libtiffLabel->text().contains("4.0.3"));
+                for (QLabel* link : {box->mailCaption, box->webCaption, box->webLabel,
+                                     box->logoImage, box->sloganLabel, box->mailLabel})
                     SendMouse(link, QEvent::MouseButtonRelease, QPoint(2, 2), Qt::LeftButton,
                               Qt::NoButton);
                 box->close();
             });
-            h.form->AbutOrvane41->trigger();
+            h.form->aboutAction_->trigger();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             QVERIFY(!boxes[i]); // the box deleted itself on closing
         }
         QCOMPARE(texts[0], texts[1]);
-        const QUrl web = TAboutForm::WebAddress(), mail = TAboutForm::MailLink();
+        const QUrl web = AboutDialog::WebAddress(), mail = AboutDialog::MailLink();
         QCOMPARE(opened,
                  QList<QUrl>({web, web, web, web, web, mail, web, web, web, web, web, mail}));
         QCOMPARE(mail.scheme(), QStringLiteral("mailto"));
-        TAboutForm::SetUrlOpener({});
+        AboutDialog::SetUrlOpener({});
     }
 
     // The main window carries the application's icon at every size a theme

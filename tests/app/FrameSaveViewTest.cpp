@@ -2,7 +2,7 @@
 // pixel, or in 2D the view window at file resolution; a failed save leaves nothing behind.
 #include "tests/support/FrameHarness.h"
 
-#include "app/PaintBox.h"
+#include "app/ImageBox.h"
 #include "tests/support/TiffSurgery.h"
 #include "view2d/ViewExport.h"
 #include "view3d/gl/SceneViewer.h"
@@ -62,12 +62,12 @@ class FrameSaveViewTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<FrameHarness> h_;
-    std::optional<TSaveViewDialog::Choice> answer_;
+    std::optional<SaveViewDialog::Choice> answer_;
     QString askedName_;
     bool askedOffered_ = false;
 
-    TTarsunFrame& Frame() { return h_->Frame(); }
-    TPaintBox* Box() { return Frame().Components().PaintBox1; }
+    ImageFrame& Frame() { return h_->Frame(); }
+    ImageBox* Box() { return Frame().Components().imageBox; }
 
     QString OpenRelief(std::uint32_t width = 1000, std::uint32_t height = 800) {
         TiffLayout layout;
@@ -82,8 +82,8 @@ class FrameSaveViewTest : public QObject {
 
     // Saves through File > Save View As... and waits until the save has ended.
     void Save(const QString& fileName, bool fileResolution = false) {
-        answer_ = TSaveViewDialog::Choice{fileName, fileResolution};
-        h_->form->SaveViewAs1->trigger();
+        answer_ = SaveViewDialog::Choice{fileName, fileResolution};
+        h_->form->saveViewAction_->trigger();
         QVERIFY(QTest::qWaitFor([this] { return !Frame().SavingView(); }, 60000));
     }
 
@@ -94,24 +94,24 @@ class FrameSaveViewTest : public QObject {
 private slots:
     void init() {
         h_ = std::make_unique<FrameHarness>();
-        TSaveViewDialog::SetAnswer([this](const TSaveViewDialog& shown) {
+        SaveViewDialog::SetAnswer([this](const SaveViewDialog& shown) {
             askedName_ = shown.FileName;
             askedOffered_ = shown.FileResolutionOffered;
             return answer_;
         });
     }
     void cleanup() {
-        TSaveViewDialog::SetAnswer({});
+        SaveViewDialog::SetAnswer({});
         h_.reset();
     }
 
     void saveAndCopyWriteThe2DBoxAsShown() {
         const QString tiff = OpenRelief();
-        QVERIFY(h_->form->SaveViewAs1->isEnabled());
+        QVERIFY(h_->form->saveViewAction_->isEnabled());
         for (int i = 0; i < 4; ++i)
             SendWheel(&Frame(), 120);
         // The view alone, without the histogram panel over it.
-        Frame().Components().HistogramPanel->hide();
+        Frame().Components().histogramPanel->hide();
         QThread::msleep(40);
         Box()->repaint();
         const QImage shown = Rgb(PaintedPixels(Box()));
@@ -133,14 +133,14 @@ private slots:
         QCOMPARE(QImage(h_->Path("view.jpg")).size(), shown.size());
         QCOMPARE(QImageReader(h_->Path("view.tif")).format(), QByteArray("tiff"));
 
-        h_->form->CopyView1->trigger();
+        h_->form->copyViewAction_->trigger();
         QCOMPARE(Rgb(QApplication::clipboard()->image()), shown);
     }
 
     void saveAndCopyWriteThe3DViewAsShown() {
         OpenRelief(600, 400);
-        Frame().Components().SB3D->click();
-        view3d::TGLSceneViewer* viewer = Frame().Components().SceneViewer1;
+        Frame().Components().view3dButton->click();
+        view3d::SceneViewer* viewer = Frame().Components().sceneViewer;
         QVERIFY(viewer->isVisible());
         const QImage shown = Rgb(viewer->grabFramebuffer());
         QCOMPARE(shown.size(), viewer->size() * viewer->devicePixelRatioF());
@@ -149,7 +149,7 @@ private slots:
         QVERIFY(!askedOffered_);
         QVERIFY2(h_->messages.isEmpty(), qPrintable(h_->messages.join('|')));
         QCOMPARE(Rgb(QImage(path)), shown);
-        h_->form->CopyView1->trigger();
+        h_->form->copyViewAction_->trigger();
         QCOMPARE(Rgb(QApplication::clipboard()->image()), shown);
     }
 
@@ -257,10 +257,10 @@ private slots:
         QTimer::singleShot(0, &Frame(), [&] {
             tried = true;
             QVERIFY(Frame().Busy());
-            QVERIFY(!h_->form->Open1->isEnabled());
-            QVERIFY(!h_->form->SaveViewAs1->isEnabled());
+            QVERIFY(!h_->form->openAction_->isEnabled());
+            QVERIFY(!h_->form->saveViewAction_->isEnabled());
             h_->answer = otherPath;
-            h_->form->Open1->trigger();
+            h_->form->openAction_->trigger();
             QTest::keyClick(&Frame(), Qt::Key_O, Qt::ControlModifier);
             h_->form->OpenFile(otherPath);
             h_->form->OpenRecentFile(otherPath);
@@ -281,7 +281,7 @@ private slots:
                     int(Sample(std::uint32_t(rect.Column + x), std::uint32_t(rect.Row + y)) >> 8);
                 QCOMPARE(saved.pixel(x, y), qRgb(level, level, level));
             }
-        QVERIFY(h_->form->Open1->isEnabled());
+        QVERIFY(h_->form->openAction_->isEnabled());
     }
 
     // Where the file was thinned the save reads the shown file's own samples: a file renamed
@@ -408,14 +408,13 @@ private slots:
         Save(h_->Path("out/first.png"));
         Save(h_->Path("out/second.png"));
         QCOMPARE(askedName_, h_->Path("out/relief-view.png"));
-        TForm1 next; // and at the next start
-        QCOMPARE(QFileInfo(next.FrameTarsun->SaveViewDialog().FileName).absolutePath(),
-                 h_->Path("out"));
+        MainWindow next; // and at the next start
+        QCOMPARE(QFileInfo(next.frame_->ViewSaveDialog().FileName).absolutePath(), h_->Path("out"));
     }
 
     void nothingToSaveBeforeAnImage() {
-        QVERIFY(!h_->form->SaveViewAs1->isEnabled());
-        QVERIFY(!h_->form->CopyView1->isEnabled());
+        QVERIFY(!h_->form->saveViewAction_->isEnabled());
+        QVERIFY(!h_->form->copyViewAction_->isEnabled());
         QVERIFY(Frame().ShownPicture().isNull());
     }
 };

@@ -53,17 +53,17 @@ void SaveScreenShot(QWidget* window, const QString& name) {
 
 // Pixels of the frame's image area (below the top strip) that are neither
 // white nor one of `allowed`, outside the visible floating panels.
-int StrayPixels(TTarsunFrame& frame, const QList<QRgb>& allowed) {
+int StrayPixels(ImageFrame& frame, const QList<QRgb>& allowed) {
     const QImage shown = PaintedPixels(&frame);
     const FrameComponents& c = frame.Components();
     QRegion panels;
     for (QWidget* panel :
-         {static_cast<QWidget*>(c.HistogramPanel), static_cast<QWidget*>(c.ProgressPanel),
-          static_cast<QWidget*>(c.InfoPanel)})
+         {static_cast<QWidget*>(c.histogramPanel), static_cast<QWidget*>(c.progressPanel),
+          static_cast<QWidget*>(c.infoPanel)})
         if (panel->isVisible())
             panels += panel->geometry();
     int stray = 0;
-    for (int y = c.FramePanel->height(); y < shown.height(); ++y)
+    for (int y = c.topPanel->height(); y < shown.height(); ++y)
         for (int x = 0; x < shown.width(); ++x) {
             const QRgb pixel = shown.pixel(x, y) | 0xFF000000;
             if (pixel != qRgb(255, 255, 255) && !allowed.contains(pixel) &&
@@ -129,7 +129,7 @@ private slots:
         first.height = 2000;
         h.Open(h.Write("first.tif", first, [](auto x, auto y) { return (x * y) & 0xFFFF; }));
         const FrameComponents& c = h.Ui();
-        c.TrackBarRes->setValue(100); // the finest mesh: seconds per frame on a CPU renderer
+        c.resolutionBar->setValue(100); // the finest mesh: seconds per frame on a CPU renderer
         TiffLayout big;
         big.width = 8000;
         big.height = 8000;
@@ -137,7 +137,7 @@ private slots:
         big.rowsPerStrip = 16;
         const QString path = h.Write("big.tif", big, [](auto x, auto y) { return (x ^ y) << 4; });
 
-        const auto& renderer = c.SceneViewer1->Renderer();
+        const auto& renderer = c.sceneViewer->Renderer();
         QElapsedTimer clock;
         qint64 last = 0, worstGapMs = 0;
         QTimer watchdog;
@@ -151,7 +151,7 @@ private slots:
         // Acting from a progress report rather than a timer: timers do not
         // fire in an event loop nested inside a timer's own handler.
         QMetaObject::Connection acting;
-        acting = connect(&h.Frame(), &TTarsunFrame::ProgressShown, this, [&](int percent) {
+        acting = connect(&h.Frame(), &ImageFrame::ProgressShown, this, [&](int percent) {
             if (percent < 1)
                 return;
             disconnect(acting);
@@ -160,16 +160,16 @@ private slots:
             const int builds = renderer.MeshBuildCount();
             clock.start();
             watchdog.start(5);
-            c.SB3D->click();
+            c.view3dButton->click();
             QTest::qWait(100);
-            c.TrackBarRes->setValue(90);
+            c.resolutionBar->setValue(90);
             QTest::qWait(100);
             SendWheel(&h.Frame(), 120);
             h.SetClientSize(QSize(1100, 760));
             QTest::qWait(100);
-            c.SB2D->click();
+            c.view2dButton->click();
             QTest::qWait(50);
-            c.SB3D->click();
+            c.view3dButton->click();
             QTest::qWait(100);
             reliefDrawsDuringRead = renderer.ReliefDrawCount() - draws;
             meshBuildsDuringRead = renderer.MeshBuildCount() - builds;
@@ -200,7 +200,7 @@ private slots:
         layout.bitsPerSample = 8;
         h.Open(h.Write("relief.tif", layout, [](auto x, auto y) { return (x + y) % 256; }));
         const FrameComponents& c = h.Ui();
-        QWidget* viewer = c.SceneViewer1;
+        QWidget* viewer = c.sceneViewer;
         // The screen follows a change of view some frames later: until it does, it still
         // shows the view before. The relief is there once the viewer's place is neither
         // black nor what it showed before the click.
@@ -209,16 +209,16 @@ private slots:
             return BlackShare(shown) < 0.9 && SameShare(shown, before) < 0.5;
         };
         const QImage firstIn2D = ScreenPixels(viewer);
-        c.SB3D->click();
+        c.view3dButton->click();
         QTRY_VERIFY_WITH_TIMEOUT(reliefShown(firstIn2D), 5000);
-        c.SB2D->click();
+        c.view2dButton->click();
         for (QSize size : sizesIn2D) {
             h.SetClientSize(size);
             QTest::qWait(100);
         }
         QTest::qWait(200);
         const QImage in2D = ScreenPixels(viewer);
-        c.SB3D->click();
+        c.view3dButton->click();
         // Black for good was the fault: waiting cannot hide it.
         const bool shown = QTest::qWaitFor([&] { return reliefShown(in2D); }, 5000);
         SaveScreenShot(h.Frame().window(), QTest::currentDataTag());

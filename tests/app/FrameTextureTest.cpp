@@ -15,7 +15,7 @@ using namespace orvane::test;
 using orvane::tools::TiffLayout;
 
 using namespace orvane::view3d;
-Q_DECLARE_METATYPE(TVector4f)
+Q_DECLARE_METATYPE(Vector4f)
 
 // Drives "Load Texture" and "Remove Texture" through the main window's menu, with the file
 // dialog answered and message boxes recorded.
@@ -24,8 +24,8 @@ class TextureTest : public QObject {
 
     std::unique_ptr<FrameHarness> h_;
 
-    TTarsunFrame& Frame() { return h_->Frame(); }
-    TGLTexture& Texture() { return Frame().Scene().HeightField1.Material.Texture; }
+    ImageFrame& Frame() { return h_->Frame(); }
+    Texture& ReliefTexture() { return Frame().Scene().heightField.material.texture; }
     QString Path(const QString& name) const { return h_->Path(name); }
 
     QString WriteTiff(const QString& name, std::uint32_t w, std::uint32_t h) {
@@ -55,30 +55,30 @@ class TextureTest : public QObject {
         h_->answer = answer.value_or(QString());
         h_->askedFilter.clear();
         h_->askedStart.clear();
-        h_->form->LoadTexture1->trigger();
+        h_->form->loadTextureAction_->trigger();
         h_->answer.clear();
     }
 
     // Everything a texture load sets or a failed load must keep.
-    struct TState {
+    struct StateCase {
         bool Disabled;
         float Brightness;
-        TGLTextureMode Mode;
-        TVector4f S, T;
+        TextureMode Mode;
+        Vector4f S, T;
         QImage Image;
         bool RemoveEnabled;
     };
-    TState State() {
-        const TGLTexture& t = Texture();
+    StateCase State() {
+        const Texture& t = ReliefTexture();
         return {t.Disabled(),
                 t.ImageBrightness(),
-                t.TextureMode(),
+                t.Mode(),
                 t.MappingSCoordinates(),
                 t.MappingTCoordinates(),
                 t.Image(),
-                h_->form->RemoveTexture1->isEnabled()};
+                h_->form->removeTextureAction_->isEnabled()};
     }
-    static void Same(const TState& a, const TState& b) {
+    static void Same(const StateCase& a, const StateCase& b) {
         QCOMPARE(a.Disabled, b.Disabled);
         QCOMPARE(a.Brightness, b.Brightness);
         QVERIFY(a.Mode == b.Mode);
@@ -100,23 +100,23 @@ private slots:
     void loadStretchesThePictureOverTheRelief_data() {
         QTest::addColumn<int>("width");
         QTest::addColumn<int>("height");
-        QTest::addColumn<TVector4f>("s");
-        QTest::addColumn<TVector4f>("t");
+        QTest::addColumn<Vector4f>("s");
+        QTest::addColumn<Vector4f>("t");
         QTest::newRow("portrait 600 x 1000")
-            << 600 << 1000 << TVector4f{1.6666666f, 0, 0, 0.5f} << TVector4f{0, 1, 0, 0.5f};
-        QTest::newRow("square") << 64 << 64 << TVector4f{1, 0, 0, 0.5f} << TVector4f{0, 1, 0, 0.5f};
+            << 600 << 1000 << Vector4f{1.6666666f, 0, 0, 0.5f} << Vector4f{0, 1, 0, 0.5f};
+        QTest::newRow("square") << 64 << 64 << Vector4f{1, 0, 0, 0.5f} << Vector4f{0, 1, 0, 0.5f};
         QTest::newRow("landscape 1000 x 500")
-            << 1000 << 500 << TVector4f{1, 0, 0, 0.5f} << TVector4f{0, 2, 0, 0.5f};
+            << 1000 << 500 << Vector4f{1, 0, 0, 0.5f} << Vector4f{0, 2, 0, 0.5f};
     }
 
     void loadStretchesThePictureOverTheRelief() {
         QFETCH(int, width);
         QFETCH(int, height);
-        QFETCH(TVector4f, s);
-        QFETCH(TVector4f, t);
+        QFETCH(Vector4f, s);
+        QFETCH(Vector4f, t);
         const QString tiff = WriteTiff("relief.tif", std::uint32_t(width), std::uint32_t(height));
         Open(tiff);
-        QVERIFY(!h_->form->RemoveTexture1->isEnabled());
+        QVERIFY(!h_->form->removeTextureAction_->isEnabled());
         const QString picture = WritePicture("picture.png", qRgb(255, 0, 0));
         LoadTexture(picture);
 
@@ -127,32 +127,32 @@ private slots:
         QCOMPARE(h_->askedFilter, QStringLiteral("Tif File (*.tif *.tiff);;Pictures (*.png *.jpg "
                                                  "*.jpeg *.bmp)"));
         QCOMPARE(h_->askedStart, tiff);
-        QCOMPARE(Frame().OpenDialog().Filter, QStringLiteral("Tif File (*.tif *.tiff)"));
-        QCOMPARE(Frame().OpenDialog().FileName, tiff);
-        QVERIFY(Frame().OpenDialog().Title.isEmpty());
+        QCOMPARE(Frame().FileOpenDialog().Filter, QStringLiteral("Tif File (*.tif *.tiff)"));
+        QCOMPARE(Frame().FileOpenDialog().FileName, tiff);
+        QVERIFY(Frame().FileOpenDialog().Title.isEmpty());
 
-        const TGLTexture& tex = Texture();
+        const Texture& tex = ReliefTexture();
         for (int i = 0; i < 4; ++i) {
             QCOMPARE(tex.MappingSCoordinates()[i], s[i]);
             QCOMPARE(tex.MappingTCoordinates()[i], t[i]);
         }
         QVERIFY(!tex.Disabled());
         QCOMPARE(tex.ImageBrightness(), 1.5f);
-        QVERIFY(tex.TextureMode() == TGLTextureMode::Modulate);
+        QVERIFY(tex.Mode() == TextureMode::Modulate);
         QCOMPARE(tex.Image().size(), QSize(40, 30));
         QCOMPARE(tex.ImageFileName(), picture);
-        QVERIFY(h_->form->RemoveTexture1->isEnabled());
+        QVERIFY(h_->form->removeTextureAction_->isEnabled());
     }
 
     void cancelledDialogChangesNothing() {
         const QString tiff = WriteTiff("relief.tif", 64, 64);
         Open(tiff);
-        const TState before = State();
+        const StateCase before = State();
         LoadTexture(std::nullopt);
         Same(State(), before);
         QVERIFY(h_->messages.isEmpty());
-        QCOMPARE(Frame().OpenDialog().FileName, tiff);
-        QCOMPARE(Frame().OpenDialog().Filter, QStringLiteral("Tif File (*.tif *.tiff)"));
+        QCOMPARE(Frame().FileOpenDialog().FileName, tiff);
+        QCOMPARE(Frame().FileOpenDialog().Filter, QStringLiteral("Tif File (*.tif *.tiff)"));
     }
 
     void failedLoadKeepsTheTextureAsItWas() {
@@ -163,22 +163,22 @@ private slots:
         garbage.write("not a picture");
         garbage.close();
         const QString missing = Path("missing.png");
-        struct TCase {
+        struct Case {
             QString File;
             QString Message; // empty: the decoder's own text after the file's name
         };
-        const TCase cases[] = {{missing, "Could not open file: " + missing},
-                               {Path("garbage.png"), {}}};
+        const Case cases[] = {{missing, "Could not open file: " + missing},
+                              {Path("garbage.png"), {}}};
         // Once with no texture shown, once with one.
         for (bool shown : {false, true}) {
             if (shown) {
                 LoadTexture(WritePicture("shown.png", qRgb(0, 0, 255)));
-                QVERIFY(!Texture().Disabled());
+                QVERIFY(!ReliefTexture().Disabled());
             }
-            for (const TCase& c : cases) {
+            for (const Case& c : cases) {
                 h_->messages.clear();
-                Frame().OpenDialog().FileName = tiff;
-                const TState before = State();
+                Frame().FileOpenDialog().FileName = tiff;
+                const StateCase before = State();
                 LoadTexture(c.File);
                 QCOMPARE(h_->messages.size(), 1);
                 if (c.Message.isEmpty())
@@ -187,10 +187,11 @@ private slots:
                 else
                     QCOMPARE(h_->messages[0], c.Message);
                 Same(State(), before);
-                QCOMPARE(Texture().Disabled(), !shown);
+                QCOMPARE(ReliefTexture().Disabled(), !shown);
                 // The name is not put back: the dialog shows the picture that failed.
-                QCOMPARE(Frame().OpenDialog().FileName, c.File);
-                QCOMPARE(Frame().OpenDialog().Filter, QStringLiteral("Tif File (*.tif *.tiff)"));
+                QCOMPARE(Frame().FileOpenDialog().FileName, c.File);
+                QCOMPARE(Frame().FileOpenDialog().Filter,
+                         QStringLiteral("Tif File (*.tif *.tiff)"));
             }
         }
     }
@@ -198,40 +199,40 @@ private slots:
     void removeResetsTheTextureButKeepsPlanesAndLights() {
         Open(WriteTiff("relief.tif", 600, 1000));
         LoadTexture(WritePicture("picture.png", qRgb(255, 0, 0)));
-        Frame().Components().TrackBarZ->setValue(100); // lights five times brighter while textured
-        QCOMPARE(Frame().Scene().GLLightSource1.ConstAttenuation(), 0.2f);
-        const TVector4f s = Texture().MappingSCoordinates();
-        const TVector4f t = Texture().MappingTCoordinates();
+        Frame().Components().zDepthBar->setValue(100); // lights five times brighter while textured
+        QCOMPARE(Frame().Scene().obliqueLight.ConstAttenuation(), 0.2f);
+        const Vector4f s = ReliefTexture().MappingSCoordinates();
+        const Vector4f t = ReliefTexture().MappingTCoordinates();
 
-        h_->form->RemoveTexture1->setEnabled(true);
-        h_->form->RemoveTexture1->trigger();
-        QVERIFY(Texture().Disabled());
-        QCOMPARE(Texture().ImageBrightness(), 1.0f);
-        QVERIFY(Texture().TextureMode() == TGLTextureMode::Replace);
-        QVERIFY(Texture().Image().isNull());
-        QVERIFY(!h_->form->RemoveTexture1->isEnabled());
-        QVERIFY(Texture().MappingSCoordinates() == s);
-        QVERIFY(Texture().MappingTCoordinates() == t);
-        QCOMPARE(Frame().Scene().GLLightSource1.ConstAttenuation(), 0.2f);
-        QCOMPARE(Frame().Scene().GLLightSource2.ConstAttenuation(), 0.2f);
+        h_->form->removeTextureAction_->setEnabled(true);
+        h_->form->removeTextureAction_->trigger();
+        QVERIFY(ReliefTexture().Disabled());
+        QCOMPARE(ReliefTexture().ImageBrightness(), 1.0f);
+        QVERIFY(ReliefTexture().Mode() == TextureMode::Replace);
+        QVERIFY(ReliefTexture().Image().isNull());
+        QVERIFY(!h_->form->removeTextureAction_->isEnabled());
+        QVERIFY(ReliefTexture().MappingSCoordinates() == s);
+        QVERIFY(ReliefTexture().MappingTCoordinates() == t);
+        QCOMPARE(Frame().Scene().obliqueLight.ConstAttenuation(), 0.2f);
+        QCOMPARE(Frame().Scene().overheadLight.ConstAttenuation(), 0.2f);
     }
 
     void openingAnotherImageRemovesTheTexture() {
         Open(WriteTiff("relief.tif", 64, 64));
         LoadTexture(WritePicture("picture.png", qRgb(255, 0, 0)));
-        QVERIFY(!Texture().Disabled());
+        QVERIFY(!ReliefTexture().Disabled());
         Open(WriteTiff("next.tif", 64, 64));
-        QVERIFY(Texture().Disabled());
-        QVERIFY(Texture().Image().isNull());
-        QVERIFY(!h_->form->RemoveTexture1->isEnabled());
+        QVERIFY(ReliefTexture().Disabled());
+        QVERIFY(ReliefTexture().Image().isNull());
+        QVERIFY(!h_->form->removeTextureAction_->isEnabled());
     }
 
     void texturedReliefShowsThePicture() {
         Open(WriteTiff("relief.tif", 600, 1000));
-        Frame().Components().SB3D->click();
-        QVERIFY(Frame().Components().SceneViewer1->isVisible());
+        Frame().Components().view3dButton->click();
+        QVERIFY(Frame().Components().sceneViewer->isVisible());
         auto centre = [this] {
-            QImage img = Frame().Components().SceneViewer1->grabFramebuffer();
+            QImage img = Frame().Components().sceneViewer->grabFramebuffer();
             return img.pixel(img.width() / 2, img.height() / 2);
         };
         const QRgb bare = centre();
@@ -240,7 +241,7 @@ private slots:
         const QRgb red = centre();
         QVERIFY2(qRed(red) > 120 && qGreen(red) < 40 && qBlue(red) < 40,
                  qPrintable(QString::number(red, 16)));
-        QCOMPARE(Frame().Components().SceneViewer1->Renderer().TextureObject().UploadCount(), 1);
+        QCOMPARE(Frame().Components().sceneViewer->Renderer().UploadedTexture().UploadCount(), 1);
     }
 };
 

@@ -3,7 +3,7 @@
 #include "tests/support/FrameHarness.h"
 
 #include "app/HistogramChart.h"
-#include "app/PaintBox.h"
+#include "app/ImageBox.h"
 #include "view3d/ReliefSetup.h"
 #include "view3d/gl/SceneViewer.h"
 
@@ -21,9 +21,9 @@ using orvane::tools::TiffLayout;
 
 namespace {
 
-float Distance(const orvane::view3d::TGLScene& scene) {
-    const auto c = scene.GLCamera1.AbsolutePosition();
-    const auto t = scene.GLDummyCube1.AbsolutePosition();
+float Distance(const orvane::view3d::Scene& scene) {
+    const auto c = scene.camera.AbsolutePosition();
+    const auto t = scene.cameraTarget.AbsolutePosition();
     return std::sqrt((c[0] - t[0]) * (c[0] - t[0]) + (c[1] - t[1]) * (c[1] - t[1]) +
                      (c[2] - t[2]) * (c[2] - t[2]));
 }
@@ -42,8 +42,8 @@ private slots:
         layout.bitsPerSample = 8;
         const std::uint32_t levels[2][4] = {{0, 128, 255, 0}, {255, 128, 0, 255}};
         h.Open(h.Write("levels.tif", layout, [&](auto x, auto y) { return levels[y][x]; }));
-        QCOMPARE(h.Frame().Components().PaintBox1->geometry(), QRect(0, 97, 400, 200));
-        const QImage shown = h.Frame().Components().PaintBox1->grab().toImage();
+        QCOMPARE(h.Frame().Components().imageBox->geometry(), QRect(0, 97, 400, 200));
+        const QImage shown = h.Frame().Components().imageBox->grab().toImage();
         for (int y = 0; y < 2; ++y)
             for (int x = 0; x < 4; ++x) {
                 const int v = int(levels[y][x]);
@@ -60,7 +60,7 @@ private slots:
         layout.height = 4;
         layout.bitsPerSample = 8;
         h.Open(h.Write("square.tif", layout, 128));
-        QCOMPARE(h.Frame().Components().PaintBox1->geometry(), QRect(100, 97, 200, 200));
+        QCOMPARE(h.Frame().Components().imageBox->geometry(), QRect(100, 97, 200, 200));
         const QImage frame = h.Frame().grab().toImage();
         QCOMPARE(frame.pixel(50, 200), qRgb(255, 255, 255));
         QCOMPARE(frame.pixel(350, 200), qRgb(255, 255, 255));
@@ -73,8 +73,8 @@ private slots:
         layout.width = 1000;
         layout.height = 800;
         h.Open(h.Write("wide.tif", layout));
-        TTarsunFrame& f = h.Frame();
-        QCOMPARE(f.Components().PaintBox1->geometry(), QRect(162, 97, 875, 700));
+        ImageFrame& f = h.Frame();
+        QCOMPARE(f.Components().imageBox->geometry(), QRect(162, 97, 875, 700));
         // Qt defers a repaint that comes within a frame of the window's last
         // composition (it holds a GL widget); a frame's wait without handling
         // events makes each step below paint at once, as it does for a user.
@@ -86,11 +86,11 @@ private slots:
         QCOMPARE(f.View().Window.ViewWidth, 1000.0);
         QVERIFY(std::abs(f.View().Window.ViewHeight - 761.90) < 0.005);
         QVERIFY(std::abs(f.View().Window.ViewOffsetY - 19.05) < 0.005);
-        QCOMPARE(f.Components().PaintBox1->geometry(), QRect(140, 97, 919, 700));
+        QCOMPARE(f.Components().imageBox->geometry(), QRect(140, 97, 919, 700));
         QCOMPARE(PaintedPixels(&f).pixel(150, 400), qRgb(128, 128, 128)); // the larger box
         frameWithoutEvents();
         SendWheel(&f, -120);
-        QCOMPARE(f.Components().PaintBox1->geometry(), QRect(162, 97, 875, 700));
+        QCOMPARE(f.Components().imageBox->geometry(), QRect(162, 97, 875, 700));
         // The strip is cleared at once, before any event is handled.
         QCOMPARE(PaintedPixels(&f).pixel(150, 400), qRgb(255, 255, 255));
     }
@@ -105,29 +105,30 @@ private slots:
         layout.maxSampleValue = 3000;
         h.Open(h.Write("readout.tif", layout,
                        [](auto x, auto) { return x < 500 ? 0x8000u : 0xFF00u; }));
-        TTarsunFrame& f = h.Frame();
-        TPaintBox* box = f.Components().PaintBox1;
+        ImageFrame& f = h.Frame();
+        ImageBox* box = f.Components().imageBox;
         SendMouse(box, QEvent::MouseMove, {874, 699}, Qt::NoButton, Qt::NoButton);
-        QCOMPARE(f.Components().XLabel->text(), QStringLiteral("998 [99.80 mm]"));
-        QCOMPARE(f.Components().YLabel->text(), QStringLiteral("798 [79.80 mm]"));
-        QCOMPARE(f.Components().ZLabel->text(),
+        QCOMPARE(f.Components().xLabel->text(), QStringLiteral("998 [99.80 mm]"));
+        QCOMPARE(f.Components().yLabel->text(), QStringLiteral("798 [79.80 mm]"));
+        QCOMPARE(f.Components().zLabel->text(),
                  QStringLiteral("3.00 mm (1.00") + QChar(0x00F7) + "3.00)");
 
-        QVERIFY(f.Components().Isto->MarkerPoints().isEmpty());
+        QVERIFY(f.Components().histogramChart->MarkerPoints().isEmpty());
         SendMouse(box, QEvent::MouseButtonPress, {10, 10}, Qt::RightButton, Qt::RightButton);
         SendMouse(box, QEvent::MouseButtonRelease, {10, 10}, Qt::RightButton, Qt::NoButton);
-        QVERIFY(f.Components().Isto->MarkerPoints().isEmpty()); // the right button does nothing
+        QVERIFY(f.Components().histogramChart->MarkerPoints().isEmpty()); // the right button does
+                                                                          // nothing
         QVERIFY(!f.View().Drag.Panning);
 
         SendMouse(box, QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton, Qt::LeftButton);
         QVERIFY(f.View().Drag.Panning);
-        QCOMPARE(f.Components().Isto->MarkerPoints().size(), 3);
-        QCOMPARE(f.Components().Isto->MarkerPoints()[1], QPointF(128, 1));
+        QCOMPARE(f.Components().histogramChart->MarkerPoints().size(), 3);
+        QCOMPARE(f.Components().histogramChart->MarkerPoints()[1], QPointF(128, 1));
         // Dragging the whole image changes nothing; the labels rest during a drag.
         SendMouse(box, QEvent::MouseMove, {300, 200}, Qt::NoButton, Qt::LeftButton);
         QCOMPARE(f.View().Window.ViewOffsetX, 0.0);
         QCOMPARE(f.View().Window.ViewOffsetY, 0.0);
-        QCOMPARE(f.Components().XLabel->text(), QStringLiteral("998 [99.80 mm]"));
+        QCOMPARE(f.Components().xLabel->text(), QStringLiteral("998 [99.80 mm]"));
         SendMouse(box, QEvent::MouseButtonRelease, {300, 200}, Qt::LeftButton, Qt::NoButton);
         QVERIFY(!f.View().Drag.Panning);
         QVERIFY(!QApplication::overrideCursor());
@@ -139,7 +140,7 @@ private slots:
         QVERIFY(QDir::setCurrent(dir.path()));
         {
             FrameHarness plain;
-            QCOMPARE(plain.Frame().Components().PaintBox1->cursor().shape(), Qt::CrossCursor);
+            QCOMPARE(plain.Frame().Components().imageBox->cursor().shape(), Qt::CrossCursor);
         }
         QImage mask(32, 32, QImage::Format_Mono);
         mask.fill(1);
@@ -148,14 +149,14 @@ private slots:
         QVERIFY(mask.save("pellix.bmp") && colour.save("pellixcol.bmp"));
         {
             FrameHarness custom;
-            const QCursor cursor = custom.Frame().Components().PaintBox1->cursor();
+            const QCursor cursor = custom.Frame().Components().imageBox->cursor();
             QCOMPARE(cursor.shape(), Qt::BitmapCursor);
             QCOMPARE(cursor.hotSpot(), QPoint(12, 12));
         }
         QFile::remove("pellixcol.bmp"); // the mask alone decides; a missing colour image fails
         bool failed = false;
         try {
-            TTarsunFrame frame;
+            ImageFrame frame;
         } catch (const std::exception&) {
             failed = true;
         }
@@ -168,32 +169,32 @@ private slots:
         TiffLayout layout;
         layout.bitsPerSample = 8;
         h.Open(h.Write("flat.tif", layout, 77));
-        const QList<double> bars = h.Frame().Components().Isto->BarHeights();
+        const QList<double> bars = h.Frame().Components().histogramChart->BarHeights();
         QCOMPARE(bars.size(), 256);
         QCOMPARE(bars[77], 1.0);
         QCOMPARE(bars[76], 0.0);
-        QVERIFY(h.Frame().Components().HistogramPanel->isVisible());
-        QCOMPARE(h.Frame().Components().HistogramPanel->pos(), QPoint(1200 - 288, 97));
+        QVERIFY(h.Frame().Components().histogramPanel->isVisible());
+        QCOMPARE(h.Frame().Components().histogramPanel->pos(), QPoint(1200 - 288, 97));
     }
 
     void threeDModeWithoutImageIsMixedAndWheelReachesCamera() {
         FrameHarness h;
-        TTarsunFrame& f = h.Frame();
+        ImageFrame& f = h.Frame();
         TiffLayout oneBit;
         oneBit.bitsPerSample = 1;
         h.Open(h.Write("one.tif", oneBit, 1));
-        QVERIFY(f.Components().SB3D->isEnabled());
-        f.Components().SB3D->click();
-        QVERIFY(f.Components().SB3D->isChecked());
-        QVERIFY(!f.Components().SB2D->isChecked());
-        QVERIFY(f.Components().PaintBox1->isVisible());
-        QVERIFY(!f.Components().GroupBox3D->isVisible());
+        QVERIFY(f.Components().view3dButton->isEnabled());
+        f.Components().view3dButton->click();
+        QVERIFY(f.Components().view3dButton->isChecked());
+        QVERIFY(!f.Components().view2dButton->isChecked());
+        QVERIFY(f.Components().imageBox->isVisible());
+        QVERIFY(!f.Components().settings3dGroup->isVisible());
 
         TiffLayout layout;
         layout.width = 1000;
         layout.height = 800;
         h.Open(h.Write("relief.tif", layout));
-        QVERIFY(f.Components().PaintBox1->isVisible()); // the mixed state stays
+        QVERIFY(f.Components().imageBox->isVisible()); // the mixed state stays
         const double viewWidth = f.View().Window.ViewWidth;
         const float before = Distance(f.Scene());
         QVERIFY(std::abs(before - 2.598f) < 0.001f);
@@ -201,23 +202,23 @@ private slots:
         QCOMPARE(f.View().Window.ViewWidth, viewWidth);
         QVERIFY(std::abs(Distance(f.Scene()) - before * 0.95f) < 1e-4f);
 
-        f.Components().SB3D->click();
-        QVERIFY(f.Components().SceneViewer1->isVisible());
-        QVERIFY(f.Components().GroupBox3D->isVisible());
-        QVERIFY(!f.Components().PaintBox1->isVisible());
+        f.Components().view3dButton->click();
+        QVERIFY(f.Components().sceneViewer->isVisible());
+        QVERIFY(f.Components().settings3dGroup->isVisible());
+        QVERIFY(!f.Components().imageBox->isVisible());
         // Leaving the 3D settings gives the focus back to the frame, where notches zoom.
-        f.Components().TrackBarRes->setFocus();
+        f.Components().resolutionBar->setFocus();
         QEvent leave(QEvent::Leave);
-        QApplication::sendEvent(f.Components().GroupBox3D, &leave);
+        QApplication::sendEvent(f.Components().settings3dGroup, &leave);
         QCOMPARE(f.window()->focusWidget(), static_cast<QWidget*>(&f));
         SendWheel(&f, -120);
         // A second open in 3D mode puts the camera back at its start.
         h.Open(h.Write("relief2.tif", layout));
-        QVERIFY(f.Components().SceneViewer1->isVisible());
+        QVERIFY(f.Components().sceneViewer->isVisible());
         QVERIFY(std::abs(Distance(f.Scene()) - 2.598f) < 0.001f);
-        f.Components().SB2D->click();
-        QVERIFY(f.Components().PaintBox1->isVisible());
-        QVERIFY(!f.Components().SceneViewer1->isVisible());
+        f.Components().view2dButton->click();
+        QVERIFY(f.Components().imageBox->isVisible());
+        QVERIFY(!f.Components().sceneViewer->isVisible());
     }
 
     void dragOnTheViewerOrbitsAndSlidesTheCamera() {
@@ -226,12 +227,12 @@ private slots:
         layout.width = 64;
         layout.height = 64;
         h.Open(h.Write("relief.tif", layout));
-        TTarsunFrame& f = h.Frame();
-        f.Components().SB3D->click();
-        QWidget* viewer = f.Components().SceneViewer1;
-        const view3d::TGLScene& scene = f.Scene();
-        auto camera = [&scene] { return scene.GLCamera1.AbsolutePosition(); };
-        const view3d::TVector4f start = camera();
+        ImageFrame& f = h.Frame();
+        f.Components().view3dButton->click();
+        QWidget* viewer = f.Components().sceneViewer;
+        const view3d::Scene& scene = f.Scene();
+        auto camera = [&scene] { return scene.camera.AbsolutePosition(); };
+        const view3d::Vector4f start = camera();
 
         // Moves without a press only track the pointer.
         SendMouse(viewer, QEvent::MouseMove, {100, 100}, Qt::NoButton, Qt::NoButton);
@@ -240,22 +241,22 @@ private slots:
 
         // A left drag orbits by the pixels moved: the same as orbiting a fresh
         // scene by 10 degrees of pitch.
-        view3d::TGLScene expected;
+        view3d::Scene expected;
         view3d::ResetView(expected);
-        expected.GLCamera1.MoveAroundTarget(10, 0);
+        expected.camera.MoveAroundTarget(10, 0);
         SendMouse(viewer, QEvent::MouseButtonPress, {100, 100}, Qt::LeftButton, Qt::LeftButton);
         SendMouse(viewer, QEvent::MouseMove, {100, 90}, Qt::LeftButton, Qt::LeftButton);
         for (int i = 0; i < 3; ++i)
-            QVERIFY(std::abs(camera()[i] - expected.GLCamera1.AbsolutePosition()[i]) < 1e-5f);
+            QVERIFY(std::abs(camera()[i] - expected.camera.AbsolutePosition()[i]) < 1e-5f);
 
         // After the release the same move does nothing; a right drag slides the target.
         SendMouse(viewer, QEvent::MouseButtonRelease, {100, 90}, Qt::LeftButton, Qt::NoButton);
-        const view3d::TVector4f orbited = camera();
+        const view3d::Vector4f orbited = camera();
         SendMouse(viewer, QEvent::MouseMove, {100, 70}, Qt::LeftButton, Qt::LeftButton);
         QVERIFY(camera() == orbited);
         SendMouse(viewer, QEvent::MouseButtonPress, {100, 70}, Qt::RightButton, Qt::RightButton);
         SendMouse(viewer, QEvent::MouseMove, {130, 70}, Qt::RightButton, Qt::RightButton);
-        QVERIFY(!(scene.GLDummyCube1.AbsolutePosition() == view3d::TVector4f(0, 0, 0, 1)));
+        QVERIFY(!(scene.cameraTarget.AbsolutePosition() == view3d::Vector4f(0, 0, 0, 1)));
     }
 };
 

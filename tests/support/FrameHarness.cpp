@@ -17,13 +17,13 @@ FrameHarness::FrameHarness(QSize clientSize) {
         messages << text;
         messageKinds << kind;
     });
-    app::TOpenDialog::SetAnswer([this](const app::TOpenDialog& shown) {
+    app::OpenDialog::SetAnswer([this](const app::OpenDialog& shown) {
         askedTitle = shown.Title;
         askedFilter = shown.Filter;
         askedStart = shown.FileName;
         return answer.isEmpty() ? std::nullopt : std::optional<QString>(answer);
     });
-    form = std::make_unique<app::TForm1>();
+    form = std::make_unique<app::MainWindow>();
     form->show();
     if (!QTest::qWaitForWindowExposed(form.get()))
         qFatal("main window not exposed");
@@ -33,8 +33,8 @@ FrameHarness::FrameHarness(QSize clientSize) {
 FrameHarness::~FrameHarness() {
     form.reset();
     app::SetMessageRecorder({});
-    app::TOpenDialog::SetAnswer({});
-    app::TSaveViewDialog::SetAnswer({});
+    app::OpenDialog::SetAnswer({});
+    app::SaveViewDialog::SetAnswer({});
     app::UseSettingsFile(QString());
 }
 
@@ -74,7 +74,7 @@ void FrameHarness::Open(const QString& path) {
     messages.clear();
     messageKinds.clear();
     answer = path;
-    form->Open1->trigger();
+    form->openAction_->trigger();
     answer.clear();
 }
 

@@ -2,7 +2,7 @@
 // Drives the main window as a user would: every open goes through the menu's
 // "Open" with the file dialog answered, and message boxes are recorded.
 #include "app/ImageFrame.h"
-#include "app/MainForm.h"
+#include "app/MainWindow.h"
 #include "tests/support/GuiEvents.h"
 #include "tools/TiffWriter.h"
 
@@ -15,7 +15,7 @@ namespace orvane::test {
 class FrameHarness {
 public:
     QTemporaryDir dir;
-    std::unique_ptr<app::TForm1> form;
+    std::unique_ptr<app::MainWindow> form;
     QStringList messages;
     QList<image::MessageKind> messageKinds;
     QString answer;                              // the next file dialog's choice; empty = cancel
@@ -25,7 +25,7 @@ public:
     explicit FrameHarness(QSize clientSize = QSize(1200, 797));
     ~FrameHarness();
 
-    app::TTarsunFrame& Frame() { return *form->FrameTarsun; }
+    app::ImageFrame& Frame() { return *form->frame_; }
     const app::FrameComponents& Ui() { return Frame().Components(); }
     const image::ImageModel& Image() { return Frame().Image(); }
 

@@ -24,7 +24,7 @@ std::uint32_t Bits(float v) {
 }
 
 // Everything a sink receives, floats as their bit patterns.
-struct TBitRecordingSink : THeightFieldSink {
+struct BitRecordingSink : HeightFieldSink {
     int MeshBegins = 0;
     bool TwoSided = false;
     std::vector<int> StripLengths;
@@ -46,7 +46,7 @@ struct TBitRecordingSink : THeightFieldSink {
 
 // Heights that change from sample to sample in no regular way: every normal differs. Only
 // reads its arguments, as a callback of the parallel build must.
-void RoughHeight(float x, float y, float& z, TVector4f&, TTexPoint&) {
+void RoughHeight(float x, float y, float& z, Vector4f&, TexPoint&) {
     std::uint32_t h = Bits(x) * 2654435761u ^ (Bits(y) + 0x9E3779B9u) * 40503u;
     h ^= h >> 15;
     h *= 2246822519u;
@@ -54,7 +54,7 @@ void RoughHeight(float x, float y, float& z, TVector4f&, TTexPoint&) {
     z = static_cast<float>(h % 100000u) * 1e-6f + 0.05f * std::sin(7 * x + 3 * y);
 }
 
-void ExpectSameMesh(const TBitRecordingSink& onePass, const TBitRecordingSink& banded,
+void ExpectSameMesh(const BitRecordingSink& onePass, const BitRecordingSink& banded,
                     const std::string& what) {
     EXPECT_EQ(banded.MeshBegins, onePass.MeshBegins) << what;
     EXPECT_EQ(banded.TwoSided, onePass.TwoSided) << what;
@@ -69,7 +69,7 @@ void ExpectSameMesh(const TBitRecordingSink& onePass, const TBitRecordingSink& b
     }
 }
 
-struct TReliefCase {
+struct ReliefCase {
     std::int64_t Width;
     std::int64_t Height;
     int ResolutionPosition;
@@ -78,22 +78,22 @@ struct TReliefCase {
 } // namespace
 
 TEST(BandedMeshBuild, EqualsTheOnePassMeshBitForBit) {
-    const TReliefCase cases[] = {
+    const ReliefCase cases[] = {
         {2400, 1800, 100}, // the finest relief of a landscape scan: 1001 x 751 samples
         {600, 1000, 37},   // portrait
         {1000, 1000, 0},   // the coarsest position
         {1000, 500, 50},   {3000, 40, 100}, // a narrow strip: fewer strips than a band's minimum
     };
-    for (const TReliefCase& c : cases) {
-        TGLHeightField field;
+    for (const ReliefCase& c : cases) {
+        HeightField field;
         SetReliefRanges(field, c.Width, c.Height);
         ApplyResolutionPosition(field, c.ResolutionPosition);
         field.SetOnGetHeight(RoughHeight);
-        TBitRecordingSink onePass;
+        BitRecordingSink onePass;
         field.BuildList(onePass);
         ASSERT_GT(onePass.StripLengths.size(), 0u);
         for (int threads : {1, 2, 3, 8}) {
-            TBitRecordingSink banded;
+            BitRecordingSink banded;
             BuildGridMesh(field, 1, threads).Replay(banded);
             ExpectSameMesh(onePass, banded,
                            std::to_string(c.Width) + "x" + std::to_string(c.Height) + " p" +
@@ -104,13 +104,13 @@ TEST(BandedMeshBuild, EqualsTheOnePassMeshBitForBit) {
 }
 
 TEST(BandedMeshBuild, EdgeGridsMatchTheOnePassBuild) {
-    struct TAxis {
+    struct Axis {
         float Min, Max, Step;
     };
-    struct TCase {
+    struct Case {
         const char* Name;
-        TAxis X, Y;
-        THeightFieldOptions Options;
+        Axis X, Y;
+        HeightFieldOptions Options;
     } const cases[] = {
         {"one row", {0, 3.25f, 1}, {0, 0.5f, 1}, hfoTwoSided},
         {"one column", {0, 0.5f, 1}, {0, 70.25f, 1}, hfoTwoSided},
@@ -118,29 +118,29 @@ TEST(BandedMeshBuild, EdgeGridsMatchTheOnePassBuild) {
         {"y step lost in rounding", {0, 2, 1}, {1e8f, 1e8f + 64, 1}, hfoTwoSided},
         {"empty y range", {0, 1, 0.5f}, {0, 0, 0.5f}, hfoTwoSided},
     };
-    for (const TCase& c : cases) {
-        TGLHeightField field;
+    for (const Case& c : cases) {
+        HeightField field;
         field.SetOptions(c.Options);
-        field.XSamplingScale.SetMax(c.X.Max);
-        field.XSamplingScale.SetMin(c.X.Min);
-        field.XSamplingScale.SetStep(c.X.Step);
-        field.YSamplingScale.SetMax(c.Y.Max);
-        field.YSamplingScale.SetMin(c.Y.Min);
-        field.YSamplingScale.SetStep(c.Y.Step);
+        field.xSamplingScale.SetMax(c.X.Max);
+        field.xSamplingScale.SetMin(c.X.Min);
+        field.xSamplingScale.SetStep(c.X.Step);
+        field.ySamplingScale.SetMax(c.Y.Max);
+        field.ySamplingScale.SetMin(c.Y.Min);
+        field.ySamplingScale.SetStep(c.Y.Step);
         field.SetOnGetHeight(RoughHeight);
-        TBitRecordingSink onePass;
+        BitRecordingSink onePass;
         field.BuildList(onePass);
-        TBitRecordingSink banded;
+        BitRecordingSink banded;
         BuildGridMesh(field, 1, 4).Replay(banded);
         ExpectSameMesh(onePass, banded, c.Name);
     }
 }
 
 TEST(BandedMeshBuild, CallbackErrorsReachTheCaller) {
-    TGLHeightField field;
+    HeightField field;
     SetReliefRanges(field, 1000, 1000);
     ApplyResolutionPosition(field, 100);
-    field.SetOnGetHeight([](float, float y, float& z, TVector4f&, TTexPoint&) {
+    field.SetOnGetHeight([](float, float y, float& z, Vector4f&, TexPoint&) {
         if (y > 0.4f) {
             throw std::runtime_error("no height");
         }
@@ -150,8 +150,8 @@ TEST(BandedMeshBuild, CallbackErrorsReachTheCaller) {
 }
 
 TEST(CoarseMesh, StrideKeepsTheMeshWithinTheBudget) {
-    struct TCase {
-        TGridSize Full;
+    struct Case {
+        GridSize Full;
         int Stride;
     } const cases[] = {
         {{1001, 1001}, 4}, // the finest square relief: 2,000,000 triangles
@@ -162,24 +162,24 @@ TEST(CoarseMesh, StrideKeepsTheMeshWithinTheBudget) {
         {{0, 0}, 1},       // no grid
         {{5000, 1}, 1},    // one row: no triangle at all
     };
-    for (const TCase& c : cases) {
+    for (const Case& c : cases) {
         EXPECT_EQ(CoarseMeshStride(c.Full), c.Stride) << c.Full.Columns << "x" << c.Full.Rows;
     }
 }
 
 TEST(CoarseMesh, SamplesEveryKthPointOfTheFullGridAndItsLastRowAndColumn) {
-    TGLHeightField field;
+    HeightField field;
     SetReliefRanges(field, 2400, 1800);
     ApplyResolutionPosition(field, 100);
     field.SetOnGetHeight(RoughHeight);
-    const TGridSize grid = HeightFieldGridSize(field);
+    const GridSize grid = HeightFieldGridSize(field);
     const int stride = CoarseMeshStride(grid);
     ASSERT_EQ(stride, 4);
 
-    const TGridMesh full = BuildGridMesh(field);
+    const GridMesh full = BuildGridMesh(field);
     ASSERT_EQ(full.Columns, grid.Columns);
     ASSERT_EQ(full.Rows, grid.Rows);
-    const TGridMesh coarse = BuildGridMesh(field, stride, 2);
+    const GridMesh coarse = BuildGridMesh(field, stride, 2);
     // Every fourth column and row, and the last of each when not already in.
     auto strided = [stride](int n) { return (n - 1) / stride + 1 + ((n - 1) % stride ? 1 : 0); };
     ASSERT_EQ(coarse.Columns, strided(grid.Columns));
@@ -203,7 +203,7 @@ TEST(CoarseMesh, SamplesEveryKthPointOfTheFullGridAndItsLastRowAndColumn) {
 }
 
 TEST(CoarseMesh, NormalsFollowTheRuleOnTheCoarseSpacing) {
-    TGLHeightField field;
+    HeightField field;
     SetReliefRanges(field, 1000, 1000);
     ApplyResolutionPosition(field, 100);
     // A plane z = a x + b y: every inner normal is (-2a, -2b, 1) normalised (central
@@ -212,8 +212,8 @@ TEST(CoarseMesh, NormalsFollowTheRuleOnTheCoarseSpacing) {
     const float a = 0.3f;
     const float b = -0.2f;
     field.SetOnGetHeight(
-        [a, b](float x, float y, float& z, TVector4f&, TTexPoint&) { z = a * x + b * y; });
-    const TGridMesh coarse = BuildGridMesh(field, 3);
+        [a, b](float x, float y, float& z, Vector4f&, TexPoint&) { z = a * x + b * y; });
+    const GridMesh coarse = BuildGridMesh(field, 3);
     const double len = std::sqrt(4.0 * a * a + 4.0 * b * b + 1);
     const float* v = coarse.Vertex(coarse.Rows / 2, 10);
     EXPECT_NEAR(v[0], -2 * a / len, 2e-3);
@@ -228,12 +228,12 @@ TEST(GridMesh, StripIndicesFollowTheOnePassOrder) {
     EXPECT_EQ(indices, (std::vector<std::uint32_t>{3, 0, 4, 1, 5, 2, 6, 3, 7, 4, 8, 5}));
 
     // The same order as the mesh replayed to a sink, on a real grid.
-    TGLHeightField field;
+    HeightField field;
     SetReliefRanges(field, 600, 400);
     ApplyResolutionPosition(field, 20);
     field.SetOnGetHeight(RoughHeight);
-    const TGridMesh mesh = BuildGridMesh(field);
-    TBitRecordingSink replayed;
+    const GridMesh mesh = BuildGridMesh(field);
+    BitRecordingSink replayed;
     mesh.Replay(replayed);
     std::vector<std::uint32_t> all(static_cast<std::size_t>(mesh.StripCount()) *
                                    mesh.VerticesPerStrip());

@@ -9,56 +9,60 @@ using namespace orvane::view3d;
 
 namespace {
 
-struct TEvent {
-    enum TKind { Press, Move, Release, Wheel } Kind;
+struct MotionEvent {
+    enum EventKind { Press, Move, Release, Wheel } Kind;
     Qt::MouseButtons Held = Qt::NoButton;
 };
 
-struct TCase {
+struct Case {
     const char* Name;
-    std::vector<TEvent> Events;
+    std::vector<MotionEvent> Events;
     bool Moving; // after the events, at the time of the last one
 };
 
 } // namespace
 
 TEST(CameraMotion, DragsThatTurnOrSlideTheCamera) {
-    const TCase cases[] = {
+    const Case cases[] = {
         {"nothing", {}, false},
-        {"a press alone", {{TEvent::Press}}, false},
-        {"left drag", {{TEvent::Press}, {TEvent::Move, Qt::LeftButton}}, true},
-        {"right drag", {{TEvent::Press}, {TEvent::Move, Qt::RightButton}}, true},
-        {"middle drag moves no camera", {{TEvent::Press}, {TEvent::Move, Qt::MiddleButton}}, false},
-        {"move without a button", {{TEvent::Press}, {TEvent::Move, Qt::NoButton}}, false},
-        {"button pressed elsewhere", {{TEvent::Move, Qt::LeftButton}}, false},
-        {"released", {{TEvent::Press}, {TEvent::Move, Qt::LeftButton}, {TEvent::Release}}, false},
+        {"a press alone", {{MotionEvent::Press}}, false},
+        {"left drag", {{MotionEvent::Press}, {MotionEvent::Move, Qt::LeftButton}}, true},
+        {"right drag", {{MotionEvent::Press}, {MotionEvent::Move, Qt::RightButton}}, true},
+        {"middle drag moves no camera",
+         {{MotionEvent::Press}, {MotionEvent::Move, Qt::MiddleButton}},
+         false},
+        {"move without a button", {{MotionEvent::Press}, {MotionEvent::Move, Qt::NoButton}}, false},
+        {"button pressed elsewhere", {{MotionEvent::Move, Qt::LeftButton}}, false},
+        {"released",
+         {{MotionEvent::Press}, {MotionEvent::Move, Qt::LeftButton}, {MotionEvent::Release}},
+         false},
         {"moves after the release",
-         {{TEvent::Press},
-          {TEvent::Move, Qt::LeftButton},
-          {TEvent::Release},
-          {TEvent::Move, Qt::LeftButton}},
+         {{MotionEvent::Press},
+          {MotionEvent::Move, Qt::LeftButton},
+          {MotionEvent::Release},
+          {MotionEvent::Move, Qt::LeftButton}},
          false},
         {"one button of two released",
-         {{TEvent::Press},
-          {TEvent::Press},
-          {TEvent::Move, Qt::LeftButton | Qt::RightButton},
-          {TEvent::Release}},
+         {{MotionEvent::Press},
+          {MotionEvent::Press},
+          {MotionEvent::Move, Qt::LeftButton | Qt::RightButton},
+          {MotionEvent::Release}},
          false},
     };
-    for (const TCase& c : cases) {
-        TCameraMotion motion;
-        for (const TEvent& e : c.Events) {
+    for (const Case& c : cases) {
+        CameraMotion motion;
+        for (const MotionEvent& e : c.Events) {
             switch (e.Kind) {
-            case TEvent::Press:
+            case MotionEvent::Press:
                 motion.Press();
                 break;
-            case TEvent::Move:
+            case MotionEvent::Move:
                 motion.Move(e.Held);
                 break;
-            case TEvent::Release:
+            case MotionEvent::Release:
                 motion.Release();
                 break;
-            case TEvent::Wheel:
+            case MotionEvent::Wheel:
                 motion.WheelNotch(0);
                 break;
             }
@@ -69,16 +73,16 @@ TEST(CameraMotion, DragsThatTurnOrSlideTheCamera) {
 }
 
 TEST(CameraMotion, WheelMovesForAQuarterSecondAfterItsLastNotch) {
-    TCameraMotion motion;
+    CameraMotion motion;
     EXPECT_EQ(motion.MsUntilWheelSettles(0), 0);
     motion.WheelNotch(1000);
-    struct TCheck {
+    struct Check {
         std::int64_t NowMs;
         bool Moving;
         std::int64_t LeftMs;
     } const checks[] = {
         {1000, true, 250}, {1100, true, 150}, {1249, true, 1}, {1250, false, 0}, {5000, false, 0}};
-    for (const TCheck& c : checks) {
+    for (const Check& c : checks) {
         EXPECT_EQ(motion.InMotion(c.NowMs), c.Moving) << c.NowMs;
         EXPECT_EQ(motion.MsUntilWheelSettles(c.NowMs), c.LeftMs) << c.NowMs;
     }
@@ -89,7 +93,7 @@ TEST(CameraMotion, WheelMovesForAQuarterSecondAfterItsLastNotch) {
 }
 
 TEST(CameraMotion, DragAndWheelEachKeepTheMotionGoing) {
-    TCameraMotion motion;
+    CameraMotion motion;
     motion.Press();
     motion.Move(Qt::LeftButton);
     motion.WheelNotch(1000);

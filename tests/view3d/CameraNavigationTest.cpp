@@ -13,22 +13,22 @@ constexpr double RadToDeg = 180.0 / M_PI;
 
 // The state after an open: node at the origin, camera at (-1.5, 1.5, 1.5) from it.
 struct CameraNavigation : ::testing::Test {
-    TGLScene Scene;
-    TGLCamera& Cam = Scene.GLCamera1;
-    TGLDummyCube& Node = Scene.GLDummyCube1;
-    TSceneMouseState Mouse;
+    Scene scene;
+    Camera& Cam = scene.camera;
+    TargetNode& Node = scene.cameraTarget;
+    SceneMouseState Mouse;
 
     CameraNavigation() {
-        Node.Position.SetPoint(0, 0, 0);
-        Cam.Position.SetPoint(-1.5f, 1.5f, 1.5f);
+        Node.position.SetPoint(0, 0, 0);
+        Cam.position.SetPoint(-1.5f, 1.5f, 1.5f);
     }
-    TVector4f Offset() const { return Sub3(Cam.AbsolutePosition(), Node.AbsolutePosition()); }
+    Vector4f Offset() const { return Sub3(Cam.AbsolutePosition(), Node.AbsolutePosition()); }
     double PolarDeg() const {
-        const TVector4f v = Offset();
+        const Vector4f v = Offset();
         return std::acos(v[1] / Length3(v)) * RadToDeg;
     }
     double AzimuthDeg() const {
-        const TVector4f v = Offset();
+        const Vector4f v = Offset();
         return std::atan2(v[2], v[0]) * RadToDeg;
     }
     void Drag(Qt::MouseButtons held, int dx, int dy) {
@@ -51,7 +51,7 @@ TEST_F(CameraNavigation, LeftDragUpLowersTheCameraByOneDegreePerPixel) {
 
 TEST_F(CameraNavigation, LeftDragRightTurnsClockwiseSeenFromAbove) {
     Drag(Qt::LeftButton, 90, 0);
-    const TVector4f v = Offset();
+    const Vector4f v = Offset();
     EXPECT_NEAR(v[0], -1.5, 1e-4);
     EXPECT_NEAR(v[1], 1.5, 1e-4);
     EXPECT_NEAR(v[2], -1.5, 1e-4);
@@ -59,33 +59,33 @@ TEST_F(CameraNavigation, LeftDragRightTurnsClockwiseSeenFromAbove) {
 
 TEST_F(CameraNavigation, RightDragSlidesNodeAndCameraTogether) {
     Drag(Qt::RightButton, 10, 0);
-    const TVector4f n = Node.AbsolutePosition();
+    const Vector4f n = Node.AbsolutePosition();
     EXPECT_NEAR(n[0], -0.022046, 1e-6);
     EXPECT_NEAR(n[1], 0.0, 1e-9);
     EXPECT_NEAR(n[2], -0.022046, 1e-6);
-    const TVector4f v = Offset();
+    const Vector4f v = Offset();
     EXPECT_NEAR(v[0], -1.5, 1e-6);
     EXPECT_NEAR(v[1], 1.5, 1e-6);
     EXPECT_NEAR(v[2], 1.5, 1e-6);
-    EXPECT_EQ(Cam.Position.AsVector(), (TVector4f{-1.5f, 1.5f, 1.5f, 1}));
+    EXPECT_EQ(Cam.position.AsVector(), (Vector4f{-1.5f, 1.5f, 1.5f, 1}));
 }
 
 TEST_F(CameraNavigation, RightDragDownMovesTheTargetForward) {
     Drag(Qt::RightButton, 0, 10);
     // Forward = horizontal viewing direction (1, 0, -1) / sqrt 2.
-    const TVector4f n = Node.AbsolutePosition();
+    const Vector4f n = Node.AbsolutePosition();
     EXPECT_NEAR(n[0], 0.022046, 1e-6);
     EXPECT_NEAR(n[2], -0.022046, 1e-6);
 }
 
 TEST_F(CameraNavigation, PolarAngleStopsShortOfThePoles) {
-    struct TCase {
+    struct Case {
         int Dy;
         double PolarRad;
     };
-    const TCase cases[] = {{1000, 0.025}, {-1000, 3.1165926}, {100000, 0.025}};
-    for (const TCase& c : cases) {
-        Cam.Position.SetPoint(-1.5f, 1.5f, 1.5f);
+    const Case cases[] = {{1000, 0.025}, {-1000, 3.1165926}, {100000, 0.025}};
+    for (const Case& c : cases) {
+        Cam.position.SetPoint(-1.5f, 1.5f, 1.5f);
         Drag(Qt::LeftButton, 0, c.Dy);
         EXPECT_NEAR(PolarDeg() / RadToDeg, c.PolarRad, 1e-5) << c.Dy;
         EXPECT_NEAR(Cam.DistanceToTarget(), 2.598076, 1e-5);
@@ -93,9 +93,9 @@ TEST_F(CameraNavigation, PolarAngleStopsShortOfThePoles) {
 }
 
 TEST_F(CameraNavigation, OrbitFromStraightAboveUsesTheFallbackSideAxis) {
-    Cam.Position.SetPoint(0, 2, 0);
+    Cam.position.SetPoint(0, 2, 0);
     Cam.MoveAroundTarget(10, 0);
-    const TVector4f v = Offset();
+    const Vector4f v = Offset();
     const double a = 10 * M_PI / 180;
     EXPECT_NEAR(v[0], 0, 1e-5);
     EXPECT_NEAR(v[1], 2 * std::cos(a), 1e-5);
@@ -103,19 +103,19 @@ TEST_F(CameraNavigation, OrbitFromStraightAboveUsesTheFallbackSideAxis) {
 }
 
 TEST_F(CameraNavigation, WheelZoomsByFivePercentWithANearGuard) {
-    struct TCase {
+    struct Case {
         float Start;
         bool Up;
         float Expected;
     };
-    const TCase cases[] = {
+    const Case cases[] = {
         {2.0f, false, 2.1f},      // down: x 1.05
         {2.0f, true, 1.9f},       // up: x 0.95
         {0.0199f, true, 0.0199f}, // closer than twice the near bias: stays
         {0.02f, true, 0.019f},    // exactly twice the bias: one more step
     };
-    for (const TCase& c : cases) {
-        Cam.Position.SetPoint(c.Start, 0, 0);
+    for (const Case& c : cases) {
+        Cam.position.SetPoint(c.Start, 0, 0);
         if (c.Up) {
             SceneWheelUpRule(Cam);
         } else {
@@ -128,8 +128,8 @@ TEST_F(CameraNavigation, WheelZoomsByFivePercentWithANearGuard) {
 
 TEST_F(CameraNavigation, MoveWithoutPressOnlyStoresThePosition) {
     int redraws = 0;
-    Scene.Notifier.AddListener([&] { ++redraws; });
-    const TVector4f before = Cam.AbsolutePosition();
+    scene.notifier.AddListener([&] { ++redraws; });
+    const Vector4f before = Cam.AbsolutePosition();
     SceneMouseMoveRule(Mouse, Qt::LeftButton | Qt::RightButton, 40, 50, Cam, Node);
     EXPECT_EQ(Mouse.SceneMouseX, 40);
     EXPECT_EQ(Mouse.SceneMouseY, 50);
@@ -138,20 +138,20 @@ TEST_F(CameraNavigation, MoveWithoutPressOnlyStoresThePosition) {
 }
 
 TEST_F(CameraNavigation, ButtonCombinations) {
-    struct TCase {
+    struct Case {
         Qt::MouseButtons Held;
         bool Orbits;
         bool Slides;
     };
-    const TCase cases[] = {
+    const Case cases[] = {
         {Qt::LeftButton | Qt::RightButton, true, false},
         {Qt::RightButton | Qt::MiddleButton, false, true},
         {Qt::MiddleButton, false, false},
         {Qt::NoButton, false, false},
     };
-    for (const TCase& c : cases) {
-        Node.Position.SetPoint(0, 0, 0);
-        Cam.Position.SetPoint(-1.5f, 1.5f, 1.5f);
+    for (const Case& c : cases) {
+        Node.position.SetPoint(0, 0, 0);
+        Cam.position.SetPoint(-1.5f, 1.5f, 1.5f);
         const double polar = PolarDeg();
         Drag(c.Held, 7, -7);
         EXPECT_EQ(std::fabs(PolarDeg() - polar) > 1, c.Orbits) << int(c.Held);
@@ -163,7 +163,7 @@ TEST_F(CameraNavigation, ReleaseEndsTheDragAndEachDragStartsAtItsPress) {
     SceneMouseDownRule(Mouse, 10, 10);
     SceneMouseUpRule(Mouse);
     EXPECT_FALSE(Mouse.SceneMouseDown);
-    const TVector4f before = Cam.AbsolutePosition();
+    const Vector4f before = Cam.AbsolutePosition();
     SceneMouseMoveRule(Mouse, Qt::LeftButton, 50, 50, Cam, Node);
     EXPECT_EQ(Cam.AbsolutePosition(), before);
 
@@ -175,38 +175,38 @@ TEST_F(CameraNavigation, ReleaseEndsTheDragAndEachDragStartsAtItsPress) {
 }
 
 TEST(CameraWithoutTarget, OperationsDoNothingAndDistanceIsOne) {
-    TGLCamera cam;
-    cam.Position.SetPoint(1, 2, 3);
+    Camera cam;
+    cam.position.SetPoint(1, 2, 3);
     cam.MoveAroundTarget(10, 10);
     cam.AdjustDistanceToTarget(2);
-    EXPECT_EQ(cam.Position.AsVector(), (TVector4f{1, 2, 3, 1}));
+    EXPECT_EQ(cam.position.AsVector(), (Vector4f{1, 2, 3, 1}));
     EXPECT_EQ(cam.DistanceToTarget(), 1.0f);
 }
 
 TEST_F(CameraNavigation, ArrowKeysOrbitAsALeftDragOfTheirPixels) {
-    struct TCase {
+    struct Case {
         int Dx, Dy;
     };
-    for (const TCase& c : {TCase{-OrbitKeyPixels, 0}, TCase{OrbitKeyPixels, 0},
-                           TCase{0, -OrbitKeyPixels}, TCase{0, OrbitKeyPixels}}) {
-        TGLScene dragged;
-        dragged.GLDummyCube1.Position.SetPoint(0, 0, 0);
-        dragged.GLCamera1.Position.SetPoint(-1.5f, 1.5f, 1.5f);
-        TSceneMouseState mouse;
+    for (const Case& c : {Case{-OrbitKeyPixels, 0}, Case{OrbitKeyPixels, 0},
+                          Case{0, -OrbitKeyPixels}, Case{0, OrbitKeyPixels}}) {
+        Scene dragged;
+        dragged.cameraTarget.position.SetPoint(0, 0, 0);
+        dragged.camera.position.SetPoint(-1.5f, 1.5f, 1.5f);
+        SceneMouseState mouse;
         SceneMouseDownRule(mouse, 100, 100);
-        SceneMouseMoveRule(mouse, Qt::LeftButton, 100 + c.Dx, 100 + c.Dy, dragged.GLCamera1,
-                           dragged.GLDummyCube1);
+        SceneMouseMoveRule(mouse, Qt::LeftButton, 100 + c.Dx, 100 + c.Dy, dragged.camera,
+                           dragged.cameraTarget);
 
-        TGLScene keyed;
-        keyed.GLDummyCube1.Position.SetPoint(0, 0, 0);
-        keyed.GLCamera1.Position.SetPoint(-1.5f, 1.5f, 1.5f);
-        SceneOrbitKeyRule(keyed.GLCamera1, c.Dx, c.Dy);
+        Scene keyed;
+        keyed.cameraTarget.position.SetPoint(0, 0, 0);
+        keyed.camera.position.SetPoint(-1.5f, 1.5f, 1.5f);
+        SceneOrbitKeyRule(keyed.camera, c.Dx, c.Dy);
 
-        const TVector4f a = dragged.GLCamera1.AbsolutePosition();
-        const TVector4f b = keyed.GLCamera1.AbsolutePosition();
+        const Vector4f a = dragged.camera.AbsolutePosition();
+        const Vector4f b = keyed.camera.AbsolutePosition();
         for (int i = 0; i < 3; ++i)
             EXPECT_EQ(a[i], b[i]) << c.Dx << "," << c.Dy << " axis " << i;
         // And the camera did move.
-        EXPECT_FALSE(b == TVector4f(-1.5f, 1.5f, 1.5f, 1)) << c.Dx << "," << c.Dy;
+        EXPECT_FALSE(b == Vector4f(-1.5f, 1.5f, 1.5f, 1)) << c.Dx << "," << c.Dy;
     }
 }

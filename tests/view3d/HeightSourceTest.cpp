@@ -14,11 +14,11 @@ namespace {
 
 // A 1000 x 800 file at 1000 dpi with a 2 mm height range: 25.4 mm wide, so one grid
 // unit is 25.4 mm.
-struct TImage {
+struct ImageCase {
     orvane::image::ImageModel Src;
-    TGLHeightField Field;
+    HeightField Field;
 
-    TImage(int w, int h, std::uint8_t fill) {
+    ImageCase(int w, int h, std::uint8_t fill) {
         Src.SampleBuffer.reset(orvane::image::TryAllocate(static_cast<size_t>(w) * h));
         std::fill_n(Src.SampleBuffer.get(), static_cast<size_t>(w) * h, fill);
         Src.ImageWidth = w;
@@ -28,10 +28,10 @@ struct TImage {
         Src.ZMin = 0;
         Src.ZMax = 2;
         const float longer = static_cast<float>(std::max(w, h));
-        SetRange(Field.XSamplingScale, 0.5f * w / longer);
-        SetRange(Field.YSamplingScale, 0.5f * h / longer);
+        SetRange(Field.xSamplingScale, 0.5f * w / longer);
+        SetRange(Field.ySamplingScale, 0.5f * h / longer);
     }
-    static void SetRange(TGLSamplingScale& scale, float max) {
+    static void SetRange(SamplingScale& scale, float max) {
         scale.SetMax(max);
         scale.SetMin(-max);
     }
@@ -40,7 +40,7 @@ struct TImage {
     }
     float At(float x, float y, float z0 = 0) const {
         float z = z0;
-        HeightField1GetHeight(Src, Field, x, y, z);
+        ReliefHeight(Src, Field, x, y, z);
         return z;
     }
 };
@@ -48,7 +48,7 @@ struct TImage {
 } // namespace
 
 TEST(HeightSource, CornersMapToFirstAndLastPixels) {
-    TImage img(1000, 800, 128);
+    ImageCase img(1000, 800, 128);
     img.Set(999, 799, 255); // bottom right
     img.Set(0, 0, 0);       // top left
     EXPECT_NEAR(img.At(0.5f, -0.4f), 0.03937, 1e-6);
@@ -58,18 +58,18 @@ TEST(HeightSource, CornersMapToFirstAndLastPixels) {
 }
 
 TEST(HeightSource, LevelsScaleLinearlyAboutTheMiddleOfTheRange) {
-    struct TCase {
+    struct Case {
         double ZMin, ZMax;
         std::uint8_t Level;
         double Mm; // expected height in mm before the grid scaling
     };
-    const TCase cases[] = {
+    const Case cases[] = {
         {0, 2, 255, 1.0}, {0, 2, 0, -1.0},     {1, 3, 255, 1.0}, // ZMin not added
         {0, 0, 255, 0.5}, {0, 0, 0, -0.5},                       // no range: 1 mm
         {5, 5, 255, 0.5}, {0, 2, 51, 0.4 - 1},                   // 51/255 of 2 mm
     };
-    for (const TCase& c : cases) {
-        TImage img(1000, 800, c.Level);
+    for (const Case& c : cases) {
+        ImageCase img(1000, 800, c.Level);
         img.Src.ZMin = c.ZMin;
         img.Src.ZMax = c.ZMax;
         EXPECT_NEAR(img.At(0.1f, 0.1f), c.Mm / 25.4, 1e-6) << c.ZMin << " " << c.ZMax;
@@ -77,16 +77,16 @@ TEST(HeightSource, LevelsScaleLinearlyAboutTheMiddleOfTheRange) {
 }
 
 TEST(HeightSource, OneRowImageReadsRowZeroEverywhere) {
-    TImage img(64, 1, 0);
+    ImageCase img(64, 1, 0);
     img.Set(10, 0, 255);
     const float x = -0.5f + 10.2f / 63.0f; // column 10
-    for (float y : {img.Field.YSamplingScale.Min(), 0.0f, img.Field.YSamplingScale.Max()}) {
+    for (float y : {img.Field.ySamplingScale.Min(), 0.0f, img.Field.ySamplingScale.Max()}) {
         EXPECT_GT(img.At(x, y), 0) << y;
     }
 }
 
 TEST(HeightSource, NoBufferLeavesZUnchanged) {
-    TImage img(10, 10, 255);
+    ImageCase img(10, 10, 255);
     img.Src.SampleBuffer.reset();
     EXPECT_EQ(img.At(0, 0, 7.5f), 7.5f);
 }
@@ -94,7 +94,7 @@ TEST(HeightSource, NoBufferLeavesZUnchanged) {
 TEST(HeightSource, MissingResolutionTakesOneMillimetrePixels) {
     // 1000 pixels of 1 mm span the unit range: 1 mm of height = 0.001 units.
     for (float res : {0.0f, -10.0f, std::numeric_limits<float>::infinity(), std::nanf("")}) {
-        TImage img(1000, 800, 255);
+        ImageCase img(1000, 800, 255);
         img.Src.Resolution = res;
         const float z = img.At(0, 0);
         EXPECT_TRUE(std::isfinite(z)) << res;
@@ -104,13 +104,13 @@ TEST(HeightSource, MissingResolutionTakesOneMillimetrePixels) {
 
 TEST(HeightSource, ThinnedImageUsesTheCoveredFileWidth) {
     // 500 kept columns covering 1000 file columns at 1000 dpi: still 25.4 mm wide.
-    TImage img(500, 400, 255);
+    ImageCase img(500, 400, 255);
     img.Src.SpanWidth = 1000;
     EXPECT_NEAR(img.At(0, 0), 1.0 / 25.4, 1e-6);
 }
 
 TEST(HeightSource, PointsOutsideTheRangeNeverReadOutsideTheBuffer) {
-    TImage img(8, 8, 200);
+    ImageCase img(8, 8, 200);
     img.Set(0, 0, 10);
     const float far = 10.0f;
     for (float x : {-far, far}) {
@@ -119,27 +119,28 @@ TEST(HeightSource, PointsOutsideTheRangeNeverReadOutsideTheBuffer) {
             EXPECT_TRUE(std::isfinite(z));
         }
     }
-    TImage::SetRange(img.Field.XSamplingScale, 0); // empty range: NaN index falls back to column 0
+    ImageCase::SetRange(img.Field.xSamplingScale,
+                        0); // empty range: NaN index falls back to column 0
     EXPECT_TRUE(std::isfinite(img.At(0, 0.5f)));
 }
 
 TEST(HeightSource, LevelPlaneGivesTheLevelOverTwoHundredFiftyFive) {
-    struct TCase {
+    struct Case {
         double ZMin, ZMax;
         float Resolution;
         std::int64_t SpanWidth;
     };
     // With and without a height range, a resolution, thinning, a reversed range.
-    const TCase cases[] = {{0, 2, 1000, 1000}, {1, 3, 254, 1000},  {5, 5, 1000, 1000},
-                           {0, 2, 0, 1000},    {0, 2, 1000, 2000}, {3, 1, 500, 1000}};
-    for (const TCase& c : cases) {
+    const Case cases[] = {{0, 2, 1000, 1000}, {1, 3, 254, 1000},  {5, 5, 1000, 1000},
+                          {0, 2, 0, 1000},    {0, 2, 1000, 2000}, {3, 1, 500, 1000}};
+    for (const Case& c : cases) {
         for (int level : {0, 1, 128, 254, 255}) {
-            TImage img(1000, 800, static_cast<std::uint8_t>(level));
+            ImageCase img(1000, 800, static_cast<std::uint8_t>(level));
             img.Src.ZMin = c.ZMin;
             img.Src.ZMax = c.ZMax;
             img.Src.Resolution = c.Resolution;
             img.Src.SpanWidth = c.SpanWidth;
-            const TVector4f plane = LevelPlane(img.Src, img.Field);
+            const Vector4f plane = LevelPlane(img.Src, img.Field);
             const float x = 0.1f, y = -0.2f, z = img.At(x, y);
             const double s = plane[0] * x + plane[1] * y + plane[2] * z + plane[3];
             EXPECT_NEAR(s, level / 255.0, 1e-5) << c.ZMin << " " << c.ZMax << " " << level;
@@ -151,9 +152,9 @@ TEST(HeightSource, LevelPlaneGivesTheLevelOverTwoHundredFiftyFive) {
 }
 
 TEST(HeightSource, LevelPlaneOfAReliefWithoutExtentIsConstant) {
-    TImage img(10, 10, 255);
-    TImage::SetRange(img.Field.XSamplingScale, 0);
-    const TVector4f plane = LevelPlane(img.Src, img.Field);
+    ImageCase img(10, 10, 255);
+    ImageCase::SetRange(img.Field.xSamplingScale, 0);
+    const Vector4f plane = LevelPlane(img.Src, img.Field);
     EXPECT_EQ(plane[2], 0);
     EXPECT_EQ(plane[3], 0.5f);
 }

@@ -9,15 +9,15 @@ using namespace orvane::view3d;
 
 namespace {
 
-struct TRecordedVertex {
+struct RecordedVertex {
     float N[3];
     float X, Y, Z;
 };
 
-struct TRecordingSink : THeightFieldSink {
+struct RecordingSink : HeightFieldSink {
     int MeshBegins = 0;
     bool TwoSided = false;
-    std::vector<std::vector<TRecordedVertex>> Strips;
+    std::vector<std::vector<RecordedVertex>> Strips;
     bool Open = false;
 
     void BeginMesh(bool twoSided) override {
@@ -47,26 +47,26 @@ const float Heights[3][3] = {
     {1, 4, 0}, // y = 0.5
 };
 
-void SetupTinyGrid(TGLHeightField& hf) {
-    hf.XSamplingScale.SetMax(1.0f);
-    hf.XSamplingScale.SetMin(0.0f);
-    hf.XSamplingScale.SetStep(0.5f);
-    hf.YSamplingScale.SetMax(0.5f);
-    hf.YSamplingScale.SetMin(0.0f);
-    hf.YSamplingScale.SetStep(0.25f);
-    hf.SetOnGetHeight([](float x, float y, float& z, TVector4f&, TTexPoint&) {
+void SetupTinyGrid(HeightField& hf) {
+    hf.xSamplingScale.SetMax(1.0f);
+    hf.xSamplingScale.SetMin(0.0f);
+    hf.xSamplingScale.SetStep(0.5f);
+    hf.ySamplingScale.SetMax(0.5f);
+    hf.ySamplingScale.SetMin(0.0f);
+    hf.ySamplingScale.SetStep(0.25f);
+    hf.SetOnGetHeight([](float x, float y, float& z, Vector4f&, TexPoint&) {
         z = Heights[static_cast<int>(std::lround(y * 4))][static_cast<int>(std::lround(x * 2))];
     });
 }
 
-void ExpectNormal(const TRecordedVertex& v, float dx, float dy) {
+void ExpectNormal(const RecordedVertex& v, float dx, float dy) {
     const float len = std::sqrt(dx * dx + dy * dy + 1);
     EXPECT_NEAR(v.N[0], dx / len, 1e-6) << "at " << v.X << "," << v.Y;
     EXPECT_NEAR(v.N[1], dy / len, 1e-6) << "at " << v.X << "," << v.Y;
     EXPECT_NEAR(v.N[2], 1 / len, 1e-6) << "at " << v.X << "," << v.Y;
 }
 
-const TRecordedVertex* Find(const TRecordingSink& sink, float x, float y) {
+const RecordedVertex* Find(const RecordingSink& sink, float x, float y) {
     for (const auto& strip : sink.Strips) {
         for (const auto& v : strip) {
             if (v.X == x && v.Y == y) {
@@ -80,9 +80,9 @@ const TRecordedVertex* Find(const TRecordingSink& sink, float x, float y) {
 } // namespace
 
 TEST(MeshBuild, TinyGridStripsFollowB0A0B1A1Order) {
-    TGLHeightField hf;
+    HeightField hf;
     SetupTinyGrid(hf);
-    TRecordingSink sink;
+    RecordingSink sink;
     hf.BuildList(sink);
     EXPECT_EQ(sink.MeshBegins, 1);
     EXPECT_TRUE(sink.TwoSided);
@@ -93,8 +93,8 @@ TEST(MeshBuild, TinyGridStripsFollowB0A0B1A1Order) {
         const float ya = 0.25f * s;
         const float yb = 0.25f * (s + 1);
         for (int j = 0; j < 3; ++j) {
-            const TRecordedVertex& b = strip[2 * j];
-            const TRecordedVertex& a = strip[2 * j + 1];
+            const RecordedVertex& b = strip[2 * j];
+            const RecordedVertex& a = strip[2 * j + 1];
             EXPECT_EQ(b.X, 0.5f * j);
             EXPECT_EQ(b.Y, yb);
             EXPECT_EQ(b.Z, Heights[s + 1][j]);
@@ -106,38 +106,38 @@ TEST(MeshBuild, TinyGridStripsFollowB0A0B1A1Order) {
 }
 
 TEST(MeshBuild, NormalsUseNeighbourDifferencesScaledByInverseSteps) {
-    TGLHeightField hf;
+    HeightField hf;
     SetupTinyGrid(hf);
-    TRecordingSink sink;
+    RecordingSink sink;
     hf.BuildList(sink);
-    struct TCase {
+    struct Case {
         float X, Y, Dx, Dy;
     };
     // Hand-computed from the height table: inner points take both neighbours, borders one.
-    const TCase cases[] = {
+    const Case cases[] = {
         {0.5f, 0.25f, ((2 - 2) + (2 - 5)) * 2.0f, ((1 - 2) + (2 - 4)) * 4.0f}, // centre
         {0.0f, 0.0f, (0 - 1) * 2.0f, (0 - 2) * 4.0f},                          // first corner
         {1.0f, 0.5f, (4 - 0) * 2.0f, (5 - 0) * 4.0f},                          // last corner
         {0.5f, 0.0f, ((0 - 1) + (1 - 3)) * 2.0f, (1 - 2) * 4.0f},              // bottom edge
         {1.0f, 0.25f, (2 - 5) * 2.0f, ((3 - 5) + (5 - 0)) * 4.0f},             // right edge
     };
-    for (const TCase& c : cases) {
-        const TRecordedVertex* v = Find(sink, c.X, c.Y);
+    for (const Case& c : cases) {
+        const RecordedVertex* v = Find(sink, c.X, c.Y);
         ASSERT_NE(v, nullptr) << c.X << "," << c.Y;
         ExpectNormal(*v, c.Dx, c.Dy);
     }
     // Every occurrence of a grid point (shared by two strips) carries the same normal.
-    const TRecordedVertex* a = &sink.Strips[0][0];
-    const TRecordedVertex* b = &sink.Strips[1][1];
+    const RecordedVertex* a = &sink.Strips[0][0];
+    const RecordedVertex* b = &sink.Strips[1][1];
     ASSERT_EQ(a->Y, b->Y);
     EXPECT_EQ(a->N[0], b->N[0]);
     EXPECT_EQ(a->N[1], b->N[1]);
 }
 
 TEST(MeshBuild, FirstTriangleOfEveryStripIsCounterClockwiseFromPlusZ) {
-    TGLHeightField hf;
+    HeightField hf;
     SetupTinyGrid(hf);
-    TRecordingSink sink;
+    RecordingSink sink;
     hf.BuildList(sink);
     for (const auto& strip : sink.Strips) {
         const auto& p0 = strip[0];
@@ -148,31 +148,31 @@ TEST(MeshBuild, FirstTriangleOfEveryStripIsCounterClockwiseFromPlusZ) {
     }
 }
 
-struct TGridCase {
+struct GridCase {
     int Rows;
     int Columns;
 };
 
-class MeshShape : public ::testing::TestWithParam<TGridCase> {};
+class MeshShape : public ::testing::TestWithParam<GridCase> {};
 
 TEST_P(MeshShape, KRowsOfMSamplesGiveKMinus1StripsOf2MVertices) {
-    const TGridCase c = GetParam();
-    TGLHeightField hf;
+    const GridCase c = GetParam();
+    HeightField hf;
     // Whole-number steps from 0 sample exactly Columns x Rows points.
-    hf.XSamplingScale.SetMax(static_cast<float>(c.Columns - 1) + 0.25f);
-    hf.XSamplingScale.SetMin(0);
-    hf.XSamplingScale.SetStep(1);
-    hf.YSamplingScale.SetMax(static_cast<float>(c.Rows - 1) + 0.25f);
-    hf.YSamplingScale.SetMin(0);
-    hf.YSamplingScale.SetStep(1);
+    hf.xSamplingScale.SetMax(static_cast<float>(c.Columns - 1) + 0.25f);
+    hf.xSamplingScale.SetMin(0);
+    hf.xSamplingScale.SetStep(1);
+    hf.ySamplingScale.SetMax(static_cast<float>(c.Rows - 1) + 0.25f);
+    hf.ySamplingScale.SetMin(0);
+    hf.ySamplingScale.SetStep(1);
     int calls = 0;
-    hf.SetOnGetHeight([&](float x, float y, float& z, TVector4f&, TTexPoint& t) {
+    hf.SetOnGetHeight([&](float x, float y, float& z, Vector4f&, TexPoint& t) {
         EXPECT_EQ(t.S, x); // the texture point arrives preset to (x, y)
         EXPECT_EQ(t.T, y);
         z = x * y;
         ++calls;
     });
-    TRecordingSink sink;
+    RecordingSink sink;
     hf.BuildList(sink);
     EXPECT_EQ(calls, c.Rows * c.Columns);
     ASSERT_EQ(static_cast<int>(sink.Strips.size()), c.Rows - 1);
@@ -182,17 +182,17 @@ TEST_P(MeshShape, KRowsOfMSamplesGiveKMinus1StripsOf2MVertices) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Grids, MeshShape,
-                         ::testing::Values(TGridCase{1, 4}, TGridCase{2, 4}, TGridCase{5, 3},
-                                           TGridCase{4, 1}, TGridCase{7, 9}));
+                         ::testing::Values(GridCase{1, 4}, GridCase{2, 4}, GridCase{5, 3},
+                                           GridCase{4, 1}, GridCase{7, 9}));
 
 TEST(MeshBuild, InvalidScaleDrawsNothing) {
-    TGLHeightField hf;
-    hf.XSamplingScale.SetMax(1);
-    hf.XSamplingScale.SetMin(0);
+    HeightField hf;
+    hf.xSamplingScale.SetMax(1);
+    hf.xSamplingScale.SetMin(0);
     // y range left empty (Min = max = 0)
     int calls = 0;
-    hf.SetOnGetHeight([&](float, float, float&, TVector4f&, TTexPoint&) { ++calls; });
-    TRecordingSink sink;
+    hf.SetOnGetHeight([&](float, float, float&, Vector4f&, TexPoint&) { ++calls; });
+    RecordingSink sink;
     hf.BuildList(sink);
     EXPECT_EQ(sink.MeshBegins, 0);
     EXPECT_TRUE(sink.Strips.empty());
@@ -200,14 +200,14 @@ TEST(MeshBuild, InvalidScaleDrawsNothing) {
 }
 
 TEST(MeshBuild, WithoutCallbackTheMeshIsFlat) {
-    TGLHeightField hf;
-    hf.XSamplingScale.SetMax(1);
-    hf.XSamplingScale.SetMin(-1);
-    hf.XSamplingScale.SetStep(0.5f);
-    hf.YSamplingScale.SetMax(1);
-    hf.YSamplingScale.SetMin(-1);
-    hf.YSamplingScale.SetStep(0.5f);
-    TRecordingSink sink;
+    HeightField hf;
+    hf.xSamplingScale.SetMax(1);
+    hf.xSamplingScale.SetMin(-1);
+    hf.xSamplingScale.SetStep(0.5f);
+    hf.ySamplingScale.SetMax(1);
+    hf.ySamplingScale.SetMin(-1);
+    hf.ySamplingScale.SetStep(0.5f);
+    RecordingSink sink;
     hf.BuildList(sink);
     ASSERT_EQ(sink.Strips.size(), 4u);
     for (const auto& strip : sink.Strips) {

@@ -11,11 +11,11 @@
 #include <algorithm>
 #include <vector>
 
-struct TOpenedRelief {
-    orvane::view3d::TGLScene Scene;
+struct OpenedRelief {
+    orvane::view3d::Scene Scene;
     orvane::image::ImageModel Src;
 
-    TOpenedRelief(int side, const std::vector<std::uint8_t>& levels) {
+    OpenedRelief(int side, const std::vector<std::uint8_t>& levels) {
         using namespace orvane::view3d;
         Src.SampleBuffer.reset(orvane::image::TryAllocate(levels.size()));
         std::copy(levels.begin(), levels.end(), Src.SampleBuffer.get());
@@ -23,10 +23,10 @@ struct TOpenedRelief {
         Src.Resolution = 25.4f; // 1 mm pixels
         Src.ZMin = 0;
         Src.ZMax = 32;
-        TGLHeightField& hf = Scene.HeightField1;
+        HeightField& hf = Scene.heightField;
         SetReliefRanges(hf, side, side);
-        hf.SetOnGetHeight([this](float x, float y, float& z, TVector4f&, TTexPoint&) {
-            HeightField1GetHeight(Src, Scene.HeightField1, x, y, z);
+        hf.SetOnGetHeight([this](float x, float y, float& z, Vector4f&, TexPoint&) {
+            ReliefHeight(Src, Scene.heightField, x, y, z);
         });
         ResetView(Scene);
         ApplyResolutionPosition(hf, 50);

@@ -17,25 +17,25 @@ TEST(ReliefSetup, LongerSideSpansOne) {
         {2400, 1800, 0.5f, 0.375f},
     };
     for (const auto& c : cases) {
-        TGLScene scene;
-        SetReliefRanges(scene.HeightField1, c.width, c.height);
-        const auto& hf = scene.HeightField1;
-        EXPECT_FLOAT_EQ(hf.XSamplingScale.Max(), c.xMax) << c.width << "x" << c.height;
-        EXPECT_FLOAT_EQ(hf.XSamplingScale.Min(), -c.xMax);
-        EXPECT_FLOAT_EQ(hf.YSamplingScale.Max(), c.yMax);
-        EXPECT_FLOAT_EQ(hf.YSamplingScale.Min(), -c.yMax);
+        Scene scene;
+        SetReliefRanges(scene.heightField, c.width, c.height);
+        const auto& hf = scene.heightField;
+        EXPECT_FLOAT_EQ(hf.xSamplingScale.Max(), c.xMax) << c.width << "x" << c.height;
+        EXPECT_FLOAT_EQ(hf.xSamplingScale.Min(), -c.xMax);
+        EXPECT_FLOAT_EQ(hf.ySamplingScale.Max(), c.yMax);
+        EXPECT_FLOAT_EQ(hf.ySamplingScale.Min(), -c.yMax);
     }
 }
 
 TEST(ReliefSetup, StartViewLooksAtTheOriginFromAbove) {
-    TGLScene scene;
-    scene.GLDummyCube1.Position.SetPoint(3, 0, 1);
+    Scene scene;
+    scene.cameraTarget.position.SetPoint(3, 0, 1);
     ResetView(scene);
-    const TVector4f camera = scene.GLCamera1.AbsolutePosition();
+    const Vector4f camera = scene.camera.AbsolutePosition();
     EXPECT_FLOAT_EQ(camera[0], -1.5f);
     EXPECT_FLOAT_EQ(camera[1], 1.5f);
     EXPECT_FLOAT_EQ(camera[2], 1.5f);
-    EXPECT_NEAR(scene.GLCamera1.DistanceToTarget(), 2.598f, 0.001f);
+    EXPECT_NEAR(scene.camera.DistanceToTarget(), 2.598f, 0.001f);
 }
 
 } // namespace

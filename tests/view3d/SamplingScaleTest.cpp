@@ -13,16 +13,16 @@ namespace {
 
 // x positions the mesh builder samples in one row.
 std::vector<float> RowSamples(float xMin, float xMax, float step) {
-    TGLHeightField hf;
-    hf.XSamplingScale.SetMax(xMax);
-    hf.XSamplingScale.SetMin(xMin);
-    hf.XSamplingScale.SetStep(step);
-    hf.YSamplingScale.SetMax(0.5f);
-    hf.YSamplingScale.SetMin(0.0f);
-    hf.YSamplingScale.SetStep(1.0f); // one row
+    HeightField hf;
+    hf.xSamplingScale.SetMax(xMax);
+    hf.xSamplingScale.SetMin(xMin);
+    hf.xSamplingScale.SetStep(step);
+    hf.ySamplingScale.SetMax(0.5f);
+    hf.ySamplingScale.SetMin(0.0f);
+    hf.ySamplingScale.SetStep(1.0f); // one row
     std::vector<float> xs;
-    hf.SetOnGetHeight([&](float x, float, float&, TVector4f&, TTexPoint&) { xs.push_back(x); });
-    struct TNullSink : THeightFieldSink {
+    hf.SetOnGetHeight([&](float x, float, float&, Vector4f&, TexPoint&) { xs.push_back(x); });
+    struct NullSink : HeightFieldSink {
         void BeginMesh(bool) override {}
         void BeginStrip() override {}
         void Vertex(const float*, float, float, float) override {}
@@ -35,7 +35,7 @@ std::vector<float> RowSamples(float xMin, float xMax, float step) {
 } // namespace
 
 TEST(SamplingScale, UnitRangeAtStep0004MissesBothEdges) {
-    TGLSamplingScale s;
+    SamplingScale s;
     s.SetMax(0.5f);
     s.SetMin(-0.5f);
     s.SetStep(0.004f);
@@ -49,7 +49,7 @@ TEST(SamplingScale, UnitRangeAtStep0004MissesBothEdges) {
 }
 
 TEST(SamplingScale, RowCanFillItsCapacityExactly) {
-    TGLSamplingScale s;
+    SamplingScale s;
     s.SetMax(0.375f);
     s.SetMin(-0.375f);
     s.SetStep(0.003f);
@@ -62,31 +62,31 @@ TEST(SamplingScale, RowCanFillItsCapacityExactly) {
 TEST(SamplingScale, RowsNeverExceedCapacityOverManyRangesAndPositions) {
     for (float half : {0.05f, 0.1f, 0.2f, 0.25f, 0.3f, 0.375f, 0.4f, 0.45f, 0.5f}) {
         for (int p = 0; p <= 100; p += 7) {
-            TGLHeightField hf;
-            hf.XSamplingScale.SetMax(half);
-            hf.XSamplingScale.SetMin(-half);
-            hf.YSamplingScale.SetMax(half);
-            hf.YSamplingScale.SetMin(-half);
+            HeightField hf;
+            hf.xSamplingScale.SetMax(half);
+            hf.xSamplingScale.SetMin(-half);
+            hf.ySamplingScale.SetMax(half);
+            hf.ySamplingScale.SetMin(-half);
             ApplyResolutionPosition(hf, p);
-            const std::vector<float> xs = RowSamples(-half, half, hf.XSamplingScale.Step());
-            EXPECT_LE(static_cast<int>(xs.size()), hf.XSamplingScale.MaxStepCount() + 1)
+            const std::vector<float> xs = RowSamples(-half, half, hf.xSamplingScale.Step());
+            EXPECT_LE(static_cast<int>(xs.size()), hf.xSamplingScale.MaxStepCount() + 1)
                 << "half " << half << " p " << p;
-            EXPECT_GE(static_cast<int>(xs.size()), hf.XSamplingScale.MaxStepCount() - 1);
+            EXPECT_GE(static_cast<int>(xs.size()), hf.xSamplingScale.MaxStepCount() - 1);
         }
     }
 }
 
 TEST(SamplingScale, StepBaseAlignsOnOriginFromEitherSide) {
-    struct TCase {
+    struct Case {
         float Min, Max, Step, Base;
     };
-    const TCase cases[] = {
+    const Case cases[] = {
         {0.0f, 1.0f, 0.25f, 0.0f},    // Origin = Min
         {-0.3f, 0.3f, 0.25f, -0.25f}, // first multiple above a negative Min
         {0.3f, 1.0f, 0.25f, 0.5f},    // positive Min: counted upward from Origin
     };
-    for (const TCase& c : cases) {
-        TGLSamplingScale s;
+    for (const Case& c : cases) {
+        SamplingScale s;
         s.SetMax(c.Max);
         s.SetMin(c.Min);
         s.SetStep(c.Step);
@@ -96,7 +96,7 @@ TEST(SamplingScale, StepBaseAlignsOnOriginFromEitherSide) {
 
 TEST(SamplingScale, NonPositiveStepBecomesOne) {
     for (float bad : {0.0f, -0.5f, -1e-30f, std::nanf("")}) {
-        TGLSamplingScale s;
+        SamplingScale s;
         s.SetStep(bad);
         EXPECT_EQ(s.Step(), 1.0f) << bad;
     }
@@ -104,7 +104,7 @@ TEST(SamplingScale, NonPositiveStepBecomesOne) {
 
 TEST(SamplingScale, MinAndMaxSettersKeepTheRangeOrderedAndNotifyOnce) {
     int notes = 0;
-    TGLSamplingScale s([&] { ++notes; });
+    SamplingScale s([&] { ++notes; });
     s.SetMax(1.0f);
     s.SetMin(2.0f); // above max: max follows
     EXPECT_EQ(s.Min(), 2.0f);
@@ -120,50 +120,50 @@ TEST(SamplingScale, MinAndMaxSettersKeepTheRangeOrderedAndNotifyOnce) {
     EXPECT_EQ(notes, 6);
 }
 
-struct TResolutionCase {
+struct ResolutionCase {
     float Half; // range [-Half, Half]
     int P;
     float Step;
 };
 
-class ResolutionStep : public ::testing::TestWithParam<TResolutionCase> {};
+class ResolutionStep : public ::testing::TestWithParam<ResolutionCase> {};
 
 TEST_P(ResolutionStep, DividesEachAxisInto10000OverOIntervals) {
-    const TResolutionCase c = GetParam();
-    TGLHeightField hf;
-    hf.XSamplingScale.SetMax(0.5f);
-    hf.XSamplingScale.SetMin(-0.5f);
-    hf.YSamplingScale.SetMax(c.Half);
-    hf.YSamplingScale.SetMin(-c.Half);
+    const ResolutionCase c = GetParam();
+    HeightField hf;
+    hf.xSamplingScale.SetMax(0.5f);
+    hf.xSamplingScale.SetMin(-0.5f);
+    hf.ySamplingScale.SetMax(c.Half);
+    hf.ySamplingScale.SetMin(-c.Half);
     ApplyResolutionPosition(hf, c.P);
-    EXPECT_EQ(hf.YSamplingScale.Step(), c.Step);
+    EXPECT_EQ(hf.ySamplingScale.Step(), c.Step);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, ResolutionStep,
-                         ::testing::Values(TResolutionCase{0.5f, 0, 0.007f},
-                                           TResolutionCase{0.5f, 50, 0.004f},
-                                           TResolutionCase{0.5f, 100, 0.001f},
-                                           TResolutionCase{0.25f, 0, 0.0035f}));
+                         ::testing::Values(ResolutionCase{0.5f, 0, 0.007f},
+                                           ResolutionCase{0.5f, 50, 0.004f},
+                                           ResolutionCase{0.5f, 100, 0.001f},
+                                           ResolutionCase{0.25f, 0, 0.0035f}));
 
 TEST(ResolutionStep, LandscapeImageGetsProportionalSteps) {
-    TGLHeightField hf;
-    hf.XSamplingScale.SetMax(0.5f);
-    hf.XSamplingScale.SetMin(-0.5f);
-    hf.YSamplingScale.SetMax(0.25f);
-    hf.YSamplingScale.SetMin(-0.25f);
+    HeightField hf;
+    hf.xSamplingScale.SetMax(0.5f);
+    hf.xSamplingScale.SetMin(-0.5f);
+    hf.ySamplingScale.SetMax(0.25f);
+    hf.ySamplingScale.SetMin(-0.25f);
     ApplyResolutionPosition(hf, 0);
-    EXPECT_EQ(hf.XSamplingScale.Step(), 0.007f);
-    EXPECT_EQ(hf.YSamplingScale.Step(), 0.0035f);
-    EXPECT_EQ(hf.XSamplingScale.MaxStepCount(), 143);
-    EXPECT_EQ(hf.YSamplingScale.MaxStepCount(), 143);
+    EXPECT_EQ(hf.xSamplingScale.Step(), 0.007f);
+    EXPECT_EQ(hf.ySamplingScale.Step(), 0.0035f);
+    EXPECT_EQ(hf.xSamplingScale.MaxStepCount(), 143);
+    EXPECT_EQ(hf.ySamplingScale.MaxStepCount(), 143);
 }
 
 TEST(ResolutionStep, ReapplyingSetsAgainWhenFloatDiffersFromDouble) {
-    TGLHeightField hf;
-    hf.XSamplingScale.SetMax(0.5f);
-    hf.XSamplingScale.SetMin(-0.5f);
-    hf.YSamplingScale.SetMax(0.5f);
-    hf.YSamplingScale.SetMin(-0.5f);
+    HeightField hf;
+    hf.xSamplingScale.SetMax(0.5f);
+    hf.xSamplingScale.SetMin(-0.5f);
+    hf.ySamplingScale.SetMax(0.5f);
+    hf.ySamplingScale.SetMin(-0.5f);
     ApplyResolutionPosition(hf, 50);
     const auto before = hf.StructureRevision();
     // 0.004 has no exact float: both steps are set again and the mesh marked twice.

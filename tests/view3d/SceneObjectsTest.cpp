@@ -10,30 +10,30 @@ using namespace orvane::view3d;
 
 namespace {
 
-void ExpectVec(const TVector4f& v, float x, float y, float z, double tol = 1e-6) {
+void ExpectVec(const Vector4f& v, float x, float y, float z, double tol = 1e-6) {
     EXPECT_NEAR(v[0], x, tol);
     EXPECT_NEAR(v[1], y, tol);
     EXPECT_NEAR(v[2], z, tol);
 }
 
 // Counts what reaches a listener, as the viewer would see it.
-struct TCountingScene : TGLScene {
+struct CountingScene : Scene {
     int Redraws = 0;
-    TCountingScene() {
-        Notifier.AddListener([this] { ++Redraws; });
+    CountingScene() {
+        notifier.AddListener([this] { ++Redraws; });
     }
 };
 
 } // namespace
 
 TEST(SceneObject, HeightFieldLaysTheGridInTheGroundPlaneWithHeightsUp) {
-    TGLScene scene;
-    TGLHeightField& hf = scene.HeightField1;
+    Scene scene;
+    HeightField& hf = scene.heightField;
     for (float s : {0.5f, 1.0f, 10.0f}) {
-        hf.Scale.SetCoordinate(2, s);
-        const TVector4f pts[] = {{0.3f, 0.2f, 0.1f, 1}, {-0.5f, 0.4f, -0.05f, 1}, {0, 0, 1, 1}};
-        for (const TVector4f& p : pts) {
-            const TVector4f w = Transform(p, hf.AbsoluteMatrix());
+        hf.scale.SetCoordinate(2, s);
+        const Vector4f pts[] = {{0.3f, 0.2f, 0.1f, 1}, {-0.5f, 0.4f, -0.05f, 1}, {0, 0, 1, 1}};
+        for (const Vector4f& p : pts) {
+            const Vector4f w = Transform(p, hf.AbsoluteMatrix());
             ExpectVec(w, p[0], s * p[2], -p[1], 1e-6 * (1 + s));
             EXPECT_FLOAT_EQ(w[3], 1.0f);
         }
@@ -41,12 +41,12 @@ TEST(SceneObject, HeightFieldLaysTheGridInTheGroundPlaneWithHeightsUp) {
 }
 
 TEST(SceneObject, LocalMatrixRowsAreSideUpDirectionPosition) {
-    TGLBaseSceneObject o;
-    o.Up.SetVector({0, 0, 1, 0});
-    o.Direction.SetVector({1, 0, 0, 0});
-    o.Scale.SetVector({2, 3, 4, 0});
-    o.Position.SetVector({5, 6, 7, 1});
-    const TMatrix4f m = o.LocalMatrix();
+    SceneObject o;
+    o.up.SetVector({0, 0, 1, 0});
+    o.direction.SetVector({1, 0, 0, 0});
+    o.scale.SetVector({2, 3, 4, 0});
+    o.position.SetVector({5, 6, 7, 1});
+    const Matrix4f m = o.LocalMatrix();
     // Up x Direction = (0,0,1) x (1,0,0) = (0,1,0)
     const float expected[4][4] = {{0, 2, 0, 0}, {0, 0, 3, 0}, {4, 0, 0, 0}, {5, 6, 7, 1}};
     for (int r = 0; r < 4; ++r) {
@@ -57,55 +57,55 @@ TEST(SceneObject, LocalMatrixRowsAreSideUpDirectionPosition) {
 }
 
 TEST(SceneObject, AbsoluteIsLocalTimesParentAndFollowsParentChanges) {
-    TGLBaseSceneObject parent;
-    TGLBaseSceneObject child;
+    SceneObject parent;
+    SceneObject child;
     parent.AddChild(child);
-    parent.Scale.SetVector({2, 2, 2, 0});
-    parent.Position.SetVector({1, 0, 0, 1});
-    child.Position.SetVector({0, 1, 0, 1});
+    parent.scale.SetVector({2, 2, 2, 0});
+    parent.position.SetVector({1, 0, 0, 1});
+    child.position.SetVector({0, 1, 0, 1});
     ExpectVec(child.AbsolutePosition(), 1, 2, 0);
-    parent.Position.Translate({0, 0, 3, 0});
+    parent.position.Translate({0, 0, 3, 0});
     ExpectVec(child.AbsolutePosition(), 1, 2, 3);
 
     // Placing the child at a world point stores it in the parent's frame.
     child.SetAbsolutePosition({3, 3, 3, 1});
-    ExpectVec(child.Position.AsVector(), 1, 1.5f, 0);
+    ExpectVec(child.position.AsVector(), 1, 1.5f, 0);
     ExpectVec(child.AbsolutePosition(), 3, 3, 3);
 }
 
 TEST(SceneSetup, TreeAndStartingValues) {
-    TGLScene scene;
+    Scene scene;
     ASSERT_EQ(scene.Objects().size(), 4u);
-    EXPECT_EQ(scene.Objects()[0], &scene.HeightField1);
-    EXPECT_EQ(scene.Objects()[1], &scene.GLLightSource1);
-    EXPECT_EQ(scene.Objects()[2], &scene.GLDummyCube1);
-    EXPECT_EQ(scene.Objects()[3], &scene.GLLightSource2);
-    EXPECT_EQ(scene.GLCamera1.Parent(), &scene.GLDummyCube1);
-    EXPECT_EQ(scene.GLCamera1.TargetObject(), &scene.GLDummyCube1);
+    EXPECT_EQ(scene.Objects()[0], &scene.heightField);
+    EXPECT_EQ(scene.Objects()[1], &scene.obliqueLight);
+    EXPECT_EQ(scene.Objects()[2], &scene.cameraTarget);
+    EXPECT_EQ(scene.Objects()[3], &scene.overheadLight);
+    EXPECT_EQ(scene.camera.Parent(), &scene.cameraTarget);
+    EXPECT_EQ(scene.camera.TargetObject(), &scene.cameraTarget);
 
-    EXPECT_FALSE(scene.HeightField1.Visible());
-    EXPECT_EQ(scene.HeightField1.Options(), static_cast<unsigned>(hfoTwoSided));
-    ExpectVec(scene.HeightField1.Direction.AsVector(), 0, 1, -4.371139e-8f, 0);
-    const TGLFaceProperties& front = scene.HeightField1.Material.FrontProperties();
-    EXPECT_EQ(front.Diffuse, (TVector4f{0.8f, 0.8f, 0.8f, 1}));
-    EXPECT_EQ(front.Ambient, (TVector4f{0.2f, 0.2f, 0.2f, 1}));
-    const TGLTexture& tex = scene.HeightField1.Material.Texture;
+    EXPECT_FALSE(scene.heightField.Visible());
+    EXPECT_EQ(scene.heightField.Options(), static_cast<unsigned>(hfoTwoSided));
+    ExpectVec(scene.heightField.direction.AsVector(), 0, 1, -4.371139e-8f, 0);
+    const FaceProperties& front = scene.heightField.material.FrontProperties();
+    EXPECT_EQ(front.Diffuse, (Vector4f{0.8f, 0.8f, 0.8f, 1}));
+    EXPECT_EQ(front.Ambient, (Vector4f{0.2f, 0.2f, 0.2f, 1}));
+    const Texture& tex = scene.heightField.material.texture;
     EXPECT_TRUE(tex.Disabled());
-    EXPECT_EQ(tex.TextureMode(), TGLTextureMode::Replace);
+    EXPECT_EQ(tex.Mode(), TextureMode::Replace);
     EXPECT_EQ(tex.ImageBrightness(), 1.0f);
-    EXPECT_EQ(tex.MappingSCoordinates(), (TVector4f{1, 0, 0, 0}));
-    EXPECT_EQ(tex.MappingTCoordinates(), (TVector4f{0, 1, 0, 0}));
+    EXPECT_EQ(tex.MappingSCoordinates(), (Vector4f{1, 0, 0, 0}));
+    EXPECT_EQ(tex.MappingTCoordinates(), (Vector4f{0, 1, 0, 0}));
 
-    ExpectVec(scene.GLLightSource1.AbsolutePosition(), 30, 50, 100);
-    ExpectVec(scene.GLLightSource2.AbsolutePosition(), 0, 50, 0);
-    for (TGLLightSource* l : scene.Lights()) {
-        EXPECT_EQ(l->Diffuse(), (TVector4f{0.75f, 0.75f, 0.75f, 1}));
+    ExpectVec(scene.obliqueLight.AbsolutePosition(), 30, 50, 100);
+    ExpectVec(scene.overheadLight.AbsolutePosition(), 0, 50, 0);
+    for (LightSource* l : scene.Lights()) {
+        EXPECT_EQ(l->Diffuse(), (Vector4f{0.75f, 0.75f, 0.75f, 1}));
         EXPECT_EQ(l->ConstAttenuation(), 1.0f);
         EXPECT_EQ(l->SpotCutOff(), 180.0f);
         EXPECT_TRUE(l->Shining());
     }
 
-    const TGLCamera& cam = scene.GLCamera1;
+    const Camera& cam = scene.camera;
     ExpectVec(cam.AbsolutePosition(), 10, 10, 10);
     EXPECT_EQ(cam.FocalLength(), 100.0f);
     EXPECT_EQ(cam.DepthOfView(), 100.0f);
@@ -114,64 +114,64 @@ TEST(SceneSetup, TreeAndStartingValues) {
 }
 
 TEST(SceneNotification, EachPropertyChangeRequestsExactlyOneRedraw) {
-    struct TCase {
+    struct Case {
         std::string Name;
-        std::function<void(TGLScene&)> Change;
+        std::function<void(Scene&)> Change;
         int Redraws;
     };
-    const TCase cases[] = {
-        {"camera coordinate", [](TGLScene& s) { s.GLCamera1.Position.SetCoordinate(0, 3); }, 1},
+    const Case cases[] = {
+        {"camera coordinate", [](Scene& s) { s.camera.position.SetCoordinate(0, 3); }, 1},
         {"node translate",
-         [](TGLScene& s) {
-             s.GLDummyCube1.Position.Translate({1, 0, 0, 0});
+         [](Scene& s) {
+             s.cameraTarget.position.Translate({1, 0, 0, 0});
          },
          1},
-        {"z scale", [](TGLScene& s) { s.HeightField1.Scale.SetCoordinate(2, 2); }, 1},
-        {"visible", [](TGLScene& s) { s.HeightField1.SetVisible(true); }, 1},
-        {"step", [](TGLScene& s) { s.HeightField1.XSamplingScale.SetStep(0.01f); }, 1},
-        {"min above max", [](TGLScene& s) { s.HeightField1.YSamplingScale.SetMin(4); }, 1},
-        {"attenuation", [](TGLScene& s) { s.GLLightSource1.SetConstAttenuation(0.5f); }, 1},
-        {"same attenuation", [](TGLScene& s) { s.GLLightSource2.SetConstAttenuation(1.0f); }, 0},
-        {"texture on", [](TGLScene& s) { s.HeightField1.Material.Texture.SetDisabled(false); }, 1},
-        {"orbit", [](TGLScene& s) { s.GLCamera1.MoveAroundTarget(5, 5); }, 1},
-        {"zoom", [](TGLScene& s) { s.GLCamera1.AdjustDistanceToTarget(1.05f); }, 1},
+        {"z scale", [](Scene& s) { s.heightField.scale.SetCoordinate(2, 2); }, 1},
+        {"visible", [](Scene& s) { s.heightField.SetVisible(true); }, 1},
+        {"step", [](Scene& s) { s.heightField.xSamplingScale.SetStep(0.01f); }, 1},
+        {"min above max", [](Scene& s) { s.heightField.ySamplingScale.SetMin(4); }, 1},
+        {"attenuation", [](Scene& s) { s.obliqueLight.SetConstAttenuation(0.5f); }, 1},
+        {"same attenuation", [](Scene& s) { s.overheadLight.SetConstAttenuation(1.0f); }, 0},
+        {"texture on", [](Scene& s) { s.heightField.material.texture.SetDisabled(false); }, 1},
+        {"orbit", [](Scene& s) { s.camera.MoveAroundTarget(5, 5); }, 1},
+        {"zoom", [](Scene& s) { s.camera.AdjustDistanceToTarget(1.05f); }, 1},
     };
-    for (const TCase& c : cases) {
-        TCountingScene scene;
-        const long long before = scene.Notifier.RequestCount();
+    for (const Case& c : cases) {
+        CountingScene scene;
+        const long long before = scene.notifier.RequestCount();
         c.Change(scene);
         EXPECT_EQ(scene.Redraws, c.Redraws) << c.Name;
-        EXPECT_EQ(scene.Notifier.RequestCount() - before, c.Redraws) << c.Name;
+        EXPECT_EQ(scene.notifier.RequestCount() - before, c.Redraws) << c.Name;
     }
 }
 
 TEST(SceneNotification, StructureChangesMarkOneRebuildOthersNone) {
-    struct TCase {
+    struct Case {
         std::string Name;
-        std::function<void(TGLHeightField&)> Change;
+        std::function<void(HeightField&)> Change;
         int Rebuilds;
     };
-    const TCase cases[] = {
-        {"step", [](TGLHeightField& h) { h.XSamplingScale.SetStep(0.01f); }, 1},
-        {"same step", [](TGLHeightField& h) { h.YSamplingScale.SetStep(0.1f); }, 1},
-        {"range", [](TGLHeightField& h) { h.XSamplingScale.SetMax(1); }, 1},
-        {"options", [](TGLHeightField& h) { h.SetOptions(0); }, 1},
-        {"same options", [](TGLHeightField& h) { h.SetOptions(hfoTwoSided); }, 0},
-        {"colour mode",
-         [](TGLHeightField& h) { h.SetColorMode(THeightFieldColorMode::hfcmDiffuse); }, 1},
+    const Case cases[] = {
+        {"step", [](HeightField& h) { h.xSamplingScale.SetStep(0.01f); }, 1},
+        {"same step", [](HeightField& h) { h.ySamplingScale.SetStep(0.1f); }, 1},
+        {"range", [](HeightField& h) { h.xSamplingScale.SetMax(1); }, 1},
+        {"options", [](HeightField& h) { h.SetOptions(0); }, 1},
+        {"same options", [](HeightField& h) { h.SetOptions(hfoTwoSided); }, 0},
+        {"colour mode", [](HeightField& h) { h.SetColorMode(HeightFieldColorMode::hfcmDiffuse); },
+         1},
         {"callback",
-         [](TGLHeightField& h) {
-             h.SetOnGetHeight([](float, float, float&, TVector4f&, TTexPoint&) {});
+         [](HeightField& h) {
+             h.SetOnGetHeight([](float, float, float&, Vector4f&, TexPoint&) {});
          },
          1},
-        {"z scale", [](TGLHeightField& h) { h.Scale.SetCoordinate(2, 3); }, 0},
-        {"texture", [](TGLHeightField& h) { h.Material.Texture.SetDisabled(false); }, 0},
+        {"z scale", [](HeightField& h) { h.scale.SetCoordinate(2, 3); }, 0},
+        {"texture", [](HeightField& h) { h.material.texture.SetDisabled(false); }, 0},
     };
-    for (const TCase& c : cases) {
-        TCountingScene scene;
-        const auto before = scene.HeightField1.StructureRevision();
-        c.Change(scene.HeightField1);
-        EXPECT_EQ(scene.HeightField1.StructureRevision() - before,
+    for (const Case& c : cases) {
+        CountingScene scene;
+        const auto before = scene.heightField.StructureRevision();
+        c.Change(scene.heightField);
+        EXPECT_EQ(scene.heightField.StructureRevision() - before,
                   static_cast<std::uint64_t>(c.Rebuilds))
             << c.Name;
         EXPECT_EQ(scene.Redraws,
@@ -181,11 +181,11 @@ TEST(SceneNotification, StructureChangesMarkOneRebuildOthersNone) {
 }
 
 TEST(SceneNotification, RequestsDuringAFrameAreDropped) {
-    TCountingScene scene;
-    scene.Notifier.SetRendering(true);
-    scene.GLCamera1.Position.SetCoordinate(1, 2);
-    scene.Notifier.SetRendering(false);
+    CountingScene scene;
+    scene.notifier.SetRendering(true);
+    scene.camera.position.SetCoordinate(1, 2);
+    scene.notifier.SetRendering(false);
     EXPECT_EQ(scene.Redraws, 0);
-    scene.GLCamera1.Position.SetCoordinate(1, 3);
+    scene.camera.position.SetCoordinate(1, 3);
     EXPECT_EQ(scene.Redraws, 1);
 }

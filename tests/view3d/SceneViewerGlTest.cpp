@@ -25,21 +25,21 @@ using orvane::test::ShowExposed;
 
 namespace {
 
-enum class TRamp { RisingTowardBottom, RisingTowardTop };
+enum class Ramp { RisingTowardBottom, RisingTowardTop };
 
 // A 64 x 64 image whose levels ramp along the rows, opened as the viewer opens it.
-std::vector<std::uint8_t> RampLevels(TRamp ramp) {
+std::vector<std::uint8_t> RampLevels(Ramp ramp) {
     std::vector<std::uint8_t> levels(64 * 64);
     for (int r = 0; r < 64; ++r) {
-        const int level = ramp == TRamp::RisingTowardBottom ? r * 255 / 63 : (63 - r) * 255 / 63;
+        const int level = ramp == Ramp::RisingTowardBottom ? r * 255 / 63 : (63 - r) * 255 / 63;
         for (int c = 0; c < 64; ++c)
             levels[r * 64 + c] = static_cast<std::uint8_t>(level);
     }
     return levels;
 }
 
-struct TReliefScene : TOpenedRelief {
-    explicit TReliefScene(TRamp ramp) : TOpenedRelief(64, RampLevels(ramp)) {}
+struct ReliefScene : OpenedRelief {
+    explicit ReliefScene(Ramp ramp) : OpenedRelief(64, RampLevels(ramp)) {}
 };
 
 int Luma(QRgb c) {
@@ -56,7 +56,7 @@ double MeanLuma(const QImage& img, const QRect& r) {
     return sum / (r.width() * r.height());
 }
 
-QImage Render(TGLSceneViewer& viewer) {
+QImage Render(SceneViewer& viewer) {
     QImage img = viewer.grabFramebuffer();
     // Device pixels may differ from logical ones on HiDPI; compare in logical pixels.
     return img.scaled(viewer.size());
@@ -76,8 +76,8 @@ private slots:
 };
 
 void ViewerTest::reliefIsLitOnBlackBackground() {
-    TReliefScene relief(TRamp::RisingTowardTop);
-    TGLSceneViewer viewer;
+    ReliefScene relief(Ramp::RisingTowardTop);
+    SceneViewer viewer;
     viewer.SetScene(&relief.Scene);
     QVERIFY(ShowExposed(viewer, QSize(1000, 700)));
     const QImage img = Render(viewer);
@@ -94,50 +94,50 @@ void ViewerTest::planeFacingTheLightIsBrighter() {
     // towards the top rows tilts the plane towards it.
     double facing = 0;
     double away = 0;
-    for (TRamp ramp : {TRamp::RisingTowardTop, TRamp::RisingTowardBottom}) {
-        TReliefScene relief(ramp);
-        TGLSceneViewer viewer;
+    for (Ramp ramp : {Ramp::RisingTowardTop, Ramp::RisingTowardBottom}) {
+        ReliefScene relief(ramp);
+        SceneViewer viewer;
         viewer.SetScene(&relief.Scene);
         QVERIFY(ShowExposed(viewer, QSize(1000, 700)));
         const double mean = MeanLuma(Render(viewer), QRect(450, 300, 100, 100));
-        (ramp == TRamp::RisingTowardTop ? facing : away) = mean;
+        (ramp == Ramp::RisingTowardTop ? facing : away) = mean;
     }
     qInfo("centre brightness facing %.1f, away %.1f", facing, away);
     QVERIFY2(facing > away + 30, "tilt towards the light should be clearly brighter");
 }
 
 void ViewerTest::meshIsCompiledOnceAndRebuiltOnStructureChange() {
-    TReliefScene relief(TRamp::RisingTowardTop);
-    TGLSceneViewer viewer;
+    ReliefScene relief(Ramp::RisingTowardTop);
+    SceneViewer viewer;
     viewer.SetScene(&relief.Scene);
     QVERIFY(ShowExposed(viewer, QSize(400, 300)));
     viewer.grabFramebuffer();
-    relief.Scene.GLCamera1.AdjustDistanceToTarget(1.05f); // camera move: no rebuild
-    ApplyZDepthPosition(relief.Scene, 50);                // z scale: no rebuild
+    relief.Scene.camera.AdjustDistanceToTarget(1.05f); // camera move: no rebuild
+    ApplyZDepthPosition(relief.Scene, 50);             // z scale: no rebuild
     viewer.grabFramebuffer();
     QCOMPARE(viewer.Renderer().MeshBuildCount(), 1);
-    ApplyResolutionPosition(relief.Scene.HeightField1, 100); // two step changes, one rebuild
+    ApplyResolutionPosition(relief.Scene.heightField, 100); // two step changes, one rebuild
     viewer.grabFramebuffer();
     QCOMPARE(viewer.Renderer().MeshBuildCount(), 2);
     QVERIFY(viewer.Renderer().HasMesh());
 }
 
 void ViewerTest::sceneChangeSchedulesARepaint() {
-    TReliefScene relief(TRamp::RisingTowardTop);
-    TGLSceneViewer viewer;
+    ReliefScene relief(Ramp::RisingTowardTop);
+    SceneViewer viewer;
     viewer.SetScene(&relief.Scene);
     QVERIFY(ShowExposed(viewer, QSize(300, 200)));
     const long long frames = viewer.Renderer().FrameCount();
-    relief.Scene.GLCamera1.MoveAroundTarget(5, 5);
+    relief.Scene.camera.MoveAroundTarget(5, 5);
     QTRY_VERIFY(viewer.Renderer().FrameCount() > frames);
 }
 
 void ViewerTest::wheelDeltasAndHint() {
-    TGLSceneViewer viewer;
+    SceneViewer viewer;
     QCOMPARE(viewer.toolTip(),
              QString("Use left mouse button to rotate, right button to move, wheel to zoom."));
     QCOMPARE(viewer.cursor().shape(), Qt::PointingHandCursor);
-    QSignalSpy turned(&viewer, &TGLSceneViewer::wheelTurned);
+    QSignalSpy turned(&viewer, &SceneViewer::wheelTurned);
     for (int delta : {60, -240}) {
         QWheelEvent ev(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, delta), Qt::NoButton,
                        Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -167,15 +167,14 @@ void ViewerTest::vertexBuffersDrawTheDisplayListPicture() {
     QVERIFY(fbo.bind());
     for (int position : {0, 50, 100}) {
         QImage pictures[2];
-        for (TGLReliefPath path :
-             {TGLReliefPath::OnePassDisplayList, TGLReliefPath::BandedVertexBuffers}) {
-            TOpenedRelief relief(128, levels);
-            ApplyResolutionPosition(relief.Scene.HeightField1, position);
+        for (ReliefPath path : {ReliefPath::OnePassDisplayList, ReliefPath::BandedVertexBuffers}) {
+            OpenedRelief relief(128, levels);
+            ApplyResolutionPosition(relief.Scene.heightField, position);
             ApplyZDepthPosition(relief.Scene, 60);
-            relief.Scene.GLCamera1.MoveAroundTarget(-20, 30); // some faces seen from below
-            TGLSceneRenderer renderer(path);
+            relief.Scene.camera.MoveAroundTarget(-20, 30); // some faces seen from below
+            SceneRenderer renderer(path);
             renderer.Render(relief.Scene, 640, 480, 640, 480);
-            pictures[path == TGLReliefPath::BandedVertexBuffers] = fbo.toImage();
+            pictures[path == ReliefPath::BandedVertexBuffers] = fbo.toImage();
             QCOMPARE(renderer.FullMeshDrawCount(), 1);
             QCOMPARE(renderer.CoarseMeshDrawCount(), 0);
             renderer.ReleaseGL();

@@ -23,17 +23,17 @@ QImage Sample() {
 TEST(TexturePictureFile, DecodesColourAndGreyPictures) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    struct TCase {
+    struct Case {
         const char* Name;
         QImage Image;
     };
     QImage grey(5, 4, QImage::Format_Grayscale8);
     grey.fill(77);
-    const TCase cases[] = {
+    const Case cases[] = {
         {"colour.png", Sample()}, {"colour.tif", Sample()}, {"grey.tiff", grey},
         {"colour.bmp", Sample()}, {"grey.png", grey},
     };
-    for (const TCase& c : cases) {
+    for (const Case& c : cases) {
         const QString path = dir.filePath(c.Name);
         ASSERT_TRUE(c.Image.save(path)) << c.Name << ": no writer for this format";
         QImage picture;
@@ -61,17 +61,17 @@ TEST(TexturePictureFile, FailuresGiveTheTextAndKeepThePicture) {
     }
     const QString missing = dir.filePath("missing.png");
 
-    struct TCase {
+    struct Case {
         QString Path;
         QString Error; // empty: the decoder's message after the file's name
     };
-    const TCase cases[] = {
+    const Case cases[] = {
         {missing, "Could not open file: " + missing},
         {dir.path(), "Could not open file: " + dir.path()},
         {garbage, {}},
         {emptyTif, {}},
     };
-    for (const TCase& c : cases) {
+    for (const Case& c : cases) {
         QImage picture = Sample();
         QString error;
         EXPECT_FALSE(LoadTexturePicture(c.Path, picture, error)) << qPrintable(c.Path);

@@ -27,28 +27,28 @@ constexpr int Side = 64;
 
 // A flat 64 x 64 image (all levels equal) set up as the open routine does: unit ranges,
 // camera at (-1.5, 1.5, 1.5) from the target at the origin, resolution 50, Z depth 5.
-struct TFlatScene : TOpenedRelief {
-    TFlatScene() : TOpenedRelief(Side, std::vector<std::uint8_t>(Side * Side, 128)) {}
+struct FlatScene : OpenedRelief {
+    FlatScene() : OpenedRelief(Side, std::vector<std::uint8_t>(Side * Side, 128)) {}
 
     // "Load Texture" for a square image.
     void LoadTexture(const QImage& picture) {
-        ApplyTexturePicture(Scene.HeightField1, picture, QStringLiteral("picture.png"), Side, Side);
+        ApplyTexturePicture(Scene.heightField, picture, QStringLiteral("picture.png"), Side, Side);
     }
 
     // The viewer pixel showing the mesh point (x, y) of the relief's local frame.
     QPoint PixelOf(float x, float y, int width, int height) {
         float z = 0;
-        HeightField1GetHeight(Src, Scene.HeightField1, x, y, z);
-        const TGLCamera& cam = Scene.GLCamera1;
-        const TMatrix4f view = LookAtMatrix(
-            cam.AbsolutePosition(), Scene.GLDummyCube1.AbsolutePosition(), cam.Up.AsVector());
-        TFrustum f;
+        ReliefHeight(Src, Scene.heightField, x, y, z);
+        const Camera& cam = Scene.camera;
+        const Matrix4f view = LookAtMatrix(
+            cam.AbsolutePosition(), Scene.cameraTarget.AbsolutePosition(), cam.up.AsVector());
+        Frustum f;
         PerspectiveFrustum(
             width, height,
             {cam.FocalLength(), cam.SceneScale(), cam.NearPlaneBias(), cam.DepthOfView()}, f);
-        const TMatrix4f toClip =
-            Multiply(Multiply(Scene.HeightField1.AbsoluteMatrix(), view), FrustumMatrix(f));
-        const TVector4f clip = Transform({x, y, z, 1}, toClip);
+        const Matrix4f toClip =
+            Multiply(Multiply(Scene.heightField.AbsoluteMatrix(), view), FrustumMatrix(f));
+        const Vector4f clip = Transform({x, y, z, 1}, toClip);
         const double nx = clip[0] / clip[3];
         const double ny = clip[1] / clip[3];
         return QPoint(int((nx + 1) / 2 * width), int((1 - ny) / 2 * height));
@@ -67,23 +67,23 @@ QImage Split(bool topBottom, QRgb first, QRgb second) {
     return img;
 }
 
-enum class TColour { Red, Blue, Grey };
+enum class ColourCase { Red, Blue, Grey };
 
-TColour Classify(QRgb c) {
+ColourCase Classify(QRgb c) {
     const int r = qRed(c), g = qGreen(c), b = qBlue(c);
     if (r > 120 && g < 40 && b < 40) {
-        return TColour::Red;
+        return ColourCase::Red;
     }
     if (b > 120 && r < 40 && g < 40) {
-        return TColour::Blue;
+        return ColourCase::Blue;
     }
     if (r > 60 && std::abs(r - g) < 8 && std::abs(r - b) < 8) {
-        return TColour::Grey;
+        return ColourCase::Grey;
     }
-    return TColour(-1);
+    return ColourCase(-1);
 }
 
-QImage Grab(TGLSceneViewer& viewer) {
+QImage Grab(SceneViewer& viewer) {
     return viewer.grabFramebuffer().scaled(viewer.size());
 }
 
@@ -108,27 +108,27 @@ void TextureGLTest::pictureLiesTheRightWayRound_data() {
 
 void TextureGLTest::pictureLiesTheRightWayRound() {
     QFETCH(bool, topBottom);
-    TFlatScene flat;
+    FlatScene flat;
     flat.LoadTexture(Split(topBottom, qRgb(255, 0, 0), qRgb(0, 0, 255)));
-    TGLSceneViewer viewer;
+    SceneViewer viewer;
     viewer.SetScene(&flat.Scene);
     QVERIFY(ShowExposed(viewer, QSize(800, 600)));
     const QImage img = Grab(viewer);
 
     // Quadrant centres of the relief and the colour each must show.
-    struct TSample {
+    struct SampleCase {
         float X, Y;
-        TColour Expected;
+        ColourCase Expected;
     };
-    const TColour red = TColour::Red, blue = TColour::Blue;
-    const std::vector<TSample> samples =
-        topBottom ? std::vector<TSample>{{-0.25f, 0.25f, red},   {0.25f, 0.25f, red},
-                                         {-0.25f, -0.25f, blue}, {0.25f, -0.25f, blue},
-                                         {0, 0.45f, red},        {0, -0.45f, blue}}
-                  : std::vector<TSample>{{-0.25f, 0.25f, red}, {-0.25f, -0.25f, red},
-                                         {0.25f, 0.25f, blue}, {0.25f, -0.25f, blue},
-                                         {-0.45f, 0, red},     {0.45f, 0, blue}};
-    for (const TSample& s : samples) {
+    const ColourCase red = ColourCase::Red, blue = ColourCase::Blue;
+    const std::vector<SampleCase> samples =
+        topBottom ? std::vector<SampleCase>{{-0.25f, 0.25f, red},   {0.25f, 0.25f, red},
+                                            {-0.25f, -0.25f, blue}, {0.25f, -0.25f, blue},
+                                            {0, 0.45f, red},        {0, -0.45f, blue}}
+                  : std::vector<SampleCase>{{-0.25f, 0.25f, red}, {-0.25f, -0.25f, red},
+                                            {0.25f, 0.25f, blue}, {0.25f, -0.25f, blue},
+                                            {-0.45f, 0, red},     {0.45f, 0, blue}};
+    for (const SampleCase& s : samples) {
         const QPoint p = flat.PixelOf(s.X, s.Y, viewer.width(), viewer.height());
         QVERIFY(img.rect().contains(p));
         const QRgb c = img.pixel(p);
@@ -149,39 +149,39 @@ void TextureGLTest::pictureLiesTheRightWayRound() {
 }
 
 void TextureGLTest::uploadOnceRemoveShowsTheBareRelief() {
-    TFlatScene flat;
+    FlatScene flat;
     flat.LoadTexture(Split(true, qRgb(255, 0, 0), qRgb(0, 0, 255)));
-    TGLSceneViewer viewer;
+    SceneViewer viewer;
     viewer.SetScene(&flat.Scene);
     QVERIFY(ShowExposed(viewer, QSize(400, 300)));
     Grab(viewer);
-    flat.Scene.GLCamera1.AdjustDistanceToTarget(1.05f);
+    flat.Scene.camera.AdjustDistanceToTarget(1.05f);
     ApplyZDepthPosition(flat.Scene, 50);
     const QImage moved = Grab(viewer);
-    QCOMPARE(viewer.Renderer().TextureObject().UploadCount(), 1);
+    QCOMPARE(viewer.Renderer().UploadedTexture().UploadCount(), 1);
     // 100 columns are widened to 100 (already a multiple of 4); the driver takes any size.
-    QCOMPARE(viewer.Renderer().TextureObject().UploadedSize().Width, 100);
-    QCOMPARE(viewer.Renderer().TextureObject().UploadedSize().Height, 60);
+    QCOMPARE(viewer.Renderer().UploadedTexture().UploadedSize().Width, 100);
+    QCOMPARE(viewer.Renderer().UploadedTexture().UploadedSize().Height, 60);
     const QPoint far = flat.PixelOf(0, 0.25f, 400, 300);
-    QCOMPARE(Classify(moved.pixel(far)), TColour::Red);
+    QCOMPARE(Classify(moved.pixel(far)), ColourCase::Red);
 
     // A brightness change prepares the texels again.
-    flat.Scene.HeightField1.Material.Texture.SetImageBrightness(1.0f);
+    flat.Scene.heightField.material.texture.SetImageBrightness(1.0f);
     Grab(viewer);
-    QCOMPARE(viewer.Renderer().TextureObject().UploadCount(), 2);
+    QCOMPARE(viewer.Renderer().UploadedTexture().UploadCount(), 2);
 
     // Removed: the lit grey material again, nothing uploaded.
-    ClearTexturePicture(flat.Scene.HeightField1.Material.Texture);
+    ClearTexturePicture(flat.Scene.heightField.material.texture);
     const QImage bare = Grab(viewer);
-    QCOMPARE(Classify(bare.pixel(far)), TColour::Grey);
-    QCOMPARE(Classify(bare.pixel(flat.PixelOf(0, -0.25f, 400, 300))), TColour::Grey);
-    QCOMPARE(viewer.Renderer().TextureObject().UploadCount(), 2);
-    QCOMPARE(viewer.Renderer().TextureObject().Name(), 0u); // texels freed
+    QCOMPARE(Classify(bare.pixel(far)), ColourCase::Grey);
+    QCOMPARE(Classify(bare.pixel(flat.PixelOf(0, -0.25f, 400, 300))), ColourCase::Grey);
+    QCOMPARE(viewer.Renderer().UploadedTexture().UploadCount(), 2);
+    QCOMPARE(viewer.Renderer().UploadedTexture().Name(), 0u); // texels freed
 
     // Shown again: a fresh upload.
     flat.LoadTexture(Split(true, qRgb(255, 0, 0), qRgb(0, 0, 255)));
-    QCOMPARE(Classify(Grab(viewer).pixel(far)), TColour::Red);
-    QCOMPARE(viewer.Renderer().TextureObject().UploadCount(), 3);
+    QCOMPARE(Classify(Grab(viewer).pixel(far)), ColourCase::Red);
+    QCOMPARE(viewer.Renderer().UploadedTexture().UploadCount(), 3);
 }
 
 int main(int argc, char** argv) {

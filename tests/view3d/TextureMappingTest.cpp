@@ -8,7 +8,7 @@ using namespace orvane::view3d;
 
 namespace {
 
-void ExpectPlane(const TVector4f& v, float a, float b, float c, float d, const char* what) {
+void ExpectPlane(const Vector4f& v, float a, float b, float c, float d, const char* what) {
     EXPECT_FLOAT_EQ(v[0], a) << what;
     EXPECT_FLOAT_EQ(v[1], b) << what;
     EXPECT_FLOAT_EQ(v[2], c) << what;
@@ -16,20 +16,20 @@ void ExpectPlane(const TVector4f& v, float a, float b, float c, float d, const c
 }
 
 // s and t that the planes give at a point of the mesh's local frame.
-float Gen(const TVector4f& plane, float x, float y, float z) {
+float Gen(const Vector4f& plane, float x, float y, float z) {
     return plane[0] * x + plane[1] * y + plane[2] * z + plane[3];
 }
 
 } // namespace
 
 TEST(TexturePlanes, StretchThePictureOverTheRelief) {
-    struct TCase {
+    struct Case {
         const char* Name;
         std::int64_t P, Q; // file extent: ImageWidth x ColumnStep, ImageHeight x RowStep
         float XMax, YMax;
-        TVector4f S, T;
+        Vector4f S, T;
     };
-    const TCase cases[] = {
+    const Case cases[] = {
         {"portrait 600 x 1000", 600, 1000, 0.3f, 0.5f, {1.6666666f, 0, 0, 0.5f}, {0, 1, 0, 0.5f}},
         {"landscape 1000 x 500", 1000, 500, 0.5f, 0.25f, {1, 0, 0, 0.5f}, {0, 2, 0, 0.5f}},
         {"square takes the landscape branch", 64, 64, 0.5f, 0.5f, {1, 0, 0, 0.5f}, {0, 1, 0, 0.5f}},
@@ -42,9 +42,9 @@ TEST(TexturePlanes, StretchThePictureOverTheRelief) {
          {1.6666666f, 0, 0, 0.5f},
          {0, 1, 0, 0.5f}},
     };
-    for (const TCase& c : cases) {
-        TGLScene scene;
-        TGLTexture& tex = scene.HeightField1.Material.Texture;
+    for (const Case& c : cases) {
+        Scene scene;
+        Texture& tex = scene.heightField.material.texture;
         SetTexturePlanes(tex, c.P, c.Q, c.XMax, c.YMax);
         ExpectPlane(tex.MappingSCoordinates(), c.S[0], c.S[1], c.S[2], c.S[3], c.Name);
         ExpectPlane(tex.MappingTCoordinates(), c.T[0], c.T[1], c.T[2], c.T[3], c.Name);
@@ -62,8 +62,8 @@ TEST(TexturePlanes, StretchThePictureOverTheRelief) {
 TEST(TexturePlanes, OnlyComponentsZeroOneAndThreeAreWritten) {
     // Planes left from a previous landscape load keep their other components: a portrait
     // load after it writes S[0] and T[1] (and T[3], S[3]) but not S[1] or T[0].
-    TGLScene scene;
-    TGLTexture& tex = scene.HeightField1.Material.Texture;
+    Scene scene;
+    Texture& tex = scene.heightField.material.texture;
     tex.SetMappingSCoordinate(1, 7);
     tex.SetMappingSCoordinate(2, 8);
     tex.SetMappingTCoordinate(0, 9);
@@ -74,9 +74,9 @@ TEST(TexturePlanes, OnlyComponentsZeroOneAndThreeAreWritten) {
 }
 
 TEST(TextureState, PictureAndBrightnessMoveTheUploadRevisionOthersDoNot) {
-    TGLScene scene;
-    TGLTexture& tex = scene.HeightField1.Material.Texture;
-    const long long requests = scene.Notifier.RequestCount();
+    Scene scene;
+    Texture& tex = scene.heightField.material.texture;
+    const long long requests = scene.notifier.RequestCount();
     std::uint64_t rev = tex.ImageRevision();
 
     QImage picture(4, 4, QImage::Format_RGB32);
@@ -88,7 +88,7 @@ TEST(TextureState, PictureAndBrightnessMoveTheUploadRevisionOthersDoNot) {
     tex.SetImageBrightness(1.5f);
     EXPECT_GT(tex.ImageRevision(), rev);
     rev = tex.ImageRevision();
-    tex.SetTextureMode(TGLTextureMode::Modulate);
+    tex.SetTextureMode(TextureMode::Modulate);
     tex.SetDisabled(false);
     tex.SetMappingSCoordinate(0, 2);
     tex.SetImageBrightness(1.5f);
@@ -98,5 +98,5 @@ TEST(TextureState, PictureAndBrightnessMoveTheUploadRevisionOthersDoNot) {
     EXPECT_TRUE(tex.Image().isNull());
     EXPECT_TRUE(tex.ImageFileName().isEmpty());
     // Every change asks for one redraw.
-    EXPECT_EQ(scene.Notifier.RequestCount() - requests, 7);
+    EXPECT_EQ(scene.notifier.RequestCount() - requests, 7);
 }

@@ -25,7 +25,7 @@ QImage Picture(int w, int h, const std::function<QRgb(int, int)>& colour,
     return img;
 }
 
-QRgb At(const TTextureBitmap& b, int x, int y) {
+QRgb At(const TextureBitmap& b, int x, int y) {
     const std::uint8_t* t = b.Texel(x, y);
     return qRgb(t[0], t[1], t[2]);
 }
@@ -39,11 +39,11 @@ QRgb Noise(int x, int y) {
 } // namespace
 
 TEST(TextureBrightness, TimesOnePointFiveRoundsHalfToEvenAndSaturates) {
-    struct TCase {
+    struct Case {
         int In;
         int Out;
     };
-    const TCase cases[] = {
+    const Case cases[] = {
         {0, 0},     {1, 2},                 // 1.5 -> 2
         {3, 4},                             // 4.5 -> 4
         {5, 8},                             // 7.5 -> 8
@@ -52,12 +52,12 @@ TEST(TextureBrightness, TimesOnePointFiveRoundsHalfToEvenAndSaturates) {
         {169, 254},                         // 253.5 -> 254
         {170, 255}, {171, 255}, {255, 255},
     };
-    for (const TCase& c : cases) {
+    for (const Case& c : cases) {
         EXPECT_EQ(BrightenByte(std::uint8_t(c.In), 1.5f), c.Out) << c.In;
     }
     // Every byte of every channel is brightened; brightness 1 leaves them alone.
-    TTextureBitmap b{4, 1, {1, 3, 5, 170, 0, 7, 2, 4, 6, 8, 10, 12}};
-    TTextureBitmap same = b;
+    TextureBitmap b{4, 1, {1, 3, 5, 170, 0, 7, 2, 4, 6, 8, 10, 12}};
+    TextureBitmap same = b;
     ApplyBrightness(same, 1.0f);
     EXPECT_EQ(same.Rgb, b.Rgb);
     ApplyBrightness(b, 1.5f);
@@ -67,7 +67,7 @@ TEST(TextureBrightness, TimesOnePointFiveRoundsHalfToEvenAndSaturates) {
 TEST(TextureDrawing, RowsGoBottomUpAndColoursKeepTheirChannels) {
     // Three rows of distinct colours, width already a multiple of 4.
     const QRgb rows[] = {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(10, 20, 30)};
-    const TTextureBitmap b = DrawPictureRgb24(Picture(4, 3, [&](int, int y) { return rows[y]; }));
+    const TextureBitmap b = DrawPictureRgb24(Picture(4, 3, [&](int, int y) { return rows[y]; }));
     ASSERT_EQ(b.Width, 4);
     ASSERT_EQ(b.Height, 3);
     ASSERT_EQ(b.Rgb.size(), 4u * 3u * 3u);
@@ -83,7 +83,7 @@ TEST(TextureDrawing, GreyAndTransparentPicturesBecomeRgb) {
     for (int x = 0; x < 4; ++x) {
         grey.scanLine(0)[x] = std::uint8_t(x * 80);
     }
-    const TTextureBitmap g = DrawPictureRgb24(grey);
+    const TextureBitmap g = DrawPictureRgb24(grey);
     for (int x = 0; x < 4; ++x) {
         EXPECT_EQ(At(g, x, 0), qRgb(x * 80, x * 80, x * 80));
     }
@@ -91,27 +91,27 @@ TEST(TextureDrawing, GreyAndTransparentPicturesBecomeRgb) {
     QImage alpha(4, 1, QImage::Format_ARGB32);
     alpha.fill(qRgba(200, 100, 50, 0));
     alpha.setPixel(1, 0, qRgba(200, 100, 50, 255));
-    const TTextureBitmap a = DrawPictureRgb24(alpha);
+    const TextureBitmap a = DrawPictureRgb24(alpha);
     EXPECT_EQ(At(a, 0, 0), qRgb(0, 0, 0));
     EXPECT_EQ(At(a, 1, 0), qRgb(200, 100, 50));
 }
 
 TEST(TextureDrawing, WidthIsStretchedToTheNextMultipleOfFour) {
-    struct TCase {
+    struct Case {
         int Width;
         int Padded;
         std::vector<int> SourceColumn; // picture column shown in each texture column
     };
-    const TCase cases[] = {
+    const Case cases[] = {
         {1, 4, {0, 0, 0, 0}},
         {3, 4, {0, 0, 1, 2}},
         {4, 4, {0, 1, 2, 3}},
         {5, 8, {0, 0, 1, 1, 2, 3, 3, 4}},
         {6, 8, {0, 0, 1, 2, 3, 3, 4, 5}},
     };
-    for (const TCase& c : cases) {
+    for (const Case& c : cases) {
         EXPECT_EQ(PaddedTextureWidth(c.Width), c.Padded);
-        const TTextureBitmap b =
+        const TextureBitmap b =
             DrawPictureRgb24(Picture(c.Width, 2, [](int x, int) { return qRgb(x * 40, 7, 9); }));
         ASSERT_EQ(b.Width, c.Padded) << c.Width;
         ASSERT_EQ(b.Height, 2);
@@ -124,13 +124,13 @@ TEST(TextureDrawing, WidthIsStretchedToTheNextMultipleOfFour) {
 }
 
 TEST(TextureSize, PowerOfTwoWhenTheDriverNeedsItThenCutToTheMaximum) {
-    struct TCase {
-        TTextureSize In;
+    struct Case {
+        TextureSize In;
         bool Npot;
         int Max;
-        TTextureSize Out;
+        TextureSize Out;
     };
-    const TCase cases[] = {
+    const Case cases[] = {
         {{600, 1000}, true, 16384, {600, 1000}},
         {{600, 1000}, false, 16384, {1024, 1024}},
         {{512, 256}, false, 16384, {512, 256}},
@@ -139,8 +139,8 @@ TEST(TextureSize, PowerOfTwoWhenTheDriverNeedsItThenCutToTheMaximum) {
         {{3000, 5000}, false, 4096, {4096, 4096}},
         {{4, 1}, false, 64, {4, 1}},
     };
-    for (const TCase& c : cases) {
-        const TTextureSize s = TextureTargetSize(c.In, TTextureSizeLimits{c.Npot, c.Max});
+    for (const Case& c : cases) {
+        const TextureSize s = TextureTargetSize(c.In, TextureSizeLimits{c.Npot, c.Max});
         EXPECT_EQ(s.Width, c.Out.Width) << c.In.Width << "x" << c.In.Height;
         EXPECT_EQ(s.Height, c.Out.Height) << c.In.Width << "x" << c.In.Height;
     }
@@ -148,18 +148,18 @@ TEST(TextureSize, PowerOfTwoWhenTheDriverNeedsItThenCutToTheMaximum) {
 
 TEST(TextureResample, ConstantPictureStaysConstantAtEverySize) {
     const std::uint8_t colour[3] = {0, 137, 255};
-    struct TCase {
+    struct Case {
         int W, H, ToW, ToH;
     };
-    const TCase cases[] = {
+    const Case cases[] = {
         {12, 7, 16, 8}, {8, 8, 3, 5}, {100, 60, 37, 128}, {4, 1, 64, 64}, {20, 20, 20, 20},
     };
-    for (const TCase& c : cases) {
-        TTextureBitmap src{c.W, c.H, {}};
+    for (const Case& c : cases) {
+        TextureBitmap src{c.W, c.H, {}};
         for (int i = 0; i < c.W * c.H; ++i) {
             src.Rgb.insert(src.Rgb.end(), colour, colour + 3);
         }
-        const TTextureBitmap out = ResampleLanczos3(src, c.ToW, c.ToH);
+        const TextureBitmap out = ResampleLanczos3(src, c.ToW, c.ToH);
         ASSERT_EQ(out.Width, c.ToW);
         ASSERT_EQ(out.Height, c.ToH);
         ASSERT_EQ(out.Rgb.size(), std::size_t(c.ToW) * c.ToH * 3);
@@ -175,7 +175,7 @@ TEST(TextureResample, FollowsTheLanczosKernelOnAStep) {
     // over the taps, divided by the sum of the weights, c = (x + 0.5) / 2 - 0.5, computed
     // separately in double precision. The kernel's negative lobes undershoot before the edge
     // and overshoot after it.
-    TTextureBitmap src{16, 2, {}};
+    TextureBitmap src{16, 2, {}};
     for (int y = 0; y < 2; ++y) {
         for (int x = 0; x < 16; ++x) {
             const std::uint8_t v = x < 8 ? 40 : 200;
@@ -185,7 +185,7 @@ TEST(TextureResample, FollowsTheLanczosKernelOnAStep) {
     const int expected[32] = {40,  40,  40,  40,  40,  40,  40,  40,  40,  40,  40,
                               41,  45,  30,  23,  74,  166, 217, 210, 195, 199, 200,
                               200, 200, 200, 200, 200, 200, 200, 200, 200, 200};
-    const TTextureBitmap out = ResampleLanczos3(src, 32, 2);
+    const TextureBitmap out = ResampleLanczos3(src, 32, 2);
     for (int y = 0; y < 2; ++y) {
         for (int x = 0; x < 32; ++x) {
             EXPECT_EQ(out.Texel(x, y)[0], expected[x]) << x;
@@ -197,18 +197,18 @@ TEST(TextureResample, FollowsTheLanczosKernelOnAStep) {
 
 TEST(TexturePreparation, ResamplesOnlyWhenTheSizeChanges) {
     const QImage noise = Picture(12, 6, Noise);
-    const TTextureBitmap drawn = DrawPictureRgb24(noise);
+    const TextureBitmap drawn = DrawPictureRgb24(noise);
 
     // The driver takes the size as it is: the texels are exactly the drawn ones, brightened.
-    TTextureBitmap brightened = drawn;
+    TextureBitmap brightened = drawn;
     ApplyBrightness(brightened, 1.5f);
-    const TTextureBitmap kept = PrepareTextureBitmap(noise, 1.5f, {true, 16384});
+    const TextureBitmap kept = PrepareTextureBitmap(noise, 1.5f, {true, 16384});
     EXPECT_EQ(kept.Width, 12);
     EXPECT_EQ(kept.Height, 6);
     EXPECT_EQ(kept.Rgb, brightened.Rgb);
 
     // A power-of-two driver: resampled from the brightened picture to 16 x 8.
-    const TTextureBitmap pot = PrepareTextureBitmap(noise, 1.5f, {false, 16384});
+    const TextureBitmap pot = PrepareTextureBitmap(noise, 1.5f, {false, 16384});
     EXPECT_EQ(pot.Width, 16);
     EXPECT_EQ(pot.Height, 8);
     EXPECT_EQ(pot.Rgb, ResampleLanczos3(brightened, 16, 8).Rgb);
@@ -218,7 +218,7 @@ TEST(TexturePreparation, ResamplesOnlyWhenTheSizeChanges) {
     EXPECT_EQ(PrepareTextureBitmap(square, 1.0f, {false, 16384}).Rgb, DrawPictureRgb24(square).Rgb);
 
     // A too large side is cut to the maximum.
-    const TTextureBitmap cut = PrepareTextureBitmap(Picture(200, 10, Noise), 1.0f, {true, 64});
+    const TextureBitmap cut = PrepareTextureBitmap(Picture(200, 10, Noise), 1.0f, {true, 64});
     EXPECT_EQ(cut.Width, 64);
     EXPECT_EQ(cut.Height, 10);
 

@@ -4,7 +4,7 @@
 
 namespace orvane::view3d {
 
-void TGLMeshSink::BeginMesh(bool twoSided) {
+void GLMeshSink::BeginMesh(bool twoSided) {
     if (twoSided) {
         // Both faces of the relief can be seen (from below the horizon).
         glDisable(GL_CULL_FACE);
@@ -12,16 +12,16 @@ void TGLMeshSink::BeginMesh(bool twoSided) {
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
 }
 
-void TGLMeshSink::BeginStrip() {
+void GLMeshSink::BeginStrip() {
     glBegin(GL_TRIANGLE_STRIP);
 }
 
-void TGLMeshSink::Vertex(const float normal[3], float x, float y, float z) {
+void GLMeshSink::Vertex(const float normal[3], float x, float y, float z) {
     glNormal3fv(normal);
     glVertex3f(x, y, z);
 }
 
-void TGLMeshSink::EndStrip() {
+void GLMeshSink::EndStrip() {
     glEnd();
 }
 

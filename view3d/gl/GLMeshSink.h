@@ -6,7 +6,7 @@ namespace orvane::view3d {
 
 // Sends the height-field mesh to OpenGL as immediate-mode triangle strips; used inside
 // glNewList/glEndList so that the mesh is compiled once and replayed every frame.
-class TGLMeshSink : public THeightFieldSink {
+class GLMeshSink : public HeightFieldSink {
 public:
     void BeginMesh(bool twoSided) override;
     void BeginStrip() override;

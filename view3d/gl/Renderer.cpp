@@ -21,18 +21,18 @@ namespace orvane::view3d {
 namespace {
 
 // Change requests made while drawing (none are expected) must not schedule another frame.
-class TRenderingGuard {
+class RenderingGuard {
 public:
-    explicit TRenderingGuard(TGLChangeNotifier& n) : FNotifier(n) { FNotifier.SetRendering(true); }
-    ~TRenderingGuard() { FNotifier.SetRendering(false); }
-    TRenderingGuard(const TRenderingGuard&) = delete;
-    TRenderingGuard& operator=(const TRenderingGuard&) = delete;
+    explicit RenderingGuard(ChangeNotifier& n) : notifier_(n) { notifier_.SetRendering(true); }
+    ~RenderingGuard() { notifier_.SetRendering(false); }
+    RenderingGuard(const RenderingGuard&) = delete;
+    RenderingGuard& operator=(const RenderingGuard&) = delete;
 
 private:
-    TGLChangeNotifier& FNotifier;
+    ChangeNotifier& notifier_;
 };
 
-void ApplyFace(GLenum face, const TGLFaceProperties& p) {
+void ApplyFace(GLenum face, const FaceProperties& p) {
     glMaterialfv(face, GL_AMBIENT, p.Ambient.V);
     glMaterialfv(face, GL_DIFFUSE, p.Diffuse.V);
     glMaterialfv(face, GL_SPECULAR, p.Specular.V);
@@ -40,17 +40,17 @@ void ApplyFace(GLenum face, const TGLFaceProperties& p) {
     glMaterialf(face, GL_SHININESS, p.Shininess);
 }
 
-GLint TextureEnvMode(TGLTextureMode mode) {
+GLint TextureEnvMode(TextureMode mode) {
     switch (mode) {
-    case TGLTextureMode::Decal:
+    case TextureMode::Decal:
         return GL_DECAL;
-    case TGLTextureMode::Modulate:
+    case TextureMode::Modulate:
         return GL_MODULATE;
-    case TGLTextureMode::Blend:
+    case TextureMode::Blend:
         return GL_BLEND;
-    case TGLTextureMode::Add:
+    case TextureMode::Add:
         return GL_ADD;
-    case TGLTextureMode::Replace:
+    case TextureMode::Replace:
         break;
     }
     return GL_REPLACE;
@@ -67,12 +67,11 @@ bool HasDepthClamp() {
 
 } // namespace
 
-TGLSceneRenderer::TGLSceneRenderer(TGLReliefPath path)
-    : FPath(path),
-      FFullMesh(path == TGLReliefPath::OnePassDisplayList ? TGLMeshPath::DisplayList
-                                                          : TGLMeshPath::VertexBuffer) {}
+SceneRenderer::SceneRenderer(ReliefPath path)
+    : path_(path), fullMesh_(path == ReliefPath::OnePassDisplayList ? MeshPath::DisplayList
+                                                                    : MeshPath::VertexBuffer) {}
 
-void TGLSceneRenderer::SetupContextState(const TGLScene& scene) {
+void SceneRenderer::SetupContextState(const Scene& scene) {
     glLightModelfv(GL_LIGHT_MODEL_AMBIENT, scene.AmbientColor.V);
     glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_FALSE);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
@@ -112,12 +111,12 @@ void TGLSceneRenderer::SetupContextState(const TGLScene& scene) {
     }
 }
 
-void TGLSceneRenderer::SetupLights(TGLScene& scene, const float* view) {
+void SceneRenderer::SetupLights(Scene& scene, const float* view) {
     GLint maxLights = 8;
     glGetIntegerv(GL_MAX_LIGHTS, &maxLights);
     glMatrixMode(GL_MODELVIEW);
     int n = 0;
-    for (TGLLightSource* light : scene.Lights()) {
+    for (LightSource* light : scene.Lights()) {
         if (n >= maxLights) {
             break;
         }
@@ -132,7 +131,7 @@ void TGLSceneRenderer::SetupLights(TGLScene& scene, const float* view) {
         if (light->Parent()) {
             glMultMatrixf(light->Parent()->AbsoluteMatrix().Data());
         }
-        const TVector4f& p = light->Position.AsVector();
+        const Vector4f& p = light->position.AsVector();
         const GLfloat pos[4] = {p[0], p[1], p[2], 1.0f};
         glLightfv(id, GL_POSITION, pos);
         glLightfv(id, GL_AMBIENT, light->Ambient().V);
@@ -150,8 +149,8 @@ void TGLSceneRenderer::SetupLights(TGLScene& scene, const float* view) {
     glLoadMatrixf(view);
 }
 
-void TGLSceneRenderer::DrawHeightField(TGLHeightField& heightField) {
-    const TGLMaterial& mat = heightField.Material;
+void SceneRenderer::DrawHeightField(HeightField& heightField) {
+    const Material& mat = heightField.material;
     glDisable(GL_COLOR_MATERIAL);
     glEnable(GL_LIGHTING);
     ApplyFace(GL_FRONT, mat.FrontProperties());
@@ -161,15 +160,15 @@ void TGLSceneRenderer::DrawHeightField(TGLHeightField& heightField) {
     glDisable(GL_ALPHA_TEST);
 
     PrepareMeshes(heightField);
-    const bool coarse = FInMotion && !FCoarseMesh.Empty();
-    const TGLCompiledMesh& mesh = coarse ? FCoarseMesh : FFullMesh;
+    const bool coarse = inMotion_ && !coarseMesh_.Empty();
+    const CompiledMesh& mesh = coarse ? coarseMesh_ : fullMesh_;
     // A picture laid on the relief wins over its colours by height.
-    const bool textured = BeginTexture(mat.Texture);
+    const bool textured = BeginTexture(mat.texture);
     const bool coloured = !textured && BeginHeightColours(mat);
     if (!mesh.Empty()) {
         mesh.Draw();
-        ++(coarse ? FCoarseDraws : FFullDraws);
-        FLastDrawCoarse = coarse;
+        ++(coarse ? coarseDraws_ : fullDraws_);
+        lastDrawCoarse_ = coarse;
     }
     if (textured) {
         EndTexture();
@@ -179,8 +178,8 @@ void TGLSceneRenderer::DrawHeightField(TGLHeightField& heightField) {
     }
 }
 
-bool TGLSceneRenderer::BeginHeightColours(const TGLMaterial& material) {
-    const TGLHeightColours& colours = material.HeightColours;
+bool SceneRenderer::BeginHeightColours(const Material& material) {
+    const HeightColours& colours = material.heightColours;
     if (!colours.Enabled()) {
         ReleaseHeightColours();
         return false;
@@ -189,15 +188,15 @@ bool TGLSceneRenderer::BeginHeightColours(const TGLMaterial& material) {
     if (ctx) {
         ctx->functions()->glActiveTexture(GL_TEXTURE0);
     }
-    if (FHeightColours == 0) {
-        glGenTextures(1, &FHeightColours);
-        FHeightColoursRevision = 0;
+    if (heightColours_ == 0) {
+        glGenTextures(1, &heightColours_);
+        heightColoursRevision_ = 0;
     }
-    if (FHeightColours == 0) {
+    if (heightColours_ == 0) {
         return false;
     }
-    glBindTexture(GL_TEXTURE_1D, FHeightColours);
-    if (FHeightColoursRevision != colours.Revision()) {
+    glBindTexture(GL_TEXTURE_1D, heightColours_);
+    if (heightColoursRevision_ != colours.Revision()) {
         std::vector<GLubyte> texels;
         texels.reserve(colours.Colours().size() * 3);
         for (std::uint32_t c : colours.Colours()) {
@@ -211,15 +210,15 @@ bool TGLSceneRenderer::BeginHeightColours(const TGLMaterial& material) {
         glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
         glTexImage1D(GL_TEXTURE_1D, 0, GL_RGB8, static_cast<GLsizei>(colours.Colours().size()), 0,
                      GL_RGB, GL_UNSIGNED_BYTE, texels.data());
-        FHeightColoursRevision = colours.Revision();
-        ++FHeightColoursUploads;
+        heightColoursRevision_ = colours.Revision();
+        ++heightColoursUploads_;
     }
     glEnable(GL_TEXTURE_1D);
     // The lighting shades the colours: a white material lets them show as they are.
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    TGLFaceProperties front = material.FrontProperties();
-    TGLFaceProperties back = material.BackProperties();
-    for (TGLFaceProperties* face : {&front, &back}) {
+    FaceProperties front = material.FrontProperties();
+    FaceProperties back = material.BackProperties();
+    for (FaceProperties* face : {&front, &back}) {
         face->Ambient = {1, 1, 1, 1};
         face->Diffuse = {1, 1, 1, 1};
     }
@@ -232,48 +231,48 @@ bool TGLSceneRenderer::BeginHeightColours(const TGLMaterial& material) {
     return true;
 }
 
-void TGLSceneRenderer::EndHeightColours() {
+void SceneRenderer::EndHeightColours() {
     glDisable(GL_TEXTURE_1D);
     glDisable(GL_TEXTURE_GEN_S);
 }
 
-void TGLSceneRenderer::ReleaseHeightColours() {
-    if (FHeightColours != 0) {
-        glDeleteTextures(1, &FHeightColours);
+void SceneRenderer::ReleaseHeightColours() {
+    if (heightColours_ != 0) {
+        glDeleteTextures(1, &heightColours_);
     }
-    FHeightColours = 0;
-    FHeightColoursRevision = 0;
+    heightColours_ = 0;
+    heightColoursRevision_ = 0;
 }
 
-void TGLSceneRenderer::PrepareMeshes(const TGLHeightField& heightField) {
-    if (FMeshRevision == heightField.StructureRevision()) {
+void SceneRenderer::PrepareMeshes(const HeightField& heightField) {
+    if (meshRevision_ == heightField.StructureRevision()) {
         return;
     }
     // Marked built first: a mesh too large for memory is not tried again every frame.
-    FMeshRevision = heightField.StructureRevision();
-    ++FMeshBuilds;
+    meshRevision_ = heightField.StructureRevision();
+    ++meshBuilds_;
     try {
-        if (FPath == TGLReliefPath::OnePassDisplayList) {
-            FFullMesh.CompileOnePass(heightField);
+        if (path_ == ReliefPath::OnePassDisplayList) {
+            fullMesh_.CompileOnePass(heightField);
             return;
         }
         const int stride = CoarseMeshStride(HeightFieldGridSize(heightField));
         if (stride > 1) {
-            FCoarseMesh.Compile(TMeshLayout(heightField, stride));
+            coarseMesh_.Compile(MeshLayout(heightField, stride));
         } else {
-            FCoarseMesh.Release();
+            coarseMesh_.Release();
         }
-        FFullMesh.Compile(TMeshLayout(heightField));
+        fullMesh_.Compile(MeshLayout(heightField));
     } catch (const std::bad_alloc&) {
         // Rows too large for memory: draw whatever was compiled rather than fail the frame.
     }
 }
 
-bool TGLSceneRenderer::BeginTexture(const TGLTexture& texture) {
+bool SceneRenderer::BeginTexture(const Texture& texture) {
     if (texture.Disabled()) {
-        if (texture.Image().isNull() && FTexture.Name() != 0) {
+        if (texture.Image().isNull() && texture_.Name() != 0) {
             // The picture was removed: give its texels back to the driver.
-            FTexture.Release();
+            texture_.Release();
         }
         return false;
     }
@@ -281,14 +280,14 @@ bool TGLSceneRenderer::BeginTexture(const TGLTexture& texture) {
     if (ctx) {
         ctx->functions()->glActiveTexture(GL_TEXTURE0);
     }
-    const TTextureCaps caps = QueryTextureCaps();
-    const unsigned name = FTexture.Update(texture, caps);
+    const TextureCaps caps = QueryTextureCaps();
+    const unsigned name = texture_.Update(texture, caps);
     if (name == 0) {
         return false;
     }
     glBindTexture(GL_TEXTURE_2D, name);
     glEnable(GL_TEXTURE_2D);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, TextureEnvMode(texture.TextureMode()));
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, TextureEnvMode(texture.Mode()));
     glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, texture.EnvColor().V);
     // Object planes act on the mesh's own (x, y, z, 1): with no z term the picture lies
     // straight down on the relief whatever the heights and the z scale.
@@ -298,8 +297,8 @@ bool TGLSceneRenderer::BeginTexture(const TGLTexture& texture) {
     glTexGenfv(GL_T, GL_OBJECT_PLANE, texture.MappingTCoordinates().V);
     glEnable(GL_TEXTURE_GEN_S);
     glEnable(GL_TEXTURE_GEN_T);
-    FCubeMapGen = caps.CubeMap;
-    if (FCubeMapGen) {
+    cubeMapGen_ = caps.CubeMap;
+    if (cubeMapGen_) {
         static const GLfloat rPlane[4] = {0, 0, 1, 0};
         static const GLfloat qPlane[4] = {0, 0, 0, 1};
         glTexGeni(GL_R, GL_TEXTURE_GEN_MODE, GL_OBJECT_LINEAR);
@@ -312,21 +311,21 @@ bool TGLSceneRenderer::BeginTexture(const TGLTexture& texture) {
     return true;
 }
 
-void TGLSceneRenderer::EndTexture() {
+void SceneRenderer::EndTexture() {
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_TEXTURE_GEN_S);
     glDisable(GL_TEXTURE_GEN_T);
-    if (FCubeMapGen) {
+    if (cubeMapGen_) {
         glDisable(GL_TEXTURE_GEN_R);
         glDisable(GL_TEXTURE_GEN_Q);
     }
 }
 
-void TGLSceneRenderer::DrawObject(TGLBaseSceneObject& object, const float* view) {
+void SceneRenderer::DrawObject(SceneObject& object, const float* view) {
     if (!object.Visible()) {
         return;
     }
-    if (auto* hf = dynamic_cast<TGLHeightField*>(&object)) {
+    if (auto* hf = dynamic_cast<HeightField*>(&object)) {
         glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT | GL_LIGHTING_BIT);
         glPushMatrix();
         glLoadMatrixf(view);
@@ -336,14 +335,13 @@ void TGLSceneRenderer::DrawObject(TGLBaseSceneObject& object, const float* view)
         glPopAttrib();
     }
     // Lights, the target node and the camera have no geometry.
-    for (TGLBaseSceneObject* child : object.Children()) {
+    for (SceneObject* child : object.Children()) {
         DrawObject(*child, view);
     }
 }
 
-void TGLSceneRenderer::Render(TGLScene& scene, int width, int height, int deviceWidth,
-                              int deviceHeight) {
-    TRenderingGuard guard(scene.Notifier);
+void SceneRenderer::Render(Scene& scene, int width, int height, int deviceWidth, int deviceHeight) {
+    RenderingGuard guard(scene.notifier);
     width = std::max(width, 1);
     height = std::max(height, 1);
     deviceWidth = std::max(deviceWidth, 1);
@@ -351,7 +349,7 @@ void TGLSceneRenderer::Render(TGLScene& scene, int width, int height, int device
 
     SetupContextState(scene);
 
-    const TVector4f& bg = scene.BackgroundColor;
+    const Vector4f& bg = scene.BackgroundColor;
     glClearColor(bg[0], bg[1], bg[2], 1.0f);
     glDepthMask(GL_TRUE);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
@@ -360,39 +358,39 @@ void TGLSceneRenderer::Render(TGLScene& scene, int width, int height, int device
     glViewport(0, 0, deviceWidth, deviceHeight);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    const TGLCamera& cam = scene.GLCamera1;
-    TFrustum frustum;
-    const TPerspectiveSettings settings{cam.FocalLength(), cam.SceneScale(), cam.NearPlaneBias(),
-                                        cam.DepthOfView()};
+    const Camera& cam = scene.camera;
+    Frustum frustum;
+    const PerspectiveSettings settings{cam.FocalLength(), cam.SceneScale(), cam.NearPlaneBias(),
+                                       cam.DepthOfView()};
     if (PerspectiveFrustum(width, height, settings, frustum)) {
         glMultMatrixf(FrustumMatrix(frustum).Data());
     }
 
-    const TVector4f eye = cam.AbsolutePosition();
-    TVector4f centre;
+    const Vector4f eye = cam.AbsolutePosition();
+    Vector4f centre;
     if (cam.TargetObject()) {
         centre = cam.TargetObject()->AbsolutePosition();
     } else {
-        const TMatrix4f& m = cam.AbsoluteMatrix();
+        const Matrix4f& m = cam.AbsoluteMatrix();
         centre = {eye[0] + m.M[2][0], eye[1] + m.M[2][1], eye[2] + m.M[2][2], 1};
     }
-    const TMatrix4f view = LookAtMatrix(eye, centre, cam.Up.AsVector());
+    const Matrix4f view = LookAtMatrix(eye, centre, cam.up.AsVector());
 
     SetupLights(scene, view.Data());
 
     glMatrixMode(GL_MODELVIEW);
-    for (TGLBaseSceneObject* obj : scene.Objects()) {
+    for (SceneObject* obj : scene.Objects()) {
         DrawObject(*obj, view.Data());
     }
-    ++FFrames;
+    ++frames_;
 }
 
-void TGLSceneRenderer::ReleaseGL() {
-    FTexture.Release();
+void SceneRenderer::ReleaseGL() {
+    texture_.Release();
     ReleaseHeightColours();
-    FFullMesh.Release();
-    FCoarseMesh.Release();
-    FMeshRevision = 0;
+    fullMesh_.Release();
+    coarseMesh_.Release();
+    meshRevision_ = 0;
 }
 
 } // namespace orvane::view3d

@@ -9,14 +9,14 @@
 
 namespace orvane::view3d {
 
-TGLSceneViewer::TGLSceneViewer(QWidget* parent) : QOpenGLWidget(parent) {
+SceneViewer::SceneViewer(QWidget* parent) : QOpenGLWidget(parent) {
     setCursor(Qt::PointingHandCursor);
     setToolTip(QString::fromLatin1(HintText()));
     // Moves without a button still update the stored pointer position.
     setMouseTracking(true);
 }
 
-TGLSceneViewer::~TGLSceneViewer() {
+SceneViewer::~SceneViewer() {
     // The context outlives this part of the object: its destruction signal
     // must not reach ReleaseGL once this destructor has run.
     if (context())
@@ -25,58 +25,58 @@ TGLSceneViewer::~TGLSceneViewer() {
     SetScene(nullptr);
 }
 
-const char* TGLSceneViewer::HintText() {
+const char* SceneViewer::HintText() {
     return "Use left mouse button to rotate, right button to move, wheel to zoom.";
 }
 
-void TGLSceneViewer::SetScene(TGLScene* scene) {
-    if (FScene) {
-        FScene->Notifier.RemoveListener(FListenerId);
+void SceneViewer::SetScene(Scene* scene) {
+    if (scene_) {
+        scene_->notifier.RemoveListener(listenerId_);
     }
-    FScene = scene;
-    FListenerId = 0;
-    if (FScene) {
-        FListenerId = FScene->Notifier.AddListener([this] { update(); });
+    scene_ = scene;
+    listenerId_ = 0;
+    if (scene_) {
+        listenerId_ = scene_->notifier.AddListener([this] { update(); });
     }
     update();
 }
 
-void TGLSceneViewer::initializeGL() {
+void SceneViewer::initializeGL() {
     // A new context (after a reparent) has no display list yet; the old one was freed in
     // ReleaseGL when its context went away.
-    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &TGLSceneViewer::ReleaseGL,
+    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &SceneViewer::ReleaseGL,
             Qt::UniqueConnection);
 }
 
-void TGLSceneViewer::ReleaseGL() {
+void SceneViewer::ReleaseGL() {
     if (!context()) {
         return;
     }
     makeCurrent();
-    FRenderer.ReleaseGL();
+    renderer_.ReleaseGL();
     doneCurrent();
 }
 
-void TGLSceneViewer::SetInMotion(bool inMotion) {
-    if (inMotion == FRenderer.InMotion()) {
+void SceneViewer::SetInMotion(bool inMotion) {
+    if (inMotion == renderer_.InMotion()) {
         return;
     }
-    FRenderer.SetInMotion(inMotion);
-    if (!inMotion && FRenderer.LastDrawCoarse()) {
+    renderer_.SetInMotion(inMotion);
+    if (!inMotion && renderer_.LastDrawCoarse()) {
         update();
     }
 }
 
-void TGLSceneViewer::PrepareMesh() {
-    if (!FScene || !isVisible() || !isValid() || !FScene->HeightField1.Visible()) {
+void SceneViewer::PrepareMesh() {
+    if (!scene_ || !isVisible() || !isValid() || !scene_->heightField.Visible()) {
         return;
     }
     makeCurrent();
-    FRenderer.PrepareMeshes(FScene->HeightField1);
+    renderer_.PrepareMeshes(scene_->heightField);
     doneCurrent();
 }
 
-void TGLSceneViewer::RenderNow() {
+void SceneViewer::RenderNow() {
     if (!isValid()) {
         return;
     }
@@ -86,35 +86,35 @@ void TGLSceneViewer::RenderNow() {
     doneCurrent();
 }
 
-void TGLSceneViewer::paintGL() {
-    if (!FScene) {
+void SceneViewer::paintGL() {
+    if (!scene_) {
         return;
     }
     const qreal dpr = devicePixelRatioF();
-    FRenderer.Render(*FScene, width(), height(), qRound(width() * dpr), qRound(height() * dpr));
+    renderer_.Render(*scene_, width(), height(), qRound(width() * dpr), qRound(height() * dpr));
 }
 
-void TGLSceneViewer::mousePressEvent(QMouseEvent* event) {
+void SceneViewer::mousePressEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
     emit mouseDown(event->button(), event->buttons(), p.x(), p.y());
 }
 
-void TGLSceneViewer::mouseMoveEvent(QMouseEvent* event) {
+void SceneViewer::mouseMoveEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
     emit mouseMove(event->buttons(), p.x(), p.y());
 }
 
-void TGLSceneViewer::mouseReleaseEvent(QMouseEvent* event) {
+void SceneViewer::mouseReleaseEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
     emit mouseUp(event->button(), event->buttons(), p.x(), p.y());
 }
 
-void TGLSceneViewer::enterEvent(QEnterEvent* event) {
+void SceneViewer::enterEvent(QEnterEvent* event) {
     QOpenGLWidget::enterEvent(event);
     emit mouseEnter();
 }
 
-void TGLSceneViewer::wheelEvent(QWheelEvent* event) {
+void SceneViewer::wheelEvent(QWheelEvent* event) {
     emit wheelTurned(event->angleDelta().y());
     event->accept();
 }

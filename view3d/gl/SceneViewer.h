@@ -10,16 +10,16 @@ namespace orvane::view3d {
 // The 3D viewer: draws a scene through its camera, repaints on every redraw request of the
 // scene, and reports mouse input in viewer pixels. Needs a compatibility-profile default
 // surface format with a depth buffer (set by the application before creating it).
-class TGLSceneViewer : public QOpenGLWidget {
+class SceneViewer : public QOpenGLWidget {
     Q_OBJECT
 public:
-    explicit TGLSceneViewer(QWidget* parent = nullptr);
-    ~TGLSceneViewer() override;
+    explicit SceneViewer(QWidget* parent = nullptr);
+    ~SceneViewer() override;
 
     // The scene is not owned and must outlive the viewer or be detached with nullptr.
-    void SetScene(TGLScene* scene);
-    TGLScene* Scene() const { return FScene; }
-    const TGLSceneRenderer& Renderer() const { return FRenderer; }
+    void SetScene(Scene* scene);
+    Scene* ShownScene() const { return scene_; }
+    const SceneRenderer& Renderer() const { return renderer_; }
 
     // While the camera moves, frames draw the relief's coarse mesh; when the motion ends
     // after a coarse frame, the full mesh is drawn again.
@@ -54,9 +54,9 @@ protected:
 private:
     void ReleaseGL();
 
-    TGLScene* FScene = nullptr;
-    int FListenerId = 0;
-    TGLSceneRenderer FRenderer;
+    Scene* scene_ = nullptr;
+    int listenerId_ = 0;
+    SceneRenderer renderer_;
 };
 
 } // namespace orvane::view3d

@@ -18,8 +18,8 @@
 
 namespace orvane::view3d {
 
-TTextureCaps QueryTextureCaps() {
-    TTextureCaps caps;
+TextureCaps QueryTextureCaps() {
+    TextureCaps caps;
     QOpenGLContext* ctx = QOpenGLContext::currentContext();
     if (!ctx) {
         return caps;
@@ -40,34 +40,34 @@ TTextureCaps QueryTextureCaps() {
     return caps;
 }
 
-unsigned TGLTextureObject::Update(const TGLTexture& texture, const TTextureCaps& caps) {
-    if (FSource != &texture || FRevision != texture.ImageRevision()) {
-        FSource = &texture;
-        FRevision = texture.ImageRevision();
-        FHasTexels = false;
+unsigned TextureObject::Update(const Texture& texture, const TextureCaps& caps) {
+    if (source_ != &texture || revision_ != texture.ImageRevision()) {
+        source_ = &texture;
+        revision_ = texture.ImageRevision();
+        hasTexels_ = false;
         try {
             // The prepared copy lives only until it is handed to GL.
-            const TTextureBitmap bitmap =
+            const TextureBitmap bitmap =
                 PrepareTextureBitmap(texture.Image(), texture.ImageBrightness(),
-                                     TTextureSizeLimits{caps.NonPowerOfTwo, caps.MaxSize});
+                                     TextureSizeLimits{caps.NonPowerOfTwo, caps.MaxSize});
             if (!bitmap.Rgb.empty()) {
                 Upload(bitmap, caps);
-                FHasTexels = true;
+                hasTexels_ = true;
             }
         } catch (const std::bad_alloc&) {
             // No memory for the texels: the relief is drawn without its picture.
         }
     }
-    return FHasTexels ? FName : 0;
+    return hasTexels_ ? name_ : 0;
 }
 
-void TGLTextureObject::Upload(const TTextureBitmap& bitmap, const TTextureCaps& caps) {
-    if (FName == 0) {
+void TextureObject::Upload(const TextureBitmap& bitmap, const TextureCaps& caps) {
+    if (name_ == 0) {
         GLuint name = 0;
         glGenTextures(1, &name);
-        FName = name;
+        name_ = name;
     }
-    glBindTexture(GL_TEXTURE_2D, FName);
+    glBindTexture(GL_TEXTURE_2D, name_);
     GLint internalFormat = GL_RGB8;
     if (caps.Compression) {
         glHint(GL_TEXTURE_COMPRESSION_HINT, GL_DONT_CARE);
@@ -90,20 +90,20 @@ void TGLTextureObject::Upload(const TTextureBitmap& bitmap, const TTextureCaps& 
     glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, bitmap.Width, bitmap.Height, 0, GL_RGB,
                  GL_UNSIGNED_BYTE, bitmap.Rgb.data());
     glPopClientAttrib();
-    ++FUploads;
-    FSize = TTextureSize{bitmap.Width, bitmap.Height};
-    FInternalFormat = internalFormat;
+    ++uploads_;
+    size_ = TextureSize{bitmap.Width, bitmap.Height};
+    internalFormat_ = internalFormat;
 }
 
-void TGLTextureObject::Release() {
-    if (FName != 0) {
-        const GLuint name = FName;
+void TextureObject::Release() {
+    if (name_ != 0) {
+        const GLuint name = name_;
         glDeleteTextures(1, &name);
     }
-    FName = 0;
-    FSource = nullptr;
-    FRevision = 0;
-    FHasTexels = false;
+    name_ = 0;
+    source_ = nullptr;
+    revision_ = 0;
+    hasTexels_ = false;
 }
 
 } // namespace orvane::view3d

@@ -8,7 +8,7 @@
 namespace orvane::view3d {
 
 // What the current context's driver offers for textures.
-struct TTextureCaps {
+struct TextureCaps {
     bool NonPowerOfTwo = false;
     bool Compression = false;
     bool EdgeClamp = false;
@@ -17,35 +17,35 @@ struct TTextureCaps {
 };
 
 // Reads the capabilities of the current OpenGL context.
-TTextureCaps QueryTextureCaps();
+TextureCaps QueryTextureCaps();
 
 // The GL texture object of one material texture. Uploads again on the first use after the
 // texture's picture or brightness changed; the context that created it must be current for
 // every call.
-class TGLTextureObject {
+class TextureObject {
 public:
     // Returns the texture name ready to bind, or 0 when there is no picture to show.
-    unsigned Update(const TGLTexture& texture, const TTextureCaps& caps);
+    unsigned Update(const Texture& texture, const TextureCaps& caps);
 
     // Deletes the texture object.
     void Release();
 
-    unsigned Name() const { return FName; }
-    int UploadCount() const { return FUploads; }
+    unsigned Name() const { return name_; }
+    int UploadCount() const { return uploads_; }
     // Size and internal format of the last upload (0 when none).
-    TTextureSize UploadedSize() const { return FSize; }
-    int InternalFormat() const { return FInternalFormat; }
+    TextureSize UploadedSize() const { return size_; }
+    int InternalFormat() const { return internalFormat_; }
 
 private:
-    void Upload(const TTextureBitmap& bitmap, const TTextureCaps& caps);
+    void Upload(const TextureBitmap& bitmap, const TextureCaps& caps);
 
-    unsigned FName = 0;
-    const TGLTexture* FSource = nullptr;
-    std::uint64_t FRevision = 0;
-    bool FHasTexels = false;
-    int FUploads = 0;
-    TTextureSize FSize;
-    int FInternalFormat = 0;
+    unsigned name_ = 0;
+    const Texture* source_ = nullptr;
+    std::uint64_t revision_ = 0;
+    bool hasTexels_ = false;
+    int uploads_ = 0;
+    TextureSize size_;
+    int internalFormat_ = 0;
 };
 
 } // namespace orvane::view3d

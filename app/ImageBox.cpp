@@ -1,4 +1,4 @@
-#include "app/PaintBox.h"
+#include "app/ImageBox.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -6,39 +6,39 @@
 
 namespace orvane::app {
 
-TPaintBox::TPaintBox(QWidget* parent) : QWidget(parent) {
+ImageBox::ImageBox(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
 }
 
-void TPaintBox::paintEvent(QPaintEvent*) {
+void ImageBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     if (OnPaint)
         OnPaint(painter);
 }
 
 // Positions are truncated to whole box pixels, as the readout maps them.
-void TPaintBox::mousePressEvent(QMouseEvent* e) {
+void ImageBox::mousePressEvent(QMouseEvent* e) {
     if (OnMouseDown)
         OnMouseDown(e->button(), qFloor(e->position().x()), qFloor(e->position().y()));
 }
 
-void TPaintBox::mouseMoveEvent(QMouseEvent* e) {
+void ImageBox::mouseMoveEvent(QMouseEvent* e) {
     if (OnMouseMove)
         OnMouseMove(qFloor(e->position().x()), qFloor(e->position().y()));
 }
 
-void TPaintBox::mouseReleaseEvent(QMouseEvent* e) {
+void ImageBox::mouseReleaseEvent(QMouseEvent* e) {
     if (OnMouseUp)
         OnMouseUp(e->button(), qFloor(e->position().x()), qFloor(e->position().y()));
 }
 
-void TPaintBox::enterEvent(QEnterEvent*) {
+void ImageBox::enterEvent(QEnterEvent*) {
     if (OnMouseEnter)
         OnMouseEnter();
 }
 
-void TPaintBox::leaveEvent(QEvent*) {
+void ImageBox::leaveEvent(QEvent*) {
     if (OnMouseLeave)
         OnMouseLeave();
 }

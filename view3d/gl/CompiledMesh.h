@@ -8,7 +8,7 @@
 namespace orvane::view3d {
 
 // How a mesh reaches the GL.
-enum class TGLMeshPath {
+enum class MeshPath {
     // A vertex buffer of the grid's interleaved normals and positions, each point once, and
     // an index buffer of its strips, drawn by glMultiDrawElements.
     VertexBuffer,
@@ -18,29 +18,29 @@ enum class TGLMeshPath {
 
 // One mesh on the GL side: compiled once, drawn every frame. The context that compiled it
 // must be current for every call.
-class TGLCompiledMesh {
+class CompiledMesh {
 public:
-    explicit TGLCompiledMesh(TGLMeshPath path = TGLMeshPath::VertexBuffer) : FPath(path) {}
-    TGLCompiledMesh(const TGLCompiledMesh&) = delete;
-    TGLCompiledMesh& operator=(const TGLCompiledMesh&) = delete;
+    explicit CompiledMesh(MeshPath path = MeshPath::VertexBuffer) : path_(path) {}
+    CompiledMesh(const CompiledMesh&) = delete;
+    CompiledMesh& operator=(const CompiledMesh&) = delete;
 
     // Builds the layout and compiles it. Vertex buffers are filled in place: the bands write
     // straight into the mapped buffer. Buffers of the last compile are written again when
     // they are large enough, the strips' indices kept when the grid has the same size.
-    void Compile(const TMeshLayout& layout, int threadCount = 0);
+    void Compile(const MeshLayout& layout, int threadCount = 0);
     // Compiles a mesh already in memory.
-    void Compile(const TGridMesh& mesh);
+    void Compile(const GridMesh& mesh);
     // A display list filled by the height field's one-pass build on this thread.
-    void CompileOnePass(const TGLHeightField& field);
+    void CompileOnePass(const HeightField& field);
 
     // Draws the strips after the face and fill state the mesh asks for (callers restore it).
     void Draw() const;
     // Gives the buffers or the list back to the driver.
     void Release();
 
-    bool Empty() const { return FName == 0; }
-    long long TriangleCount() const { return FTriangles; }
-    TGLMeshPath Path() const { return FPath; }
+    bool Empty() const { return name_ == 0; }
+    long long TriangleCount() const { return triangles_; }
+    MeshPath Path() const { return path_; }
 
 private:
     // Makes the bound array buffer hold at least `bytes`; false when the driver had no room.
@@ -48,16 +48,16 @@ private:
     bool PrepareIndices(int columns, int rows);
     void SetGrid(bool twoSided, int columns, int rows);
 
-    TGLMeshPath FPath;
-    unsigned FName = 0;    // vertex buffer or display list
-    unsigned FIndices = 0; // index buffer
-    long long FVertexBytes = 0;
-    int FIndexColumns = 0; // the grid the index buffer holds the strips of
-    int FIndexRows = 0;
-    bool FTwoSided = false;
-    long long FTriangles = 0;
-    std::vector<int> FCounts; // indices of every strip and where they start, in bytes
-    std::vector<const void*> FOffsets;
+    MeshPath path_;
+    unsigned name_ = 0;    // vertex buffer or display list
+    unsigned indices_ = 0; // index buffer
+    long long vertexBytes_ = 0;
+    int indexColumns_ = 0; // the grid the index buffer holds the strips of
+    int indexRows_ = 0;
+    bool twoSided_ = false;
+    long long triangles_ = 0;
+    std::vector<int> counts_; // indices of every strip and where they start, in bytes
+    std::vector<const void*> offsets_;
 };
 
 } // namespace orvane::view3d

@@ -12,50 +12,50 @@ class QMenu;
 
 namespace orvane::app {
 
-class TTarsunFrame;
+class ImageFrame;
 
 // The main window: its menu only forwards to the frame, which fills the
 // whole client area. It keeps what is remembered between runs: the recent
 // files, the palette, the dialogs' folders and its own geometry.
-class TForm1 : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget* parent = nullptr);
+    explicit MainWindow(QWidget* parent = nullptr);
 
-    TTarsunFrame* FrameTarsun = nullptr;
-    QMenu* File1 = nullptr;
-    QAction* Open1 = nullptr;
-    QMenu* OpenRecent1 = nullptr;
-    QAction* ClearRecent1 = nullptr;
-    QAction* SaveViewAs1 = nullptr;
-    QAction* Exit1 = nullptr;
-    QMenu* Edit1 = nullptr;
-    QAction* CopyView1 = nullptr;
-    QMenu* View1 = nullptr;
-    QAction* ZoomIn1 = nullptr;
-    QAction* ZoomOut1 = nullptr;
-    QAction* WholeImage1 = nullptr;
-    QAction* View2D1 = nullptr;
-    QAction* View3D1 = nullptr;
-    QMenu* Palette1 = nullptr;
-    std::array<QAction*, panels::kAllPalettes.size()> PaletteActions{}; // in menu order
-    QAction* ColourBar1 = nullptr;
-    QAction* FullScreen1 = nullptr;
-    QMenu* Options1 = nullptr;
-    QAction* LoadTexture1 = nullptr;
-    QAction* RemoveTexture1 = nullptr;
-    QAction* IFFInfo1 = nullptr;
-    QMenu* About1 = nullptr;
-    QAction* AbutOrvane41 = nullptr;
+    ImageFrame* frame_ = nullptr;
+    QMenu* fileMenu_ = nullptr;
+    QAction* openAction_ = nullptr;
+    QMenu* openRecentMenu_ = nullptr;
+    QAction* clearRecentAction_ = nullptr;
+    QAction* saveViewAction_ = nullptr;
+    QAction* exitAction_ = nullptr;
+    QMenu* editMenu_ = nullptr;
+    QAction* copyViewAction_ = nullptr;
+    QMenu* viewMenu_ = nullptr;
+    QAction* zoomInAction_ = nullptr;
+    QAction* zoomOutAction_ = nullptr;
+    QAction* wholeImageAction_ = nullptr;
+    QAction* view2dAction_ = nullptr;
+    QAction* view3dAction_ = nullptr;
+    QMenu* paletteMenu_ = nullptr;
+    std::array<QAction*, panels::kAllPalettes.size()> paletteActions_{}; // in menu order
+    QAction* colourBarAction_ = nullptr;
+    QAction* fullScreenAction_ = nullptr;
+    QMenu* optionsMenu_ = nullptr;
+    QAction* loadTextureAction_ = nullptr;
+    QAction* removeTextureAction_ = nullptr;
+    QAction* tiffInfoAction_ = nullptr;
+    QMenu* aboutMenu_ = nullptr;
+    QAction* aboutAction_ = nullptr;
     // The status bar's text: the exact sample under the pointer, or the file's summary.
-    QLabel* StatusLabel = nullptr;
+    QLabel* statusLabel_ = nullptr;
 
-    void Open1Click();
-    void Exit1Click();
-    void LoadTexture1Click();
-    void RemoveTexture1Click();
-    void IFFInfo1Click();
-    void AbutOrvane41Click();
+    void ChooseAndOpenFile();
+    void Exit();
+    void ChooseTexture();
+    void RemoveTexture();
+    void ShowTiffInfo();
+    void ShowAbout();
 
     // Opens `path` as File > Open does once a file is chosen (the command line's file, a
     // recent file); nothing while the frame is busy (an open, a save at file resolution).

@@ -6,10 +6,10 @@ namespace orvane::app {
 
 // The 2D view's surface: a thin widget that hands its paint and pointer events
 // to the frame. It paints its whole area itself, so Qt never erases beneath it.
-class TPaintBox : public QWidget {
+class ImageBox : public QWidget {
     Q_OBJECT
 public:
-    explicit TPaintBox(QWidget* parent);
+    explicit ImageBox(QWidget* parent);
 
     std::function<void(QPainter&)> OnPaint;
     std::function<void(Qt::MouseButton, int x, int y)> OnMouseDown;

@@ -9,30 +9,30 @@ namespace orvane::app {
 
 // The About box: product, maker with links, and the linked TIFF library's
 // version banner. Each showing is a fresh instance that deletes itself.
-class TAboutForm : public QDialog {
+class AboutDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TAboutForm(QWidget* owner);
+    explicit AboutDialog(QWidget* owner);
 
-    QLabel* TarsunImage = nullptr;
-    QLabel* TarsunLabel = nullptr;
-    QLabel* ViewerLabel = nullptr;
-    QLabel* ViewerLabel16 = nullptr;
-    QLabel* versLabel = nullptr;
-    QLabel* TarsunLabel1 = nullptr;
+    QLabel* logoImage = nullptr;
+    QLabel* sloganLabel = nullptr;
+    QLabel* productLabel = nullptr;
+    QLabel* subtitleLabel = nullptr;
+    QLabel* versionLabel = nullptr;
+    QLabel* companyLabel = nullptr;
     QLabel* phoneLabel = nullptr;
-    QLabel* TarsunviaLabel = nullptr;
+    QLabel* streetLabel = nullptr;
+    QLabel* webCaption = nullptr;
     QLabel* webLabel = nullptr;
-    QLabel* linkLabel = nullptr;
-    QLabel* TarsuncityLabel = nullptr;
+    QLabel* cityLabel = nullptr;
+    QLabel* mailCaption = nullptr;
     QLabel* mailLabel = nullptr;
-    QLabel* emailLabel = nullptr;
-    QLabel* LibtiffLabel = nullptr;
+    QLabel* libtiffLabel = nullptr;
 
-    void linkLabelClick();
-    void TarsunImageClick();
-    void TarsunLabelClick();
-    void emailLabelClick();
+    void OpenWebAddress();
+    void LogoClicked();
+    void SloganClicked();
+    void WriteMail();
 
     static const QUrl& WebAddress();
     static const QUrl& MailLink();

@@ -1,4 +1,4 @@
-#include "app/About.h"
+#include "app/AboutDialog.h"
 
 #include "app/LayoutFonts.h"
 
@@ -70,21 +70,21 @@ QString LinkedLibtiffBanner() {
     return QString::fromLatin1(TIFFGetVersion());
 }
 
-const QUrl& TAboutForm::WebAddress() {
+const QUrl& AboutDialog::WebAddress() {
     static const QUrl url(QStringLiteral("https://") + QString::fromLatin1(kWeb));
     return url;
 }
 
-const QUrl& TAboutForm::MailLink() {
+const QUrl& AboutDialog::MailLink() {
     static const QUrl url(QStringLiteral("mailto:") + QString::fromLatin1(kMail));
     return url;
 }
 
-void TAboutForm::SetUrlOpener(std::function<void(const QUrl&)> opener) {
+void AboutDialog::SetUrlOpener(std::function<void(const QUrl&)> opener) {
     UrlOpener() = std::move(opener);
 }
 
-TAboutForm::TAboutForm(QWidget* owner) : QDialog(owner) {
+AboutDialog::AboutDialog(QWidget* owner) : QDialog(owner) {
     RegisterLayoutFonts();
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString());
@@ -94,73 +94,73 @@ TAboutForm::TAboutForm(QWidget* owner) : QDialog(owner) {
     setFont(TahomaFont(11));
     setModal(true);
 
-    TarsunImage = new QLabel(this);
-    TarsunImage->setGeometry(8, 14, 195, 123);
-    TarsunImage->setPixmap(Logo());
-    TarsunImage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    TarsunImage->setCursor(Qt::PointingHandCursor);
-    TarsunLabel = MakeLabel(this, 22, 97, QString::fromLatin1(kSlogan),
+    logoImage = new QLabel(this);
+    logoImage->setGeometry(8, 14, 195, 123);
+    logoImage->setPixmap(Logo());
+    logoImage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    logoImage->setCursor(Qt::PointingHandCursor);
+    sloganLabel = MakeLabel(this, 22, 97, QString::fromLatin1(kSlogan),
                             LayoutFont(QStringLiteral("Arial"), 12, true));
-    TarsunLabel->setAttribute(Qt::WA_TranslucentBackground);
-    TarsunLabel->setCursor(Qt::PointingHandCursor);
-    ViewerLabel = MakeLabel(this, 215, 25, QStringLiteral("Orvane"),
-                            LayoutFont(QStringLiteral("Arial Black"), 20, true));
-    ViewerLabel16 = MakeLabel(this, 229, 56, QStringLiteral("TIFF visualization and 3D rendering"),
+    sloganLabel->setAttribute(Qt::WA_TranslucentBackground);
+    sloganLabel->setCursor(Qt::PointingHandCursor);
+    productLabel = MakeLabel(this, 215, 25, QStringLiteral("Orvane"),
+                             LayoutFont(QStringLiteral("Arial Black"), 20, true));
+    subtitleLabel = MakeLabel(this, 229, 56, QStringLiteral("TIFF visualization and 3D rendering"),
                               TahomaFont(12));
-    versLabel = MakeLabel(this, 287, 76, QStringLiteral("version 2.0.2"), font());
+    versionLabel = MakeLabel(this, 287, 76, QStringLiteral("version 2.0.2"), font());
     const QFont arial = LayoutFont(QStringLiteral("Arial"), 11);
-    TarsunLabel1 = MakeLabel(this, 22, 155,
+    companyLabel = MakeLabel(this, 22, 155,
                              QString::fromLatin1(kCompany) + QStringLiteral(" - ") +
                                  QString::fromLatin1(kSlogan).toLower(),
                              arial);
     phoneLabel =
         MakeLabel(this, 231, 155, QStringLiteral("Phone: ") + QString::fromLatin1(kPhone), arial);
-    TarsunviaLabel = MakeLabel(this, 22, 175, QString::fromLatin1(kStreet), arial);
-    webLabel = MakeLabel(this, 231, 175, QStringLiteral("Web:"), arial);
-    linkLabel = MakeLabel(this, 267, 175, QString::fromLatin1(kWeb), arial);
-    linkLabel->setStyleSheet(QStringLiteral("color: blue"));
-    linkLabel->setCursor(Qt::PointingHandCursor);
-    TarsuncityLabel = MakeLabel(this, 22, 195, QString::fromLatin1(kCity), arial);
-    mailLabel = MakeLabel(this, 230, 195, QStringLiteral("E-mail:"), arial);
-    emailLabel = MakeLabel(this, 267, 195, QString::fromLatin1(kMail), arial);
-    emailLabel->setStyleSheet(QStringLiteral("color: blue"));
-    emailLabel->setCursor(Qt::PointingHandCursor);
-    LibtiffLabel = MakeLabel(this, 22, 232, LinkedLibtiffBanner(), font());
+    streetLabel = MakeLabel(this, 22, 175, QString::fromLatin1(kStreet), arial);
+    webCaption = MakeLabel(this, 231, 175, QStringLiteral("Web:"), arial);
+    webLabel = MakeLabel(this, 267, 175, QString::fromLatin1(kWeb), arial);
+    webLabel->setStyleSheet(QStringLiteral("color: blue"));
+    webLabel->setCursor(Qt::PointingHandCursor);
+    cityLabel = MakeLabel(this, 22, 195, QString::fromLatin1(kCity), arial);
+    mailCaption = MakeLabel(this, 230, 195, QStringLiteral("E-mail:"), arial);
+    mailLabel = MakeLabel(this, 267, 195, QString::fromLatin1(kMail), arial);
+    mailLabel->setStyleSheet(QStringLiteral("color: blue"));
+    mailLabel->setCursor(Qt::PointingHandCursor);
+    libtiffLabel = MakeLabel(this, 22, 232, LinkedLibtiffBanner(), font());
 
-    for (QLabel* clickable : {TarsunImage, TarsunLabel, webLabel, linkLabel, mailLabel, emailLabel})
+    for (QLabel* clickable : {logoImage, sloganLabel, webCaption, webLabel, mailCaption, mailLabel})
         clickable->installEventFilter(this);
 
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
 }
 
-void TAboutForm::linkLabelClick() {
+void AboutDialog::OpenWebAddress() {
     OpenUrl(WebAddress());
 }
-void TAboutForm::TarsunImageClick() {
+void AboutDialog::LogoClicked() {
     OpenUrl(WebAddress());
 }
-void TAboutForm::TarsunLabelClick() {
+void AboutDialog::SloganClicked() {
     OpenUrl(WebAddress());
 }
-void TAboutForm::emailLabelClick() {
+void AboutDialog::WriteMail() {
     OpenUrl(MailLink());
 }
 
-bool TAboutForm::eventFilter(QObject* watched, QEvent* event) {
+bool AboutDialog::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::MouseButtonRelease ||
         static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
         return QDialog::eventFilter(watched, event);
     // "Web:" and "E-mail:" both open the web address; only the address
     // itself opens the mail link.
-    if (watched == emailLabel)
-        emailLabelClick();
-    else if (watched == TarsunImage)
-        TarsunImageClick();
-    else if (watched == TarsunLabel)
-        TarsunLabelClick();
+    if (watched == mailLabel)
+        WriteMail();
+    else if (watched == logoImage)
+        LogoClicked();
+    else if (watched == sloganLabel)
+        SloganClicked();
     else
-        linkLabelClick();
+        OpenWebAddress();
     return true;
 }
 

@@ -1,4 +1,4 @@
-#include "view3d/gl/GLCompiledMesh.h"
+#include "view3d/gl/CompiledMesh.h"
 
 #include "view3d/gl/GLMeshSink.h"
 
@@ -17,9 +17,10 @@ namespace orvane::view3d {
 
 namespace {
 
-using TMultiDrawElements = void (*)(GLenum, const GLsizei*, GLenum, const void* const*, GLsizei);
-using TMapBuffer = void* (*)(GLenum, GLenum);
-using TUnmapBuffer = GLboolean (*)(GLenum);
+using MultiDrawElementsFunction = void (*)(GLenum, const GLsizei*, GLenum, const void* const*,
+                                           GLsizei);
+using MapBufferFunction = void* (*)(GLenum, GLenum);
+using UnmapBufferFunction = GLboolean (*)(GLenum);
 
 QOpenGLFunctions* Functions() {
     QOpenGLContext* ctx = QOpenGLContext::currentContext();
@@ -39,8 +40,8 @@ void DrainErrors() {
 // Fills the bound buffer of `target` through a mapping; false when the mapping failed or
 // its contents were lost before the unmapping (the caller fills it another way).
 template <typename Fill> bool FillMapped(GLenum target, const Fill& fill) {
-    const auto mapBuffer = Resolve<TMapBuffer>("glMapBuffer");
-    const auto unmapBuffer = Resolve<TUnmapBuffer>("glUnmapBuffer");
+    const auto mapBuffer = Resolve<MapBufferFunction>("glMapBuffer");
+    const auto unmapBuffer = Resolve<UnmapBufferFunction>("glUnmapBuffer");
     if (!mapBuffer || !unmapBuffer) {
         return false;
     }
@@ -59,21 +60,21 @@ template <typename Fill> bool FillMapped(GLenum target, const Fill& fill) {
 
 } // namespace
 
-void TGLCompiledMesh::SetGrid(bool twoSided, int columns, int rows) {
-    FTwoSided = twoSided;
+void CompiledMesh::SetGrid(bool twoSided, int columns, int rows) {
+    twoSided_ = twoSided;
     const int strips = rows > 1 ? rows - 1 : 0;
-    FTriangles = columns > 1 ? static_cast<long long>(strips) * (2 * columns - 2) : 0;
-    FCounts.assign(static_cast<size_t>(strips), 2 * columns);
-    FOffsets.resize(static_cast<size_t>(strips));
+    triangles_ = columns > 1 ? static_cast<long long>(strips) * (2 * columns - 2) : 0;
+    counts_.assign(static_cast<size_t>(strips), 2 * columns);
+    offsets_.resize(static_cast<size_t>(strips));
     for (int s = 0; s < strips; ++s) {
-        FOffsets[static_cast<size_t>(s)] = reinterpret_cast<const void*>(
+        offsets_[static_cast<size_t>(s)] = reinterpret_cast<const void*>(
             static_cast<std::uintptr_t>(s) * 2 * static_cast<std::uintptr_t>(columns) *
             sizeof(std::uint32_t));
     }
 }
 
-bool TGLCompiledMesh::ReserveVertices(long long bytes) {
-    if (FVertexBytes >= bytes) {
+bool CompiledMesh::ReserveVertices(long long bytes) {
+    if (vertexBytes_ >= bytes) {
         return true;
     }
     // Fresh driver memory costs a page fault per page on first touch, a large part of a
@@ -82,23 +83,23 @@ bool TGLCompiledMesh::ReserveVertices(long long bytes) {
     Functions()->glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), nullptr,
                               GL_STATIC_DRAW);
     if (glGetError() != GL_NO_ERROR) {
-        FVertexBytes = 0;
+        vertexBytes_ = 0;
         return false;
     }
-    FVertexBytes = bytes;
+    vertexBytes_ = bytes;
     return true;
 }
 
-bool TGLCompiledMesh::PrepareIndices(int columns, int rows) {
+bool CompiledMesh::PrepareIndices(int columns, int rows) {
     QOpenGLFunctions* f = Functions();
-    if (FIndices == 0) {
+    if (indices_ == 0) {
         GLuint name = 0;
         f->glGenBuffers(1, &name);
-        FIndices = name;
-        FIndexColumns = FIndexRows = 0;
+        indices_ = name;
+        indexColumns_ = indexRows_ = 0;
     }
-    f->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, FIndices);
-    if (FIndexColumns == columns && FIndexRows == rows) {
+    f->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices_);
+    if (indexColumns_ == columns && indexRows_ == rows) {
         return true; // the same grid: the same strips
     }
     const size_t count = rows > 1 ? static_cast<size_t>(rows - 1) * 2 * columns : 0;
@@ -106,7 +107,7 @@ bool TGLCompiledMesh::PrepareIndices(int columns, int rows) {
     f->glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(count * sizeof(std::uint32_t)),
                     nullptr, GL_STATIC_DRAW);
     if (glGetError() != GL_NO_ERROR) {
-        FIndexColumns = FIndexRows = 0;
+        indexColumns_ = indexRows_ = 0;
         return false;
     }
     auto fill = [columns, rows](void* out) {
@@ -119,24 +120,24 @@ bool TGLCompiledMesh::PrepareIndices(int columns, int rows) {
                         static_cast<GLsizeiptr>(count * sizeof(std::uint32_t)), indices.data(),
                         GL_STATIC_DRAW);
     }
-    FIndexColumns = columns;
-    FIndexRows = rows;
+    indexColumns_ = columns;
+    indexRows_ = rows;
     return true;
 }
 
-void TGLCompiledMesh::Compile(const TMeshLayout& layout, int threadCount) {
+void CompiledMesh::Compile(const MeshLayout& layout, int threadCount) {
     QOpenGLFunctions* f = Functions();
-    if (FPath == TGLMeshPath::DisplayList || !f || !layout.HasMesh()) {
+    if (path_ == MeshPath::DisplayList || !f || !layout.HasMesh()) {
         Compile(BuildGridMesh(layout, threadCount));
         return;
     }
-    if (FName == 0) {
+    if (name_ == 0) {
         GLuint name = 0;
         f->glGenBuffers(1, &name);
-        FName = name;
-        FVertexBytes = 0;
+        name_ = name;
+        vertexBytes_ = 0;
     }
-    f->glBindBuffer(GL_ARRAY_BUFFER, FName);
+    f->glBindBuffer(GL_ARRAY_BUFFER, name_);
     const long long bytes = static_cast<long long>(layout.FloatCount() * sizeof(float));
     bool ready = ReserveVertices(bytes) && PrepareIndices(layout.Columns(), layout.Rows());
     bool filled = false;
@@ -165,18 +166,18 @@ void TGLCompiledMesh::Compile(const TMeshLayout& layout, int threadCount) {
     SetGrid(layout.TwoSided(), layout.Columns(), layout.Rows());
 }
 
-void TGLCompiledMesh::Compile(const TGridMesh& mesh) {
+void CompiledMesh::Compile(const GridMesh& mesh) {
     Release();
     if (!mesh.HasMesh) {
         return;
     }
-    if (FPath == TGLMeshPath::DisplayList) {
-        FName = glGenLists(1);
-        if (FName == 0) {
+    if (path_ == MeshPath::DisplayList) {
+        name_ = glGenLists(1);
+        if (name_ == 0) {
             return;
         }
-        glNewList(FName, GL_COMPILE);
-        TGLMeshSink sink;
+        glNewList(name_, GL_COMPILE);
+        GLMeshSink sink;
         mesh.Replay(sink);
         glEndList();
         SetGrid(mesh.TwoSided, mesh.Columns, mesh.Rows);
@@ -188,8 +189,8 @@ void TGLCompiledMesh::Compile(const TGridMesh& mesh) {
     }
     GLuint name = 0;
     f->glGenBuffers(1, &name);
-    FName = name;
-    f->glBindBuffer(GL_ARRAY_BUFFER, FName);
+    name_ = name;
+    f->glBindBuffer(GL_ARRAY_BUFFER, name_);
     const long long bytes = static_cast<long long>(mesh.Vertices.size() * sizeof(float));
     const bool ready = ReserveVertices(bytes) && PrepareIndices(mesh.Columns, mesh.Rows);
     if (ready) {
@@ -205,15 +206,15 @@ void TGLCompiledMesh::Compile(const TGridMesh& mesh) {
     SetGrid(mesh.TwoSided, mesh.Columns, mesh.Rows);
 }
 
-void TGLCompiledMesh::CompileOnePass(const TGLHeightField& field) {
+void CompiledMesh::CompileOnePass(const HeightField& field) {
     Release();
-    FPath = TGLMeshPath::DisplayList;
-    FName = glGenLists(1);
-    if (FName == 0) {
+    path_ = MeshPath::DisplayList;
+    name_ = glGenLists(1);
+    if (name_ == 0) {
         return;
     }
-    glNewList(FName, GL_COMPILE);
-    TGLMeshSink sink;
+    glNewList(name_, GL_COMPILE);
+    GLMeshSink sink;
     try {
         field.BuildList(sink);
     } catch (...) {
@@ -221,41 +222,41 @@ void TGLCompiledMesh::CompileOnePass(const TGLHeightField& field) {
         throw;
     }
     glEndList();
-    const TGridSize grid = HeightFieldGridSize(field);
+    const GridSize grid = HeightFieldGridSize(field);
     SetGrid((field.Options() & hfoTwoSided) != 0, grid.Columns, grid.Rows);
 }
 
-void TGLCompiledMesh::Draw() const {
-    if (FName == 0) {
+void CompiledMesh::Draw() const {
+    if (name_ == 0) {
         return;
     }
-    if (FPath == TGLMeshPath::DisplayList) {
-        glCallList(FName);
+    if (path_ == MeshPath::DisplayList) {
+        glCallList(name_);
         return;
     }
     QOpenGLFunctions* f = Functions();
-    if (!f || FCounts.empty()) {
+    if (!f || counts_.empty()) {
         return;
     }
-    if (FTwoSided) {
+    if (twoSided_) {
         // Both faces of the relief can be seen (from below the horizon).
         glDisable(GL_CULL_FACE);
     }
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    f->glBindBuffer(GL_ARRAY_BUFFER, FName);
-    f->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, FIndices);
+    f->glBindBuffer(GL_ARRAY_BUFFER, name_);
+    f->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices_);
     glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
     glEnableClientState(GL_NORMAL_ARRAY);
     glEnableClientState(GL_VERTEX_ARRAY);
-    const GLsizei stride = TGridMesh::FloatsPerVertex * sizeof(float);
+    const GLsizei stride = GridMesh::FloatsPerVertex * sizeof(float);
     glNormalPointer(GL_FLOAT, stride, nullptr);
     glVertexPointer(3, GL_FLOAT, stride, reinterpret_cast<const void*>(3 * sizeof(float)));
-    if (const auto multiDraw = Resolve<TMultiDrawElements>("glMultiDrawElements")) {
-        multiDraw(GL_TRIANGLE_STRIP, FCounts.data(), GL_UNSIGNED_INT, FOffsets.data(),
-                  static_cast<GLsizei>(FCounts.size()));
+    if (const auto multiDraw = Resolve<MultiDrawElementsFunction>("glMultiDrawElements")) {
+        multiDraw(GL_TRIANGLE_STRIP, counts_.data(), GL_UNSIGNED_INT, offsets_.data(),
+                  static_cast<GLsizei>(counts_.size()));
     } else {
-        for (size_t s = 0; s < FCounts.size(); ++s) {
-            glDrawElements(GL_TRIANGLE_STRIP, FCounts[s], GL_UNSIGNED_INT, FOffsets[s]);
+        for (size_t s = 0; s < counts_.size(); ++s) {
+            glDrawElements(GL_TRIANGLE_STRIP, counts_[s], GL_UNSIGNED_INT, offsets_[s]);
         }
     }
     glPopClientAttrib();
@@ -263,24 +264,24 @@ void TGLCompiledMesh::Draw() const {
     f->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
 }
 
-void TGLCompiledMesh::Release() {
-    if (FName != 0 && FPath == TGLMeshPath::DisplayList) {
-        glDeleteLists(FName, 1);
+void CompiledMesh::Release() {
+    if (name_ != 0 && path_ == MeshPath::DisplayList) {
+        glDeleteLists(name_, 1);
     } else if (QOpenGLFunctions* f = Functions()) {
-        for (unsigned name : {FName, FIndices}) {
+        for (unsigned name : {name_, indices_}) {
             if (name != 0) {
                 const GLuint buffer = name;
                 f->glDeleteBuffers(1, &buffer);
             }
         }
     }
-    FName = 0;
-    FIndices = 0;
-    FVertexBytes = 0;
-    FIndexColumns = FIndexRows = 0;
-    FTriangles = 0;
-    FCounts.clear();
-    FOffsets.clear();
+    name_ = 0;
+    indices_ = 0;
+    vertexBytes_ = 0;
+    indexColumns_ = indexRows_ = 0;
+    triangles_ = 0;
+    counts_.clear();
+    offsets_.clear();
 }
 
 } // namespace orvane::view3d
