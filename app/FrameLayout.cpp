@@ -111,8 +111,6 @@ void BuildTopStrip(QWidget* frame, FrameComponents& c) {
     c.topPanel->setAutoFillBackground(true);
     c.topPanel->setGeometry(0, 0, frame->width(), 97);
     BuildViewModeGroup(frame, c);
-    c.InfoButton = MakeButton(c.topPanel, {965, 31, 75, 25}, QStringLiteral("Info TIF"));
-    c.LoadButton = MakeButton(c.topPanel, {965, 0, 75, 25}, QStringLiteral("Load"));
     BuildInformationGroup(c);
     BuildSettings3DGroup(c);
     c.loadTextureButton = MakeButton(c.topPanel, {922, 23, 50, 25}, QStringLiteral("texture"));

@@ -31,8 +31,6 @@ struct FrameComponents {
     QToolButton* view2dButton = nullptr;
     QToolButton* view3dButton = nullptr;
     QButtonGroup* viewModeGroup = nullptr;
-    QPushButton* InfoButton = nullptr;
-    QPushButton* LoadButton = nullptr;
     QGroupBox* infoGroup = nullptr;
     QLabel *fileCaption = nullptr, *fileLabel = nullptr;
     QLabel *resolutionCaption = nullptr, *resolutionLabel = nullptr;

@@ -13,7 +13,6 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLocale>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QSlider>
@@ -46,9 +45,7 @@ ImageFrame::ImageFrame(QWidget* parent) : QWidget(parent) {
     ui_.sceneViewer->SetScene(&scene_);
     openDialog_.Filter = QStringLiteral("Tif File (*.tif *.tiff)");
 
-    // The model starts empty (ImageModel's own defaults); numbers use "."
-    // whatever the user's locale.
-    QLocale::setDefault(QLocale::c());
+    // The model starts empty (ImageModel's own defaults).
     ui_.imageBox->setAttribute(Qt::WA_OpaquePaintEvent);
     ui_.view3dButton->setEnabled(false);
     FitSceneViewer();
@@ -101,8 +98,6 @@ void ImageFrame::ConnectComponents() {
 
     connect(ui_.view2dButton, &QAbstractButton::clicked, this, [this] { Show2DView(); });
     connect(ui_.view3dButton, &QAbstractButton::clicked, this, [this] { Show3DView(); });
-    connect(ui_.InfoButton, &QAbstractButton::clicked, this, [this] { ShowTiffInfo(); });
-    connect(ui_.LoadButton, &QAbstractButton::clicked, this, [this] { ChooseAndOpenFile(); });
     connect(ui_.resolutionBar, &QSlider::valueChanged, this, [this] { ResolutionBarChanged(); });
     connect(ui_.zDepthBar, &QSlider::valueChanged, this, [this] { ZDepthBarChanged(); });
     connect(ui_.loadTextureButton, &QAbstractButton::clicked, this, [this] { ChooseTexture(); });

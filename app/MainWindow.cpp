@@ -53,8 +53,6 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     setAcceptDrops(true);
 
     frame_ = new ImageFrame(this);
-    frame_->Components().LoadButton->hide();
-    frame_->Components().InfoButton->hide();
     setCentralWidget(frame_);
     BuildMenu();
     RestoreSettings();

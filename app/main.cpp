@@ -1,7 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/MainWindow.h"
+#include "app/ProcessSetup.h"
 #include "app/Settings.h"
-#include "view3d/gl/SurfaceFormat.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -10,8 +10,7 @@
 #include <exception>
 
 int main(int argc, char** argv) {
-    orvane::view3d::UseCompatibilitySurfaceFormat();
-
+    orvane::app::SetUpProcess(); // the surface format before the application exists
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvane"));
     QApplication::setOrganizationName(QStringLiteral("Orvane"));

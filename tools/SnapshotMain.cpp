@@ -1,12 +1,11 @@
+#include "app/ProcessSetup.h"
 #include "tools/Snapshot.h"
-#include "view3d/gl/SurfaceFormat.h"
 
 #include <QApplication>
 #include <cstdio>
 
 int main(int argc, char** argv) {
-    orvane::view3d::UseCompatibilitySurfaceFormat();
-
+    orvane::app::SetUpProcess(); // the surface format before the application exists
     QApplication app(argc, argv);
     orvane::tools::SnapshotOptions options;
     if (auto error =

@@ -5,6 +5,7 @@
 #include "app/ImageFrame.h"
 #include "app/MainWindow.h"
 #include "app/Messages.h"
+#include "app/ProcessSetup.h"
 #include "image/Memory.h"
 #include "image/ScanlineReader.h"
 #include "tools/TiffWriter.h"
@@ -63,6 +64,7 @@ double OpenImageSeconds(app::ImageFrame& frame, const QString& path) {
 } // namespace
 
 int main(int argc, char** argv) {
+    orvane::app::SetUpProcess();
     QApplication app(argc, argv);
     const int side = argc > 1 ? std::atoi(argv[1]) : 8000;
     QTemporaryDir dir;

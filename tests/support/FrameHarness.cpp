@@ -1,8 +1,8 @@
 #include "tests/support/FrameHarness.h"
 
 #include "app/Messages.h"
+#include "app/ProcessSetup.h"
 #include "app/Settings.h"
-#include "view3d/gl/SurfaceFormat.h"
 
 #include <QAction>
 #include <QWindow>
@@ -10,7 +10,7 @@
 namespace orvane::test {
 
 FrameHarness::FrameHarness(QSize clientSize) {
-    view3d::UseCompatibilitySurfaceFormat();
+    app::SetUpProcess(); // as main does
     // Settings of the harness's own, never the user's: each harness starts afresh.
     app::UseSettingsFile(SettingsFile());
     app::SetMessageRecorder([this](app::MessageKind kind, const QString& text) {
