@@ -17,20 +17,6 @@ namespace orvane::app {
 
 using namespace view2d;
 
-namespace {
-
-// The centre of file pixel (column, row) in box pixels.
-QPointF BoxPointOf(std::int64_t column, std::int64_t row, const ViewWindow& window, QSize box,
-                   const image::ImageGeometry& image) {
-    const double topRow = image.ImageHeight - window.ViewHeight - window.ViewOffsetY;
-    const double level = double(column) / image.ColumnStep + 0.5;
-    const double line = double(row) / image.RowStep + 0.5;
-    return {(level - window.ViewOffsetX) * box.width() / window.ViewWidth,
-            (line - topRow) * box.height() / window.ViewHeight};
-}
-
-} // namespace
-
 void ImageFrame::OpenExactReader(const image::TiffSource& source) {
     exact_ = std::make_shared<image::SampleReader>(source);
     SetStatusText(FileSummaryText(image_));
@@ -129,21 +115,11 @@ void ImageFrame::LookUpExactSample(const image::FilePixel& pixel) {
     });
 }
 
-// The end of the line under box pixel (x, y): the file pixel the X and Y
-// labels show there, kept inside the image.
-static image::FilePixel LineEnd(int x, int y, const ViewWindow& window, QSize box,
-                                const image::ImageGeometry& image) {
-    const BufferPosition p =
-        MapPointer(x, y, window, box.width(), box.height(), int(image.ImageHeight));
-    const std::int64_t column = std::clamp<std::int64_t>(p.Column, 0, image.ImageWidth - 1);
-    const std::int64_t row = std::clamp<std::int64_t>(p.Row, 0, image.ImageHeight - 1);
-    return {column * image.ColumnStep, row * image.RowStep};
-}
-
 void ImageFrame::MeasuringLineDown(Qt::MouseButton button, int x, int y) {
     if (button != Qt::RightButton || !image_.HasImage() || !DisplayBitmap || view_.Loading)
         return;
-    const image::FilePixel end = LineEnd(x, y, view_.Window, ui_.imageBox->size(), image_);
+    const image::FilePixel end =
+        MeasuringLineEnd(x, y, view_.Window, ui_.imageBox->width(), ui_.imageBox->height(), image_);
     measuring_.dragging = true;
     measuring_.pressedAt = QPoint(x, y);
     measuring_.line = {end.Column, end.Row, end.Column, end.Row};
@@ -152,7 +128,8 @@ void ImageFrame::MeasuringLineDown(Qt::MouseButton button, int x, int y) {
 bool ImageFrame::MeasuringLineMove(int x, int y) {
     if (!measuring_.dragging)
         return false;
-    const image::FilePixel end = LineEnd(x, y, view_.Window, ui_.imageBox->size(), image_);
+    const image::FilePixel end =
+        MeasuringLineEnd(x, y, view_.Window, ui_.imageBox->width(), ui_.imageBox->height(), image_);
     measuring_.line.Column2 = end.Column;
     measuring_.line.Row2 = end.Row;
     measuring_.shown = QPoint(x, y) != measuring_.pressedAt;
@@ -231,8 +208,10 @@ void ImageFrame::PaintMeasuringLine(QPainter& painter) {
         return;
     const QSize box = ui_.imageBox->size();
     const ProfileLine& l = measuring_.line;
-    const QPointF a = BoxPointOf(l.Column1, l.Row1, view_.Window, box, image_);
-    const QPointF b = BoxPointOf(l.Column2, l.Row2, view_.Window, box, image_);
+    const QPointF a =
+        BoxPointOfFilePixel({l.Column1, l.Row1}, view_.Window, box.width(), box.height(), image_);
+    const QPointF b =
+        BoxPointOfFilePixel({l.Column2, l.Row2}, view_.Window, box.width(), box.height(), image_);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     // A yellow line with a dark outline stays visible on any grey and any palette.

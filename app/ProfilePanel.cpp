@@ -3,7 +3,6 @@
 #include "app/LayoutFonts.h"
 #include "app/Messages.h"
 #include "app/WholeFile.h"
-#include "image/NumberText.h"
 
 #include <QApplication>
 #include <QChart>
@@ -25,14 +24,6 @@ namespace {
 ProfilePanel::SaveAnswer& SaveOverride() {
     static ProfilePanel::SaveAnswer answer;
     return answer;
-}
-
-QString Number(double value, int decimals = 4) {
-    return image::FormatFixed(value, 15, decimals);
-}
-
-QString Optional(const std::optional<double>& value, const QString& unit, int decimals = 4) {
-    return value ? Number(*value, decimals) + unit : QStringLiteral("?");
 }
 
 } // namespace
@@ -83,64 +74,13 @@ void ProfilePanel::ShowNotMeasured(const QString& why) {
     exportButton->setEnabled(false);
 }
 
-QString ProfilePanel::FiguresText(const view2d::Profile& p) {
-    const QString unit = p.HeightsKnown ? QStringLiteral(" mm") : QString();
-    const view2d::ProfileStatistics& s = p.Statistics;
-    QString length = QStringLiteral("length %1 px").arg(Number(p.LengthPx, 1));
-    if (p.LengthMm)
-        length =
-            QStringLiteral("length %1 mm (%2 px)").arg(Number(*p.LengthMm), Number(p.LengthPx, 1));
-    QString dxdy = QStringLiteral("dX %1 px   dY %2 px").arg(p.DxPx).arg(p.DyPx);
-    if (p.DxMm && p.DyMm)
-        dxdy = QStringLiteral("dX %1 mm (%2 px)   dY %3 mm (%4 px)")
-                   .arg(Number(*p.DxMm))
-                   .arg(p.DxPx)
-                   .arg(Number(*p.DyMm))
-                   .arg(p.DyPx);
-    QString text = length + QStringLiteral("   ") + dxdy + QLatin1Char('\n');
-    text += QStringLiteral("dZ %1   slope %2\n")
-                .arg(Optional(p.Dz, unit), Optional(p.SlopeDeg, QStringLiteral(" deg"), 2));
-    text += QStringLiteral("min %1   max %2   mean %3\nRa %4   Rq %5")
-                .arg(Optional(s.Min, unit), Optional(s.Max, unit), Optional(s.Mean, unit),
-                     Optional(s.Ra, unit), Optional(s.Rq, unit));
-    if (!p.HeightsKnown)
-        text += QStringLiteral("   (sample values: the file gives no height range)");
-    if (s.MissingPoints > 0)
-        text += QStringLiteral("\n%1 of %2 points have no value (unreadable data) and are left out")
-                    .arg(s.MissingPoints)
-                    .arg(qint64(p.Points.size()));
-    return text;
-}
-
 void ProfilePanel::ShowProfile(const view2d::Profile& profile) {
     profile_ = profile;
     QChart* chart = chartView->chart();
     chart->removeAllSeries();
     for (QAbstractAxis* axis : chart->axes())
         chart->removeAxis(axis);
-    // Points without a value break the line: one series per run of values.
-    double lowX = 0, highX = 0, lowY = 0, highY = 0;
-    bool any = false;
-    QLineSeries* run = nullptr;
-    QList<QLineSeries*> runs;
-    for (const view2d::ProfilePoint& point : profile.Points) {
-        if (!point.Value) {
-            run = nullptr;
-            continue;
-        }
-        if (!run) {
-            run = new QLineSeries;
-            run->setPen(QPen(QColor(20, 60, 160), 1.5));
-            runs << run;
-        }
-        const double x = point.DistanceMm.value_or(point.DistancePx);
-        run->append(x, *point.Value);
-        lowX = any ? std::min(lowX, x) : x;
-        highX = any ? std::max(highX, x) : x;
-        lowY = any ? std::min(lowY, *point.Value) : *point.Value;
-        highY = any ? std::max(highY, *point.Value) : *point.Value;
-        any = true;
-    }
+    const view2d::ProfileCurve curve = view2d::ProfileCurveOf(profile);
     auto* distanceAxis = new QValueAxis;
     distanceAxis->setTitleText(profile.MillimetresKnown ? QStringLiteral("distance (mm)")
                                                         : QStringLiteral("distance (px)"));
@@ -153,17 +93,19 @@ void ProfilePanel::ShowProfile(const view2d::Profile& profile) {
         axis->setLabelsFont(font);
         axis->setTitleFont(font);
     }
-    const double spanY = highY - lowY;
-    distanceAxis->setRange(lowX, highX > lowX ? highX : lowX + 1);
-    valueAxis->setRange(lowY - 0.05 * spanY, highY + (spanY > 0 ? 0.05 * spanY : 1));
+    distanceAxis->setRange(curve.Distances.first, curve.Distances.second);
+    valueAxis->setRange(curve.Values.first, curve.Values.second);
     chart->addAxis(distanceAxis, Qt::AlignBottom);
     chart->addAxis(valueAxis, Qt::AlignLeft);
-    for (QLineSeries* series : runs) {
+    for (const QList<QPointF>& run : curve.Runs) {
+        auto* series = new QLineSeries;
+        series->setPen(QPen(QColor(20, 60, 160), 1.5));
+        series->append(run);
         chart->addSeries(series);
         series->attachAxis(distanceAxis);
         series->attachAxis(valueAxis);
     }
-    figuresLabel->setText(FiguresText(profile));
+    figuresLabel->setText(view2d::ProfileFiguresText(profile));
     figuresLabel->adjustSize();
     exportButton->setEnabled(true);
 }

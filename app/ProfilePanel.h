@@ -34,9 +34,6 @@ public:
     void ShowProfile(const view2d::Profile& profile);
     const std::optional<view2d::Profile>& Shown() const { return profile_; }
 
-    // The figures beneath the chart, as the label shows them.
-    static QString FiguresText(const view2d::Profile& profile);
-
     // Where "Export CSV..." writes; tests and batch runs answer instead of a dialog.
     using SaveAnswer = std::function<std::optional<QString>(const QString& suggested)>;
     static void SetSaveAnswer(SaveAnswer answer);

@@ -1,6 +1,9 @@
 #include "view2d/ExactReadout.h"
 
 #include "image/NumberText.h"
+#include "view2d/Readout.h"
+
+#include <algorithm>
 
 #include <cmath>
 
@@ -34,6 +37,23 @@ std::optional<image::FilePixel> ExactFilePixel(int x, int y, const ViewWindow& w
     if (!(column >= 0 && row >= 0 && column < image.FileWidth && row < image.FileHeight))
         return std::nullopt;
     return image::FilePixel{std::int64_t(std::floor(column)), std::int64_t(std::floor(row))};
+}
+
+QPointF BoxPointOfFilePixel(const image::FilePixel& pixel, const ViewWindow& window, int boxWidth,
+                            int boxHeight, const image::ImageGeometry& image) {
+    const double topRow = image.ImageHeight - window.ViewHeight - window.ViewOffsetY;
+    const double level = double(pixel.Column) / image.ColumnStep + 0.5;
+    const double line = double(pixel.Row) / image.RowStep + 0.5;
+    return {(level - window.ViewOffsetX) * boxWidth / window.ViewWidth,
+            (line - topRow) * boxHeight / window.ViewHeight};
+}
+
+image::FilePixel MeasuringLineEnd(int x, int y, const ViewWindow& window, int boxWidth,
+                                  int boxHeight, const image::ImageGeometry& image) {
+    const BufferPosition p = MapPointer(x, y, window, boxWidth, boxHeight, int(image.ImageHeight));
+    const std::int64_t column = std::clamp<std::int64_t>(p.Column, 0, image.ImageWidth - 1);
+    const std::int64_t row = std::clamp<std::int64_t>(p.Row, 0, image.ImageHeight - 1);
+    return {column * image.ColumnStep, row * image.RowStep};
 }
 
 double ZoomPercent(const ViewWindow& window, double boxWidthDevicePx,

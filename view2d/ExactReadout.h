@@ -7,6 +7,7 @@
 #include "image/SampleReader.h"
 #include "view2d/Viewport.h"
 
+#include <QPointF>
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -18,6 +19,17 @@ namespace orvane::view2d {
 // ColumnStep), rows likewise from the top). Nothing outside the file.
 std::optional<image::FilePixel> ExactFilePixel(int x, int y, const ViewWindow& window, int boxWidth,
                                                int boxHeight, const image::ImageGeometry& image);
+
+// The centre of the level standing for file pixel `pixel`, in box pixels: where the measuring
+// line's ends are drawn. The inverse of MeasuringLineEnd for the file pixels the levels stand
+// for, and of ExactFilePixel where nothing was thinned.
+QPointF BoxPointOfFilePixel(const image::FilePixel& pixel, const ViewWindow& window, int boxWidth,
+                            int boxHeight, const image::ImageGeometry& image);
+
+// The end of a measuring line under box pixel (x, y): the file pixel of the level the X and Y
+// labels show there (MapPointer), kept inside the image.
+image::FilePixel MeasuringLineEnd(int x, int y, const ViewWindow& window, int boxWidth,
+                                  int boxHeight, const image::ImageGeometry& image);
 
 // Screen pixels per file pixel, in percent: 100 shows each file pixel on one screen pixel.
 double ZoomPercent(const ViewWindow& window, double boxWidthDevicePx,

@@ -1,5 +1,7 @@
 #include "view2d/Profile.h"
 
+#include "image/NumberText.h"
+
 #include <QLocale>
 #include <algorithm>
 #include <cmath>
@@ -71,9 +73,18 @@ ProfileStatistics Statistics(const std::vector<ProfilePoint>& points) {
     return s;
 }
 
-QString Number(double value) {
+QString ShortestNumber(double value) {
     // QString::number ignores the locale: "." always.
     return QString::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
+// Fixed decimals, "." whatever the locale.
+QString Number(double value, int decimals = 4) {
+    return image::FormatFixed(value, 15, decimals);
+}
+
+QString Optional(const std::optional<double>& value, const QString& unit, int decimals = 4) {
+    return value ? Number(*value, decimals) + unit : QStringLiteral("?");
 }
 
 } // namespace
@@ -161,19 +172,74 @@ std::optional<Profile> MeasureProfile(image::SampleReader& reader, const Profile
     return BuildProfile(line, *samples, reader.BitsPerSample(), reader.MinIsWhite(), units);
 }
 
+QString ProfileFiguresText(const Profile& p) {
+    const QString unit = p.HeightsKnown ? QStringLiteral(" mm") : QString();
+    const ProfileStatistics& s = p.Statistics;
+    QString length = QStringLiteral("length %1 px").arg(Number(p.LengthPx, 1));
+    if (p.LengthMm)
+        length =
+            QStringLiteral("length %1 mm (%2 px)").arg(Number(*p.LengthMm), Number(p.LengthPx, 1));
+    QString dxdy = QStringLiteral("dX %1 px   dY %2 px").arg(p.DxPx).arg(p.DyPx);
+    if (p.DxMm && p.DyMm)
+        dxdy = QStringLiteral("dX %1 mm (%2 px)   dY %3 mm (%4 px)")
+                   .arg(Number(*p.DxMm))
+                   .arg(p.DxPx)
+                   .arg(Number(*p.DyMm))
+                   .arg(p.DyPx);
+    QString text = length + QStringLiteral("   ") + dxdy + QLatin1Char('\n');
+    text += QStringLiteral("dZ %1   slope %2\n")
+                .arg(Optional(p.Dz, unit), Optional(p.SlopeDeg, QStringLiteral(" deg"), 2));
+    text += QStringLiteral("min %1   max %2   mean %3\nRa %4   Rq %5")
+                .arg(Optional(s.Min, unit), Optional(s.Max, unit), Optional(s.Mean, unit),
+                     Optional(s.Ra, unit), Optional(s.Rq, unit));
+    if (!p.HeightsKnown)
+        text += QStringLiteral("   (sample values: the file gives no height range)");
+    if (s.MissingPoints > 0)
+        text += QStringLiteral("\n%1 of %2 points have no value (unreadable data) and are left out")
+                    .arg(s.MissingPoints)
+                    .arg(qint64(p.Points.size()));
+    return text;
+}
+
+ProfileCurve ProfileCurveOf(const Profile& profile) {
+    ProfileCurve curve;
+    double lowX = 0, highX = 0, lowY = 0, highY = 0;
+    bool any = false, inRun = false;
+    for (const ProfilePoint& point : profile.Points) {
+        if (!point.Value) {
+            inRun = false;
+            continue;
+        }
+        if (!inRun)
+            curve.Runs.append(QList<QPointF>());
+        inRun = true;
+        const double x = point.DistanceMm.value_or(point.DistancePx);
+        curve.Runs.last().append(QPointF(x, *point.Value));
+        lowX = any ? std::min(lowX, x) : x;
+        highX = any ? std::max(highX, x) : x;
+        lowY = any ? std::min(lowY, *point.Value) : *point.Value;
+        highY = any ? std::max(highY, *point.Value) : *point.Value;
+        any = true;
+    }
+    const double spanY = highY - lowY;
+    curve.Distances = {lowX, highX > lowX ? highX : lowX + 1};
+    curve.Values = {lowY - 0.05 * spanY, highY + (spanY > 0 ? 0.05 * spanY : 1)};
+    return curve;
+}
+
 QString ProfileCsv(const Profile& profile) {
     QString text = profile.MillimetresKnown
                        ? QStringLiteral("distance_mm,column,row,sample,height_mm\n")
                        : QStringLiteral("distance_px,column,row,sample,height_mm\n");
     const QChar comma(QLatin1Char(','));
     for (const ProfilePoint& p : profile.Points) {
-        text += Number(profile.MillimetresKnown ? *p.DistanceMm : p.DistancePx);
+        text += ShortestNumber(profile.MillimetresKnown ? *p.DistanceMm : p.DistancePx);
         text += comma + QString::number(p.Column) + comma + QString::number(p.Row) + comma;
         if (p.Sample)
             text += QString::number(*p.Sample);
         text += comma;
         if (p.HeightMm)
-            text += Number(*p.HeightMm);
+            text += ShortestNumber(*p.HeightMm);
         text += QLatin1Char('\n');
     }
     return text;

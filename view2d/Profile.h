@@ -3,6 +3,8 @@
 // A line profile over the file's exact samples: which pixels a line visits, their heights, the
 // line's statistics and its CSV text. No widgets; the measurement may run on a worker thread.
 
+#include <QList>
+#include <QPointF>
 #include <QString>
 #include <atomic>
 #include <cstdint>
@@ -86,6 +88,21 @@ Profile BuildProfile(const ProfileLine& line,
 std::optional<Profile> MeasureProfile(image::SampleReader& reader, const ProfileLine& line,
                                       const ProfileUnits& units,
                                       const std::atomic<bool>* cancel = nullptr);
+
+// The figures shown beneath the profile's chart: length, dX, dY, dZ, slope, min, max, mean,
+// Ra and Rq, with their units, and how many points have no value.
+QString ProfileFiguresText(const Profile& profile);
+
+// What the profile's chart draws: the points with a value as runs of (distance, value), a
+// point without one ending a run; the distance axis over the runs (one unit wide when they
+// have one distance), the value axis with 5 % to spare at each end (one unit above a flat
+// profile).
+struct ProfileCurve {
+    QList<QList<QPointF>> Runs;
+    std::pair<double, double> Distances{0, 1};
+    std::pair<double, double> Values{0, 1};
+};
+ProfileCurve ProfileCurveOf(const Profile& profile);
 
 // CSV text, one line per point after the header "distance_mm,column,row,sample,height_mm".
 // When millimetres are unknown the first column holds pixels and is named "distance_px", so a

@@ -53,6 +53,54 @@ TEST(ExactFilePixel, ReachesThePixelsBetweenTheKeptOnes) {
     EXPECT_FALSE(ExactFilePixel(0, 0, zoomed, 0, 666, m));
 }
 
+// The measuring line's ends: drawn at the centre of the level that stands for the file pixel,
+// which maps back to that pixel; picked as the level under the pointer, kept inside.
+TEST(MeasuringLine, EndsMapToBoxPointsAndBack) {
+    const ImageModel m = Thinned();
+    struct Case {
+        const char* name;
+        ViewWindow window;
+        int boxWidth, boxHeight;
+    } const cases[] = {
+        {"whole image", WholeImageWindow(m), 1000, 666},
+        {"zoomed in", ViewWindow{100, 66.6, 10, 0}, 1000, 666},
+        {"zoomed in off the origin", ViewWindow{50.5, 30.25, 400.75, 300.5}, 808, 484},
+        {"box larger than the levels", WholeImageWindow(m), 1500, 999},
+    };
+    for (const Case& c : cases) {
+        for (const FilePixel& pixel : {FilePixel{30, 60}, FilePixel{300, 120},
+                                       FilePixel{1203, 1002}, FilePixel{1500, 1200}}) {
+            const QPointF at = BoxPointOfFilePixel(pixel, c.window, c.boxWidth, c.boxHeight, m);
+            if (at.x() < 0 || at.y() < 0 || at.x() >= c.boxWidth || at.y() >= c.boxHeight)
+                continue; // outside this window
+            const int x = int(at.x()), y = int(at.y());
+            // The exact pixel under that point is one of the three the level stands for.
+            const auto exact = ExactFilePixel(x, y, c.window, c.boxWidth, c.boxHeight, m);
+            ASSERT_TRUE(exact) << c.name;
+            EXPECT_TRUE(exact->Column >= pixel.Column && exact->Column < pixel.Column + 3)
+                << c.name;
+            EXPECT_TRUE(exact->Row >= pixel.Row && exact->Row < pixel.Row + 3) << c.name;
+            const FilePixel end = MeasuringLineEnd(x, y, c.window, c.boxWidth, c.boxHeight, m);
+            EXPECT_EQ(end.Column, pixel.Column) << c.name;
+            EXPECT_EQ(end.Row, pixel.Row) << c.name;
+        }
+    }
+    // Unthinned, the exact pixel is the pixel itself.
+    ImageModel unthinned = Thinned();
+    static_cast<orvane::image::ImageGeometry&>(unthinned) =
+        orvane::image::ThinnedGeometry(600, 400);
+    const ViewWindow zoomed{60.5, 40.25, 100.75, 200.5};
+    const QPointF at = BoxPointOfFilePixel({120, 180}, zoomed, 605, 403, unthinned);
+    const auto exact = ExactFilePixel(int(at.x()), int(at.y()), zoomed, 605, 403, unthinned);
+    ASSERT_TRUE(exact);
+    EXPECT_EQ(exact->Column, 120);
+    EXPECT_EQ(exact->Row, 180);
+    // Beyond the image the end stays on its last kept pixel.
+    const FilePixel outside = MeasuringLineEnd(5000, -40, WholeImageWindow(m), 1000, 666, m);
+    EXPECT_EQ(outside.Column, 2997);
+    EXPECT_EQ(outside.Row, 0);
+}
+
 TEST(PointerStatusText, HeightsToFourDecimalsWithTheSample) {
     ImageModel m = Thinned();
     const FilePixel p{1234, 567};

@@ -299,3 +299,43 @@ TEST_F(ProfileFile, EachStripOrTileCrossedIsDecodedOnce) {
 }
 
 } // namespace
+
+namespace {
+
+using namespace orvane::view2d;
+
+// The chart draws runs of valued points; a point without a value ends a run.
+TEST(ProfileCurve, RunsBreakAtMissingValuesAndAxesSpareFivePercent) {
+    const Profile p = BuildProfile(kLine, kSamples, 8, false, {kZMin, kZMax, 50.8});
+    const ProfileCurve curve = ProfileCurveOf(p);
+    ASSERT_EQ(curve.Runs.size(), 2);
+    EXPECT_EQ(curve.Runs[0], QList<QPointF>({{0, 11}}));
+    EXPECT_EQ(curve.Runs[1], QList<QPointF>({{1.25, 12}, {1.875, 13}, {2.5, 16}}));
+    EXPECT_EQ(curve.Distances, std::make_pair(0.0, 2.5));
+    EXPECT_DOUBLE_EQ(curve.Values.first, 11 - 0.25);
+    EXPECT_DOUBLE_EQ(curve.Values.second, 16 + 0.25);
+
+    // One point: a distance axis one unit wide, a value axis one unit above it.
+    const Profile one = BuildProfile({2, 2, 2, 2}, {4}, 8, false, {kZMin, kZMax, 0});
+    const ProfileCurve single = ProfileCurveOf(one);
+    EXPECT_EQ(single.Distances, std::make_pair(0.0, 1.0));
+    EXPECT_EQ(single.Values, std::make_pair(12.0, 13.0));
+}
+
+TEST(ProfileFigures, SayUnitsAndMissingPoints) {
+    const Profile p = BuildProfile(kLine, kSamples, 8, false, {kZMin, kZMax, 50.8});
+    EXPECT_EQ(
+        ProfileFiguresText(p),
+        QStringLiteral("length 2.5000 mm (5.0 px)   dX 1.5000 mm (3 px)   dY 2.0000 mm (4 px)\n"
+                       "dZ 5.0000 mm   slope 63.43 deg\n"
+                       "min 11.0000 mm   max 16.0000 mm   mean 13.0000 mm\n"
+                       "Ra 1.5000 mm   Rq 1.8708 mm\n"
+                       "1 of 5 points have no value (unreadable data) and are left out"));
+    const Profile samples = BuildProfile(kLine, kSamples, 8, false, {0, 0, 0});
+    EXPECT_TRUE(ProfileFiguresText(samples).startsWith(
+        QStringLiteral("length 5.0 px   dX 3 px   dY 4 px\ndZ 10.0000   slope ?\n")));
+    EXPECT_TRUE(ProfileFiguresText(samples).contains(
+        QStringLiteral("(sample values: the file gives no height range)")));
+}
+
+} // namespace
