@@ -80,9 +80,12 @@ ReadLayout MeasureLayout(TIFF* tif, int bytesPerSample, const ImageGeometry& g,
     TIFFGetFieldDefaulted(tif, TIFFTAG_FILLORDER, &fillOrder);
     TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric);
     TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &imageLength);
+    // The library reverses the bits of LSB-first strips in the buffer it
+    // decodes from: such strips go through its own copy of them.
+    layout.msbFillOrder = fillOrder != FILLORDER_LSB2MSB;
     // Grey levels only: the library sizes other layouts (YCbCr) its own way.
     layout.inPlace =
-        compression == COMPRESSION_NONE && fillOrder == FILLORDER_MSB2LSB &&
+        compression == COMPRESSION_NONE && layout.msbFillOrder &&
         (photometric == PHOTOMETRIC_MINISWHITE || photometric == PHOTOMETRIC_MINISBLACK);
     if (!layout.tiled && layout.scanlineBytes > 0) {
         const std::int64_t stripRows = std::min<std::int64_t>(layout.rowsPerBlock, imageLength);

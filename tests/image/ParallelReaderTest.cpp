@@ -17,6 +17,7 @@
 #include <chrono>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 #include <thread>
 #include <tiffio.h>
 #include <vector>
@@ -178,6 +179,7 @@ struct Case {
     bool bigTiff = false;
     bool bigEndian = false;
     std::uint32_t sameRowsFrom = 0; // rows after this one repeat it; 0: none
+    bool lsbFirst = false;          // FillOrder 2: the bits of each byte lowest first
 };
 
 std::uint32_t PatternRow(const Case& c, std::uint32_t y) {
@@ -242,6 +244,13 @@ const Case kCases[] = {
     // scanline read decodes with zlib, which does not.
     {"a Deflate strip holding more rows than the image", 64, 96, 16, kDeflate, 2, 8, 0, 1,
      Damage::FewerRows, 0, false, false, 88},
+    // The library reverses the bits of such strips before decoding them.
+    {"LSB-first 16-bit LZW + predictor, 5 rows per strip", 64, 160, 16, kLzw, 2, 5, 0, 1,
+     Damage::None, 0, false, false, 0, true},
+    {"LSB-first 8-bit Deflate, 7 rows per strip, step 2", 64, 160, 8, kDeflate, 0, 7, 0, 2,
+     Damage::None, 0, false, false, 0, true},
+    {"LSB-first 8-bit, 4 rows per strip", 50, 140, 8, kNone, 0, 4, 0, 1, Damage::None, 0, false,
+     false, 0, true},
 };
 
 QByteArray MakeFile(const Case& c) {
@@ -255,6 +264,7 @@ QByteArray MakeFile(const Case& c) {
     layout.tileSize = c.tileSize;
     layout.bigTiff = c.bigTiff;
     layout.bigEndian = c.bigEndian;
+    layout.fillOrder = c.lsbFirst ? FILLORDER_LSB2MSB : 0;
     const int bits = c.bits;
     return TiffBytes(layout, [bits, &c](std::uint32_t x, std::uint32_t fileRow, int) {
         const std::uint32_t y = PatternRow(c, fileRow);
@@ -379,6 +389,61 @@ INSTANTIATE_TEST_SUITE_P(Files, ParallelRead, ::testing::ValuesIn(kCases),
                                  name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
                              return name;
                          });
+
+// A memory source is the caller's block, which the reader never writes, not
+// even to reverse the bits of LSB-first strips for the decoder and back:
+// several threads may share the block, and it may be read-only, as here,
+// where a write faults.
+class ReadOnlyCopy {
+public:
+    explicit ReadOnlyCopy(const QByteArray& bytes) : size_(std::size_t(bytes.size())) {
+        void* at = mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (at == MAP_FAILED)
+            return;
+        std::memcpy(at, bytes.constData(), size_);
+        if (mprotect(at, size_, PROT_READ) != 0) {
+            munmap(at, size_);
+            return;
+        }
+        data_ = static_cast<const std::uint8_t*>(at);
+    }
+    ~ReadOnlyCopy() {
+        if (data_)
+            munmap(const_cast<std::uint8_t*>(data_), size_);
+    }
+    ReadOnlyCopy(const ReadOnlyCopy&) = delete;
+    ReadOnlyCopy& operator=(const ReadOnlyCopy&) = delete;
+
+    TiffSource Source() const { return TiffSource::Memory(data_, size_); }
+    explicit operator bool() const { return data_ != nullptr; }
+
+private:
+    const std::uint8_t* data_ = nullptr;
+    std::size_t size_ = 0;
+};
+
+TEST(ReadOnlyBlock, LsbFirstStripsDecodeWithoutWritingIt) {
+    const Case cases[] = {
+        {"LZW", 256, 240, 16, kLzw, 2, 8, 0, 1, Damage::None, 0, false, false, 0, true},
+        {"Deflate", 256, 240, 8, kDeflate, 0, 8, 0, 1, Damage::None, 0, false, false, 0, true},
+        {"Deflate, step 2", 256, 240, 16, kDeflate, 2, 5, 0, 2, Damage::None, 0, false, false, 0,
+         true},
+    };
+    for (const Case& c : cases) {
+        const ReadOnlyCopy block(MakeFile(c));
+        ASSERT_TRUE(block);
+        const ImageGeometry g =
+            ThinnedGeometry(c.width / c.step * c.step, c.height / c.step * c.step, c.step);
+        const Outcome reference = OnePassReference(block.Source(), g);
+        ASSERT_EQ(reference.unreadableRows, 0) << c.name;
+        for (int threads : {1, 4}) {
+            const Outcome o = ReadWith(block.Source(), g, ReadOptions{threads, 1});
+            EXPECT_TRUE(o.levels == reference.levels) << c.name << ", " << threads << " threads";
+            EXPECT_EQ(o.unreadableRows, 0) << c.name;
+            EXPECT_EQ(o.errors, reference.errors) << c.name;
+        }
+    }
+}
 
 // Each percentage arrives once every kept row up to its own holds its levels,
 // and no call overlaps another, while threads finish strips out of order.
