@@ -35,6 +35,27 @@ BlockReader::BlockReader(const ReadPlan& plan, TiffHandle& handle) : plan_(plan)
 
 BlockReader::~BlockReader() = default;
 
+std::int64_t BlockReader::WorkingBytes(const ReadPlan& plan) {
+    const ReadLayout& layout = plan.layout;
+    if (layout.tiled) {
+        // A tile kept in place is read up to its whole size; one that is not
+        // is decoded into a tile buffer.
+        return layout.tileBytes * (layout.inPlace ? 2 : 1) +
+               layout.tilesAcross * std::int64_t(sizeof(StrileBytes));
+    }
+    const std::int64_t scanline = layout.scanlineBytes;
+    const std::int64_t blockRows = std::min(layout.rowsPerBlock, plan.geometry.SpanHeight);
+    std::int64_t bytes = scanline;
+    if (layout.inPlace)
+        bytes += std::min(std::max(kReadBytes, scanline), blockRows * scanline);
+    if (layout.wholeStrips && scanline > 0 && scanline <= kWholeStripBytes) {
+        bytes += std::min(blockRows, kWholeStripBytes / scanline) * scanline;
+        if (layout.msbFillOrder)
+            bytes += std::min<std::int64_t>(kWholeStripBytes, std::int64_t(layout.sourceBytes));
+    }
+    return bytes;
+}
+
 void BlockReader::Read(std::int64_t block) {
     if (plan_.layout.tiled)
         ReadBand(block);

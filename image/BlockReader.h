@@ -27,6 +27,11 @@ public:
 
     void Read(std::int64_t block);
 
+    // The most a reader of `plan` can hold in working buffers at once: its
+    // scanline or tile buffer, the whole-strip decode buffer and the bytes it
+    // decodes from, and the chunk of samples read in place.
+    static std::int64_t WorkingBytes(const ReadPlan& plan);
+
     std::int64_t UnreadableRows() const { return unreadableRows_; }
     const ReadMessageLog& Messages() const { return messages_; }
 

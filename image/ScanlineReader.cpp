@@ -148,6 +148,15 @@ int ThreadsWanted(const ReadOptions& options, const ImageGeometry& g, int bytesP
     return std::clamp(int(cores), 1, kMaxAutomaticThreads);
 }
 
+// Each thread holds working buffers of its own: the read starts no more
+// threads than one source's working buffer limit holds, so that a header
+// claiming buffers just within the limit does not multiply them.
+int ThreadsWithinBudget(const ReadPlan& plan) {
+    const std::int64_t perThread = std::max<std::int64_t>(1, BlockReader::WorkingBytes(plan));
+    return int(std::clamp<std::int64_t>(WorkingBufferLimit(plan.layout.sourceBytes) / perThread, 1,
+                                        kMaxThreads));
+}
+
 std::int64_t BlocksPerHandOut(const ReadPlan& plan, const ReadOptions& options, int threads) {
     if (options.stripsPerHandOut > 0)
         return options.stripsPerHandOut;
@@ -208,9 +217,9 @@ struct ThreadOutcome {
 };
 
 // Reads every block with the first handle on this thread and `threads` - 1
-// more threads, each opening its own handle.
-void ReadInParallel(const ReadPlan& plan, TiffHandle& firstHandle, HandOut& handOut, int threads,
-                    std::vector<ThreadOutcome>& outcomes) {
+// more threads, each opening its own handle. Returns the threads it ran on.
+int ReadInParallel(const ReadPlan& plan, TiffHandle& firstHandle, HandOut& handOut, int threads,
+                   std::vector<ThreadOutcome>& outcomes) {
     outcomes.resize(std::size_t(threads));
     std::vector<std::thread> helpers;
     auto joinHelpers = [&helpers] {
@@ -253,6 +262,7 @@ void ReadInParallel(const ReadPlan& plan, TiffHandle& firstHandle, HandOut& hand
     for (const ThreadOutcome& outcome : outcomes)
         if (outcome.failure)
             std::rethrow_exception(outcome.failure);
+    return int(helpers.size()) + 1;
 }
 
 } // namespace
@@ -311,10 +321,11 @@ ReadResult ReadSamples(const TiffSource& src, const ImageGeometry& g, std::uint8
         plan.layout.accumulate = false;
     }
     int threads = plan.layout.parallel ? ThreadsWanted(options, g, plan.layout.bytesPerSample) : 1;
+    threads = std::min(threads, ThreadsWithinBudget(plan));
     HandOut handOut(plan, BlocksPerHandOut(plan, options, threads), ordered);
     threads = int(std::min<std::int64_t>(threads, handOut.Count()));
     std::vector<ThreadOutcome> outcomes;
-    ReadInParallel(plan, *handle, handOut, std::max(threads, 1), outcomes);
+    result.threads = ReadInParallel(plan, *handle, handOut, std::max(threads, 1), outcomes);
 
     std::vector<ReadMessageLog> logs;
     for (ThreadOutcome& outcome : outcomes) {

@@ -13,6 +13,7 @@ struct ReadResult {
     bool opened = false;             // the file could be opened for reading
     std::int64_t unreadableRows = 0; // file rows whose pixels could not be read
     QStringList errors;              // what the TIFF library reported
+    int threads = 0;                 // reading threads the read ran on
 };
 
 // How the reader shares its work out; the defaults suit the viewer.
@@ -44,8 +45,10 @@ using ProgressFunction = std::function<void(int percent)>;
 //
 // A hostile header cannot make the read slow or large: a strip or tile whose
 // bytes do not lie inside the source is not handed to the library, the rest of
-// a strip is given up at its first row that fails to decode, and working
-// buffers larger than what the source's size can fill are refused.
+// a strip is given up at its first row that fails to decode, working buffers
+// larger than what the source's size can fill are refused, and the threads'
+// working buffers together stay within that same limit (fewer threads, at
+// least one, when each needs much).
 ReadResult ReadSamples(const TiffSource& source, const ImageGeometry& geometry,
                        std::uint8_t* buffer, const ProgressFunction& progress,
                        const ReadOptions& options = {});

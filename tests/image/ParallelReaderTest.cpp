@@ -445,6 +445,44 @@ TEST(ReadOnlyBlock, LsbFirstStripsDecodeWithoutWritingIt) {
     }
 }
 
+// The threads' working buffers together stay within one read's budget, which
+// wide files of honest sizes fit at full parallelism, even with strips of
+// 12 MB decoded whole.
+TEST(ThreadBudget, WideFilesKeepEightThreads) {
+    struct Wide {
+        const char* name;
+        std::uint16_t compression, predictor;
+        std::uint32_t rowsPerStrip, tileSize, height;
+    };
+    const Wide cases[] = {
+        {"uncompressed, one row per strip", kNone, 0, 1, 0, 16},
+        {"LZW + predictor, 200 rows per strip", kLzw, 2, 200, 0, 1600},
+        {"Deflate, 16 rows per strip", kDeflate, 0, 16, 0, 128},
+        {"tiles of 256", kNone, 0, 0, 256, 2048},
+    };
+    for (const Wide& c : cases) {
+        TiffLayout layout;
+        layout.width = 30000;
+        layout.height = c.height;
+        layout.bitsPerSample = 16;
+        layout.compression = c.compression;
+        layout.predictor = c.predictor;
+        layout.rowsPerStrip = c.rowsPerStrip;
+        layout.tileSize = c.tileSize;
+        const QByteArray bytes = TiffBytes(
+            layout, [](std::uint32_t x, std::uint32_t y, int) { return (x / 64 + y) << 8; });
+        const ImageGeometry g = ThinnedGeometry(layout.width, layout.height, 8);
+        std::vector<std::uint8_t> levels(LevelCount(g), kUnwritten);
+        const ReadResult r =
+            ReadSamples(SourceOf({}, bytes, true), g, levels.data(), nullptr, ReadOptions{8, 1});
+        EXPECT_EQ(r.unreadableRows, 0) << c.name;
+        EXPECT_EQ(r.threads, 8) << c.name;
+        EXPECT_EQ(levels[1], std::uint8_t(8 / 64)) << c.name;
+        EXPECT_EQ(levels[LevelCount(g) - 1], std::uint8_t((29992 / 64 + c.height - 8) & 0xFF))
+            << c.name;
+    }
+}
+
 // Each percentage arrives once every kept row up to its own holds its levels,
 // and no call overlaps another, while threads finish strips out of order.
 TEST(ParallelProgress, EachPercentFollowsEveryRowBeforeIt) {
