@@ -57,11 +57,19 @@ std::int64_t BlockReader::WorkingBytes(const ReadPlan& plan) {
 }
 
 void BlockReader::Read(std::int64_t block) {
-    if (plan_.layout.tiled)
-        ReadBand(block);
-    else
-        ReadStrip(block);
-    TakeMessages(block);
+    // A block that fails (memory runs out) is not read at all: the caller
+    // counts all its rows.
+    const std::int64_t lostBefore = unreadableRows_;
+    try {
+        if (plan_.layout.tiled)
+            ReadBand(block);
+        else
+            ReadStrip(block);
+        TakeMessages(block);
+    } catch (...) {
+        unreadableRows_ = lostBefore;
+        throw;
+    }
 }
 
 void BlockReader::TakeMessages(std::int64_t block) {
@@ -310,13 +318,7 @@ void BlockReader::KeepRow(const std::uint8_t* samples, int highByte, std::int64_
 // Lost rows are counted, and their kept rows hold level 0.
 void BlockReader::Lose(std::int64_t firstRow, std::int64_t endRow) {
     unreadableRows_ += endRow - firstRow;
-    const std::int64_t step = plan_.geometry.RowStep;
-    for (std::int64_t row = (firstRow + step - 1) / step * step; row < endRow; row += step) {
-        if (row / step >= plan_.keptHeight)
-            break;
-        std::memset(plan_.levels + row / step * plan_.keptWidth, 0,
-                    static_cast<std::size_t>(plan_.keptWidth));
-    }
+    plan_.ClearKeptRows(firstRow, endRow);
 }
 
 TiffHandle* BlockReader::Rereader() {

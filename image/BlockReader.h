@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace orvane::image {
@@ -25,6 +26,9 @@ public:
     BlockReader(const ReadPlan& plan, TiffHandle& handle);
     ~BlockReader();
 
+    // Reads one block. On an exception (memory ran out) the block counts as
+    // not read: none of its rows is counted, and its kept rows may hold
+    // anything.
     void Read(std::int64_t block);
 
     // The most a reader of `plan` can hold in working buffers at once: its
@@ -33,7 +37,7 @@ public:
     static std::int64_t WorkingBytes(const ReadPlan& plan);
 
     std::int64_t UnreadableRows() const { return unreadableRows_; }
-    const ReadMessageLog& Messages() const { return messages_; }
+    ReadMessageLog TakeLog() { return std::move(messages_); }
 
 private:
     void ReadStrip(std::int64_t block);

@@ -3,6 +3,7 @@
 #include "image/SourceBytes.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace orvane::image {
 
@@ -54,6 +55,15 @@ struct ReadPlan {
         const std::int64_t first = FirstRow(block);
         return geometry.SpanHeight - first < layout.rowsPerBlock ? geometry.SpanHeight
                                                                  : first + layout.rowsPerBlock;
+    }
+    // Lost rows [firstRow, endRow): their kept rows hold level 0.
+    void ClearKeptRows(std::int64_t firstRow, std::int64_t endRow) const {
+        const std::int64_t step = geometry.RowStep;
+        for (std::int64_t row = (firstRow + step - 1) / step * step; row < endRow; row += step) {
+            if (row / step >= keptHeight)
+                break;
+            std::memset(levels + row / step * keptWidth, 0, static_cast<std::size_t>(keptWidth));
+        }
     }
 };
 

@@ -13,7 +13,8 @@
 #include <cstring>
 #include <exception>
 #include <limits>
-#include <system_error>
+#include <new>
+#include <optional>
 #include <thread>
 #include <tiffio.h>
 #include <vector>
@@ -171,6 +172,12 @@ std::int64_t BlocksPerHandOut(const ReadPlan& plan, const ReadOptions& options, 
     return std::max<std::int64_t>(1, std::min(bySize, byBalance));
 }
 
+// Blocks [first, end).
+struct BlockRange {
+    std::int64_t first = 0;
+    std::int64_t end = 0;
+};
+
 // The threads take runs of strips from a shared counter, so strips are taken
 // in ascending order and the rows done from the top grow steadily.
 class HandOut {
@@ -178,18 +185,32 @@ public:
     HandOut(const ReadPlan& plan, std::int64_t blocksPerHandOut, OrderedProgress& progress)
         : plan_(plan), perHandOut_(blocksPerHandOut),
           handOuts_((plan.layout.blocks + blocksPerHandOut - 1) / blocksPerHandOut),
-          progress_(progress) {}
+          progress_(progress), notHandedOut_(handOuts_) {}
 
     std::int64_t Count() const { return handOuts_; }
-    void Stop() { next_.store(handOuts_); }
 
-    void Work(BlockReader& reader) {
+    // No more runs go out; the threads finish those they have.
+    void Stop() {
+        const std::int64_t next = next_.exchange(handOuts_);
+        if (next < handOuts_)
+            notHandedOut_ = next; // the one stop that ends the hand-out
+    }
+    // The blocks no thread took, once the threads are done.
+    BlockRange NotHandedOut() const {
+        return {std::min(notHandedOut_ * perHandOut_, plan_.layout.blocks), plan_.layout.blocks};
+    }
+
+    // Reads runs until none is left. When a block fails, `notRead` holds the
+    // blocks of the run from that one on.
+    void Work(BlockReader& reader, BlockRange& notRead) {
         for (std::int64_t turn = next_.fetch_add(1); turn < handOuts_; turn = next_.fetch_add(1)) {
             const std::int64_t first = turn * perHandOut_;
             const std::int64_t end = std::min(first + perHandOut_, plan_.layout.blocks);
             std::int64_t notPassedOn = plan_.FirstRow(first);
             for (std::int64_t block = first; block < end; ++block) {
+                notRead = {block, end};
                 reader.Read(block);
+                notRead.first = block + 1;
                 // Done rows are passed on when a percentage may be due, and
                 // at the end of the run.
                 const std::int64_t endRow = plan_.EndRow(block);
@@ -208,89 +229,96 @@ private:
     const std::int64_t handOuts_;
     OrderedProgress& progress_;
     std::atomic<std::int64_t> next_{0};
+    std::int64_t notHandedOut_; // read once the threads are joined
 };
 
 struct ThreadOutcome {
     std::int64_t unreadableRows = 0;
     ReadMessageLog messages;
     std::exception_ptr failure;
+    BlockRange notRead; // what the failure left unread of the thread's run
 };
 
-// Reads every block with the first handle on this thread and `threads` - 1
-// more threads, each opening its own handle. Returns the threads it ran on.
-int ReadInParallel(const ReadPlan& plan, TiffHandle& firstHandle, HandOut& handOut, int threads,
-                   std::vector<ThreadOutcome>& outcomes) {
-    outcomes.resize(std::size_t(threads));
-    std::vector<std::thread> helpers;
-    auto joinHelpers = [&helpers] {
-        for (std::thread& helper : helpers)
-            helper.join();
-    };
+// One thread's share of the read. A failure (memory running out) stops the
+// hand-out and is kept in `outcome`, with what the thread had done.
+void ReadShare(const ReadPlan& plan, TiffHandle& handle, HandOut& handOut,
+               ThreadOutcome& outcome) noexcept {
+    std::optional<BlockReader> reader;
     try {
+        reader.emplace(plan, handle);
+        handOut.Work(*reader, outcome.notRead);
+    } catch (...) {
+        outcome.failure = std::current_exception();
+        handOut.Stop();
+    }
+    if (reader) {
+        outcome.unreadableRows = reader->UnreadableRows();
+        outcome.messages = reader->TakeLog();
+    }
+}
+
+// Reads every block with the first handle on this thread and up to
+// `threads` - 1 more threads, each opening its own handle; `outcomes` holds
+// one entry per thread. Returns the threads it ran on.
+int ReadInParallel(const ReadPlan& plan, TiffHandle& firstHandle, HandOut& handOut, int threads,
+                   std::vector<ThreadOutcome>& outcomes) noexcept {
+    std::vector<std::thread> helpers;
+    try {
+        // Reserved first: a joinable thread must never be lost to a vector
+        // that fails to grow.
+        helpers.reserve(std::size_t(threads - 1));
         for (int t = 1; t < threads; ++t) {
             ThreadOutcome& outcome = outcomes[std::size_t(t)];
             helpers.emplace_back([&plan, &handOut, &outcome] {
+                std::unique_ptr<TiffHandle> handle;
                 try {
-                    auto handle = TiffHandle::Open(plan.source);
+                    handle = TiffHandle::Open(plan.source);
                     if (!*handle)
                         return;             // the others read its share
                     handle->TakeMessages(); // said already, by the first handle
-                    BlockReader reader(plan, *handle);
-                    handOut.Work(reader);
-                    outcome.unreadableRows = reader.UnreadableRows();
-                    outcome.messages = reader.Messages();
                 } catch (...) {
                     outcome.failure = std::current_exception();
                     handOut.Stop();
+                    return;
                 }
+                ReadShare(plan, *handle, handOut, outcome);
             });
         }
-    } catch (const std::system_error&) {
+    } catch (...) {
         // No more threads to be had: those started, and this one, do it all.
     }
-    try {
-        BlockReader reader(plan, firstHandle);
-        handOut.Work(reader);
-        outcomes[0].unreadableRows = reader.UnreadableRows();
-        outcomes[0].messages = reader.Messages();
-    } catch (...) {
-        handOut.Stop();
-        joinHelpers();
-        throw;
-    }
-    joinHelpers();
-    for (const ThreadOutcome& outcome : outcomes)
-        if (outcome.failure)
-            std::rethrow_exception(outcome.failure);
+    ReadShare(plan, firstHandle, handOut, outcomes[0]);
+    for (std::thread& helper : helpers)
+        helper.join();
     return int(helpers.size()) + 1;
 }
 
-} // namespace
-
-std::int64_t WorkingBufferLimit(std::uint64_t sourceBytes) {
-    const std::uint64_t cap = TiffHandle::kMaxSingleAllocation;
-    const std::uint64_t fillable =
-        sourceBytes > cap / kMaxExpansion ? cap : sourceBytes * kMaxExpansion;
-    return std::int64_t(std::max<std::uint64_t>(kWorkingFloorBytes, fillable));
+// Every row lost: the kept rows hold level 0.
+void ClearAllKeptRows(const ImageGeometry& g, std::uint8_t* levels) {
+    if (g.ColumnStep < 1 || g.RowStep < 1 || !levels)
+        return;
+    const std::int64_t keptWidth = g.SpanWidth / g.ColumnStep;
+    for (std::int64_t row = 0; row < g.SpanHeight / g.RowStep; ++row)
+        std::memset(levels + row * keptWidth, 0, std::size_t(keptWidth));
 }
 
-ReadResult ReadSamples(const TiffSource& src, const ImageGeometry& g, std::uint8_t* buffer,
-                       const ProgressFunction& progress, const ReadOptions& options) {
-    ReadResult result;
+// The read, which may throw before its threads start and after they end;
+// `result` holds what it has reached.
+void ReadAll(const TiffSource& src, const ImageGeometry& g, std::uint8_t* buffer,
+             const ProgressFunction& progress, const ReadOptions& options, ReadResult& result) {
+    result.unreadableRows = g.SpanHeight; // until rows are read
     auto handle = TiffHandle::Open(src);
     if (!*handle) {
-        result.unreadableRows = g.SpanHeight;
         result.errors = handle->TakeErrors();
-        return result;
+        return;
     }
     result.opened = true;
     TIFF* tif = handle->get();
     std::uint16_t bits = 0;
     TIFFGetField(tif, TIFFTAG_BITSPERSAMPLE, &bits);
     if ((bits != 8 && bits != 16) || g.ColumnStep < 1 || g.RowStep < 1) {
-        result.unreadableRows = g.SpanHeight;
         result.errors = handle->TakeErrors();
-        return result;
+        return;
     }
 
     ReadPlan plan;
@@ -305,12 +333,10 @@ ReadResult ReadSamples(const TiffSource& src, const ImageGeometry& g, std::uint8
 
     if (!plan.layout.usable) {
         // Every row is lost: its kept rows are level 0.
-        result.unreadableRows = g.SpanHeight;
-        for (std::int64_t row = 0; row < plan.keptHeight; ++row)
-            std::memset(buffer + row * plan.keptWidth, 0, std::size_t(plan.keptWidth));
+        ClearAllKeptRows(g, buffer);
         ordered.RowsDone(0, g.SpanHeight);
         result.errors = ReadMessageLog::Merge(std::move(beforeReading), {});
-        return result;
+        return;
     }
 
     const SourceBytes bytes(src);
@@ -323,16 +349,76 @@ ReadResult ReadSamples(const TiffSource& src, const ImageGeometry& g, std::uint8
     int threads = plan.layout.parallel ? ThreadsWanted(options, g, plan.layout.bytesPerSample) : 1;
     threads = std::min(threads, ThreadsWithinBudget(plan));
     HandOut handOut(plan, BlocksPerHandOut(plan, options, threads), ordered);
-    threads = int(std::min<std::int64_t>(threads, handOut.Count()));
-    std::vector<ThreadOutcome> outcomes;
-    result.threads = ReadInParallel(plan, *handle, handOut, std::max(threads, 1), outcomes);
+    threads = std::max(1, int(std::min<std::int64_t>(threads, handOut.Count())));
+    std::vector<ThreadOutcome> outcomes(static_cast<std::size_t>(threads));
+    result.threads = ReadInParallel(plan, *handle, handOut, threads, outcomes);
+
+    // From here on the rows are read: what follows cannot lose them.
+    std::int64_t lost = 0;
+    std::exception_ptr failure;
+    auto loseBlocks = [&plan, &lost](BlockRange blocks) {
+        if (blocks.first >= blocks.end)
+            return;
+        const std::int64_t first = plan.FirstRow(blocks.first), end = plan.EndRow(blocks.end - 1);
+        lost += end - first;
+        plan.ClearKeptRows(first, end);
+    };
+    for (const ThreadOutcome& outcome : outcomes) {
+        lost += outcome.unreadableRows;
+        if (outcome.failure) {
+            failure = failure ? failure : outcome.failure;
+            loseBlocks(outcome.notRead);
+        }
+    }
+    if (failure)
+        loseBlocks(handOut.NotHandedOut());
+    result.unreadableRows = lost;
+    if (failure)
+        result.failure = ReadFailureText(failure);
 
     std::vector<ReadMessageLog> logs;
-    for (ThreadOutcome& outcome : outcomes) {
-        result.unreadableRows += outcome.unreadableRows;
+    logs.reserve(outcomes.size());
+    for (ThreadOutcome& outcome : outcomes)
         logs.push_back(std::move(outcome.messages));
-    }
     result.errors = ReadMessageLog::Merge(std::move(beforeReading), logs);
+}
+
+} // namespace
+
+std::int64_t WorkingBufferLimit(std::uint64_t sourceBytes) {
+    const std::uint64_t cap = TiffHandle::kMaxSingleAllocation;
+    const std::uint64_t fillable =
+        sourceBytes > cap / kMaxExpansion ? cap : sourceBytes * kMaxExpansion;
+    return std::int64_t(std::max<std::uint64_t>(kWorkingFloorBytes, fillable));
+}
+
+QString ReadFailureText(const std::exception_ptr& failure) noexcept {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::bad_alloc&) {
+        return QStringLiteral("Not enough memory to read the file.");
+    } catch (const std::exception& e) {
+        try {
+            return QString::fromLocal8Bit(e.what());
+        } catch (...) {
+        }
+    } catch (...) {
+    }
+    return QStringLiteral("The read failed.");
+}
+
+ReadResult ReadSamples(const TiffSource& src, const ImageGeometry& g, std::uint8_t* buffer,
+                       const ProgressFunction& progress, const ReadOptions& options) {
+    ReadResult result;
+    try {
+        ReadAll(src, g, buffer, progress, options, result);
+    } catch (...) {
+        // Before the threads started every row is still lost; after they
+        // ended, the rows are as they read them.
+        if (result.unreadableRows == g.SpanHeight)
+            ClearAllKeptRows(g, buffer);
+        result.failure = ReadFailureText(std::current_exception());
+    }
     return result;
 }
 

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <exception>
 #include <functional>
 
 namespace orvane::image {
@@ -14,6 +15,9 @@ struct ReadResult {
     std::int64_t unreadableRows = 0; // file rows whose pixels could not be read
     QStringList errors;              // what the TIFF library reported
     int threads = 0;                 // reading threads the read ran on
+    // Why the read stopped before its end (memory ran out, say): empty when
+    // it ran to the end. Rows it did not read count as unreadable.
+    QString failure;
 };
 
 // How the reader shares its work out; the defaults suit the viewer.
@@ -49,6 +53,10 @@ using ProgressFunction = std::function<void(int percent)>;
 // larger than what the source's size can fill are refused, and the threads'
 // working buffers together stay within that same limit (fewer threads, at
 // least one, when each needs much).
+//
+// The read never throws: when memory runs out (or anything else fails) it
+// stops, and the result says why; rows it did not read count as unreadable and
+// their kept rows are level 0.
 ReadResult ReadSamples(const TiffSource& source, const ImageGeometry& geometry,
                        std::uint8_t* buffer, const ProgressFunction& progress,
                        const ReadOptions& options = {});
@@ -60,5 +68,8 @@ using ReadJob = std::function<ReadResult(const ProgressFunction& progress)>;
 // reader allocates for a source of `sourceBytes`: 16 MiB always, beyond that
 // as much as the source could decompress to, up to the library's own cap.
 std::int64_t WorkingBufferLimit(std::uint64_t sourceBytes);
+
+// What ReadResult::failure says for a read that stopped on `failure`.
+QString ReadFailureText(const std::exception_ptr& failure) noexcept;
 
 } // namespace orvane::image
