@@ -318,7 +318,13 @@ void BlockReader::KeepRow(const std::uint8_t* samples, int highByte, std::int64_
 // Lost rows are counted, and their kept rows hold level 0.
 void BlockReader::Lose(std::int64_t firstRow, std::int64_t endRow) {
     unreadableRows_ += endRow - firstRow;
-    plan_.ClearKeptRows(firstRow, endRow);
+    const RowRange kept = plan_.ClearKeptRows(firstRow, endRow);
+    if (kept.first == kept.end)
+        return;
+    if (!lostKeptRows_.empty() && lostKeptRows_.back().end == kept.first)
+        lostKeptRows_.back().end = kept.end;
+    else
+        lostKeptRows_.push_back(kept);
 }
 
 TiffHandle* BlockReader::Rereader() {

@@ -38,6 +38,8 @@ public:
 
     std::int64_t UnreadableRows() const { return unreadableRows_; }
     ReadMessageLog TakeLog() { return std::move(messages_); }
+    // The kept rows of the lost rows, ascending.
+    std::vector<RowRange> TakeLostKeptRows() { return std::move(lostKeptRows_); }
 
 private:
     void ReadStrip(std::int64_t block);
@@ -70,6 +72,7 @@ private:
     std::vector<std::uint8_t> read_, raw_; // bytes read from the file
     std::vector<StrileBytes> tiles_;       // where the tiles of the current band lie
     std::int64_t unreadableRows_ = 0;
+    std::vector<RowRange> lostKeptRows_;
     ReadMessageLog messages_;
 };
 

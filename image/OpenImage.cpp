@@ -104,7 +104,7 @@ OpenResult OpenImage(const TiffSource& source, ImageModel& model, OpenSteps& ste
         return ReadSamples(source, geometry, levels, progress);
     });
     if (model.Photometric == 0) // minimum is white
-        InvertLevels(levels, static_cast<std::size_t>(model.LevelCount()));
+        InvertLevels(levels, geometry, result.read);
     steps.EndRead();
 
     result.outcome = OpenOutcome::NotDisplayed;

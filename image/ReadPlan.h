@@ -2,6 +2,7 @@
 #include "image/ScanlineReader.h"
 #include "image/SourceBytes.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -56,14 +57,19 @@ struct ReadPlan {
         return geometry.SpanHeight - first < layout.rowsPerBlock ? geometry.SpanHeight
                                                                  : first + layout.rowsPerBlock;
     }
-    // Lost rows [firstRow, endRow): their kept rows hold level 0.
-    void ClearKeptRows(std::int64_t firstRow, std::int64_t endRow) const {
+    // The kept rows (rows of the level buffer) among file rows [firstRow, endRow).
+    RowRange KeptRows(std::int64_t firstRow, std::int64_t endRow) const {
         const std::int64_t step = geometry.RowStep;
-        for (std::int64_t row = (firstRow + step - 1) / step * step; row < endRow; row += step) {
-            if (row / step >= keptHeight)
-                break;
-            std::memset(levels + row / step * keptWidth, 0, static_cast<std::size_t>(keptWidth));
-        }
+        const std::int64_t first = std::min((firstRow + step - 1) / step, keptHeight);
+        return {first, std::max(first, std::min((endRow + step - 1) / step, keptHeight))};
+    }
+    // Lost rows [firstRow, endRow): their kept rows hold level 0.
+    RowRange ClearKeptRows(std::int64_t firstRow, std::int64_t endRow) const {
+        const RowRange kept = KeptRows(firstRow, endRow);
+        if (kept.end > kept.first)
+            std::memset(levels + kept.first * keptWidth, 0,
+                        static_cast<std::size_t>((kept.end - kept.first) * keptWidth));
+        return kept;
     }
 };
 

@@ -235,6 +235,7 @@ private:
 struct ThreadOutcome {
     std::int64_t unreadableRows = 0;
     ReadMessageLog messages;
+    std::vector<RowRange> lostKeptRows;
     std::exception_ptr failure;
     BlockRange notRead; // what the failure left unread of the thread's run
 };
@@ -253,6 +254,7 @@ void ReadShare(const ReadPlan& plan, TiffHandle& handle, HandOut& handOut,
     }
     if (reader) {
         outcome.unreadableRows = reader->UnreadableRows();
+        outcome.lostKeptRows = reader->TakeLostKeptRows();
         outcome.messages = reader->TakeLog();
     }
 }
@@ -294,12 +296,35 @@ int ReadInParallel(const ReadPlan& plan, TiffHandle& firstHandle, HandOut& handO
 }
 
 // Every row lost: the kept rows hold level 0.
-void ClearAllKeptRows(const ImageGeometry& g, std::uint8_t* levels) {
+void LoseEveryRow(const ImageGeometry& g, std::uint8_t* levels, ReadResult& result) noexcept {
+    result.unreadableRows = g.SpanHeight;
     if (g.ColumnStep < 1 || g.RowStep < 1 || !levels)
         return;
     const std::int64_t keptWidth = g.SpanWidth / g.ColumnStep;
-    for (std::int64_t row = 0; row < g.SpanHeight / g.RowStep; ++row)
+    const std::int64_t keptHeight = g.SpanHeight / g.RowStep;
+    for (std::int64_t row = 0; row < keptHeight; ++row)
         std::memset(levels + row * keptWidth, 0, std::size_t(keptWidth));
+    try {
+        result.lostKeptRows.assign(1, RowRange{0, keptHeight});
+    } catch (...) {
+        // No memory even for this: the rows are level 0 all the same.
+    }
+}
+
+// Ascending, disjoint ranges from any ranges: overlapping and adjacent ones joined.
+void JoinRanges(std::vector<RowRange>& ranges) {
+    std::sort(ranges.begin(), ranges.end(),
+              [](const RowRange& a, const RowRange& b) { return a.first < b.first; });
+    std::size_t kept = 0;
+    for (const RowRange& range : ranges) {
+        if (range.first >= range.end)
+            continue;
+        if (kept > 0 && range.first <= ranges[kept - 1].end)
+            ranges[kept - 1].end = std::max(ranges[kept - 1].end, range.end);
+        else
+            ranges[kept++] = range;
+    }
+    ranges.resize(kept);
 }
 
 // The read, which may throw before its threads start and after they end;
@@ -309,6 +334,7 @@ void ReadAll(const TiffSource& src, const ImageGeometry& g, std::uint8_t* buffer
     result.unreadableRows = g.SpanHeight; // until rows are read
     auto handle = TiffHandle::Open(src);
     if (!*handle) {
+        LoseEveryRow(g, buffer, result);
         result.errors = handle->TakeErrors();
         return;
     }
@@ -317,6 +343,7 @@ void ReadAll(const TiffSource& src, const ImageGeometry& g, std::uint8_t* buffer
     std::uint16_t bits = 0;
     TIFFGetField(tif, TIFFTAG_BITSPERSAMPLE, &bits);
     if ((bits != 8 && bits != 16) || g.ColumnStep < 1 || g.RowStep < 1) {
+        LoseEveryRow(g, buffer, result);
         result.errors = handle->TakeErrors();
         return;
     }
@@ -332,8 +359,7 @@ void ReadAll(const TiffSource& src, const ImageGeometry& g, std::uint8_t* buffer
     OrderedProgress ordered(g.SpanHeight, g.RowStep, progress);
 
     if (!plan.layout.usable) {
-        // Every row is lost: its kept rows are level 0.
-        ClearAllKeptRows(g, buffer);
+        LoseEveryRow(g, buffer, result);
         ordered.RowsDone(0, g.SpanHeight);
         result.errors = ReadMessageLog::Merge(std::move(beforeReading), {});
         return;
@@ -353,18 +379,26 @@ void ReadAll(const TiffSource& src, const ImageGeometry& g, std::uint8_t* buffer
     std::vector<ThreadOutcome> outcomes(static_cast<std::size_t>(threads));
     result.threads = ReadInParallel(plan, *handle, handOut, threads, outcomes);
 
-    // From here on the rows are read: what follows cannot lose them.
+    // Until the lost rows are known, every row counts as lost (and is
+    // cleared, should what follows fail).
     std::int64_t lost = 0;
     std::exception_ptr failure;
-    auto loseBlocks = [&plan, &lost](BlockRange blocks) {
+    std::size_t ranges = 2;
+    for (const ThreadOutcome& outcome : outcomes)
+        ranges += outcome.lostKeptRows.size() + 1;
+    std::vector<RowRange> lostKeptRows;
+    lostKeptRows.reserve(ranges);
+    auto loseBlocks = [&plan, &lost, &lostKeptRows](BlockRange blocks) {
         if (blocks.first >= blocks.end)
             return;
         const std::int64_t first = plan.FirstRow(blocks.first), end = plan.EndRow(blocks.end - 1);
         lost += end - first;
-        plan.ClearKeptRows(first, end);
+        lostKeptRows.push_back(plan.ClearKeptRows(first, end));
     };
     for (const ThreadOutcome& outcome : outcomes) {
         lost += outcome.unreadableRows;
+        lostKeptRows.insert(lostKeptRows.end(), outcome.lostKeptRows.begin(),
+                            outcome.lostKeptRows.end());
         if (outcome.failure) {
             failure = failure ? failure : outcome.failure;
             loseBlocks(outcome.notRead);
@@ -372,6 +406,8 @@ void ReadAll(const TiffSource& src, const ImageGeometry& g, std::uint8_t* buffer
     }
     if (failure)
         loseBlocks(handOut.NotHandedOut());
+    JoinRanges(lostKeptRows);
+    result.lostKeptRows = std::move(lostKeptRows);
     result.unreadableRows = lost;
     if (failure)
         result.failure = ReadFailureText(failure);
@@ -407,6 +443,23 @@ QString ReadFailureText(const std::exception_ptr& failure) noexcept {
     return QStringLiteral("The read failed.");
 }
 
+void InvertLevels(std::uint8_t* levels, const ImageGeometry& g, const ReadResult& read) {
+    if (read.unreadableRows >= g.SpanHeight)
+        return; // every row lost
+    std::int64_t row = 0;
+    auto invertUpTo = [&](std::int64_t end) {
+        end = std::min(end, g.ImageHeight);
+        for (std::int64_t i = row * g.ImageWidth; i < end * g.ImageWidth; ++i)
+            levels[i] = static_cast<std::uint8_t>(255 - levels[i]);
+        row = std::max(row, end);
+    };
+    for (const RowRange& lost : read.lostKeptRows) {
+        invertUpTo(lost.first);
+        row = std::max(row, lost.end);
+    }
+    invertUpTo(g.ImageHeight);
+}
+
 ReadResult ReadSamples(const TiffSource& src, const ImageGeometry& g, std::uint8_t* buffer,
                        const ProgressFunction& progress, const ReadOptions& options) {
     ReadResult result;
@@ -416,7 +469,7 @@ ReadResult ReadSamples(const TiffSource& src, const ImageGeometry& g, std::uint8
         // Before the threads started every row is still lost; after they
         // ended, the rows are as they read them.
         if (result.unreadableRows == g.SpanHeight)
-            ClearAllKeptRows(g, buffer);
+            LoseEveryRow(g, buffer, result);
         result.failure = ReadFailureText(std::current_exception());
     }
     return result;

@@ -39,6 +39,7 @@ std::uint32_t Level(std::uint32_t x, std::uint32_t y) {
 struct Outcome {
     std::vector<std::uint8_t> levels;
     std::int64_t unreadableRows = 0;
+    std::vector<RowRange> lostKeptRows;
     QStringList errors;
     std::vector<int> progress;
 };
@@ -65,6 +66,18 @@ Outcome OnePassReference(const TiffSource& source, const ImageGeometry& g) {
         if (schedule.ReportsAt(row))
             o.progress.push_back(schedule.PercentAt(row));
 
+    auto lose = [&](std::int64_t firstRow, std::int64_t endRow) {
+        o.unreadableRows += endRow - firstRow;
+        const std::int64_t keptHeight = g.SpanHeight / g.RowStep;
+        const RowRange kept{std::min(keptHeight, (firstRow + g.RowStep - 1) / g.RowStep),
+                            std::min(keptHeight, (endRow + g.RowStep - 1) / g.RowStep)};
+        if (kept.first == kept.end)
+            return;
+        if (!o.lostKeptRows.empty() && o.lostKeptRows.back().end == kept.first)
+            o.lostKeptRows.back().end = kept.end;
+        else
+            o.lostKeptRows.push_back(kept);
+    };
     auto handle = TiffHandle::Open(source);
     TIFF* tif = handle->get();
     std::uint16_t bits = 0;
@@ -101,7 +114,7 @@ Outcome OnePassReference(const TiffSource& source, const ImageGeometry& g) {
             const bool present = inSource(TIFFComputeStrip(tif, std::uint32_t(row), 0));
             for (; row < end; ++row) {
                 if (!present || TIFFReadScanline(tif, line.data(), std::uint32_t(row), 0) < 0) {
-                    o.unreadableRows += end - row;
+                    lose(row, end);
                     row = end;
                     break;
                 }
@@ -127,7 +140,7 @@ Outcome OnePassReference(const TiffSource& source, const ImageGeometry& g) {
                                 tile.data() + std::size_t(r) * tw * bytes, std::size_t(tw) * bytes);
             }
             if (!ok) {
-                o.unreadableRows += end - y;
+                lose(y, end);
                 continue;
             }
             for (std::int64_t row = y; row < end; ++row)
@@ -152,6 +165,7 @@ Outcome ReadWith(const TiffSource& source, const ImageGeometry& g, const ReadOpt
         },
         options);
     o.unreadableRows = r.unreadableRows;
+    o.lostKeptRows = r.lostKeptRows;
     o.errors = r.errors;
     return o;
 }
@@ -376,6 +390,7 @@ TEST_P(ParallelRead, MatchesTheOnePassRead) {
                                           (inMemory ? ", from memory" : ", from the file");
                 EXPECT_TRUE(o.levels == reference.levels) << where;
                 EXPECT_EQ(o.unreadableRows, reference.unreadableRows) << where;
+                EXPECT_TRUE(o.lostKeptRows == reference.lostKeptRows) << where;
                 EXPECT_EQ(o.errors, reference.errors) << where;
                 EXPECT_EQ(o.progress, reference.progress) << where;
             }
