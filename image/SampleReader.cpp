@@ -10,7 +10,6 @@
 #include <cstring>
 #include <mutex>
 #include <new>
-#include <sys/stat.h>
 #include <tiffio.h>
 
 namespace orvane::image {
@@ -137,6 +136,10 @@ struct Call {
 class SampleReader::Impl {
 public:
     Impl(const TiffSource& source, std::int64_t boundBytes) : source_(source), cache_(boundBytes) {
+        if (!source_.inMemory) {
+            file_ = source_.OpenFile();
+            source_.file = file_;
+        }
         handle_ = TiffHandle::Open(source_, TiffHandle::FileAccess::Unmapped);
         if (!*handle_) {
             const QStringList errors = handle_->TakeErrors();
@@ -232,12 +235,7 @@ private:
     // The file's size now, not at opening: a strip that a truncation has cut is not handed to
     // the library, and one the file has got back is read again.
     std::uint64_t CurrentSourceBytes() const {
-        if (source_.inMemory)
-            return source_.size;
-        struct stat status;
-        if (fstat(TIFFFileno(handle_->get()), &status) != 0 || status.st_size < 0)
-            return 0;
-        return std::uint64_t(status.st_size);
+        return source_.inMemory ? source_.size : file_->Size();
     }
 
     // Keeps a decoded block in the cache, or for this call only when it is larger than the
@@ -317,6 +315,7 @@ private:
     }
 
     TiffSource source_;
+    std::shared_ptr<const SourceFile> file_; // a file source's descriptor
     BlockCache cache_;
     std::int64_t bandRows_ = 1;
     std::unique_ptr<TiffHandle> handle_;

@@ -329,9 +329,13 @@ void JoinRanges(std::vector<RowRange>& ranges) {
 
 // The read, which may throw before its threads start and after they end;
 // `result` holds what it has reached.
-void ReadAll(const TiffSource& src, const ImageGeometry& g, std::uint8_t* buffer,
+void ReadAll(const TiffSource& given, const ImageGeometry& g, std::uint8_t* buffer,
              const ProgressFunction& progress, const ReadOptions& options, ReadResult& result) {
     result.unreadableRows = g.SpanHeight; // until rows are read
+    // Every handle and byte read of the read goes through one open file.
+    TiffSource src = given;
+    if (!src.inMemory)
+        src.file = src.OpenFile();
     auto handle = TiffHandle::Open(src);
     if (!*handle) {
         LoseEveryRow(g, buffer, result);
