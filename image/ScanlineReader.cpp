@@ -1,5 +1,6 @@
 #include "image/ScanlineReader.h"
 
+#include "image/BlockLayout.h"
 #include "image/BlockReader.h"
 #include "image/LevelReduction.h"
 #include "image/OrderedProgress.h"
@@ -44,31 +45,22 @@ ReadLayout MeasureLayout(TIFF* tif, int bytesPerSample, const ImageGeometry& g,
     ReadLayout layout;
     layout.bytesPerSample = bytesPerSample;
     layout.sourceBytes = sourceBytes;
-    const std::int64_t limit = WorkingBufferLimit(sourceBytes);
-    const std::int64_t rowBytes = g.SpanWidth * bytesPerSample;
-    layout.tiled = TIFFIsTiled(tif);
+    const BlockLayout blocks = MeasureBlocks(tif, bytesPerSample, sourceBytes);
+    layout.tiled = blocks.tiled;
+    layout.rowsPerBlock = blocks.blockHeight;
+    layout.usable = BuffersFit(blocks, g.SpanWidth, RowFit::AtLeast);
     if (layout.tiled) {
-        std::uint32_t tw = 0, th = 0;
-        TIFFGetField(tif, TIFFTAG_TILEWIDTH, &tw);
-        TIFFGetField(tif, TIFFTAG_TILELENGTH, &th);
-        layout.tileWidth = tw;
-        layout.rowsPerBlock = th;
-        layout.tileBytes = TIFFTileSize64(tif);
-        layout.tilesAcross = tw ? (g.SpanWidth + tw - 1) / tw : 0;
-        // Checked in this order so that no product can overflow. The last
-        // bound keeps a row of tiles, what a thread takes at a time, within
-        // the limit as well.
-        layout.usable = tw > 0 && th > 0 && tw <= limit && th <= limit &&
-                        std::int64_t(tw) * th <= limit && layout.tileBytes <= limit &&
-                        layout.tileBytes >= std::int64_t(tw) * th * bytesPerSample &&
-                        layout.tilesAcross <= limit / (std::int64_t(tw) * th * bytesPerSample);
+        layout.tileWidth = blocks.blockWidth;
+        layout.tileBytes = blocks.tileBytes;
+        layout.tilesAcross =
+            blocks.blockWidth > 0 ? (g.SpanWidth + blocks.blockWidth - 1) / blocks.blockWidth : 0;
+        // A thread takes a row of tiles at a time: the row within the limit as well.
+        layout.usable =
+            layout.usable &&
+            layout.tilesAcross <=
+                blocks.workingLimit / (blocks.blockWidth * blocks.blockHeight * bytesPerSample);
     } else {
-        layout.scanlineBytes = TIFFScanlineSize64(tif);
-        std::uint32_t rowsPerStrip = 0;
-        TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
-        layout.rowsPerBlock =
-            rowsPerStrip ? rowsPerStrip : std::numeric_limits<std::uint32_t>::max();
-        layout.usable = layout.scanlineBytes >= rowBytes && layout.scanlineBytes <= limit;
+        layout.scanlineBytes = blocks.scanlineBytes;
     }
     if (!layout.usable)
         return layout;
@@ -76,11 +68,10 @@ ReadLayout MeasureLayout(TIFF* tif, int bytesPerSample, const ImageGeometry& g,
 
     std::uint16_t compression = COMPRESSION_NONE, fillOrder = FILLORDER_MSB2LSB;
     std::uint16_t photometric = 0xFFFF;
-    std::uint32_t imageLength = 0;
+    const std::int64_t imageLength = blocks.imageHeight;
     TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
     TIFFGetFieldDefaulted(tif, TIFFTAG_FILLORDER, &fillOrder);
     TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric);
-    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &imageLength);
     // The library reverses the bits of LSB-first strips in the buffer it
     // decodes from: such strips go through its own copy of them.
     layout.msbFillOrder = fillOrder != FILLORDER_LSB2MSB;
@@ -89,7 +80,7 @@ ReadLayout MeasureLayout(TIFF* tif, int bytesPerSample, const ImageGeometry& g,
         compression == COMPRESSION_NONE && layout.msbFillOrder &&
         (photometric == PHOTOMETRIC_MINISWHITE || photometric == PHOTOMETRIC_MINISBLACK);
     if (!layout.tiled && layout.scanlineBytes > 0) {
-        const std::int64_t stripRows = std::min<std::int64_t>(layout.rowsPerBlock, imageLength);
+        const std::int64_t stripRows = std::min(layout.rowsPerBlock, imageLength);
         if (stripRows <= std::numeric_limits<std::int64_t>::max() / layout.scanlineBytes)
             layout.fullStripBytes = stripRows * layout.scanlineBytes;
     }
