@@ -35,12 +35,41 @@ BlockReader::BlockReader(const ReadPlan& plan, TiffHandle& handle) : plan_(plan)
 
 BlockReader::~BlockReader() = default;
 
+std::int64_t BlockReader::WorkingBytes(const ReadPlan& plan) {
+    const ReadLayout& layout = plan.layout;
+    if (layout.tiled) {
+        // A tile kept in place is read up to its whole size; one that is not
+        // is decoded into a tile buffer.
+        return layout.tileBytes * (layout.inPlace ? 2 : 1) +
+               layout.tilesAcross * std::int64_t(sizeof(StrileBytes));
+    }
+    const std::int64_t scanline = layout.scanlineBytes;
+    const std::int64_t blockRows = std::min(layout.rowsPerBlock, plan.geometry.SpanHeight);
+    std::int64_t bytes = scanline;
+    if (layout.inPlace)
+        bytes += std::min(std::max(kReadBytes, scanline), blockRows * scanline);
+    if (layout.wholeStrips && scanline > 0 && scanline <= kWholeStripBytes) {
+        bytes += std::min(blockRows, kWholeStripBytes / scanline) * scanline;
+        if (layout.msbFillOrder)
+            bytes += std::min<std::int64_t>(kWholeStripBytes, std::int64_t(layout.sourceBytes));
+    }
+    return bytes;
+}
+
 void BlockReader::Read(std::int64_t block) {
-    if (plan_.layout.tiled)
-        ReadBand(block);
-    else
-        ReadStrip(block);
-    TakeMessages(block);
+    // A block that fails (memory runs out) is not read at all: the caller
+    // counts all its rows.
+    const std::int64_t lostBefore = unreadableRows_;
+    try {
+        if (plan_.layout.tiled)
+            ReadBand(block);
+        else
+            ReadStrip(block);
+        TakeMessages(block);
+    } catch (...) {
+        unreadableRows_ = lostBefore;
+        throw;
+    }
 }
 
 void BlockReader::TakeMessages(std::int64_t block) {
@@ -99,12 +128,12 @@ bool BlockReader::KeepStripInPlace(const StrileBytes& strip, std::int64_t firstR
         ByteCountDoubted(strip.bytes, layout.fullStripBytes))
         return false;
     const std::int64_t step = plan_.geometry.RowStep;
-    const std::int64_t endKept = std::min(endRow, plan_.keptHeight * step);
+    const RowRange kept = plan_.KeptRows(firstRow, endRow);
     if (step == 1) {
         // Consecutive rows are read together, a few hundred kilobytes at a time.
         const std::int64_t rowsPerRead = std::max<std::int64_t>(1, kReadBytes / scanline);
-        for (std::int64_t row = firstRow; row < endKept; row += rowsPerRead) {
-            const std::int64_t rows = std::min(rowsPerRead, endKept - row);
+        for (std::int64_t row = kept.first; row < kept.end; row += rowsPerRead) {
+            const std::int64_t rows = std::min(rowsPerRead, kept.end - row);
             const std::uint8_t* samples = plan_.bytes->Read(
                 strip.offset + (row - firstRow) * scanline, std::size_t(rows * scanline), read_);
             if (!samples)
@@ -119,12 +148,13 @@ bool BlockReader::KeepStripInPlace(const StrileBytes& strip, std::int64_t firstR
         plan_.keptWidth > 0
             ? ((plan_.keptWidth - 1) * plan_.geometry.ColumnStep + 1) * layout.bytesPerSample
             : 0;
-    for (std::int64_t row = (firstRow + step - 1) / step * step; row < endKept; row += step) {
+    for (std::int64_t keptRow = kept.first; keptRow < kept.end; ++keptRow) {
+        const std::int64_t row = keptRow * step;
         const std::uint8_t* samples = plan_.bytes->Read(strip.offset + (row - firstRow) * scanline,
                                                         std::size_t(neededBytes), read_);
         if (!samples)
             return false;
-        KeepRow(samples, layout.fileHighByte, row / step, 0, plan_.keptWidth);
+        KeepRow(samples, layout.fileHighByte, keptRow, 0, plan_.keptWidth);
     }
     return true;
 }
@@ -152,14 +182,13 @@ bool BlockReader::DecodeWholeStrip(const StrileBytes& where, std::uint32_t strip
             : TIFFReadEncodedStrip(tif, strip, strip_.data(), tmsize_t(bytes)) == bytes;
     if (!decoded || handle_.HasMessages())
         return false;
-    const std::int64_t step = plan_.geometry.RowStep;
-    for (std::int64_t row = (firstRow + step - 1) / step * step; row < endRow; row += step) {
-        if (row / step >= plan_.keptHeight)
-            break;
+    const RowRange kept = plan_.KeptRows(firstRow, endRow);
+    for (std::int64_t keptRow = kept.first; keptRow < kept.end; ++keptRow) {
+        const std::int64_t row = keptRow * plan_.geometry.RowStep;
         const std::uint8_t* samples = strip_.data() + (row - firstRow) * layout.scanlineBytes;
-        std::uint8_t* levels = plan_.levels + row / step * plan_.keptWidth;
+        std::uint8_t* levels = plan_.levels + keptRow * plan_.keptWidth;
         if (!layout.accumulate)
-            KeepRow(samples, layout.nativeHighByte, row / step, 0, plan_.keptWidth);
+            KeepRow(samples, layout.nativeHighByte, keptRow, 0, plan_.keptWidth);
         else if (layout.bytesPerSample == 1)
             KeepAccumulatedLevels8(samples, plan_.keptWidth, plan_.geometry.ColumnStep, levels);
         else
@@ -200,7 +229,7 @@ void BlockReader::ReadScanlines(TiffHandle& handle, std::int64_t firstRow, std::
             Lose(row, endRow);
             return;
         }
-        if (row % step == 0 && row / step < plan_.keptHeight)
+        if (plan_.Keeps(row))
             KeepRow(line_.data(), plan_.layout.nativeHighByte, row / step, 0, plan_.keptWidth);
     }
 }
@@ -241,11 +270,10 @@ bool BlockReader::KeepTileInPlace(const StrileBytes& tile, std::int64_t tileColu
         return false;
     // The tile's rows from its first kept row to its last.
     const std::int64_t step = plan_.geometry.RowStep;
-    const std::int64_t firstKept = (firstRow + step - 1) / step * step;
-    const std::int64_t endKept = std::min(endRow, plan_.keptHeight * step);
-    if (firstKept >= endKept)
+    const RowRange kept = plan_.KeptRows(firstRow, endRow);
+    if (kept.first == kept.end)
         return true;
-    const std::int64_t lastKept = firstKept + (endKept - 1 - firstKept) / step * step;
+    const std::int64_t firstKept = kept.first * step, lastKept = (kept.end - 1) * step;
     const std::int64_t rowBytes = layout.tileWidth * layout.bytesPerSample;
     const std::uint8_t* samples =
         plan_.bytes->Read(tile.offset + (firstKept - firstRow) * rowBytes,
@@ -259,21 +287,18 @@ bool BlockReader::KeepTileInPlace(const StrileBytes& tile, std::int64_t tileColu
 void BlockReader::KeepTile(const std::uint8_t* samples, std::int64_t samplesRow, int highByte,
                            std::int64_t tileColumn, std::int64_t firstRow, std::int64_t endRow) {
     const ReadLayout& layout = plan_.layout;
-    const std::int64_t step = plan_.geometry.ColumnStep;
     const std::int64_t x0 = tileColumn * layout.tileWidth;
-    const std::int64_t x1 = std::min(x0 + layout.tileWidth, plan_.keptWidth * step);
-    const std::int64_t firstKept = (x0 + step - 1) / step, endKept = (x1 + step - 1) / step;
-    if (endKept <= firstKept)
+    const RowRange columns = plan_.KeptColumns(x0, x0 + layout.tileWidth);
+    if (columns.first == columns.end)
         return;
     const std::int64_t tileRowBytes = layout.tileWidth * layout.bytesPerSample;
-    const std::int64_t skipBytes = (firstKept * step - x0) * layout.bytesPerSample;
-    const std::int64_t rowStep = plan_.geometry.RowStep;
-    for (std::int64_t row = (firstRow + rowStep - 1) / rowStep * rowStep; row < endRow;
-         row += rowStep) {
-        if (row / rowStep >= plan_.keptHeight)
-            break;
-        KeepRow(samples + (row - samplesRow) * tileRowBytes + skipBytes, highByte, row / rowStep,
-                firstKept, endKept - firstKept);
+    const std::int64_t skipBytes =
+        (columns.first * plan_.geometry.ColumnStep - x0) * layout.bytesPerSample;
+    const RowRange rows = plan_.KeptRows(firstRow, endRow);
+    for (std::int64_t keptRow = rows.first; keptRow < rows.end; ++keptRow) {
+        const std::int64_t row = keptRow * plan_.geometry.RowStep;
+        KeepRow(samples + (row - samplesRow) * tileRowBytes + skipBytes, highByte, keptRow,
+                columns.first, columns.end - columns.first);
     }
 }
 
@@ -289,13 +314,13 @@ void BlockReader::KeepRow(const std::uint8_t* samples, int highByte, std::int64_
 // Lost rows are counted, and their kept rows hold level 0.
 void BlockReader::Lose(std::int64_t firstRow, std::int64_t endRow) {
     unreadableRows_ += endRow - firstRow;
-    const std::int64_t step = plan_.geometry.RowStep;
-    for (std::int64_t row = (firstRow + step - 1) / step * step; row < endRow; row += step) {
-        if (row / step >= plan_.keptHeight)
-            break;
-        std::memset(plan_.levels + row / step * plan_.keptWidth, 0,
-                    static_cast<std::size_t>(plan_.keptWidth));
-    }
+    const RowRange kept = plan_.ClearKeptRows(firstRow, endRow);
+    if (kept.first == kept.end)
+        return;
+    if (!lostKeptRows_.empty() && lostKeptRows_.back().end == kept.first)
+        lostKeptRows_.back().end = kept.end;
+    else
+        lostKeptRows_.push_back(kept);
 }
 
 TiffHandle* BlockReader::Rereader() {

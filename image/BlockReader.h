@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace orvane::image {
@@ -25,10 +26,20 @@ public:
     BlockReader(const ReadPlan& plan, TiffHandle& handle);
     ~BlockReader();
 
+    // Reads one block. On an exception (memory ran out) the block counts as
+    // not read: none of its rows is counted, and its kept rows may hold
+    // anything.
     void Read(std::int64_t block);
 
+    // The most a reader of `plan` can hold in working buffers at once: its
+    // scanline or tile buffer, the whole-strip decode buffer and the bytes it
+    // decodes from, and the chunk of samples read in place.
+    static std::int64_t WorkingBytes(const ReadPlan& plan);
+
     std::int64_t UnreadableRows() const { return unreadableRows_; }
-    const ReadMessageLog& Messages() const { return messages_; }
+    ReadMessageLog TakeLog() { return std::move(messages_); }
+    // The kept rows of the lost rows, ascending.
+    std::vector<RowRange> TakeLostKeptRows() { return std::move(lostKeptRows_); }
 
 private:
     void ReadStrip(std::int64_t block);
@@ -61,6 +72,7 @@ private:
     std::vector<std::uint8_t> read_, raw_; // bytes read from the file
     std::vector<StrileBytes> tiles_;       // where the tiles of the current band lie
     std::int64_t unreadableRows_ = 0;
+    std::vector<RowRange> lostKeptRows_;
     ReadMessageLog messages_;
 };
 

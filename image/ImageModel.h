@@ -23,6 +23,15 @@ struct ImageGeometry {
     std::int64_t LevelCount() const { return ImageWidth * ImageHeight; }
 };
 
+// Thinning keeps every step-th row (and column) from 0 on. The kept ones
+// before `index`: also the kept index of the first kept one at or after it.
+inline std::int64_t KeptBefore(std::int64_t index, std::int64_t step) {
+    return (index + step - 1) / step;
+}
+inline std::int64_t FirstKeptRowAtOrAfter(std::int64_t row, std::int64_t rowStep) {
+    return KeptBefore(row, rowStep) * rowStep;
+}
+
 // The geometry of keeping every step-th row and column of spanWidth x
 // spanHeight file pixels (the file as large as the span).
 inline ImageGeometry ThinnedGeometry(std::int64_t spanWidth, std::int64_t spanHeight,

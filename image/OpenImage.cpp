@@ -41,11 +41,6 @@ void TakeAcceptedTags(const TiffTags& tags, ImageModel& model) {
 
 } // namespace
 
-void InvertLevels(std::uint8_t* levels, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i)
-        levels[i] = static_cast<std::uint8_t>(255 - levels[i]);
-}
-
 OpenResult OpenImage(const TiffSource& source, ImageModel& model, OpenSteps& steps,
                      const OpenOptions& options) {
     OpenResult result;
@@ -104,15 +99,17 @@ OpenResult OpenImage(const TiffSource& source, ImageModel& model, OpenSteps& ste
         return ReadSamples(source, geometry, levels, progress);
     });
     steps.EndRead();
-    if (!result.read.opened) {
+    if (!result.read.opened || !result.read.failure.isEmpty()) {
         result.outcome = OpenOutcome::NotRead;
         model.SampleBuffer.reset();
         steps.ImageLost();
-        steps.ShowMessage(MessageKind::Plain, UnopenableMessage(name, result.read.errors));
+        steps.ShowMessage(MessageKind::Plain, result.read.opened
+                                                  ? ReadFailedMessage(name, result.read.failure)
+                                                  : UnopenableMessage(name, result.read.errors));
         return result;
     }
     if (model.Photometric == 0) // minimum is white
-        InvertLevels(levels, static_cast<std::size_t>(model.LevelCount()));
+        InvertLevels(levels, geometry, result.read);
 
     result.outcome = OpenOutcome::NotDisplayed;
     if (!steps.Display()) {

@@ -94,7 +94,4 @@ struct OpenedImage {
 };
 OpenedImage OpenWithoutWindow(const TiffSource& source, const OpenOptions& options = {});
 
-// Replaces every level L by 255 - L (a min-is-white file).
-void InvertLevels(std::uint8_t* levels, std::size_t count);
-
 } // namespace orvane::image

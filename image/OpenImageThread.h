@@ -20,7 +20,8 @@ public:
     // Set last, with release semantics, so that every level written before is
     // visible to whoever reads it true with acquire semantics.
     bool IsFinished() const { return finished_.load(std::memory_order_acquire); }
-    // Valid once IsFinished() is true.
+    // Valid once IsFinished() is true. A job that throws ends with a result
+    // that says why (ReadResult::failure) and has read nothing.
     const ReadResult& Result() const { return result_; }
 
     // Runs `job` at the highest priority short of time-critical and waits for

@@ -16,6 +16,10 @@ QString UnopenableMessage(const QString& fileName, const QStringList& errors) {
            Details(errors);
 }
 
+QString ReadFailedMessage(const QString& fileName, const QString& failure) {
+    return QStringLiteral("Can't read \"%1\": %2").arg(fileName, failure);
+}
+
 QString SizingMessage(SizingOutcome outcome) {
     switch (outcome) {
     case SizingOutcome::Ok:

@@ -13,6 +13,9 @@ namespace orvane::image {
 // The library refused the file (missing, not a TIFF, broken directory).
 QString UnopenableMessage(const QString& fileName, const QStringList& errors);
 
+// The read stopped on a failure of its own (memory): no image is shown.
+QString ReadFailedMessage(const QString& fileName, const QString& failure);
+
 // Why sizing gave up; empty for SizingOutcome::Ok.
 QString SizingMessage(SizingOutcome outcome);
 

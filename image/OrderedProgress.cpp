@@ -1,5 +1,7 @@
 #include "image/OrderedProgress.h"
 
+#include "image/ImageModel.h"
+
 #include <utility>
 
 namespace orvane::image {
@@ -8,12 +10,9 @@ OrderedProgress::OrderedProgress(std::int64_t spanHeight, std::int64_t rowStep,
                                  std::function<void(int percent)> report)
     : schedule_(spanHeight, rowStep), rowStep_(rowStep), report_(std::move(report)) {}
 
-std::int64_t OrderedProgress::FirstKeptRowFrom(std::int64_t row) const {
-    return (row + rowStep_ - 1) / rowStep_ * rowStep_;
-}
-
 bool OrderedProgress::ReportsWithin(std::int64_t firstRow, std::int64_t endRow) const {
-    for (std::int64_t row = FirstKeptRowFrom(firstRow); row < endRow; row += rowStep_)
+    for (std::int64_t row = FirstKeptRowAtOrAfter(firstRow, rowStep_); row < endRow;
+         row += rowStep_)
         if (schedule_.ReportsAt(row))
             return true;
     return false;
@@ -46,7 +45,8 @@ std::int64_t OrderedProgress::DoneUpTo() {
 }
 
 void OrderedProgress::ReportUpTo(std::int64_t endRow) {
-    for (std::int64_t row = FirstKeptRowFrom(doneUpTo_); row < endRow; row += rowStep_)
+    for (std::int64_t row = FirstKeptRowAtOrAfter(doneUpTo_, rowStep_); row < endRow;
+         row += rowStep_)
         if (report_ && schedule_.ReportsAt(row))
             report_(schedule_.PercentAt(row));
     doneUpTo_ = endRow;

@@ -28,7 +28,6 @@ public:
 
 private:
     void ReportUpTo(std::int64_t endRow);
-    std::int64_t FirstKeptRowFrom(std::int64_t row) const;
 
     ProgressSchedule schedule_;
     std::int64_t rowStep_;

@@ -2,7 +2,9 @@
 #include "image/ScanlineReader.h"
 #include "image/SourceBytes.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 namespace orvane::image {
 
@@ -54,6 +56,32 @@ struct ReadPlan {
         const std::int64_t first = FirstRow(block);
         return geometry.SpanHeight - first < layout.rowsPerBlock ? geometry.SpanHeight
                                                                  : first + layout.rowsPerBlock;
+    }
+    // The kept rows (rows of the level buffer) among file rows [firstRow, endRow).
+    RowRange KeptRows(std::int64_t firstRow, std::int64_t endRow) const {
+        return Kept(firstRow, endRow, geometry.RowStep, keptHeight);
+    }
+    // The kept columns among file columns [firstColumn, endColumn).
+    RowRange KeptColumns(std::int64_t firstColumn, std::int64_t endColumn) const {
+        return Kept(firstColumn, endColumn, geometry.ColumnStep, keptWidth);
+    }
+    bool Keeps(std::int64_t row) const {
+        return row % geometry.RowStep == 0 && row / geometry.RowStep < keptHeight;
+    }
+    // Lost rows [firstRow, endRow): their kept rows hold level 0.
+    RowRange ClearKeptRows(std::int64_t firstRow, std::int64_t endRow) const {
+        const RowRange kept = KeptRows(firstRow, endRow);
+        if (kept.end > kept.first)
+            std::memset(levels + kept.first * keptWidth, 0,
+                        static_cast<std::size_t>((kept.end - kept.first) * keptWidth));
+        return kept;
+    }
+
+private:
+    static RowRange Kept(std::int64_t first, std::int64_t end, std::int64_t step,
+                         std::int64_t keptCount) {
+        const std::int64_t from = std::min(KeptBefore(first, step), keptCount);
+        return {from, std::max(from, std::min(KeptBefore(end, step), keptCount))};
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "image/Acceptance.h"
 #include "image/BlockCache.h"
+#include "image/BlockLayout.h"
 #include "image/ScanlineReader.h"
 #include "image/TiffFile.h"
 
@@ -10,7 +11,6 @@
 #include <cstring>
 #include <mutex>
 #include <new>
-#include <sys/stat.h>
 #include <tiffio.h>
 
 namespace orvane::image {
@@ -37,7 +37,7 @@ std::int64_t CeilDiv(std::int64_t a, std::int64_t b) {
 }
 
 // The layout of the file behind `tif`, or why samples cannot be addressed in it.
-std::optional<Layout> ReadLayout(TIFF* tif, std::uint64_t sourceBytes, QString& why) {
+std::optional<Layout> MeasureLayout(TIFF* tif, std::uint64_t sourceBytes, QString& why) {
     const TiffTags tags = ReadTiffTags(tif);
     const QStringList refusals = ValidationMessages(tags.BitsPerSample, tags.Photometric,
                                                     tags.SamplesPerPixel, tags.Compression);
@@ -54,23 +54,17 @@ std::optional<Layout> ReadLayout(TIFF* tif, std::uint64_t sourceBytes, QString& 
     l.height = *tags.ImageLength;
     l.bitsPerSample = tags.BitsPerSample;
     l.minIsWhite = tags.Photometric == PHOTOMETRIC_MINISWHITE;
-    const std::int64_t workingLimit = WorkingBufferLimit(sourceBytes);
-    if (TIFFIsTiled(tif)) {
-        std::uint32_t tileWidth = 0, tileLength = 0;
-        TIFFGetField(tif, TIFFTAG_TILEWIDTH, &tileWidth);
-        TIFFGetField(tif, TIFFTAG_TILELENGTH, &tileLength);
-        l.tiled = true;
-        l.blockWidth = tileWidth;
-        l.blockHeight = tileLength;
-        if (tileWidth == 0 || tileLength == 0) {
+    const BlockLayout blocks = MeasureBlocks(tif, l.BytesPerSample(), sourceBytes);
+    l.tiled = blocks.tiled;
+    l.blockWidth = blocks.blockWidth;
+    l.blockHeight = l.tiled ? blocks.blockHeight : std::min(blocks.blockHeight, l.height);
+    if (l.tiled) {
+        if (l.blockWidth == 0 || l.blockHeight == 0) {
             why = QStringLiteral("The tile size is zero.");
             return std::nullopt;
         }
-        l.blocksAcross = CeilDiv(l.width, tileWidth);
-        // Checked in this order so that no product can overflow.
-        const std::int64_t tileBytes = TIFFTileSize64(tif);
-        if (l.RowBytes() > workingLimit || tileBytes > workingLimit ||
-            tileBytes != l.RowBytes() * l.blockHeight) {
+        l.blocksAcross = CeilDiv(l.width, l.blockWidth);
+        if (!BuffersFit(blocks, l.width, RowFit::Exactly)) {
             why = QStringLiteral("The tiles are too large to decode.");
             return std::nullopt;
         }
@@ -80,12 +74,7 @@ std::optional<Layout> ReadLayout(TIFF* tif, std::uint64_t sourceBytes, QString& 
             return std::nullopt;
         }
     } else {
-        std::uint32_t rowsPerStrip = 0;
-        TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
-        l.blockWidth = l.width;
-        l.blockHeight =
-            rowsPerStrip == 0 ? l.height : std::min<std::int64_t>(rowsPerStrip, l.height);
-        if (l.RowBytes() > workingLimit || std::int64_t(TIFFScanlineSize64(tif)) != l.RowBytes()) {
+        if (!BuffersFit(blocks, l.width, RowFit::Exactly)) {
             why = QStringLiteral("The rows are too long to decode.");
             return std::nullopt;
         }
@@ -137,6 +126,10 @@ struct Call {
 class SampleReader::Impl {
 public:
     Impl(const TiffSource& source, std::int64_t boundBytes) : source_(source), cache_(boundBytes) {
+        if (!source_.inMemory) {
+            file_ = source_.OpenFile();
+            source_.file = file_;
+        }
         handle_ = TiffHandle::Open(source_, TiffHandle::FileAccess::Unmapped);
         if (!*handle_) {
             const QStringList errors = handle_->TakeErrors();
@@ -146,7 +139,7 @@ public:
             return;
         }
         QString why;
-        const auto layout = ReadLayout(handle_->get(), handle_->SourceSize(), why);
+        const auto layout = MeasureLayout(handle_->get(), handle_->SourceSize(), why);
         if (!layout) {
             const QStringList errors = handle_->TakeErrors();
             openError_ = errors.isEmpty() ? why : why + QLatin1Char('\n') + errors.join('\n');
@@ -232,12 +225,7 @@ private:
     // The file's size now, not at opening: a strip that a truncation has cut is not handed to
     // the library, and one the file has got back is read again.
     std::uint64_t CurrentSourceBytes() const {
-        if (source_.inMemory)
-            return source_.size;
-        struct stat status;
-        if (fstat(TIFFFileno(handle_->get()), &status) != 0 || status.st_size < 0)
-            return 0;
-        return std::uint64_t(status.st_size);
+        return source_.inMemory ? source_.size : file_->Size();
     }
 
     // Keeps a decoded block in the cache, or for this call only when it is larger than the
@@ -317,6 +305,7 @@ private:
     }
 
     TiffSource source_;
+    std::shared_ptr<const SourceFile> file_; // a file source's descriptor
     BlockCache cache_;
     std::int64_t bandRows_ = 1;
     std::unique_ptr<TiffHandle> handle_;

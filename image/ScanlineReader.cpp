@@ -1,5 +1,6 @@
 #include "image/ScanlineReader.h"
 
+#include "image/BlockLayout.h"
 #include "image/BlockReader.h"
 #include "image/LevelReduction.h"
 #include "image/OrderedProgress.h"
@@ -13,7 +14,8 @@
 #include <cstring>
 #include <exception>
 #include <limits>
-#include <system_error>
+#include <new>
+#include <optional>
 #include <thread>
 #include <tiffio.h>
 #include <vector>
@@ -43,31 +45,22 @@ ReadLayout MeasureLayout(TIFF* tif, int bytesPerSample, const ImageGeometry& g,
     ReadLayout layout;
     layout.bytesPerSample = bytesPerSample;
     layout.sourceBytes = sourceBytes;
-    const std::int64_t limit = WorkingBufferLimit(sourceBytes);
-    const std::int64_t rowBytes = g.SpanWidth * bytesPerSample;
-    layout.tiled = TIFFIsTiled(tif);
+    const BlockLayout blocks = MeasureBlocks(tif, bytesPerSample, sourceBytes);
+    layout.tiled = blocks.tiled;
+    layout.rowsPerBlock = blocks.blockHeight;
+    layout.usable = BuffersFit(blocks, g.SpanWidth, RowFit::AtLeast);
     if (layout.tiled) {
-        std::uint32_t tw = 0, th = 0;
-        TIFFGetField(tif, TIFFTAG_TILEWIDTH, &tw);
-        TIFFGetField(tif, TIFFTAG_TILELENGTH, &th);
-        layout.tileWidth = tw;
-        layout.rowsPerBlock = th;
-        layout.tileBytes = TIFFTileSize64(tif);
-        layout.tilesAcross = tw ? (g.SpanWidth + tw - 1) / tw : 0;
-        // Checked in this order so that no product can overflow. The last
-        // bound keeps a row of tiles, what a thread takes at a time, within
-        // the limit as well.
-        layout.usable = tw > 0 && th > 0 && tw <= limit && th <= limit &&
-                        std::int64_t(tw) * th <= limit && layout.tileBytes <= limit &&
-                        layout.tileBytes >= std::int64_t(tw) * th * bytesPerSample &&
-                        layout.tilesAcross <= limit / (std::int64_t(tw) * th * bytesPerSample);
+        layout.tileWidth = blocks.blockWidth;
+        layout.tileBytes = blocks.tileBytes;
+        layout.tilesAcross =
+            blocks.blockWidth > 0 ? (g.SpanWidth + blocks.blockWidth - 1) / blocks.blockWidth : 0;
+        // A thread takes a row of tiles at a time: the row within the limit as well.
+        layout.usable =
+            layout.usable &&
+            layout.tilesAcross <=
+                blocks.workingLimit / (blocks.blockWidth * blocks.blockHeight * bytesPerSample);
     } else {
-        layout.scanlineBytes = TIFFScanlineSize64(tif);
-        std::uint32_t rowsPerStrip = 0;
-        TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
-        layout.rowsPerBlock =
-            rowsPerStrip ? rowsPerStrip : std::numeric_limits<std::uint32_t>::max();
-        layout.usable = layout.scanlineBytes >= rowBytes && layout.scanlineBytes <= limit;
+        layout.scanlineBytes = blocks.scanlineBytes;
     }
     if (!layout.usable)
         return layout;
@@ -75,17 +68,19 @@ ReadLayout MeasureLayout(TIFF* tif, int bytesPerSample, const ImageGeometry& g,
 
     std::uint16_t compression = COMPRESSION_NONE, fillOrder = FILLORDER_MSB2LSB;
     std::uint16_t photometric = 0xFFFF;
-    std::uint32_t imageLength = 0;
+    const std::int64_t imageLength = blocks.imageHeight;
     TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
     TIFFGetFieldDefaulted(tif, TIFFTAG_FILLORDER, &fillOrder);
     TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric);
-    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &imageLength);
+    // The library reverses the bits of LSB-first strips in the buffer it
+    // decodes from: such strips go through its own copy of them.
+    layout.msbFillOrder = fillOrder != FILLORDER_LSB2MSB;
     // Grey levels only: the library sizes other layouts (YCbCr) its own way.
     layout.inPlace =
-        compression == COMPRESSION_NONE && fillOrder == FILLORDER_MSB2LSB &&
+        compression == COMPRESSION_NONE && layout.msbFillOrder &&
         (photometric == PHOTOMETRIC_MINISWHITE || photometric == PHOTOMETRIC_MINISBLACK);
     if (!layout.tiled && layout.scanlineBytes > 0) {
-        const std::int64_t stripRows = std::min<std::int64_t>(layout.rowsPerBlock, imageLength);
+        const std::int64_t stripRows = std::min(layout.rowsPerBlock, imageLength);
         if (stripRows <= std::numeric_limits<std::int64_t>::max() / layout.scanlineBytes)
             layout.fullStripBytes = stripRows * layout.scanlineBytes;
     }
@@ -145,6 +140,15 @@ int ThreadsWanted(const ReadOptions& options, const ImageGeometry& g, int bytesP
     return std::clamp(int(cores), 1, kMaxAutomaticThreads);
 }
 
+// Each thread holds working buffers of its own: the read starts no more
+// threads than one source's working buffer limit holds, so that a header
+// claiming buffers just within the limit does not multiply them.
+int ThreadsWithinBudget(const ReadPlan& plan) {
+    const std::int64_t perThread = std::max<std::int64_t>(1, BlockReader::WorkingBytes(plan));
+    return int(std::clamp<std::int64_t>(WorkingBufferLimit(plan.layout.sourceBytes) / perThread, 1,
+                                        kMaxThreads));
+}
+
 std::int64_t BlocksPerHandOut(const ReadPlan& plan, const ReadOptions& options, int threads) {
     if (options.stripsPerHandOut > 0)
         return options.stripsPerHandOut;
@@ -159,6 +163,12 @@ std::int64_t BlocksPerHandOut(const ReadPlan& plan, const ReadOptions& options, 
     return std::max<std::int64_t>(1, std::min(bySize, byBalance));
 }
 
+// Blocks [first, end).
+struct BlockRange {
+    std::int64_t first = 0;
+    std::int64_t end = 0;
+};
+
 // The threads take runs of strips from a shared counter, so strips are taken
 // in ascending order and the rows done from the top grow steadily.
 class HandOut {
@@ -166,18 +176,32 @@ public:
     HandOut(const ReadPlan& plan, std::int64_t blocksPerHandOut, OrderedProgress& progress)
         : plan_(plan), perHandOut_(blocksPerHandOut),
           handOuts_((plan.layout.blocks + blocksPerHandOut - 1) / blocksPerHandOut),
-          progress_(progress) {}
+          progress_(progress), notHandedOut_(handOuts_) {}
 
     std::int64_t Count() const { return handOuts_; }
-    void Stop() { next_.store(handOuts_); }
 
-    void Work(BlockReader& reader) {
+    // No more runs go out; the threads finish those they have.
+    void Stop() {
+        const std::int64_t next = next_.exchange(handOuts_);
+        if (next < handOuts_)
+            notHandedOut_ = next; // the one stop that ends the hand-out
+    }
+    // The blocks no thread took, once the threads are done.
+    BlockRange NotHandedOut() const {
+        return {std::min(notHandedOut_ * perHandOut_, plan_.layout.blocks), plan_.layout.blocks};
+    }
+
+    // Reads runs until none is left. When a block fails, `notRead` holds the
+    // blocks of the run from that one on.
+    void Work(BlockReader& reader, BlockRange& notRead) {
         for (std::int64_t turn = next_.fetch_add(1); turn < handOuts_; turn = next_.fetch_add(1)) {
             const std::int64_t first = turn * perHandOut_;
             const std::int64_t end = std::min(first + perHandOut_, plan_.layout.blocks);
             std::int64_t notPassedOn = plan_.FirstRow(first);
             for (std::int64_t block = first; block < end; ++block) {
+                notRead = {block, end};
                 reader.Read(block);
+                notRead.first = block + 1;
                 // Done rows are passed on when a percentage may be due, and
                 // at the end of the run.
                 const std::int64_t endRow = plan_.EndRow(block);
@@ -196,88 +220,127 @@ private:
     const std::int64_t handOuts_;
     OrderedProgress& progress_;
     std::atomic<std::int64_t> next_{0};
+    std::int64_t notHandedOut_; // read once the threads are joined
 };
 
 struct ThreadOutcome {
     std::int64_t unreadableRows = 0;
     ReadMessageLog messages;
+    std::vector<RowRange> lostKeptRows;
     std::exception_ptr failure;
+    BlockRange notRead; // what the failure left unread of the thread's run
 };
 
-// Reads every block with the first handle on this thread and `threads` - 1
-// more threads, each opening its own handle.
-void ReadInParallel(const ReadPlan& plan, TiffHandle& firstHandle, HandOut& handOut, int threads,
-                    std::vector<ThreadOutcome>& outcomes) {
-    outcomes.resize(std::size_t(threads));
-    std::vector<std::thread> helpers;
-    auto joinHelpers = [&helpers] {
-        for (std::thread& helper : helpers)
-            helper.join();
-    };
+// One thread's share of the read. A failure (memory running out) stops the
+// hand-out and is kept in `outcome`, with what the thread had done.
+void ReadShare(const ReadPlan& plan, TiffHandle& handle, HandOut& handOut,
+               ThreadOutcome& outcome) noexcept {
+    std::optional<BlockReader> reader;
     try {
+        reader.emplace(plan, handle);
+        handOut.Work(*reader, outcome.notRead);
+    } catch (...) {
+        outcome.failure = std::current_exception();
+        handOut.Stop();
+    }
+    if (reader) {
+        outcome.unreadableRows = reader->UnreadableRows();
+        outcome.lostKeptRows = reader->TakeLostKeptRows();
+        outcome.messages = reader->TakeLog();
+    }
+}
+
+// Reads every block with the first handle on this thread and up to
+// `threads` - 1 more threads, each opening its own handle; `outcomes` holds
+// one entry per thread. Returns the threads it ran on.
+int ReadInParallel(const ReadPlan& plan, TiffHandle& firstHandle, HandOut& handOut, int threads,
+                   std::vector<ThreadOutcome>& outcomes) noexcept {
+    std::vector<std::thread> helpers;
+    try {
+        // Reserved first: a joinable thread must never be lost to a vector
+        // that fails to grow.
+        helpers.reserve(std::size_t(threads - 1));
         for (int t = 1; t < threads; ++t) {
             ThreadOutcome& outcome = outcomes[std::size_t(t)];
             helpers.emplace_back([&plan, &handOut, &outcome] {
+                std::unique_ptr<TiffHandle> handle;
                 try {
-                    auto handle = TiffHandle::Open(plan.source);
+                    handle = TiffHandle::Open(plan.source);
                     if (!*handle)
                         return;             // the others read its share
                     handle->TakeMessages(); // said already, by the first handle
-                    BlockReader reader(plan, *handle);
-                    handOut.Work(reader);
-                    outcome.unreadableRows = reader.UnreadableRows();
-                    outcome.messages = reader.Messages();
                 } catch (...) {
                     outcome.failure = std::current_exception();
                     handOut.Stop();
+                    return;
                 }
+                ReadShare(plan, *handle, handOut, outcome);
             });
         }
-    } catch (const std::system_error&) {
+    } catch (...) {
         // No more threads to be had: those started, and this one, do it all.
     }
+    ReadShare(plan, firstHandle, handOut, outcomes[0]);
+    for (std::thread& helper : helpers)
+        helper.join();
+    return int(helpers.size()) + 1;
+}
+
+// Every row lost: the kept rows hold level 0.
+void LoseEveryRow(const ImageGeometry& g, std::uint8_t* levels, ReadResult& result) noexcept {
+    result.unreadableRows = g.SpanHeight;
+    if (g.ColumnStep < 1 || g.RowStep < 1 || !levels)
+        return;
+    const std::int64_t keptWidth = g.SpanWidth / g.ColumnStep;
+    const std::int64_t keptHeight = g.SpanHeight / g.RowStep;
+    for (std::int64_t row = 0; row < keptHeight; ++row)
+        std::memset(levels + row * keptWidth, 0, std::size_t(keptWidth));
     try {
-        BlockReader reader(plan, firstHandle);
-        handOut.Work(reader);
-        outcomes[0].unreadableRows = reader.UnreadableRows();
-        outcomes[0].messages = reader.Messages();
+        result.lostKeptRows.assign(1, RowRange{0, keptHeight});
     } catch (...) {
-        handOut.Stop();
-        joinHelpers();
-        throw;
+        // No memory even for this: the rows are level 0 all the same.
     }
-    joinHelpers();
-    for (const ThreadOutcome& outcome : outcomes)
-        if (outcome.failure)
-            std::rethrow_exception(outcome.failure);
 }
 
-} // namespace
-
-std::int64_t WorkingBufferLimit(std::uint64_t sourceBytes) {
-    const std::uint64_t cap = TiffHandle::kMaxSingleAllocation;
-    const std::uint64_t fillable =
-        sourceBytes > cap / kMaxExpansion ? cap : sourceBytes * kMaxExpansion;
-    return std::int64_t(std::max<std::uint64_t>(kWorkingFloorBytes, fillable));
+// Ascending, disjoint ranges from any ranges: overlapping and adjacent ones joined.
+void JoinRanges(std::vector<RowRange>& ranges) {
+    std::sort(ranges.begin(), ranges.end(),
+              [](const RowRange& a, const RowRange& b) { return a.first < b.first; });
+    std::size_t kept = 0;
+    for (const RowRange& range : ranges) {
+        if (range.first >= range.end)
+            continue;
+        if (kept > 0 && range.first <= ranges[kept - 1].end)
+            ranges[kept - 1].end = std::max(ranges[kept - 1].end, range.end);
+        else
+            ranges[kept++] = range;
+    }
+    ranges.resize(kept);
 }
 
-ReadResult ReadSamples(const TiffSource& src, const ImageGeometry& g, std::uint8_t* buffer,
-                       const ProgressFunction& progress, const ReadOptions& options) {
-    ReadResult result;
+// The read, which may throw before its threads start and after they end;
+// `result` holds what it has reached.
+void ReadAll(const TiffSource& given, const ImageGeometry& g, std::uint8_t* buffer,
+             const ProgressFunction& progress, const ReadOptions& options, ReadResult& result) {
+    result.unreadableRows = g.SpanHeight; // until rows are read
+    // Every handle and byte read of the read goes through one open file.
+    TiffSource src = given;
+    if (!src.inMemory)
+        src.file = src.OpenFile();
     auto handle = TiffHandle::Open(src);
     if (!*handle) {
-        result.unreadableRows = g.SpanHeight;
+        LoseEveryRow(g, buffer, result);
         result.errors = handle->TakeErrors();
-        return result;
+        return;
     }
     result.opened = true;
     TIFF* tif = handle->get();
     std::uint16_t bits = 0;
     TIFFGetField(tif, TIFFTAG_BITSPERSAMPLE, &bits);
     if ((bits != 8 && bits != 16) || g.ColumnStep < 1 || g.RowStep < 1) {
-        result.unreadableRows = g.SpanHeight;
+        LoseEveryRow(g, buffer, result);
         result.errors = handle->TakeErrors();
-        return result;
+        return;
     }
 
     ReadPlan plan;
@@ -291,13 +354,10 @@ ReadResult ReadSamples(const TiffSource& src, const ImageGeometry& g, std::uint8
     OrderedProgress ordered(g.SpanHeight, g.RowStep, progress);
 
     if (!plan.layout.usable) {
-        // Every row is lost: its kept rows are level 0.
-        result.unreadableRows = g.SpanHeight;
-        for (std::int64_t row = 0; row < plan.keptHeight; ++row)
-            std::memset(buffer + row * plan.keptWidth, 0, std::size_t(plan.keptWidth));
+        LoseEveryRow(g, buffer, result);
         ordered.RowsDone(0, g.SpanHeight);
         result.errors = ReadMessageLog::Merge(std::move(beforeReading), {});
-        return result;
+        return;
     }
 
     const SourceBytes bytes(src);
@@ -308,17 +368,105 @@ ReadResult ReadSamples(const TiffSource& src, const ImageGeometry& g, std::uint8
         plan.layout.accumulate = false;
     }
     int threads = plan.layout.parallel ? ThreadsWanted(options, g, plan.layout.bytesPerSample) : 1;
+    threads = std::min(threads, ThreadsWithinBudget(plan));
     HandOut handOut(plan, BlocksPerHandOut(plan, options, threads), ordered);
-    threads = int(std::min<std::int64_t>(threads, handOut.Count()));
-    std::vector<ThreadOutcome> outcomes;
-    ReadInParallel(plan, *handle, handOut, std::max(threads, 1), outcomes);
+    threads = std::max(1, int(std::min<std::int64_t>(threads, handOut.Count())));
+    std::vector<ThreadOutcome> outcomes(static_cast<std::size_t>(threads));
+    result.threads = ReadInParallel(plan, *handle, handOut, threads, outcomes);
+
+    // Until the lost rows are known, every row counts as lost (and is
+    // cleared, should what follows fail).
+    std::int64_t lost = 0;
+    std::exception_ptr failure;
+    std::size_t ranges = 2;
+    for (const ThreadOutcome& outcome : outcomes)
+        ranges += outcome.lostKeptRows.size() + 1;
+    std::vector<RowRange> lostKeptRows;
+    lostKeptRows.reserve(ranges);
+    auto loseBlocks = [&plan, &lost, &lostKeptRows](BlockRange blocks) {
+        if (blocks.first >= blocks.end)
+            return;
+        const std::int64_t first = plan.FirstRow(blocks.first), end = plan.EndRow(blocks.end - 1);
+        lost += end - first;
+        lostKeptRows.push_back(plan.ClearKeptRows(first, end));
+    };
+    for (const ThreadOutcome& outcome : outcomes) {
+        lost += outcome.unreadableRows;
+        lostKeptRows.insert(lostKeptRows.end(), outcome.lostKeptRows.begin(),
+                            outcome.lostKeptRows.end());
+        if (outcome.failure) {
+            failure = failure ? failure : outcome.failure;
+            loseBlocks(outcome.notRead);
+        }
+    }
+    if (failure)
+        loseBlocks(handOut.NotHandedOut());
+    JoinRanges(lostKeptRows);
+    result.lostKeptRows = std::move(lostKeptRows);
+    result.unreadableRows = lost;
+    if (failure)
+        result.failure = ReadFailureText(failure);
 
     std::vector<ReadMessageLog> logs;
-    for (ThreadOutcome& outcome : outcomes) {
-        result.unreadableRows += outcome.unreadableRows;
+    logs.reserve(outcomes.size());
+    for (ThreadOutcome& outcome : outcomes)
         logs.push_back(std::move(outcome.messages));
-    }
     result.errors = ReadMessageLog::Merge(std::move(beforeReading), logs);
+}
+
+} // namespace
+
+std::int64_t WorkingBufferLimit(std::uint64_t sourceBytes) {
+    const std::uint64_t cap = TiffHandle::kMaxSingleAllocation;
+    const std::uint64_t fillable =
+        sourceBytes > cap / kMaxExpansion ? cap : sourceBytes * kMaxExpansion;
+    return std::int64_t(std::max<std::uint64_t>(kWorkingFloorBytes, fillable));
+}
+
+QString ReadFailureText(const std::exception_ptr& failure) noexcept {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::bad_alloc&) {
+        return QStringLiteral("Not enough memory to read the file.");
+    } catch (const std::exception& e) {
+        try {
+            return QString::fromLocal8Bit(e.what());
+        } catch (...) {
+        }
+    } catch (...) {
+    }
+    return QStringLiteral("The read failed.");
+}
+
+void InvertLevels(std::uint8_t* levels, const ImageGeometry& g, const ReadResult& read) {
+    if (read.unreadableRows >= g.SpanHeight)
+        return; // every row lost
+    std::int64_t row = 0;
+    auto invertUpTo = [&](std::int64_t end) {
+        end = std::min(end, g.ImageHeight);
+        for (std::int64_t i = row * g.ImageWidth; i < end * g.ImageWidth; ++i)
+            levels[i] = static_cast<std::uint8_t>(255 - levels[i]);
+        row = std::max(row, end);
+    };
+    for (const RowRange& lost : read.lostKeptRows) {
+        invertUpTo(lost.first);
+        row = std::max(row, lost.end);
+    }
+    invertUpTo(g.ImageHeight);
+}
+
+ReadResult ReadSamples(const TiffSource& src, const ImageGeometry& g, std::uint8_t* buffer,
+                       const ProgressFunction& progress, const ReadOptions& options) {
+    ReadResult result;
+    try {
+        ReadAll(src, g, buffer, progress, options, result);
+    } catch (...) {
+        // Before the threads started every row is still lost; after they
+        // ended, the rows are as they read them.
+        if (result.unreadableRows == g.SpanHeight)
+            LoseEveryRow(g, buffer, result);
+        result.failure = ReadFailureText(std::current_exception());
+    }
     return result;
 }
 

@@ -5,14 +5,34 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <exception>
 #include <functional>
+#include <vector>
 
 namespace orvane::image {
+
+// Rows [first, end).
+struct RowRange {
+    std::int64_t first = 0;
+    std::int64_t end = 0;
+    bool operator==(const RowRange& other) const {
+        return first == other.first && end == other.end;
+    }
+};
 
 struct ReadResult {
     bool opened = false;             // the file could be opened for reading
     std::int64_t unreadableRows = 0; // file rows whose pixels could not be read
     QStringList errors;              // what the TIFF library reported
+    // The rows of the level buffer (kept rows) at level 0 because their file
+    // rows were lost: ascending, disjoint, adjacent ranges joined. When every
+    // row is lost, unreadableRows == SpanHeight says so even if memory ran
+    // out before this list could be made.
+    std::vector<RowRange> lostKeptRows;
+    int threads = 0; // reading threads the read ran on
+    // Why the read stopped before its end (memory ran out, say): empty when
+    // it ran to the end. Rows it did not read count as unreadable.
+    QString failure;
 };
 
 // How the reader shares its work out; the defaults suit the viewer.
@@ -44,8 +64,14 @@ using ProgressFunction = std::function<void(int percent)>;
 //
 // A hostile header cannot make the read slow or large: a strip or tile whose
 // bytes do not lie inside the source is not handed to the library, the rest of
-// a strip is given up at its first row that fails to decode, and working
-// buffers larger than what the source's size can fill are refused.
+// a strip is given up at its first row that fails to decode, working buffers
+// larger than what the source's size can fill are refused, and the threads'
+// working buffers together stay within that same limit (fewer threads, at
+// least one, when each needs much).
+//
+// The read never throws: when memory runs out (or anything else fails) it
+// stops, and the result says why; rows it did not read count as unreadable and
+// their kept rows are level 0.
 ReadResult ReadSamples(const TiffSource& source, const ImageGeometry& geometry,
                        std::uint8_t* buffer, const ProgressFunction& progress,
                        const ReadOptions& options = {});
@@ -57,5 +83,12 @@ using ReadJob = std::function<ReadResult(const ProgressFunction& progress)>;
 // reader allocates for a source of `sourceBytes`: 16 MiB always, beyond that
 // as much as the source could decompress to, up to the library's own cap.
 std::int64_t WorkingBufferLimit(std::uint64_t sourceBytes);
+
+// Replaces every level L of the read's kept rows by 255 - L (a min-is-white
+// file), except in the rows it lost, which stay level 0.
+void InvertLevels(std::uint8_t* levels, const ImageGeometry& geometry, const ReadResult& read);
+
+// What ReadResult::failure says for a read that stopped on `failure`.
+QString ReadFailureText(const std::exception_ptr& failure) noexcept;
 
 } // namespace orvane::image

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace orvane::image {
@@ -27,7 +28,7 @@ public:
 private:
     const std::uint8_t* memory_ = nullptr;
     std::uint64_t memorySize_ = 0;
-    int fd_ = -1;
+    std::shared_ptr<const SourceFile> file_; // the source's own descriptor
 };
 
 } // namespace orvane::image

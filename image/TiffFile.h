@@ -65,9 +65,11 @@ private:
     QStringList errors_;
     int omittedMessages_ = 0;
     std::uint64_t sourceSize_ = 0;
-    // Read position of a memory source.
-    TiffSource memory_;
-    std::uint64_t memoryOffset_ = 0;
+    // The source and the handle's own read position in it. A file source's
+    // descriptor is shared with every other reader of the source.
+    TiffSource source_;
+    std::shared_ptr<const SourceFile> file_;
+    std::uint64_t offset_ = 0;
     friend struct TiffHandleAccess;
 };
 

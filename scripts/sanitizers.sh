@@ -45,7 +45,7 @@ section "ThreadSanitizer: build"
 start=$SECONDS
 cmake -S . -B build-tsan "${common[@]}" -DORVANE_TSAN=ON >/dev/null
 # Only the executables that hold tests labelled "reader".
-cmake --build build-tsan -j"$jobs" --target test_image test_frame_open >/dev/null
+cmake --build build-tsan -j"$jobs" --target test_image test_read_failure test_frame_open >/dev/null
 echo "built in $((SECONDS - start)) s"
 
 section "ThreadSanitizer: reader tests"

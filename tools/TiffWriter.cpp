@@ -59,6 +59,8 @@ bool WriteTiff(const QString& path, const TiffLayout& layout,
     if (layout.predictor)
         TIFFSetField(tif, TIFFTAG_PREDICTOR, layout.predictor);
     TIFFSetField(tif, TIFFTAG_PLANARCONFIG, layout.planar);
+    if (layout.fillOrder)
+        TIFFSetField(tif, TIFFTAG_FILLORDER, layout.fillOrder);
     if (layout.sampleFormat)
         TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, layout.sampleFormat);
     if (layout.xResolution) {

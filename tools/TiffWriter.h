@@ -19,6 +19,7 @@ struct TiffLayout {
     std::uint16_t compression = 1; // 1 none, 5 LZW, 7 JPEG, 8 Deflate, 32773 PackBits
     std::uint16_t predictor = 0;   // 0: no tag; 2: horizontal differencing (LZW, Deflate)
     std::uint16_t planar = 1;
+    std::uint16_t fillOrder = 0;    // 0: no tag; 2: the bits of each byte stored lowest first
     std::uint16_t sampleFormat = 0; // 0: no tag
     bool bigTiff = false;
     bool bigEndian = false;

@@ -6,6 +6,7 @@
 #include "tests/support/FrameHarness.h"
 #include "tests/support/TiffSurgery.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
@@ -186,10 +187,6 @@ private slots:
         QFETCH(QString, action);
         h_->Open(WriteRelief("relief.tif"));
         ImageFrame& f = h_->Frame();
-        h_->form->activateWindow(); // the keys reach the frame's shortcuts
-        QVERIFY(QTest::qWaitForWindowActive(h_->form.get()));
-        f.setFocus();
-        QTRY_VERIFY(f.hasFocus());
         ImageBox* box = h_->Ui().imageBox;
         SendWheel(&f, 120); // zoomed in, so that every action changes what is under the pointer
         QCoreApplication::processEvents();
@@ -200,8 +197,17 @@ private slots:
         if (action == "wheel in" || action == "wheel out") {
             SendWheel(&f, action == "wheel in" ? 120 : -120);
         } else {
+            // A key with a command runs the command, as its shortcut does; the arrows go to
+            // the frame.
             const QKeySequence key(action.mid(4));
-            QTest::keyClick(&f, key[0].key(), key[0].keyboardModifiers());
+            bool command = false;
+            for (QAction* a : f.actions())
+                if (a->shortcuts().contains(key)) {
+                    a->trigger();
+                    command = true;
+                }
+            if (!command)
+                QTest::keyClick(&f, key[0].key(), key[0].keyboardModifiers());
         }
         QCoreApplication::processEvents();
         WaitForExactWork(f);

@@ -88,23 +88,34 @@ TEST(OpenSteps, AcceptedFileGoesThroughEveryStepInOrder) {
                            "EndRead", "Display", "PrepareRelief", "Finish"}));
 }
 
-TEST(OpenSteps, ReadThatCouldNotOpenTheFileLeavesNoImage) {
+// A read that could not open the file, or that stopped on a failure of its own (memory),
+// ends the open without an image, and says why.
+TEST(OpenSteps, ReadThatCouldNotRunLeavesNoImage) {
     const QByteArray bytes = Flat(Small());
-    RecordedSteps steps;
-    ImageModel model;
-    ReadResult failed;
-    failed.opened = false;
-    failed.unreadableRows = 8;
-    failed.errors = QStringList{"TIFFOpen: gone"};
-    steps.readOutcome = failed;
-    const OpenResult result = OpenImage(Source(bytes), model, steps);
-    EXPECT_EQ(result.outcome, OpenOutcome::NotRead);
-    EXPECT_FALSE(model.HasImage());
-    EXPECT_FALSE(steps.calls.contains("Display"));
-    EXPECT_FALSE(steps.calls.contains("Finish"));
-    ASSERT_TRUE(steps.calls.contains("ImageLost"));
-    ASSERT_TRUE(steps.calls.last().startsWith("message: "));
-    EXPECT_TRUE(steps.calls.last().contains("TIFFOpen: gone")) << steps.calls.last().toStdString();
+    ReadResult notOpened;
+    notOpened.unreadableRows = 8;
+    notOpened.errors = QStringList{"TIFFOpen: gone"};
+    ReadResult outOfMemory;
+    outOfMemory.opened = true;
+    outOfMemory.unreadableRows = 8;
+    outOfMemory.failure = QStringLiteral("Not enough memory to read the file.");
+    const std::pair<ReadResult, QString> cases[] = {
+        {notOpened, "TIFFOpen: gone"},
+        {outOfMemory, "Can't read \"memory\": Not enough memory to read the file."},
+    };
+    for (const auto& [read, said] : cases) {
+        RecordedSteps steps;
+        ImageModel model;
+        steps.readOutcome = read;
+        const OpenResult result = OpenImage(Source(bytes), model, steps);
+        EXPECT_EQ(result.outcome, OpenOutcome::NotRead);
+        EXPECT_FALSE(model.HasImage());
+        EXPECT_FALSE(steps.calls.contains("Display"));
+        EXPECT_FALSE(steps.calls.contains("Finish"));
+        ASSERT_TRUE(steps.calls.contains("ImageLost"));
+        ASSERT_TRUE(steps.calls.last().startsWith("message: "));
+        EXPECT_TRUE(steps.calls.last().contains(said)) << steps.calls.last().toStdString();
+    }
 }
 
 } // namespace

@@ -17,6 +17,7 @@
 #include <chrono>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 #include <thread>
 #include <tiffio.h>
 #include <vector>
@@ -38,6 +39,7 @@ std::uint32_t Level(std::uint32_t x, std::uint32_t y) {
 struct Outcome {
     std::vector<std::uint8_t> levels;
     std::int64_t unreadableRows = 0;
+    std::vector<RowRange> lostKeptRows;
     QStringList errors;
     std::vector<int> progress;
 };
@@ -64,6 +66,18 @@ Outcome OnePassReference(const TiffSource& source, const ImageGeometry& g) {
         if (schedule.ReportsAt(row))
             o.progress.push_back(schedule.PercentAt(row));
 
+    auto lose = [&](std::int64_t firstRow, std::int64_t endRow) {
+        o.unreadableRows += endRow - firstRow;
+        const std::int64_t keptHeight = g.SpanHeight / g.RowStep;
+        const RowRange kept{std::min(keptHeight, (firstRow + g.RowStep - 1) / g.RowStep),
+                            std::min(keptHeight, (endRow + g.RowStep - 1) / g.RowStep)};
+        if (kept.first == kept.end)
+            return;
+        if (!o.lostKeptRows.empty() && o.lostKeptRows.back().end == kept.first)
+            o.lostKeptRows.back().end = kept.end;
+        else
+            o.lostKeptRows.push_back(kept);
+    };
     auto handle = TiffHandle::Open(source);
     TIFF* tif = handle->get();
     std::uint16_t bits = 0;
@@ -100,7 +114,7 @@ Outcome OnePassReference(const TiffSource& source, const ImageGeometry& g) {
             const bool present = inSource(TIFFComputeStrip(tif, std::uint32_t(row), 0));
             for (; row < end; ++row) {
                 if (!present || TIFFReadScanline(tif, line.data(), std::uint32_t(row), 0) < 0) {
-                    o.unreadableRows += end - row;
+                    lose(row, end);
                     row = end;
                     break;
                 }
@@ -126,7 +140,7 @@ Outcome OnePassReference(const TiffSource& source, const ImageGeometry& g) {
                                 tile.data() + std::size_t(r) * tw * bytes, std::size_t(tw) * bytes);
             }
             if (!ok) {
-                o.unreadableRows += end - y;
+                lose(y, end);
                 continue;
             }
             for (std::int64_t row = y; row < end; ++row)
@@ -151,6 +165,7 @@ Outcome ReadWith(const TiffSource& source, const ImageGeometry& g, const ReadOpt
         },
         options);
     o.unreadableRows = r.unreadableRows;
+    o.lostKeptRows = r.lostKeptRows;
     o.errors = r.errors;
     return o;
 }
@@ -178,6 +193,7 @@ struct Case {
     bool bigTiff = false;
     bool bigEndian = false;
     std::uint32_t sameRowsFrom = 0; // rows after this one repeat it; 0: none
+    bool lsbFirst = false;          // FillOrder 2: the bits of each byte lowest first
 };
 
 std::uint32_t PatternRow(const Case& c, std::uint32_t y) {
@@ -242,6 +258,13 @@ const Case kCases[] = {
     // scanline read decodes with zlib, which does not.
     {"a Deflate strip holding more rows than the image", 64, 96, 16, kDeflate, 2, 8, 0, 1,
      Damage::FewerRows, 0, false, false, 88},
+    // The library reverses the bits of such strips before decoding them.
+    {"LSB-first 16-bit LZW + predictor, 5 rows per strip", 64, 160, 16, kLzw, 2, 5, 0, 1,
+     Damage::None, 0, false, false, 0, true},
+    {"LSB-first 8-bit Deflate, 7 rows per strip, step 2", 64, 160, 8, kDeflate, 0, 7, 0, 2,
+     Damage::None, 0, false, false, 0, true},
+    {"LSB-first 8-bit, 4 rows per strip", 50, 140, 8, kNone, 0, 4, 0, 1, Damage::None, 0, false,
+     false, 0, true},
 };
 
 QByteArray MakeFile(const Case& c) {
@@ -255,6 +278,7 @@ QByteArray MakeFile(const Case& c) {
     layout.tileSize = c.tileSize;
     layout.bigTiff = c.bigTiff;
     layout.bigEndian = c.bigEndian;
+    layout.fillOrder = c.lsbFirst ? FILLORDER_LSB2MSB : 0;
     const int bits = c.bits;
     return TiffBytes(layout, [bits, &c](std::uint32_t x, std::uint32_t fileRow, int) {
         const std::uint32_t y = PatternRow(c, fileRow);
@@ -366,6 +390,7 @@ TEST_P(ParallelRead, MatchesTheOnePassRead) {
                                           (inMemory ? ", from memory" : ", from the file");
                 EXPECT_TRUE(o.levels == reference.levels) << where;
                 EXPECT_EQ(o.unreadableRows, reference.unreadableRows) << where;
+                EXPECT_TRUE(o.lostKeptRows == reference.lostKeptRows) << where;
                 EXPECT_EQ(o.errors, reference.errors) << where;
                 EXPECT_EQ(o.progress, reference.progress) << where;
             }
@@ -379,6 +404,99 @@ INSTANTIATE_TEST_SUITE_P(Files, ParallelRead, ::testing::ValuesIn(kCases),
                                  name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
                              return name;
                          });
+
+// A memory source is the caller's block, which the reader never writes, not
+// even to reverse the bits of LSB-first strips for the decoder and back:
+// several threads may share the block, and it may be read-only, as here,
+// where a write faults.
+class ReadOnlyCopy {
+public:
+    explicit ReadOnlyCopy(const QByteArray& bytes) : size_(std::size_t(bytes.size())) {
+        void* at = mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (at == MAP_FAILED)
+            return;
+        std::memcpy(at, bytes.constData(), size_);
+        if (mprotect(at, size_, PROT_READ) != 0) {
+            munmap(at, size_);
+            return;
+        }
+        data_ = static_cast<const std::uint8_t*>(at);
+    }
+    ~ReadOnlyCopy() {
+        if (data_)
+            munmap(const_cast<std::uint8_t*>(data_), size_);
+    }
+    ReadOnlyCopy(const ReadOnlyCopy&) = delete;
+    ReadOnlyCopy& operator=(const ReadOnlyCopy&) = delete;
+
+    TiffSource Source() const { return TiffSource::Memory(data_, size_); }
+    explicit operator bool() const { return data_ != nullptr; }
+
+private:
+    const std::uint8_t* data_ = nullptr;
+    std::size_t size_ = 0;
+};
+
+TEST(ReadOnlyBlock, LsbFirstStripsDecodeWithoutWritingIt) {
+    const Case cases[] = {
+        {"LZW", 256, 240, 16, kLzw, 2, 8, 0, 1, Damage::None, 0, false, false, 0, true},
+        {"Deflate", 256, 240, 8, kDeflate, 0, 8, 0, 1, Damage::None, 0, false, false, 0, true},
+        {"Deflate, step 2", 256, 240, 16, kDeflate, 2, 5, 0, 2, Damage::None, 0, false, false, 0,
+         true},
+    };
+    for (const Case& c : cases) {
+        const ReadOnlyCopy block(MakeFile(c));
+        ASSERT_TRUE(block);
+        const ImageGeometry g =
+            ThinnedGeometry(c.width / c.step * c.step, c.height / c.step * c.step, c.step);
+        const Outcome reference = OnePassReference(block.Source(), g);
+        ASSERT_EQ(reference.unreadableRows, 0) << c.name;
+        for (int threads : {1, 4}) {
+            const Outcome o = ReadWith(block.Source(), g, ReadOptions{threads, 1});
+            EXPECT_TRUE(o.levels == reference.levels) << c.name << ", " << threads << " threads";
+            EXPECT_EQ(o.unreadableRows, 0) << c.name;
+            EXPECT_EQ(o.errors, reference.errors) << c.name;
+        }
+    }
+}
+
+// The threads' working buffers together stay within one read's budget, which
+// wide files of honest sizes fit at full parallelism, even with strips of
+// 12 MB decoded whole.
+TEST(ThreadBudget, WideFilesKeepEightThreads) {
+    struct Wide {
+        const char* name;
+        std::uint16_t compression, predictor;
+        std::uint32_t rowsPerStrip, tileSize, height;
+    };
+    const Wide cases[] = {
+        {"uncompressed, one row per strip", kNone, 0, 1, 0, 16},
+        {"LZW + predictor, 200 rows per strip", kLzw, 2, 200, 0, 1600},
+        {"Deflate, 16 rows per strip", kDeflate, 0, 16, 0, 128},
+        {"tiles of 256", kNone, 0, 0, 256, 2048},
+    };
+    for (const Wide& c : cases) {
+        TiffLayout layout;
+        layout.width = 30000;
+        layout.height = c.height;
+        layout.bitsPerSample = 16;
+        layout.compression = c.compression;
+        layout.predictor = c.predictor;
+        layout.rowsPerStrip = c.rowsPerStrip;
+        layout.tileSize = c.tileSize;
+        const QByteArray bytes = TiffBytes(
+            layout, [](std::uint32_t x, std::uint32_t y, int) { return (x / 64 + y) << 8; });
+        const ImageGeometry g = ThinnedGeometry(layout.width, layout.height, 8);
+        std::vector<std::uint8_t> levels(LevelCount(g), kUnwritten);
+        const ReadResult r =
+            ReadSamples(SourceOf({}, bytes, true), g, levels.data(), nullptr, ReadOptions{8, 1});
+        EXPECT_EQ(r.unreadableRows, 0) << c.name;
+        EXPECT_EQ(r.threads, 8) << c.name;
+        EXPECT_EQ(levels[1], std::uint8_t(8 / 64)) << c.name;
+        EXPECT_EQ(levels[LevelCount(g) - 1], std::uint8_t((29992 / 64 + c.height - 8) & 0xFF))
+            << c.name;
+    }
+}
 
 // Each percentage arrives once every kept row up to its own holds its levels,
 // and no call overlaps another, while threads finish strips out of order.

@@ -7,8 +7,14 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <string>
+#include <sys/wait.h>
 #include <tiffio.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -136,6 +142,71 @@ TEST(WorkingBufferLimit, GrowsWithTheSourceUpToTheLibraryCap) {
     EXPECT_EQ(WorkingBufferLimit(4096), 16LL << 20);
     EXPECT_EQ(WorkingBufferLimit(10LL << 10), 40LL << 20);
     EXPECT_EQ(WorkingBufferLimit(1LL << 40), TiffHandle::kMaxSingleAllocation);
+}
+
+// The peak resident memory of this process so far (VmHWM), in bytes; -1 when
+// it cannot be read.
+std::int64_t PeakResidentBytes() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stoll(line.substr(6)) * 1024;
+    return -1;
+}
+
+// Each reading thread makes working buffers of its own: a header whose
+// scanlines each pass the per-buffer limit must not make every thread commit
+// one. 256 LZW strips of a row each claim rows of 96 MiB, in a file of about
+// 64 KiB, which allows 256 MiB per buffer.
+TEST(HostileHeaderMemory, ManyThreadsStayWithinOneReadsBudget) {
+    TiffLayout layout;
+    layout.width = 64;
+    layout.height = 256;
+    layout.bitsPerSample = 8;
+    layout.rowsPerStrip = 1;
+    layout.compression = COMPRESSION_LZW;
+    layout.description = QString(62000, QLatin1Char('x'));
+    QByteArray bytes = TiffBytes(layout, Flat);
+    constexpr std::uint32_t kClaimedWidth = 96u << 20;
+    ASSERT_TRUE(surgery::SetTagValues(bytes, TIFFTAG_IMAGEWIDTH, kClaimedWidth));
+    const std::int64_t limit = WorkingBufferLimit(std::uint64_t(bytes.size()));
+    ASSERT_EQ(limit, TiffHandle::kMaxSingleAllocation);
+    ImageGeometry g;
+    g.SpanWidth = g.FileWidth = kClaimedWidth;
+    g.SpanHeight = g.FileHeight = layout.height;
+    g.ColumnStep = 4096;
+    g.ImageWidth = g.SpanWidth / g.ColumnStep;
+    g.ImageHeight = g.SpanHeight;
+    const TiffSource source = TiffSource::Memory(
+        reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size()));
+
+    // The read runs in a child process, whose peak memory is its own.
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(fds[0]);
+        std::vector<std::uint8_t> levels(std::size_t(g.LevelCount()), 1);
+        const std::int64_t before = PeakResidentBytes();
+        const ReadResult r = ReadSamples(source, g, levels.data(), nullptr, ReadOptions{8, 1});
+        const std::int64_t report[2] = {PeakResidentBytes() - before, r.unreadableRows};
+        const bool sent = write(fds[1], report, sizeof report) == ssize_t(sizeof report);
+        _exit(sent && before >= 0 ? 0 : 1);
+    }
+    close(fds[1]);
+    std::int64_t report[2] = {-1, -1};
+    ssize_t got = 0;
+    do
+        got = read(fds[0], report, sizeof report);
+    while (got < 0 && errno == EINTR);
+    close(fds[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    ASSERT_EQ(got, ssize_t(sizeof report));
+    EXPECT_EQ(report[1], g.SpanHeight); // no row decodes
+    EXPECT_LE(report[0], limit + (64 << 20)) << report[0] / (1 << 20) << " MiB";
 }
 
 // A file whose every row fails makes the library complain per row: the

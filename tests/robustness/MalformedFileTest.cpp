@@ -239,6 +239,79 @@ TEST_P(MalformedFile, MemoryBlockGivesTheSameResultAsTheFile) {
     }
 }
 
+// A min-is-white file's levels are inverted after the read, all but those of
+// rows that could not be read: they stay level 0, as the message says.
+struct LostRowsCase {
+    const char* name;
+    QByteArray (*make)();
+    std::int64_t firstLost, endLost; // the lost rows; -1: some, unknown which
+};
+
+QByteArray MinIsWhite(std::uint16_t compression = COMPRESSION_NONE) {
+    TiffLayout layout = Base();
+    layout.photometric = PHOTOMETRIC_MINISWHITE;
+    layout.compression = compression;
+    return TiffBytes(layout, Diagonal);
+}
+
+const LostRowsCase kLostRows[] = {
+    {"a strip in the middle outside the file",
+     [] {
+         QByteArray b = MinIsWhite();
+         EXPECT_TRUE(surgery::SetTagValue(b, TIFFTAG_STRIPOFFSETS, 2, std::uint32_t(b.size())));
+         return b;
+     },
+     16, 24},
+    {"the last strip and a half cut off",
+     [] {
+         const QByteArray b = surgery::DirectoryFirst(MinIsWhite());
+         return b.left(b.size() - 1024 - 512);
+     },
+     32, 48},
+    {"every strip outside the file",
+     [] {
+         QByteArray b = MinIsWhite();
+         EXPECT_TRUE(surgery::SetTagValues(b, TIFFTAG_STRIPOFFSETS, std::uint32_t(b.size())));
+         return b;
+     },
+     0, 48},
+    {"garbage inside an LZW strip",
+     [] {
+         QByteArray b = MinIsWhite(COMPRESSION_LZW);
+         const std::uint32_t at = *surgery::TagValue(b, TIFFTAG_STRIPOFFSETS, 2);
+         for (int i = 0; i < 8; ++i)
+             b[at + 20 + i] = char(0xFF);
+         return b;
+     },
+     -1, -1},
+};
+
+TEST(MinIsWhite, LostRowsStayAtLevelZero) {
+    QTemporaryDir dir;
+    for (const LostRowsCase& c : kLostRows) {
+        const QString path = dir.filePath(QStringLiteral("white.tif"));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(c.make());
+        file.close();
+        const OpenedImage image = OpenWithoutWindow(TiffSource::File(path));
+        ASSERT_EQ(image.result.outcome, OpenOutcome::Shown) << c.name;
+        ASSERT_EQ(image.model.ImageHeight, kHeight) << c.name;
+        EXPECT_GT(image.result.read.unreadableRows, 0) << c.name;
+        // The file's levels never reach 255, so no inverted row is 0.
+        std::int64_t lostRows = 0;
+        for (std::int64_t y = 0; y < kHeight; ++y) {
+            const std::uint8_t* row = image.model.SampleBuffer.get() + y * kWidth;
+            const bool lost = c.firstLost >= 0 ? y >= c.firstLost && y < c.endLost : row[0] == 0;
+            lostRows += lost;
+            for (std::int64_t x = 0; x < kWidth; ++x)
+                ASSERT_EQ(row[x], lost ? 0 : 255 - int((x + y) & 0xFF))
+                    << c.name << ": " << x << "," << y;
+        }
+        EXPECT_EQ(lostRows, image.result.read.unreadableRows) << c.name;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Table, MalformedFile, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<Case>& info) {
                              std::string name;
