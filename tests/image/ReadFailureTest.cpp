@@ -1,57 +1,21 @@
 // Reads whose memory runs out: the read ends with the failure in its result,
 // the rows it could not read counted and at level 0, and nothing thrown past
 // the reader or out of a reading thread (which would end the program). This
-// executable replaces the global operator new so that a test can make
-// allocations fail.
+// executable links the replacement of the global operator new that a test
+// can make fail.
 #include "image/OpenImageThread.h"
 #include "image/ScanlineReader.h"
 #include "image/TiffFile.h"
+#include "tests/support/FailingAllocator.h"
 #include "tests/support/TiffSurgery.h"
 
 #include <QCoreApplication>
 #include <atomic>
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <new>
 #include <stdexcept>
 #include <tiffio.h>
 #include <vector>
-
-namespace {
-
-// While armed, allocations of failFrom .. failTo bytes fail.
-std::atomic<bool> armed{false};
-std::atomic<std::size_t> failFrom{0}, failTo{0};
-
-void* Allocate(std::size_t size) {
-    if (armed.load(std::memory_order_relaxed) && size >= failFrom.load(std::memory_order_relaxed) &&
-        size <= failTo.load(std::memory_order_relaxed))
-        throw std::bad_alloc();
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-
-} // namespace
-
-void* operator new(std::size_t size) {
-    return Allocate(size);
-}
-void* operator new[](std::size_t size) {
-    return Allocate(size);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 namespace {
 
@@ -126,15 +90,13 @@ TEST_P(ReadFailure, EndsTheReadWithTheRowsNotReadLost) {
 
     ReadResult result;
     bool threw = false;
-    failFrom = c.from;
-    failTo = c.to;
-    armed = true;
+    FailAllocations(c.from, c.to);
     try {
         result = ReadSamples(source, g, levels.data(), nullptr, options);
     } catch (...) {
         threw = true;
     }
-    armed = false;
+    StopFailingAllocations();
     ASSERT_FALSE(threw);
     EXPECT_EQ(result.failure, kNoMemory);
 
