@@ -5,23 +5,11 @@
 #include <QFileInfo>
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
-#include <cstring>
 #include <new>
 
 namespace orvane::app {
 
 namespace {
-
-QImage IndexedPicture(const view2d::LevelPicture& levels, const QVector<QRgb>& colours) {
-    QImage picture(levels.Width, levels.Height, QImage::Format_Indexed8);
-    if (picture.isNull())
-        return picture;
-    picture.setColorTable(colours);
-    for (int y = 0; y < levels.Height; ++y)
-        std::memcpy(picture.scanLine(y), levels.Levels.data() + std::size_t(y) * levels.Width,
-                    std::size_t(levels.Width));
-    return picture;
-}
 
 QString NotEnoughMemory(const FileResolutionJob& job) {
     return SaveFailureText(job.fileName,
@@ -54,7 +42,7 @@ FileResolutionOutcome Save(const FileResolutionJob& job, const std::atomic<bool>
         }
         levels = std::move(*read);
     }
-    const QImage picture = IndexedPicture(levels, job.colours);
+    const QImage picture = view2d::IndexedPicture(levels, job.colours);
     if (picture.isNull()) {
         outcome.error = NotEnoughMemory(job);
         return outcome;

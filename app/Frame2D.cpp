@@ -50,7 +50,7 @@ void ImageFrame::PlaceBox(const BoxRect& box) {
     const int w = int(std::lround(box.Width * ratio)), h = int(std::lround(box.Height * ratio));
     if (DisplayBitmap->width() != w || DisplayBitmap->height() != h) {
         *DisplayBitmap = QImage(w, h, QImage::Format_Indexed8);
-        DisplayBitmap->setColorTable(PaletteColourTable(palette_));
+        DisplayBitmap->setColorTable(panels::PaletteColourTable(palette_));
         DisplayBitmap->setDevicePixelRatio(ratio);
     }
 }
@@ -155,37 +155,26 @@ void ImageFrame::PaintInto(QPainter& painter) {
     PaintMeasuringLine(painter);
 }
 
-void ImageFrame::ArrowKey(PanDirection direction) {
+bool ImageFrame::ArrowKey(int qtKey) {
+    const auto direction = PanDirectionOfKey(qtKey);
+    if (!direction)
+        return false;
     if (!image_.HasImage() || view_.Loading)
-        return;
+        return true;
     if (ui_.view3dButton->isChecked()) {
-        // As a left-button drag of the same number of pixels.
-        int dx = 0, dy = 0;
-        switch (direction) {
-        case PanDirection::Left:
-            dx = -view3d::OrbitKeyPixels;
-            break;
-        case PanDirection::Right:
-            dx = view3d::OrbitKeyPixels;
-            break;
-        case PanDirection::Up:
-            dy = -view3d::OrbitKeyPixels;
-            break;
-        case PanDirection::Down:
-            dy = view3d::OrbitKeyPixels;
-            break;
-        }
+        const auto [dx, dy] = *view3d::OrbitKeyDrag(qtKey);
         // Held down, the key repeats: the camera moves as it does after wheel notches.
         sceneMotion_.WheelNotch(motionClock_.elapsed());
         UpdateSceneMotion();
         view3d::SceneOrbitKeyRule(scene_.camera, dx, dy);
-        return;
+        return true;
     }
     if (!DisplayBitmap)
-        return;
-    PanByKey(direction, image_, view_.Window);
+        return true;
+    PanByKey(*direction, image_, view_.Window);
     ui_.imageBox->repaint();
     ViewWindowChanged();
+    return true;
 }
 
 void ImageFrame::paintEvent(QPaintEvent*) {

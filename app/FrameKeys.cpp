@@ -15,34 +15,16 @@ void ImageFrame::ChooseView(bool relief) {
 }
 
 void ImageFrame::keyPressEvent(QKeyEvent* e) {
-    using view2d::PanDirection;
-    std::optional<PanDirection> direction;
-    switch (e->key()) {
-    case Qt::Key_Left:
-        direction = PanDirection::Left;
-        break;
-    case Qt::Key_Right:
-        direction = PanDirection::Right;
-        break;
-    case Qt::Key_Up:
-        direction = PanDirection::Up;
-        break;
-    case Qt::Key_Down:
-        direction = PanDirection::Down;
-        break;
-    case Qt::Key_Escape:
-        if (measuring_.shown) {
-            RemoveMeasuringLine();
-            e->accept();
-            return;
-        }
-        [[fallthrough]];
-    default:
-        QWidget::keyPressEvent(e);
+    if (ArrowKey(e->key())) {
+        e->accept();
         return;
     }
-    ArrowKey(*direction);
-    e->accept();
+    if (e->key() == Qt::Key_Escape && measuring_.shown) {
+        RemoveMeasuringLine();
+        e->accept();
+        return;
+    }
+    QWidget::keyPressEvent(e);
 }
 
 } // namespace orvane::app

@@ -11,18 +11,11 @@
 
 namespace orvane::app {
 
-QVector<QRgb> PaletteColourTable(panels::Palette palette) {
-    if (palette == panels::Palette::Grey)
-        return BuildGreyPalette(8);
-    const auto& table = panels::PaletteTable(palette);
-    return QVector<QRgb>(table.begin(), table.end());
-}
-
 void ImageFrame::SetPalette(panels::Palette palette) {
     palette_ = palette;
     // The picture's colour table only: the levels stay, nothing is stretched again.
     if (DisplayBitmap && !DisplayBitmap->isNull()) {
-        DisplayBitmap->setColorTable(PaletteColourTable(palette));
+        DisplayBitmap->setColorTable(panels::PaletteColourTable(palette));
         ui_.imageBox->repaint();
     }
     UpdateHeightColours();

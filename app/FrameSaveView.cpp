@@ -38,7 +38,7 @@ void ImageFrame::SaveFileResolutionView(const QString& fileName) {
     job.geometry = image_;
     job.reader = exact_;
     job.shownName = QFileInfo(shownFile_).fileName();
-    job.colours = PaletteColourTable(palette_);
+    job.colours = panels::PaletteColourTable(palette_);
     // The window goes on while a worker reads, encodes and writes; until it ends nothing is
     // opened (Busy), so the level buffer it may read stays put.
     fileResolutionSave_ = std::make_unique<FileResolutionSave>(std::move(job), this);
@@ -79,13 +79,7 @@ void ImageFrame::SaveView(const QString& fileName, bool fileResolution) {
 void ImageFrame::ChooseAndSaveView() {
     if (!ImageShown() || Busy())
         return;
-    // The file's own name with "-view" in the folder of the last save, or the file's.
-    const QFileInfo shown(shownFile_);
-    QString folder = saveViewDialog_.FileName.isEmpty()
-                         ? shown.absolutePath()
-                         : QFileInfo(saveViewDialog_.FileName).absolutePath();
-    saveViewDialog_.FileName =
-        QDir(folder).filePath(shown.completeBaseName() + QStringLiteral("-view.png"));
+    saveViewDialog_.FileName = view2d::SuggestedViewFileName(shownFile_, saveViewDialog_.FileName);
     saveViewDialog_.FileResolutionOffered = !ReliefShown();
     if (!saveViewDialog_.Execute(this))
         return;

@@ -22,21 +22,6 @@
 
 namespace orvane::app {
 
-QVector<QRgb> BuildGreyPalette(int bitsPerPixel) {
-    QVector<QRgb> table;
-    auto grey = [](int v) { return qRgb(v, v, v); };
-    if (bitsPerPixel == 1) {
-        table = {grey(0), grey(255)};
-    } else if (bitsPerPixel == 4) {
-        for (int v = 15; v <= 255; v += 16)
-            table.append(grey(v));
-    } else {
-        for (int v = 0; v < 256; ++v)
-            table.append(grey(v));
-    }
-    return table;
-}
-
 ImageFrame::ImageFrame(QWidget* parent) : QWidget(parent) {
     RegisterLayoutFonts();
     setAttribute(Qt::WA_OpaquePaintEvent); // the frame fills only the strips itself

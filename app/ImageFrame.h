@@ -37,10 +37,6 @@ struct DisplayDescription {
     std::int64_t Height = 0;
 };
 
-// Grey table for a bitmap of the given bits per pixel: 2 entries for 1 bit,
-// 16 entries (15, 31, ... 255) for 4 bits, otherwise the 256-entry ramp.
-QVector<QRgb> BuildGreyPalette(int bitsPerPixel);
-
 // The exact sample under the pointer, as the status bar shows it.
 struct ExactReadoutState {
     bool overImage = false; // the pointer is over a file pixel of the 2D view
@@ -56,8 +52,6 @@ struct MeasuringLine {
     QPoint pressedAt;      // box pixel of the press
     view2d::ProfileLine line;
 };
-// The colour table of an 8-bit picture in `palette` (the grey ramp for Grey).
-QVector<QRgb> PaletteColourTable(panels::Palette palette);
 
 // What the frame's views show of the image, beside the model.
 struct FrameViewState {
@@ -162,8 +156,9 @@ public:
     void RemoveTexture();
 
     // ---- keys ----
-    // An arrow key: pans the 2D view by a tenth of its window, or orbits the 3D camera.
-    void ArrowKey(view2d::PanDirection direction);
+    // An arrow key (a Qt::Key): pans the 2D view by a tenth of its window, or orbits the 3D
+    // camera; false for any other key.
+    bool ArrowKey(int qtKey);
     // The 2D or 3D view, as its button does, when the button is enabled.
     void ChooseView(bool relief);
 

@@ -247,9 +247,7 @@ void MainWindow::RebuildRecentMenu() {
     openRecentMenu_->clear();
     for (int i = 0; i < recentFiles_.size(); ++i) {
         const QString path = recentFiles_[i];
-        QString text = QDir::toNativeSeparators(path);
-        text.replace(QLatin1Char('&'), QStringLiteral("&&"));
-        QAction* action = openRecentMenu_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(text));
+        QAction* action = openRecentMenu_->addAction(panels::RecentFileMenuText(i, path));
         action->setData(path);
         connect(action, &QAction::triggered, this, [this, path] { OpenRecentFile(path); });
     }

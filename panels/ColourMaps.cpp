@@ -72,4 +72,9 @@ const std::array<std::uint32_t, 256>& PaletteTable(Palette palette) {
     return grey;
 }
 
+QList<std::uint32_t> PaletteColourTable(Palette palette) {
+    const auto& table = PaletteTable(palette);
+    return QList<std::uint32_t>(table.begin(), table.end());
+}
+
 } // namespace orvane::panels

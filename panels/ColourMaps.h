@@ -3,6 +3,7 @@
 // Palettes of the 2D picture and the 3D relief: one opaque colour per display level.
 // Colours are 0xAARRGGBB, the layout of Qt's QRgb, so the GUI side can use them as they are.
 
+#include <QList>
 #include <QString>
 
 #include <array>
@@ -30,5 +31,8 @@ std::optional<Palette> ParsePalette(const QString& name);
 
 // 256 opaque colours, index = display level. Built once, on first use, and never changed.
 const std::array<std::uint32_t, 256>& PaletteTable(Palette palette);
+
+// The same colours as a list: the colour table of an 8-bit picture (QImage's QList<QRgb>).
+QList<std::uint32_t> PaletteColourTable(Palette palette);
 
 } // namespace orvane::panels

@@ -34,4 +34,10 @@ QStringList WithoutRecentFile(const QStringList& files, const QString& path) {
     return result;
 }
 
+QString RecentFileMenuText(int index, const QString& path) {
+    QString text = QDir::toNativeSeparators(path);
+    text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    return QStringLiteral("&%1 %2").arg(index + 1).arg(text);
+}
+
 } // namespace orvane::panels

@@ -17,4 +17,8 @@ QStringList WithRecentFile(const QStringList& files, const QString& path,
 // The list without `path`.
 QStringList WithoutRecentFile(const QStringList& files, const QString& path);
 
+// The menu item of the recent file at `index` (0 = most recent): "&1 /path/name.tif", the
+// number its mnemonic, the path in the system's separators with "&" shown as itself.
+QString RecentFileMenuText(int index, const QString& path);
+
 } // namespace orvane::panels

@@ -5,9 +5,14 @@
 
 #include "view2d/Viewport.h"
 
+#include <optional>
+
 namespace orvane::view2d {
 
 enum class PanDirection { Left, Right, Up, Down };
+
+// The direction of an arrow key (a Qt::Key); nothing for any other key.
+std::optional<PanDirection> PanDirectionOfKey(int qtKey);
 
 // The share of the view window one key press moves it by.
 constexpr double KeyPanFraction = 0.1;

@@ -2,8 +2,11 @@
 
 #include "view2d/Stretch.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace orvane::view2d {
 
@@ -129,6 +132,26 @@ std::optional<LevelPicture> ExportFromReader(image::SampleReader& reader, const 
         }
     }
     return picture;
+}
+
+QImage IndexedPicture(const LevelPicture& levels, const QList<QRgb>& colours) {
+    QImage picture(levels.Width, levels.Height, QImage::Format_Indexed8);
+    if (picture.isNull()) {
+        return picture;
+    }
+    picture.setColorTable(colours);
+    for (int y = 0; y < levels.Height; ++y) {
+        std::memcpy(picture.scanLine(y), levels.Levels.data() + std::size_t(y) * levels.Width,
+                    std::size_t(levels.Width));
+    }
+    return picture;
+}
+
+QString SuggestedViewFileName(const QString& shownFile, const QString& lastSaved) {
+    const QFileInfo shown(shownFile);
+    const QString folder =
+        lastSaved.isEmpty() ? shown.absolutePath() : QFileInfo(lastSaved).absolutePath();
+    return QDir(folder).filePath(shown.completeBaseName() + QStringLiteral("-view.png"));
 }
 
 } // namespace orvane::view2d

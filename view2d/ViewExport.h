@@ -13,6 +13,10 @@
 #include "image/SampleReader.h"
 #include "view2d/Viewport.h"
 
+#include <QImage>
+#include <QList>
+#include <QString>
+
 namespace orvane::view2d {
 
 // File pixels, row 0 the file's first row.
@@ -72,5 +76,13 @@ std::optional<LevelPicture> ExportFromReader(image::SampleReader& reader, const 
                                              PictureSize size,
                                              const std::atomic<bool>* cancel = nullptr,
                                              std::atomic<int>* rowsDone = nullptr);
+
+// The picture of `levels` in the colours of `colours` (a palette's 256 colours, index =
+// level); a null image when its memory cannot be had.
+QImage IndexedPicture(const LevelPicture& levels, const QList<QRgb>& colours);
+
+// The name a save of the view suggests: the shown file's own name with "-view.png", in the
+// folder of `lastSaved` (the file the last save wrote), or else the shown file's folder.
+QString SuggestedViewFileName(const QString& shownFile, const QString& lastSaved);
 
 } // namespace orvane::view2d

@@ -45,6 +45,21 @@ void SceneOrbitKeyRule(Camera& camera, int dxPixels, int dyPixels) {
     camera.MoveAroundTarget(static_cast<float>(-dyPixels), static_cast<float>(-dxPixels));
 }
 
+std::optional<std::pair<int, int>> OrbitKeyDrag(int qtKey) {
+    switch (qtKey) {
+    case Qt::Key_Left:
+        return std::pair{-OrbitKeyPixels, 0};
+    case Qt::Key_Right:
+        return std::pair{OrbitKeyPixels, 0};
+    case Qt::Key_Up:
+        return std::pair{0, -OrbitKeyPixels};
+    case Qt::Key_Down:
+        return std::pair{0, OrbitKeyPixels};
+    default:
+        return std::nullopt;
+    }
+}
+
 void SceneWheelDownRule(Camera& camera) {
     camera.AdjustDistanceToTarget(ZoomOutFactor);
 }

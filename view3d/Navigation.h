@@ -1,5 +1,8 @@
 #pragma once
 
+#include <optional>
+#include <utility>
+
 #include "view3d/Camera.h"
 
 #include <Qt>
@@ -27,6 +30,9 @@ constexpr int OrbitKeyPixels = 5;
 // An arrow key: orbits as a left-button drag of (dx, dy) pixels does (pitch = -dy,
 // turn = -dx degrees).
 void SceneOrbitKeyRule(Camera& camera, int dxPixels, int dyPixels);
+// The drag an arrow key (a Qt::Key) stands for: OrbitKeyPixels towards the arrow; nothing for
+// any other key.
+std::optional<std::pair<int, int>> OrbitKeyDrag(int qtKey);
 // Wheel notch towards the user: 5 % farther.
 void SceneWheelDownRule(Camera& camera);
 // Wheel notch away from the user: 5 % closer, unless the camera is closer than twice the

@@ -69,7 +69,7 @@ private slots:
         for (Palette palette : panels::kAllPalettes) {
             Choose(palette);
             QVERIFY(Frame().Palette() == palette);
-            QCOMPARE(Frame().Bitmap()->colorTable(), PaletteColourTable(palette));
+            QCOMPARE(Frame().Bitmap()->colorTable(), panels::PaletteColourTable(palette));
             const QImage shown = Frame().Components().imageBox->grab().toImage();
             for (int x = 0; x < 4; ++x)
                 QCOMPARE(shown.pixel(x * 100 + 50, shown.height() / 2),
@@ -78,7 +78,6 @@ private slots:
         // Grey is still the ramp.
         Choose(Palette::Grey);
         const QVector<QRgb> grey = Frame().Bitmap()->colorTable();
-        QCOMPARE(grey, BuildGreyPalette(8));
         for (int v = 0; v < 256; ++v)
             QCOMPARE(grey[v], qRgb(v, v, v));
     }
@@ -92,7 +91,7 @@ private slots:
         QVERIFY(!Form().paletteActions_[0]->isChecked());
         h_->Open(Flat("two.tif", 20));
         QVERIFY(Frame().Palette() == Palette::Cividis);
-        QCOMPARE(Frame().Bitmap()->colorTable(), PaletteColourTable(Palette::Cividis));
+        QCOMPARE(Frame().Bitmap()->colorTable(), panels::PaletteColourTable(Palette::Cividis));
 
         MainWindow next; // the next start
         QVERIFY(next.frame_->Palette() == Palette::Cividis);

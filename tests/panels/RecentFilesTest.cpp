@@ -38,3 +38,9 @@ TEST(RecentFiles, RemovingKeepsTheOrderOfTheRest) {
 }
 
 } // namespace
+
+TEST(RecentFileMenuText, NumberedWithTheAmpersandShown) {
+    using orvane::panels::RecentFileMenuText;
+    EXPECT_EQ(RecentFileMenuText(0, "/scans/a.tif"), QStringLiteral("&1 /scans/a.tif"));
+    EXPECT_EQ(RecentFileMenuText(7, "/R&D/b c.tif"), QStringLiteral("&8 /R&&D/b c.tif"));
+}

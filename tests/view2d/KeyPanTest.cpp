@@ -63,3 +63,14 @@ TEST(KeyPan, OppositeKeysReturnInsideTheImage) {
 }
 
 } // namespace
+
+TEST(PanDirectionOfKey, TheArrowsAndNothingElse) {
+    using orvane::view2d::PanDirection;
+    using orvane::view2d::PanDirectionOfKey;
+    EXPECT_EQ(PanDirectionOfKey(Qt::Key_Left), PanDirection::Left);
+    EXPECT_EQ(PanDirectionOfKey(Qt::Key_Right), PanDirection::Right);
+    EXPECT_EQ(PanDirectionOfKey(Qt::Key_Up), PanDirection::Up);
+    EXPECT_EQ(PanDirectionOfKey(Qt::Key_Down), PanDirection::Down);
+    EXPECT_FALSE(PanDirectionOfKey(Qt::Key_Escape));
+    EXPECT_FALSE(PanDirectionOfKey(Qt::Key_Plus));
+}

@@ -218,3 +218,35 @@ TEST_F(ViewExportFile, AReaderThatDidNotOpenGivesNothing) {
 }
 
 } // namespace
+
+namespace {
+
+using namespace orvane::view2d;
+
+TEST(ViewExportPicture, LevelsTakeThePalettesColours) {
+    LevelPicture levels{3, 2, {0, 1, 2, 2, 1, 0}, 0};
+    QList<QRgb> colours;
+    for (int i = 0; i < 256; ++i)
+        colours.append(qRgb(i, 255 - i, 7));
+    const QImage picture = IndexedPicture(levels, colours);
+    ASSERT_EQ(picture.size(), QSize(3, 2));
+    EXPECT_EQ(picture.pixel(0, 0), qRgb(0, 255, 7));
+    EXPECT_EQ(picture.pixel(2, 0), qRgb(2, 253, 7));
+    EXPECT_EQ(picture.pixel(0, 1), qRgb(2, 253, 7));
+    EXPECT_EQ(picture.pixel(2, 1), qRgb(0, 255, 7));
+}
+
+TEST(ViewExportPicture, SuggestedNameFollowsTheFileAndTheLastFolder) {
+    struct Case {
+        const char *shown, *lastSaved, *expected;
+    } const cases[] = {
+        {"/scans/part.tif", "", "/scans/part-view.png"},
+        {"/scans/part.v2.tiff", "", "/scans/part.v2-view.png"},
+        {"/scans/part.tif", "/out/earlier-view.png", "/out/part-view.png"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SuggestedViewFileName(c.shown, c.lastSaved), QString::fromUtf8(c.expected))
+            << c.shown;
+}
+
+} // namespace

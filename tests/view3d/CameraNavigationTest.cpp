@@ -183,6 +183,14 @@ TEST(CameraWithoutTarget, OperationsDoNothingAndDistanceIsOne) {
     EXPECT_EQ(cam.DistanceToTarget(), 1.0f);
 }
 
+TEST(OrbitKeyDrag, EachArrowIsADragTowardsIt) {
+    EXPECT_EQ(OrbitKeyDrag(Qt::Key_Left), std::make_pair(-OrbitKeyPixels, 0));
+    EXPECT_EQ(OrbitKeyDrag(Qt::Key_Right), std::make_pair(OrbitKeyPixels, 0));
+    EXPECT_EQ(OrbitKeyDrag(Qt::Key_Up), std::make_pair(0, -OrbitKeyPixels));
+    EXPECT_EQ(OrbitKeyDrag(Qt::Key_Down), std::make_pair(0, OrbitKeyPixels));
+    EXPECT_FALSE(OrbitKeyDrag(Qt::Key_Home));
+}
+
 TEST_F(CameraNavigation, ArrowKeysOrbitAsALeftDragOfTheirPixels) {
     struct Case {
         int Dx, Dy;
