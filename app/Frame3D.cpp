@@ -111,6 +111,14 @@ void ImageFrame::ResolutionBarChanged() {
     refreshing->hide();
 }
 
+void ImageFrame::SetResolutionPosition(int position) {
+    ui_.resolutionBar->setValue(position);
+}
+
+void ImageFrame::SetZDepthPosition(int position) {
+    ui_.zDepthBar->setValue(position);
+}
+
 void ImageFrame::ZDepthBarChanged() {
     if (!image_.HasImage())
         return;

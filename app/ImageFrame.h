@@ -148,6 +148,10 @@ public:
     void ReliefHeight(float x, float y, float& z);
     void ResolutionBarChanged();
     void ZDepthBarChanged();
+    // Moves the Resolution or Z depth bar, as a user's drag would (an unchanged position
+    // changes nothing).
+    void SetResolutionPosition(int position);
+    void SetZDepthPosition(int position);
     void Settings3DLeft();
     void ChooseTexture();
     // Load Texture's steps once a picture is chosen; false (after its message) when the

@@ -55,6 +55,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     frame_ = new ImageFrame(this);
     setCentralWidget(frame_);
     BuildMenu();
+    NameCommands();
     RestoreSettings();
     UpdateMenuState();
     // Below the frame, whose own layout stays as designed.
@@ -76,6 +77,56 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     });
 
     resize(1010, 640 + menuBar()->sizeHint().height());
+}
+
+QAction* MainWindow::Command(const QString& name) const {
+    return name.isEmpty() ? nullptr : findChild<QAction*>(name);
+}
+
+QAction* MainWindow::PaletteCommand(panels::Palette palette) const {
+    for (std::size_t i = 0; i < panels::kAllPalettes.size(); ++i)
+        if (panels::kAllPalettes[i] == palette)
+            return paletteActions_[i];
+    return nullptr;
+}
+
+QList<QAction*> MainWindow::RecentFileCommands() const {
+    return openRecentMenu_->actions();
+}
+
+QString MainWindow::StatusBarText() const {
+    return statusLabel_->text();
+}
+
+void MainWindow::NameCommands() {
+    const std::pair<QAction*, const char*> actions[] = {
+        {fileMenu_->menuAction(), "fileMenu"},
+        {openAction_, "openAction"},
+        {openRecentMenu_->menuAction(), "openRecentMenu"},
+        {clearRecentAction_, "clearRecentAction"},
+        {saveViewAction_, "saveViewAction"},
+        {exitAction_, "exitAction"},
+        {editMenu_->menuAction(), "editMenu"},
+        {copyViewAction_, "copyViewAction"},
+        {viewMenu_->menuAction(), "viewMenu"},
+        {zoomInAction_, "zoomInAction"},
+        {zoomOutAction_, "zoomOutAction"},
+        {wholeImageAction_, "wholeImageAction"},
+        {view2dAction_, "view2dAction"},
+        {view3dAction_, "view3dAction"},
+        {paletteMenu_->menuAction(), "paletteMenu"},
+        {colourBarAction_, "colourBarAction"},
+        {fullScreenAction_, "fullScreenAction"},
+        {optionsMenu_->menuAction(), "optionsMenu"},
+        {loadTextureAction_, "loadTextureAction"},
+        {removeTextureAction_, "removeTextureAction"},
+        {tiffInfoAction_, "tiffInfoAction"},
+        {aboutMenu_->menuAction(), "aboutMenu"},
+        {aboutAction_, "aboutAction"},
+    };
+    // Each belongs to its menu, or to the window: Command() finds it among the descendants.
+    for (const auto& [action, name] : actions)
+        action->setObjectName(QLatin1String(name));
 }
 
 void MainWindow::BuildMenu() {
@@ -107,15 +158,15 @@ void MainWindow::BuildMenu() {
     aboutAction_ = aboutMenu_->addAction(s->standardIcon(QStyle::SP_MessageBoxInformation),
                                          QStringLiteral("About Orvane"));
 
-    connect(openAction_, &QAction::triggered, this, [this] { ChooseAndOpenFile(); });
+    connect(openAction_, &QAction::triggered, frame_, &ImageFrame::ChooseAndOpenFile);
     connect(clearRecentAction_, &QAction::triggered, this, [this] { ClearRecentFiles(); });
     connect(saveViewAction_, &QAction::triggered, this, [this] { frame_->ChooseAndSaveView(); });
-    connect(exitAction_, &QAction::triggered, this, [this] { Exit(); });
+    connect(exitAction_, &QAction::triggered, this, &QWidget::close);
     connect(copyViewAction_, &QAction::triggered, this, [this] { frame_->CopyView(); });
-    connect(loadTextureAction_, &QAction::triggered, this, [this] { ChooseTexture(); });
-    connect(removeTextureAction_, &QAction::triggered, this, [this] { RemoveTexture(); });
-    connect(tiffInfoAction_, &QAction::triggered, this, [this] { ShowTiffInfo(); });
-    connect(aboutAction_, &QAction::triggered, this, [this] { ShowAbout(); });
+    connect(loadTextureAction_, &QAction::triggered, frame_, &ImageFrame::ChooseTexture);
+    connect(removeTextureAction_, &QAction::triggered, frame_, &ImageFrame::RemoveTexture);
+    connect(tiffInfoAction_, &QAction::triggered, frame_, &ImageFrame::ShowTiffInfo);
+    connect(aboutAction_, &QAction::triggered, this, &MainWindow::ShowAbout);
 }
 
 void MainWindow::BuildViewMenu() {
@@ -211,10 +262,6 @@ void MainWindow::UpdateMenuState() {
         menu->menuAction()->setEnabled(idle);
 }
 
-void MainWindow::ChooseAndOpenFile() {
-    frame_->ChooseAndOpenFile();
-}
-
 void MainWindow::OpenFile(const QString& path) {
     frame_->OpenChosenFile(path);
 }
@@ -287,17 +334,29 @@ void MainWindow::ToggleFullScreen() {
     setWindowState(windowState() ^ Qt::WindowFullScreen);
 }
 
+// The commands run as their menu items do, so that they are off where the items are.
+void MainWindow::ChooseAndOpenFile() {
+    openAction_->trigger();
+}
 void MainWindow::Exit() {
-    close();
+    exitAction_->trigger();
 }
 void MainWindow::ChooseTexture() {
-    frame_->ChooseTexture();
+    loadTextureAction_->trigger();
 }
 void MainWindow::RemoveTexture() {
-    frame_->RemoveTexture();
+    removeTextureAction_->trigger();
 }
 void MainWindow::ShowTiffInfo() {
-    frame_->ShowTiffInfo();
+    tiffInfoAction_->trigger();
+}
+void MainWindow::SaveViewAs() {
+    saveViewAction_->trigger();
+}
+
+void MainWindow::ShowColourBar(bool shown) {
+    if (colourBarAction_->isEnabled())
+        colourBarAction_->setChecked(shown);
 }
 
 void MainWindow::ShowAbout() {

@@ -22,40 +22,31 @@ class MainWindow : public QMainWindow {
 public:
     explicit MainWindow(QWidget* parent = nullptr);
 
-    ImageFrame* frame_ = nullptr;
-    QMenu* fileMenu_ = nullptr;
-    QAction* openAction_ = nullptr;
-    QMenu* openRecentMenu_ = nullptr;
-    QAction* clearRecentAction_ = nullptr;
-    QAction* saveViewAction_ = nullptr;
-    QAction* exitAction_ = nullptr;
-    QMenu* editMenu_ = nullptr;
-    QAction* copyViewAction_ = nullptr;
-    QMenu* viewMenu_ = nullptr;
-    QAction* zoomInAction_ = nullptr;
-    QAction* zoomOutAction_ = nullptr;
-    QAction* wholeImageAction_ = nullptr;
-    QAction* view2dAction_ = nullptr;
-    QAction* view3dAction_ = nullptr;
-    QMenu* paletteMenu_ = nullptr;
-    std::array<QAction*, panels::kAllPalettes.size()> paletteActions_{}; // in menu order
-    QAction* colourBarAction_ = nullptr;
-    QAction* fullScreenAction_ = nullptr;
-    QMenu* optionsMenu_ = nullptr;
-    QAction* loadTextureAction_ = nullptr;
-    QAction* removeTextureAction_ = nullptr;
-    QAction* tiffInfoAction_ = nullptr;
-    QMenu* aboutMenu_ = nullptr;
-    QAction* aboutAction_ = nullptr;
-    // The status bar's text: the exact sample under the pointer, or the file's summary.
-    QLabel* statusLabel_ = nullptr;
+    ImageFrame& Frame() const { return *frame_; }
 
+    // A menu command by its name, as tests and scripts reach what a menu user reaches (its
+    // state, or a trigger as a click gives): "openAction", "saveViewAction", ...; a menu by
+    // its menu action: "fileMenu", "viewMenu", .... Null for an unknown name.
+    QAction* Command(const QString& name) const;
+    // The palette's item in View > Palette.
+    QAction* PaletteCommand(panels::Palette palette) const;
+    // The items of File > Open Recent, the recent files first, then its separator and
+    // "Clear Menu".
+    QList<QAction*> RecentFileCommands() const;
+    // The status bar's text.
+    QString StatusBarText() const;
+
+    // The menus' commands.
     void ChooseAndOpenFile();
     void Exit();
     void ChooseTexture();
     void RemoveTexture();
     void ShowTiffInfo();
     void ShowAbout();
+    // File > Save View As...; nothing unless an image is shown and the frame is idle.
+    void SaveViewAs();
+    // View > Colour Bar, ticked or not, when it is available.
+    void ShowColourBar(bool shown);
 
     // Opens `path` as File > Open does once a file is chosen (the command line's file, a
     // recent file); nothing while the frame is busy (an open, a save at file resolution).
@@ -88,12 +79,41 @@ protected:
 private:
     void BuildMenu();
     void BuildViewMenu();
+    void NameCommands();
     void RestoreSettings();
     void RebuildRecentMenu();
     void SetRecentFiles(const QStringList& files);
     void OpenFinished(const QString& path, bool shown);
     bool closeAfterOpen_ = false;
     QStringList recentFiles_;
+
+    ImageFrame* frame_ = nullptr;
+    QMenu* fileMenu_ = nullptr;
+    QAction* openAction_ = nullptr;
+    QMenu* openRecentMenu_ = nullptr;
+    QAction* clearRecentAction_ = nullptr;
+    QAction* saveViewAction_ = nullptr;
+    QAction* exitAction_ = nullptr;
+    QMenu* editMenu_ = nullptr;
+    QAction* copyViewAction_ = nullptr;
+    QMenu* viewMenu_ = nullptr;
+    QAction* zoomInAction_ = nullptr;
+    QAction* zoomOutAction_ = nullptr;
+    QAction* wholeImageAction_ = nullptr;
+    QAction* view2dAction_ = nullptr;
+    QAction* view3dAction_ = nullptr;
+    QMenu* paletteMenu_ = nullptr;
+    std::array<QAction*, panels::kAllPalettes.size()> paletteActions_{}; // in menu order
+    QAction* colourBarAction_ = nullptr;
+    QAction* fullScreenAction_ = nullptr;
+    QMenu* optionsMenu_ = nullptr;
+    QAction* loadTextureAction_ = nullptr;
+    QAction* removeTextureAction_ = nullptr;
+    QAction* tiffInfoAction_ = nullptr;
+    QMenu* aboutMenu_ = nullptr;
+    QAction* aboutAction_ = nullptr;
+    // The exact sample under the pointer, or the file's summary.
+    QLabel* statusLabel_ = nullptr;
 };
 
 } // namespace orvane::app

@@ -70,8 +70,8 @@ void ProcessEvents() {
 
 // Makes the frame's client area exactly `size`, whatever the menu bar takes.
 void SizeFrame(MainWindow& form, const QSize& size) {
-    for (int attempt = 0; attempt < 5 && form.frame_->size() != size; ++attempt) {
-        const QSize extra = form.size() - form.frame_->size();
+    for (int attempt = 0; attempt < 5 && form.Frame().size() != size; ++attempt) {
+        const QSize extra = form.size() - form.Frame().size();
         form.resize(size + extra);
         ProcessEvents();
     }
@@ -486,30 +486,30 @@ int RunSnapshot(const SnapshotOptions& options) {
     form.show();
     ProcessEvents();
     SizeFrame(form, options.size);
-    ImageFrame& frame = *form.frame_;
+    ImageFrame& frame = form.Frame();
     QObject::connect(&frame, &ImageFrame::ProgressShown, &frame,
                      [&progress](int percent) { progress << percent; });
 
     nextDialogAnswer = QFileInfo(options.tiff).absoluteFilePath();
-    form.openAction_->trigger();
+    form.ChooseAndOpenFile();
     ProcessEvents();
 
     const app::FrameComponents& c = frame.Components();
     if (options.view3d)
-        c.view3dButton->click();
+        frame.ChooseView(true);
     SendWheel(&frame, options.wheel);
     if (options.resolution)
-        c.resolutionBar->setValue(*options.resolution);
+        frame.SetResolutionPosition(*options.resolution);
     if (options.zdepth)
-        c.zDepthBar->setValue(*options.zdepth);
+        frame.SetZDepthPosition(*options.zdepth);
     if (!options.texture.isEmpty()) {
         nextDialogAnswer = QFileInfo(options.texture).absoluteFilePath();
-        form.loadTextureAction_->trigger();
+        form.ChooseTexture();
     }
     if (options.info)
-        form.tiffInfoAction_->trigger();
-    if (options.colourBar && form.colourBarAction_->isEnabled())
-        form.colourBarAction_->trigger();
+        form.ShowTiffInfo();
+    if (options.colourBar)
+        form.ShowColourBar(true);
     if (options.press)
         SendPress(c.imageBox, *options.press);
     for (const QKeySequence& key : options.keys)
@@ -534,7 +534,7 @@ int RunSnapshot(const SnapshotOptions& options) {
     int status = 0;
     if (!options.saveView.isEmpty()) {
         const int before = int(messages.size());
-        form.saveViewAction_->trigger();
+        form.SaveViewAs();
         while (frame.SavingView()) // a save at file resolution ends off this thread
             QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
         if (messages.size() != before || !QFileInfo::exists(options.saveView)) {

@@ -90,9 +90,9 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 5; ++i) {
         bare.push_back(BareLoopSeconds(path));
         reader.push_back(ReaderSeconds(path, side));
-        open.push_back(OpenImageSeconds(*form.frame_, path));
+        open.push_back(OpenImageSeconds(form.Frame(), path));
     }
-    if (!messages.isEmpty() || !form.frame_->Image().HasImage()) {
+    if (!messages.isEmpty() || !form.Frame().Image().HasImage()) {
         std::printf("open failed: %s\n", qPrintable(messages.join("; ")));
         return 1;
     }

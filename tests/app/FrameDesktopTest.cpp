@@ -241,7 +241,7 @@ private slots:
         QVERIFY(h_->messages.isEmpty());
         QCOMPARE(Frame().Scene().heightField.material.texture.ImageFileName(), picture);
         QCOMPARE(Frame().ShownFile(), tiff); // the height map stays
-        QVERIFY(Form().removeTextureAction_->isEnabled());
+        QVERIFY(Form().Command("removeTextureAction")->isEnabled());
 
         // A picture that cannot be read gets Load Texture's message; the texture stays.
         const QString broken = h_->Path("broken.png");
@@ -291,7 +291,7 @@ private slots:
     // ---- File > Open Recent ----
 
     void recentFilesMostRecentFirstAtMostEight() {
-        QVERIFY(!Form().openRecentMenu_->menuAction()->isEnabled());
+        QVERIFY(!Form().Command("openRecentMenu")->isEnabled());
         QStringList opened;
         for (int i = 1; i <= 10; ++i) {
             opened.prepend(WriteTiff(QStringLiteral("scan%1.tif").arg(i), 16));
@@ -300,14 +300,14 @@ private slots:
         h_->Open(WriteText("refused.tif")); // not a file that opened: not listed
         const QStringList expected = opened.mid(0, 8);
         QCOMPARE(Form().RecentFiles(), expected);
-        QVERIFY(Form().openRecentMenu_->menuAction()->isEnabled());
-        const QList<QAction*> items = Form().openRecentMenu_->actions();
+        QVERIFY(Form().Command("openRecentMenu")->isEnabled());
+        const QList<QAction*> items = Form().RecentFileCommands();
         QCOMPARE(items.size(), 10); // 8 files, a separator, Clear Menu
         for (int i = 0; i < 8; ++i) {
             QCOMPARE(items[i]->data().toString(), expected[i]);
             QVERIFY(items[i]->text().startsWith(QStringLiteral("&%1 ").arg(i + 1)));
         }
-        QCOMPARE(items.back(), Form().clearRecentAction_);
+        QCOMPARE(items.back(), Form().Command("clearRecentAction"));
 
         // Opening one moves it to the front.
         items[5]->trigger();
@@ -319,10 +319,10 @@ private slots:
         MainWindow next;
         QCOMPARE(next.RecentFiles(), Form().RecentFiles());
 
-        Form().clearRecentAction_->trigger();
+        Form().Command("clearRecentAction")->trigger();
         QVERIFY(Form().RecentFiles().isEmpty());
-        QCOMPARE(Form().openRecentMenu_->actions().size(), 2);
-        QVERIFY(!Form().openRecentMenu_->menuAction()->isEnabled());
+        QCOMPARE(Form().RecentFileCommands().size(), 2);
+        QVERIFY(!Form().Command("openRecentMenu")->isEnabled());
         QVERIFY(MainWindow().RecentFiles().isEmpty());
     }
 
@@ -335,7 +335,7 @@ private slots:
         QCOMPARE(Form().RecentFiles(), QStringList({kept, gone}));
         QVERIFY(QFile::remove(gone));
         h_->messages.clear();
-        Form().openRecentMenu_->actions()[1]->trigger();
+        Form().RecentFileCommands()[1]->trigger();
         QCOMPARE(h_->messages.size(), 1);
         QVERIFY2(h_->messages[0].contains(QDir::toNativeSeparators(gone)) &&
                      h_->messages[0].contains("removed from the recent files"),
@@ -352,10 +352,10 @@ private slots:
         QVERIFY(QDir(h_->dir.path()).mkpath("scans"));
         const QString path = WriteTiff("scans/one.tif");
         MainWindow fresh;
-        QVERIFY(fresh.frame_->FileOpenDialog().FileName.isEmpty());
+        QVERIFY(fresh.Frame().FileOpenDialog().FileName.isEmpty());
         h_->Open(path);
         MainWindow next;
-        QCOMPARE(next.frame_->FileOpenDialog().FileName, h_->Path("scans"));
+        QCOMPARE(next.Frame().FileOpenDialog().FileName, h_->Path("scans"));
     }
 
     void windowGeometryIsRestored() {

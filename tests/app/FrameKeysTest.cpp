@@ -160,10 +160,10 @@ private slots:
         for (int key : {int(Qt::Key_F), int(Qt::Key_F11)}) {
             Key(key);
             QVERIFY(h_->form->windowState() & Qt::WindowFullScreen);
-            QVERIFY(h_->form->fullScreenAction_->isChecked());
+            QVERIFY(h_->form->Command("fullScreenAction")->isChecked());
             Key(key);
             QVERIFY(!(h_->form->windowState() & Qt::WindowFullScreen));
-            QVERIFY(!h_->form->fullScreenAction_->isChecked());
+            QVERIFY(!h_->form->Command("fullScreenAction")->isChecked());
         }
     }
 
@@ -224,22 +224,23 @@ private slots:
             QList<QKeySequence> Keys;
         };
         const Case cases[] = {
-            {f.zoomInAction_, {Qt::Key_Plus, Qt::Key_Equal}},
-            {f.zoomOutAction_, {Qt::Key_Minus}},
-            {f.wholeImageAction_, {Qt::Key_0, Qt::Key_Home}},
-            {f.view2dAction_, {Qt::Key_2}},
-            {f.view3dAction_, {Qt::Key_3}},
-            {f.fullScreenAction_, {Qt::Key_F, Qt::Key_F11}},
-            {f.saveViewAction_, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}},
-            {f.copyViewAction_, {QKeySequence(Qt::CTRL | Qt::Key_C)}},
+            {f.Command("zoomInAction"), {Qt::Key_Plus, Qt::Key_Equal}},
+            {f.Command("zoomOutAction"), {Qt::Key_Minus}},
+            {f.Command("wholeImageAction"), {Qt::Key_0, Qt::Key_Home}},
+            {f.Command("view2dAction"), {Qt::Key_2}},
+            {f.Command("view3dAction"), {Qt::Key_3}},
+            {f.Command("fullScreenAction"), {Qt::Key_F, Qt::Key_F11}},
+            {f.Command("saveViewAction"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}},
+            {f.Command("copyViewAction"), {QKeySequence(Qt::CTRL | Qt::Key_C)}},
         };
         for (const Case& c : cases) {
             QCOMPARE(c.Action->shortcuts(), c.Keys);
             QVERIFY(c.Action->associatedObjects().size() >= 1);
         }
-        for (QAction* a : {f.zoomInAction_, f.zoomOutAction_, f.wholeImageAction_, f.view2dAction_,
-                           f.view3dAction_, f.fullScreenAction_})
-            QVERIFY(f.viewMenu_->actions().contains(a));
+        for (QAction* a :
+             {f.Command("zoomInAction"), f.Command("zoomOutAction"), f.Command("wholeImageAction"),
+              f.Command("view2dAction"), f.Command("view3dAction"), f.Command("fullScreenAction")})
+            QVERIFY(f.Command("viewMenu")->menu()->actions().contains(a));
     }
 };
 

@@ -69,7 +69,7 @@ private slots:
         ImageFrame& f = h_->Frame();
         QCOMPARE(f.StatusText(), QStringLiteral("600 x 350 pixels, 16 bit, 254.00 dpi (0.1000 mm "
                                                 "per pixel), heights 1.0000 to 3.0000 mm"));
-        QCOMPARE(h_->form->statusLabel_->text(), f.StatusText());
+        QCOMPARE(h_->form->StatusBarText(), f.StatusText());
         // Box pixel (201, 101) at twice the file's size is file pixel (100, 50).
         Move({201, 101});
         WaitForExactWork(f);

@@ -40,7 +40,7 @@ class FramePaletteTest : public QObject {
     void Choose(Palette palette) {
         for (std::size_t i = 0; i < panels::kAllPalettes.size(); ++i)
             if (panels::kAllPalettes[i] == palette)
-                Form().paletteActions_[i]->trigger();
+                Form().PaletteCommand(panels::kAllPalettes[i])->trigger();
     }
     QString Flat(const QString& name, std::uint32_t level) {
         TiffLayout layout;
@@ -84,26 +84,26 @@ private slots:
 
     void theChoiceIsRememberedAcrossFilesAndStarts() {
         QVERIFY(Frame().Palette() == Palette::Grey);
-        QVERIFY(Form().paletteActions_[0]->isChecked());
+        QVERIFY(Form().PaletteCommand(panels::kAllPalettes[0])->isChecked());
         h_->Open(Flat("one.tif", 10));
         Choose(Palette::Cividis);
-        QVERIFY(Form().paletteActions_[2]->isChecked());
-        QVERIFY(!Form().paletteActions_[0]->isChecked());
+        QVERIFY(Form().PaletteCommand(panels::kAllPalettes[2])->isChecked());
+        QVERIFY(!Form().PaletteCommand(panels::kAllPalettes[0])->isChecked());
         h_->Open(Flat("two.tif", 20));
         QVERIFY(Frame().Palette() == Palette::Cividis);
         QCOMPARE(Frame().Bitmap()->colorTable(), panels::PaletteColourTable(Palette::Cividis));
 
         MainWindow next; // the next start
-        QVERIFY(next.frame_->Palette() == Palette::Cividis);
-        QVERIFY(next.paletteActions_[2]->isChecked());
+        QVERIFY(next.Frame().Palette() == Palette::Cividis);
+        QVERIFY(next.PaletteCommand(panels::kAllPalettes[2])->isChecked());
         QCOMPARE(ReadSetting("view/palette").toString(), QStringLiteral("cividis"));
 
         UseSettingsFile(QString()); // nothing remembered: grey
         MainWindow without;
-        QVERIFY(without.frame_->Palette() == Palette::Grey);
+        QVERIFY(without.Frame().Palette() == Palette::Grey);
         UseSettingsFile(h_->SettingsFile());
         WriteSetting("view/palette", "no such palette");
-        QVERIFY(MainWindow().frame_->Palette() == Palette::Grey);
+        QVERIFY(MainWindow().Frame().Palette() == Palette::Grey);
     }
 
     void theReliefIsColouredByHeightWithTheLightingKept() {
@@ -155,7 +155,7 @@ private slots:
         const QRgb textured = ReliefCentre();
         QVERIFY2(qRed(textured) > 120 && qGreen(textured) < 40 && qBlue(textured) < 40,
                  qPrintable(QString::number(textured, 16)));
-        Form().removeTextureAction_->trigger();
+        Form().Command("removeTextureAction")->trigger();
 
         // Grey again: the relief as it always was, and no texture at all.
         h_->Open(Flat("high.tif", 255));
@@ -183,7 +183,8 @@ private slots:
             {"the whole 16-bit range", 0, 65535, "mm", {"0", "20", "40", "60"}},
             {"a fine range", 1, 65, "mm", {"0.01", "0.02", "0.03", "0.04", "0.05", "0.06"}},
         };
-        QVERIFY(!Form().colourBarAction_->isEnabled()); // nothing to scale before an image
+        QVERIFY(
+            !Form().Command("colourBarAction")->isEnabled()); // nothing to scale before an image
         for (const Case& c : cases) {
             TiffLayout layout;
             layout.width = 64;
@@ -192,8 +193,8 @@ private slots:
             layout.maxSampleValue = c.MaxSample;
             h_->Open(h_->Write(QStringLiteral("%1.tif").arg(c.Name), layout));
             QVERIFY(Frame().Image().HasImage());
-            if (!Form().colourBarAction_->isChecked())
-                Form().colourBarAction_->trigger();
+            if (!Form().Command("colourBarAction")->isChecked())
+                Form().Command("colourBarAction")->trigger();
             const FrameComponents& ui = Frame().Components();
             QVERIFY(ui.colourBarPanel->isVisible());
             ColourBar* bar = ui.colourBar;
@@ -235,7 +236,7 @@ private slots:
         QCOMPARE(ui.colourBarPanel->y(), ui.topPanel->height());
         QVERIFY(ui.colourBarPanel->x() < 700);
 
-        Form().colourBarAction_->trigger();
+        Form().Command("colourBarAction")->trigger();
         QVERIFY(!ui.colourBarPanel->isVisible());
     }
 };

@@ -72,7 +72,7 @@ private slots:
         if (!otherTags)
             layout.model = layout.dateTime = layout.make = QString();
         h.Open(h.Write("info.tif", layout));
-        h.form->tiffInfoAction_->trigger();
+        h.form->Command("tiffInfoAction")->trigger();
         ImageFrame& f = h.Frame();
         QVERIFY(f.Components().infoPanel->isVisible());
         QCOMPARE(f.Components().infoText->document()->blockCount(), lines);
@@ -85,7 +85,7 @@ private slots:
 
     void infoPanelBeforeAnImageShowsNothing() {
         FrameHarness h;
-        QVERIFY(!h.form->tiffInfoAction_->isEnabled());
+        QVERIFY(!h.form->Command("tiffInfoAction")->isEnabled());
         h.Frame().ShowTiffInfo();
         QVERIFY(!h.Frame().Components().infoPanel->isVisible());
     }
@@ -94,7 +94,7 @@ private slots:
         FrameHarness h;
         h.Open(h.Write("panels.tif", Scanner("Scan 2")));
         ImageFrame& f = h.Frame();
-        h.form->tiffInfoAction_->trigger();
+        h.form->Command("tiffInfoAction")->trigger();
 
         // The information panel dragged by its title beyond the left edge and over the strip.
         Drag(f, f.Components().infoTitle, QPoint(200, 105), QPoint(100, 60), Qt::LeftButton);
@@ -102,11 +102,11 @@ private slots:
         Drag(f, f.Components().infoPanel, QPoint(5, 200), QPoint(305, 300), Qt::MiddleButton);
         QCOMPARE(f.Components().infoPanel->pos(), QPoint(300, 197));
         // Showing it again puts it back at the top left.
-        h.form->tiffInfoAction_->trigger();
+        h.form->Command("tiffInfoAction")->trigger();
         QCOMPARE(f.Components().infoPanel->pos(), QPoint(0, 97));
         f.Components().closeInfoButton->click();
         QVERIFY(!f.Components().infoPanel->isVisible());
-        h.form->tiffInfoAction_->trigger();
+        h.form->Command("tiffInfoAction")->trigger();
         QVERIFY(f.Components().infoPanel->isVisible());
 
         // The histogram panel dragged with the right button beyond the right edge.
@@ -147,7 +147,7 @@ private slots:
                               Qt::NoButton);
                 box->close();
             });
-            h.form->aboutAction_->trigger();
+            h.form->Command("aboutAction")->trigger();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             QVERIFY(!boxes[i]); // the box deleted itself on closing
         }

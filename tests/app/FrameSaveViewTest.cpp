@@ -83,7 +83,7 @@ class FrameSaveViewTest : public QObject {
     // Saves through File > Save View As... and waits until the save has ended.
     void Save(const QString& fileName, bool fileResolution = false) {
         answer_ = SaveViewDialog::Choice{fileName, fileResolution};
-        h_->form->saveViewAction_->trigger();
+        h_->form->Command("saveViewAction")->trigger();
         QVERIFY(QTest::qWaitFor([this] { return !Frame().SavingView(); }, 60000));
     }
 
@@ -107,7 +107,7 @@ private slots:
 
     void saveAndCopyWriteThe2DBoxAsShown() {
         const QString tiff = OpenRelief();
-        QVERIFY(h_->form->saveViewAction_->isEnabled());
+        QVERIFY(h_->form->Command("saveViewAction")->isEnabled());
         for (int i = 0; i < 4; ++i)
             SendWheel(&Frame(), 120);
         // The view alone, without the histogram panel over it.
@@ -133,7 +133,7 @@ private slots:
         QCOMPARE(QImage(h_->Path("view.jpg")).size(), shown.size());
         QCOMPARE(QImageReader(h_->Path("view.tif")).format(), QByteArray("tiff"));
 
-        h_->form->copyViewAction_->trigger();
+        h_->form->Command("copyViewAction")->trigger();
         QCOMPARE(Rgb(QApplication::clipboard()->image()), shown);
     }
 
@@ -149,7 +149,7 @@ private slots:
         QVERIFY(!askedOffered_);
         QVERIFY2(h_->messages.isEmpty(), qPrintable(h_->messages.join('|')));
         QCOMPARE(Rgb(QImage(path)), shown);
-        h_->form->copyViewAction_->trigger();
+        h_->form->Command("copyViewAction")->trigger();
         QCOMPARE(Rgb(QApplication::clipboard()->image()), shown);
     }
 
@@ -257,10 +257,10 @@ private slots:
         QTimer::singleShot(0, &Frame(), [&] {
             tried = true;
             QVERIFY(Frame().Busy());
-            QVERIFY(!h_->form->openAction_->isEnabled());
-            QVERIFY(!h_->form->saveViewAction_->isEnabled());
+            QVERIFY(!h_->form->Command("openAction")->isEnabled());
+            QVERIFY(!h_->form->Command("saveViewAction")->isEnabled());
             h_->answer = otherPath;
-            h_->form->openAction_->trigger();
+            h_->form->Command("openAction")->trigger();
             QTest::keyClick(&Frame(), Qt::Key_O, Qt::ControlModifier);
             h_->form->OpenFile(otherPath);
             h_->form->OpenRecentFile(otherPath);
@@ -281,7 +281,7 @@ private slots:
                     int(Sample(std::uint32_t(rect.Column + x), std::uint32_t(rect.Row + y)) >> 8);
                 QCOMPARE(saved.pixel(x, y), qRgb(level, level, level));
             }
-        QVERIFY(h_->form->openAction_->isEnabled());
+        QVERIFY(h_->form->Command("openAction")->isEnabled());
     }
 
     // Where the file was thinned the save reads the shown file's own samples: a file renamed
@@ -409,12 +409,12 @@ private slots:
         Save(h_->Path("out/second.png"));
         QCOMPARE(askedName_, h_->Path("out/relief-view.png"));
         MainWindow next; // and at the next start
-        QCOMPARE(QFileInfo(next.frame_->ViewSaveDialog().FileName).absolutePath(), h_->Path("out"));
+        QCOMPARE(QFileInfo(next.Frame().ViewSaveDialog().FileName).absolutePath(), h_->Path("out"));
     }
 
     void nothingToSaveBeforeAnImage() {
-        QVERIFY(!h_->form->saveViewAction_->isEnabled());
-        QVERIFY(!h_->form->copyViewAction_->isEnabled());
+        QVERIFY(!h_->form->Command("saveViewAction")->isEnabled());
+        QVERIFY(!h_->form->Command("copyViewAction")->isEnabled());
         QVERIFY(Frame().ShownPicture().isNull());
     }
 };

@@ -55,7 +55,7 @@ class TextureTest : public QObject {
         h_->answer = answer.value_or(QString());
         h_->askedFilter.clear();
         h_->askedStart.clear();
-        h_->form->loadTextureAction_->trigger();
+        h_->form->Command("loadTextureAction")->trigger();
         h_->answer.clear();
     }
 
@@ -76,7 +76,7 @@ class TextureTest : public QObject {
                 t.MappingSCoordinates(),
                 t.MappingTCoordinates(),
                 t.Image(),
-                h_->form->removeTextureAction_->isEnabled()};
+                h_->form->Command("removeTextureAction")->isEnabled()};
     }
     static void Same(const StateCase& a, const StateCase& b) {
         QCOMPARE(a.Disabled, b.Disabled);
@@ -116,7 +116,7 @@ private slots:
         QFETCH(Vector4f, t);
         const QString tiff = WriteTiff("relief.tif", std::uint32_t(width), std::uint32_t(height));
         Open(tiff);
-        QVERIFY(!h_->form->removeTextureAction_->isEnabled());
+        QVERIFY(!h_->form->Command("removeTextureAction")->isEnabled());
         const QString picture = WritePicture("picture.png", qRgb(255, 0, 0));
         LoadTexture(picture);
 
@@ -141,7 +141,7 @@ private slots:
         QVERIFY(tex.Mode() == TextureMode::Modulate);
         QCOMPARE(tex.Image().size(), QSize(40, 30));
         QCOMPARE(tex.ImageFileName(), picture);
-        QVERIFY(h_->form->removeTextureAction_->isEnabled());
+        QVERIFY(h_->form->Command("removeTextureAction")->isEnabled());
     }
 
     void cancelledDialogChangesNothing() {
@@ -204,13 +204,13 @@ private slots:
         const Vector4f s = ReliefTexture().MappingSCoordinates();
         const Vector4f t = ReliefTexture().MappingTCoordinates();
 
-        h_->form->removeTextureAction_->setEnabled(true);
-        h_->form->removeTextureAction_->trigger();
+        h_->form->Command("removeTextureAction")->setEnabled(true);
+        h_->form->Command("removeTextureAction")->trigger();
         QVERIFY(ReliefTexture().Disabled());
         QCOMPARE(ReliefTexture().ImageBrightness(), 1.0f);
         QVERIFY(ReliefTexture().Mode() == TextureMode::Replace);
         QVERIFY(ReliefTexture().Image().isNull());
-        QVERIFY(!h_->form->removeTextureAction_->isEnabled());
+        QVERIFY(!h_->form->Command("removeTextureAction")->isEnabled());
         QVERIFY(ReliefTexture().MappingSCoordinates() == s);
         QVERIFY(ReliefTexture().MappingTCoordinates() == t);
         QCOMPARE(Frame().Scene().obliqueLight.ConstAttenuation(), 0.2f);
@@ -224,7 +224,7 @@ private slots:
         Open(WriteTiff("next.tif", 64, 64));
         QVERIFY(ReliefTexture().Disabled());
         QVERIFY(ReliefTexture().Image().isNull());
-        QVERIFY(!h_->form->removeTextureAction_->isEnabled());
+        QVERIFY(!h_->form->Command("removeTextureAction")->isEnabled());
     }
 
     void texturedReliefShowsThePicture() {

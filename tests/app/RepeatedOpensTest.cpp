@@ -108,7 +108,7 @@ private slots:
                 QVERIFY(!h.messages.isEmpty());
                 QVERIFY2(h.messages.last().contains(f.messageHas), qPrintable(h.messages.last()));
             }
-            QVERIFY(h.form->openAction_->isEnabled());
+            QVERIFY(h.form->Command("openAction")->isEnabled());
             if (i == 0)
                 afterFirstGood = ResidentBytes();
         }

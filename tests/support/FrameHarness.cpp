@@ -74,7 +74,7 @@ void FrameHarness::Open(const QString& path) {
     messages.clear();
     messageKinds.clear();
     answer = path;
-    form->openAction_->trigger();
+    form->Command("openAction")->trigger();
     answer.clear();
 }
 

@@ -25,7 +25,7 @@ public:
     explicit FrameHarness(QSize clientSize = QSize(1200, 797));
     ~FrameHarness();
 
-    app::ImageFrame& Frame() { return *form->frame_; }
+    app::ImageFrame& Frame() { return form->Frame(); }
     const app::FrameComponents& Ui() { return Frame().Components(); }
     const image::ImageModel& Image() { return Frame().Image(); }
 
