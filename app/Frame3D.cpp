@@ -103,7 +103,9 @@ void ImageFrame::ResolutionBarChanged() {
     refreshing->show();
     refreshing->raise();
     refreshing->repaint(); // painted before the mesh work starts
-    QApplication::processEvents();
+    // Shown on the screen too; no user input is handled meanwhile, so nothing can start
+    // another open or another change of the bars in the middle of this one.
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     ApplyResolutionPosition(scene_.heightField, ui_.resolutionBar->value());
     // The meshes are built while the label shows; the label goes with the composition that
     // shows the new relief.

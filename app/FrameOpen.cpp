@@ -10,7 +10,6 @@
 #include <QFrame>
 #include <QLabel>
 #include <QProgressBar>
-#include <QScopeGuard>
 #include <QToolButton>
 
 namespace orvane::app {
@@ -27,11 +26,13 @@ void SetLabelText(QLabel* label, const QString& text) {
 void ImageFrame::ChooseAndOpenFile() {
     if (Busy())
         return;
-    // Pointer moves over the 3D view do nothing while the dialog is open.
+    // Pointer moves over the 3D view do nothing while the dialog is open, nor while the
+    // chosen file is opened.
     sceneMoveAttached_ = false;
-    auto reattach = qScopeGuard([this] { sceneMoveAttached_ = true; });
-    if (!openDialog_.Execute(this))
+    if (!openDialog_.Execute(this)) {
+        sceneMoveAttached_ = true;
         return;
+    }
     OpenChosenFile(openDialog_.FileName);
 }
 
@@ -39,9 +40,7 @@ void ImageFrame::OpenChosenFile(const QString& path) {
     // One open at a time, and none while a save may read the level buffer.
     if (Busy())
         return;
-    // Nor while the file is being read.
     sceneMoveAttached_ = false;
-    auto reattach = qScopeGuard([this] { sceneMoveAttached_ = true; });
     ui_.view3dButton->setEnabled(true);
     SetOpenInProgress(true);
     OpenImage(path);
@@ -54,13 +53,41 @@ void ImageFrame::OpenImage(const QString& path) {
     openDialog_.FileName = path;
     // One source for the open's read and the exact reader: the file as it was opened.
     const image::TiffSource source = image::TiffSource::File(path);
-    const image::OpenResult result = image::OpenImage(source, image_, *this);
+    image::OpenStart start = image::BeginOpen(source, image_, *this);
+    if (!start.read) {
+        EndOpen(path, source, start.result);
+        return;
+    }
+    // The read runs beside the window's event loop; the open goes on when it ends.
+    QElapsedTimer readClock;
+    readClock.start();
+    reading_ = std::make_unique<image::OpenImageThread>(start.read);
+    connect(reading_.get(), &image::OpenImageThread::ProgressReported, this,
+            [this](int percent) { ShowProgress(percent); });
+    connect(
+        reading_.get(), &image::OpenImageThread::RunEnded, this,
+        [this, path, source, readClock, start = std::move(start)]() mutable {
+            openTimings_.ReadMs = double(readClock.nsecsElapsed()) / 1e6;
+            // Deleted once this slot has returned: the signal comes from it.
+            image::OpenImageThread* thread = reading_.release();
+            thread->wait();
+            const image::ReadResult read = thread->Result();
+            thread->deleteLater();
+            EndOpen(path, source, image::FinishOpen(std::move(start), read, image_, *this));
+        },
+        Qt::QueuedConnection);
+    reading_->Start();
+}
+
+void ImageFrame::EndOpen(const QString& path, const image::TiffSource& source,
+                         const image::OpenResult& result) {
     const bool shown = result.outcome == image::OpenOutcome::Shown;
     if (shown) {
         shownFile_ = path;
         OpenExactReader(source);
     }
     // However the open ended, another file can be opened now.
+    sceneMoveAttached_ = true;
     if (openInProgress_)
         SetOpenInProgress(false);
     emit OpenFinished(path, shown);
@@ -121,15 +148,6 @@ void ImageFrame::BeginRead() {
     ui_.progressLabel->move(53, ui_.progressLabel->y());
     panel->show();
     panel->raise();
-}
-
-image::ReadResult ImageFrame::RunRead(const image::ReadJob& read) {
-    QElapsedTimer readClock;
-    readClock.start();
-    image::ReadResult result =
-        image::OpenImageThread::RunAndWait(read, [this](int percent) { ShowProgress(percent); });
-    openTimings_.ReadMs = double(readClock.nsecsElapsed()) / 1e6;
-    return result;
 }
 
 void ImageFrame::EndRead() {

@@ -3,6 +3,7 @@
 
 #include "app/ColourBar.h"
 #include "app/FileResolutionSave.h"
+#include "image/OpenImageThread.h"
 #include "app/ImageBox.h"
 #include "app/LayoutFonts.h"
 #include "app/ProfilePanel.h"

@@ -26,6 +26,10 @@
 #include <memory>
 #include <optional>
 
+namespace orvane::image {
+class OpenImageThread;
+}
+
 namespace orvane::app {
 
 class FileResolutionSave;
@@ -112,9 +116,9 @@ public:
     // ---- opening ----
     void ChooseAndOpenFile();
     // What File > Open does once a file is chosen; the command line, drops and Open Recent
-    // open through here too.
+    // open through here too. The read runs beside the event loop: OpenEnded follows once
+    // the open has ended, OpenInProgress() is true until then.
     void OpenChosenFile(const QString& path);
-    void OpenImage(const QString& path);
     void ShowProgress(int percentage);
 
     // ---- drops ----
@@ -219,13 +223,18 @@ private:
     void ShowFileLabels(const QString& fileName, const QString& resolutionText,
                         const QString& sizeText) override;
     void BeginRead() override;
-    image::ReadResult RunRead(const image::ReadJob& read) override;
     void EndRead() override;
     bool Display() override;
     void PrepareRelief() override;
     void Finish() override;
     void ImageLost() override;
 
+    // Starts the open of `path`; OpenEnded follows once it has ended (the read runs beside
+    // the event loop).
+    void OpenImage(const QString& path);
+    // The open's end, shown or not: the exact reader, the menus, the signals.
+    void EndOpen(const QString& path, const image::TiffSource& source,
+                 const image::OpenResult& result);
     void ConnectComponents();
     // The exact readout and the measuring line (FrameExact.cpp).
     void OpenExactReader(const image::TiffSource& source);
@@ -310,6 +319,8 @@ private:
     bool dragCursorShown_ = false;
     QFrame* draggedPanel_ = nullptr; // the floating panel being dragged
     QPoint dragGrabOffset_;          // pointer position within it at the press
+    // The open's read while it runs; destroyed (waiting for it) before the model it fills.
+    std::unique_ptr<image::OpenImageThread> reading_;
     // Sample lookups and profiles off the window's thread. Last, so that it is
     // destroyed first: its destructor waits for the work still running.
     QThreadPool workers_;

@@ -41,10 +41,12 @@ void TakeAcceptedTags(const TiffTags& tags, ImageModel& model) {
 
 } // namespace
 
-OpenResult OpenImage(const TiffSource& source, ImageModel& model, OpenSteps& steps,
-                     const OpenOptions& options) {
-    OpenResult result;
+OpenStart BeginOpen(const TiffSource& source, ImageModel& model, OpenSteps& steps,
+                    const OpenOptions& options) {
+    OpenStart start;
+    OpenResult& result = start.result;
     const QString name = source.inMemory ? source.path : QFileInfo(source.path).fileName();
+    start.fileName = name;
 
     // Examination, validation, sizing and the level buffer come first: a file
     // refused on the way leaves the image that is open untouched.
@@ -53,7 +55,7 @@ OpenResult OpenImage(const TiffSource& source, ImageModel& model, OpenSteps& ste
         auto tiff = TiffHandle::Open(source);
         if (!*tiff) {
             steps.ShowMessage(MessageKind::Plain, UnopenableMessage(name, tiff->TakeErrors()));
-            return result;
+            return start;
         }
         result.tags = ReadTiffTags(tiff->get());
     }
@@ -63,7 +65,7 @@ OpenResult OpenImage(const TiffSource& source, ImageModel& model, OpenSteps& ste
         result.outcome = OpenOutcome::Rejected;
         for (const QString& message : rejections)
             steps.ShowMessage(MessageKind::Rejection, message);
-        return result;
+        return start;
     }
     ImageModel next;
     TakeExaminedTags(tags, next);
@@ -75,13 +77,13 @@ OpenResult OpenImage(const TiffSource& source, ImageModel& model, OpenSteps& ste
         SizeImage(fileWidth, fileHeight, TrialAllocator(options.allocationLimitBytes));
     if (size.outcome != SizingOutcome::Ok) {
         steps.ShowMessage(MessageKind::Plain, SizingMessage(size.outcome));
-        return result;
+        return start;
     }
     static_cast<ImageGeometry&>(next) = size.geometry;
     next.SampleBuffer = AllocateLevels(next.LevelCount(), options.allocationLimitBytes);
     if (!next.SampleBuffer) {
         steps.ShowMessage(MessageKind::Plain, SizingMessage(SizingOutcome::TooBig));
-        return result;
+        return start;
     }
 
     // From here on the new file replaces the open image.
@@ -95,21 +97,30 @@ OpenResult OpenImage(const TiffSource& source, ImageModel& model, OpenSteps& ste
     steps.BeginRead();
     const ImageGeometry geometry = model;
     std::uint8_t* levels = model.SampleBuffer.get();
-    result.read = steps.RunRead([source, geometry, levels](const ProgressFunction& progress) {
+    start.read = [source, geometry, levels](const ProgressFunction& progress) {
         return ReadSamples(source, geometry, levels, progress);
-    });
+    };
+    return start;
+}
+
+OpenResult FinishOpen(OpenStart start, const ReadResult& read, ImageModel& model,
+                      OpenSteps& steps) {
+    OpenResult result = std::move(start.result);
+    const QString& name = start.fileName;
+    result.read = read;
     steps.EndRead();
-    if (!result.read.opened || !result.read.failure.isEmpty()) {
+    if (!result.read.failure.isEmpty() || !result.read.opened) {
         result.outcome = OpenOutcome::NotRead;
         model.SampleBuffer.reset();
         steps.ImageLost();
-        steps.ShowMessage(MessageKind::Plain, result.read.opened
-                                                  ? ReadFailedMessage(name, result.read.failure)
-                                                  : UnopenableMessage(name, result.read.errors));
+        steps.ShowMessage(MessageKind::Plain,
+                          result.read.failure.isEmpty()
+                              ? UnopenableMessage(name, result.read.errors)
+                              : ReadFailedMessage(name, result.read.failure));
         return result;
     }
     if (model.Photometric == 0) // minimum is white
-        InvertLevels(levels, geometry, result.read);
+        InvertLevels(model.SampleBuffer.get(), model, result.read);
 
     result.outcome = OpenOutcome::NotDisplayed;
     if (!steps.Display()) {
@@ -126,6 +137,15 @@ OpenResult OpenImage(const TiffSource& source, ImageModel& model, OpenSteps& ste
                           UnreadableRowsMessage(result.read.unreadableRows, model.SpanHeight, name,
                                                 result.read.errors));
     return result;
+}
+
+OpenResult OpenImage(const TiffSource& source, ImageModel& model, OpenSteps& steps,
+                     const OpenOptions& options) {
+    OpenStart start = BeginOpen(source, model, steps, options);
+    if (!start.read)
+        return start.result;
+    const ReadResult read = steps.RunRead(start.read);
+    return FinishOpen(std::move(start), read, model, steps);
 }
 
 OpenedImage OpenWithoutWindow(const TiffSource& source, const OpenOptions& options) {

@@ -37,8 +37,8 @@ public:
     }
     // The read is about to start: busy cursor, progress at 0.
     virtual void BeginRead() {}
-    // Runs `read` and returns its result. A window runs it on a background
-    // thread and goes on handling events meanwhile (see OpenImageThread); the
+    // Runs `read` and returns its result (OpenImage only: a window runs the
+    // read itself between BeginOpen and FinishOpen, see OpenImageThread); the
     // buffer belongs to the read until it returns.
     virtual ReadResult RunRead(const ReadJob& read) { return read(nullptr); }
     // The read is over: normal cursor.
@@ -85,6 +85,21 @@ struct OpenResult {
 // no levels.
 OpenResult OpenImage(const TiffSource& source, ImageModel& model, OpenSteps& steps,
                      const OpenOptions& options = {});
+
+// The same open in two halves, for a window that runs the read beside its
+// event loop rather than inside a step: BeginOpen goes up to the read
+// (BeginRead called) and hands over the read to run; FinishOpen takes its
+// result and goes on (EndRead first). Without a read to run, the open has
+// ended and `result` says how.
+struct OpenStart {
+    OpenResult result;
+    ReadJob read; // empty when the open ended before its read
+    QString fileName;
+};
+OpenStart BeginOpen(const TiffSource& source, ImageModel& model, OpenSteps& steps,
+                    const OpenOptions& options = {});
+OpenResult FinishOpen(OpenStart start, const ReadResult& read, ImageModel& model,
+                      OpenSteps& steps);
 
 // The same open without a window, recording its messages.
 struct OpenedImage {

@@ -1,11 +1,13 @@
 #include "image/OpenImageThread.h"
 
-#include <QEventLoop>
-
 namespace orvane::image {
 
 OpenImageThread::OpenImageThread(Job job, QObject* parent)
     : QThread(parent), job_(std::move(job)) {}
+
+OpenImageThread::~OpenImageThread() {
+    wait();
+}
 
 void OpenImageThread::run() {
     // Nothing may leave a thread's run: it would end the program.
@@ -17,25 +19,6 @@ void OpenImageThread::run() {
     }
     finished_.store(true, std::memory_order_release);
     emit RunEnded();
-}
-
-ReadResult OpenImageThread::RunAndWait(Job job, const ProgressFunction& showProgress) {
-    OpenImageThread reader(std::move(job));
-    QEventLoop wait;
-    QObject::connect(&reader, &OpenImageThread::ProgressReported, &wait,
-                     [&showProgress](int percent) {
-                         if (showProgress)
-                             showProgress(percent);
-                     });
-    QObject::connect(&reader, &OpenImageThread::RunEnded, &wait, &QEventLoop::quit,
-                     Qt::QueuedConnection);
-    reader.start(QThread::HighestPriority);
-    // The completion ends this loop; it always arrives after every progress
-    // report, since both are queued from the reader in order.
-    wait.exec();
-    reader.wait();
-    Q_ASSERT(reader.IsFinished());
-    return reader.Result();
 }
 
 } // namespace orvane::image

@@ -8,14 +8,19 @@
 namespace orvane::image {
 
 // Reads the pixels of an accepted file into the sample buffer on its own
-// thread. Progress arrives as queued ProgressReported signals, applied on the
-// thread that waits, in order; RunEnded (queued as well) always comes after
-// the last of them.
+// thread, at the highest priority short of time-critical once started.
+// Progress arrives as queued ProgressReported signals on the owner's thread,
+// in order; RunEnded (queued as well) always comes after the last of them, so
+// the owner's event loop goes on and no loop is nested in it.
 class OpenImageThread : public QThread {
     Q_OBJECT
 public:
     using Job = ReadJob;
     explicit OpenImageThread(Job job, QObject* parent = nullptr);
+    // Waits for the read: an owner that goes first lets it finish.
+    ~OpenImageThread() override;
+
+    void Start() { start(QThread::HighestPriority); }
 
     // Set last, with release semantics, so that every level written before is
     // visible to whoever reads it true with acquire semantics.
@@ -23,11 +28,6 @@ public:
     // Valid once IsFinished() is true. A job that throws ends with a result
     // that says why (ReadResult::failure) and has read nothing.
     const ReadResult& Result() const { return result_; }
-
-    // Runs `job` at the highest priority short of time-critical and waits for
-    // it in a nested event loop, so the window keeps handling events; each
-    // progress report reaches `showProgress` on the calling thread.
-    static ReadResult RunAndWait(Job job, const ProgressFunction& showProgress);
 
 signals:
     void ProgressReported(int percent);

@@ -492,6 +492,8 @@ int RunSnapshot(const SnapshotOptions& options) {
 
     nextDialogAnswer = QFileInfo(options.tiff).absoluteFilePath();
     form.ChooseAndOpenFile();
+    while (frame.OpenInProgress()) // the read runs beside the event loop
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     ProcessEvents();
 
     const app::FrameComponents& c = frame.Components();

@@ -162,6 +162,7 @@ private slots:
             // Each file from a fresh window, once from the command line and once from the menu.
             Restart();
             Form().OpenFile(ParseCommandLine({"orvane", path}).File);
+            h_->WaitForOpen();
             const Outcome fromCommandLine = Take();
             const QString title = Form().windowTitle();
             const QString filePath = Form().windowFilePath();
@@ -175,9 +176,11 @@ private slots:
         // The refusals said what File > Open says: here the rejected file's two messages.
         Restart();
         Form().OpenFile(files[2]);
+        h_->WaitForOpen();
         QCOMPARE(h_->messages,
                  QStringList({"Incorrect Photometric Value!", "Not a grayscale file!"}));
         Form().OpenFile(files[1]);
+        h_->WaitForOpen();
         QCOMPARE(h_->messages.size(), 3);
         QVERIFY(h_->messages[2].contains("missing.tif"));
     }
@@ -311,6 +314,7 @@ private slots:
 
         // Opening one moves it to the front.
         items[5]->trigger();
+        h_->WaitForOpen();
         QCOMPARE(Frame().ShownFile(), expected[5]);
         QCOMPARE(Form().RecentFiles().front(), expected[5]);
         QCOMPARE(Form().RecentFiles().size(), 8);
@@ -336,6 +340,7 @@ private slots:
         QVERIFY(QFile::remove(gone));
         h_->messages.clear();
         Form().RecentFileCommands()[1]->trigger();
+        h_->WaitForOpen();
         QCOMPARE(h_->messages.size(), 1);
         QVERIFY2(h_->messages[0].contains(QDir::toNativeSeparators(gone)) &&
                      h_->messages[0].contains("removed from the recent files"),

@@ -158,7 +158,11 @@ TEST(ReadThread, ReportsWhatTheJobThrows) {
          QStringLiteral("The read failed.")},
     };
     for (const Thrown& c : cases) {
-        const ReadResult result = OpenImageThread::RunAndWait(c.job, nullptr);
+        OpenImageThread thread(c.job);
+        thread.Start();
+        thread.wait();
+        ASSERT_TRUE(thread.IsFinished()) << c.name;
+        const ReadResult result = thread.Result();
         EXPECT_EQ(result.failure, c.failure) << c.name;
         EXPECT_FALSE(result.opened) << c.name;
     }

@@ -76,6 +76,13 @@ void FrameHarness::Open(const QString& path) {
     answer = path;
     form->Command("openAction")->trigger();
     answer.clear();
+    WaitForOpen();
+}
+
+void FrameHarness::WaitForOpen() {
+    // The read runs beside the event loop: the open ends in a later event.
+    if (!QTest::qWaitFor([this] { return !Frame().OpenInProgress(); }, 600000))
+        qFatal("the open never ended");
 }
 
 } // namespace orvane::test

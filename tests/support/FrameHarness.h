@@ -39,8 +39,10 @@ public:
     // A 64 x 48 file (unless the layout gives a size) of one sample value.
     QString Write(const QString& name, tools::TiffLayout layout, std::uint32_t value = 0x8000);
 
-    // Opens through File > Open with the dialog answered.
+    // Opens through File > Open with the dialog answered, and waits until the open has ended.
     void Open(const QString& path);
+    // Waits until the open under way (if any) has ended.
+    void WaitForOpen();
 };
 
 } // namespace orvane::test
