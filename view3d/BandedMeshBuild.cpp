@@ -116,9 +116,8 @@ GridSize HeightFieldGridSize(const HeightField& field) {
 
 int CoarseMeshStride(GridSize full, long long triangleBudget) {
     auto triangles = [&full](int stride) {
-        const long long cx = StridedCount(full.Columns, stride);
-        const long long cy = StridedCount(full.Rows, stride);
-        return cx < 2 || cy < 2 ? 0 : (cx - 1) * (cy - 1) * 2;
+        return GridStrips(StridedCount(full.Columns, stride), StridedCount(full.Rows, stride))
+            .Triangles;
     };
     int stride = 1;
     while (triangles(stride) > triangleBudget) {

@@ -62,13 +62,13 @@ template <typename Fill> bool FillMapped(GLenum target, const Fill& fill) {
 
 void CompiledMesh::SetGrid(bool twoSided, int columns, int rows) {
     twoSided_ = twoSided;
-    const int strips = rows > 1 ? rows - 1 : 0;
-    triangles_ = columns > 1 ? static_cast<long long>(strips) * (2 * columns - 2) : 0;
-    counts_.assign(static_cast<size_t>(strips), 2 * columns);
-    offsets_.resize(static_cast<size_t>(strips));
-    for (int s = 0; s < strips; ++s) {
+    const StripCounts strips = GridStrips(columns, rows);
+    triangles_ = strips.Triangles;
+    counts_.assign(static_cast<size_t>(strips.Strips), strips.VerticesPerStrip);
+    offsets_.resize(static_cast<size_t>(strips.Strips));
+    for (int s = 0; s < strips.Strips; ++s) {
         offsets_[static_cast<size_t>(s)] = reinterpret_cast<const void*>(
-            static_cast<std::uintptr_t>(s) * 2 * static_cast<std::uintptr_t>(columns) *
+            static_cast<std::uintptr_t>(s) * static_cast<std::uintptr_t>(strips.VerticesPerStrip) *
             sizeof(std::uint32_t));
     }
 }
@@ -102,7 +102,9 @@ bool CompiledMesh::PrepareIndices(int columns, int rows) {
     if (indexColumns_ == columns && indexRows_ == rows) {
         return true; // the same grid: the same strips
     }
-    const size_t count = rows > 1 ? static_cast<size_t>(rows - 1) * 2 * columns : 0;
+    const StripCounts strips = GridStrips(columns, rows);
+    const size_t count =
+        static_cast<size_t>(strips.Strips) * static_cast<size_t>(strips.VerticesPerStrip);
     DrainErrors();
     f->glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(count * sizeof(std::uint32_t)),
                     nullptr, GL_STATIC_DRAW);
