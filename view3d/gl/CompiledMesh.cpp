@@ -73,6 +73,23 @@ void CompiledMesh::SetGrid(bool twoSided, int columns, int rows) {
     }
 }
 
+bool CompiledMesh::RecordList(const std::function<void(HeightFieldSink&)>& send) {
+    name_ = glGenLists(1);
+    if (name_ == 0) {
+        return false;
+    }
+    glNewList(name_, GL_COMPILE);
+    GLMeshSink sink;
+    try {
+        send(sink);
+    } catch (...) {
+        glEndList();
+        throw;
+    }
+    glEndList();
+    return true;
+}
+
 bool CompiledMesh::ReserveVertices(long long bytes) {
     if (vertexBytes_ >= bytes) {
         return true;
@@ -174,15 +191,9 @@ void CompiledMesh::Compile(const GridMesh& mesh) {
         return;
     }
     if (path_ == MeshPath::DisplayList) {
-        name_ = glGenLists(1);
-        if (name_ == 0) {
-            return;
+        if (RecordList([&mesh](HeightFieldSink& sink) { mesh.Replay(sink); })) {
+            SetGrid(mesh.TwoSided, mesh.Columns, mesh.Rows);
         }
-        glNewList(name_, GL_COMPILE);
-        GLMeshSink sink;
-        mesh.Replay(sink);
-        glEndList();
-        SetGrid(mesh.TwoSided, mesh.Columns, mesh.Rows);
         return;
     }
     QOpenGLFunctions* f = Functions();
@@ -211,19 +222,9 @@ void CompiledMesh::Compile(const GridMesh& mesh) {
 void CompiledMesh::CompileOnePass(const HeightField& field) {
     Release();
     path_ = MeshPath::DisplayList;
-    name_ = glGenLists(1);
-    if (name_ == 0) {
+    if (!RecordList([&field](HeightFieldSink& sink) { field.BuildList(sink); })) {
         return;
     }
-    glNewList(name_, GL_COMPILE);
-    GLMeshSink sink;
-    try {
-        field.BuildList(sink);
-    } catch (...) {
-        glEndList();
-        throw;
-    }
-    glEndList();
     const GridSize grid = HeightFieldGridSize(field);
     SetGrid((field.Options() & hfoTwoSided) != 0, grid.Columns, grid.Rows);
 }

@@ -3,6 +3,7 @@
 #include "view3d/BandedMeshBuild.h"
 #include "view3d/GridMesh.h"
 
+#include <functional>
 #include <vector>
 
 namespace orvane::view3d {
@@ -47,6 +48,9 @@ private:
     bool ReserveVertices(long long bytes);
     bool PrepareIndices(int columns, int rows);
     void SetGrid(bool twoSided, int columns, int rows);
+    // Records what `send` gives a GL sink into a new display list. The list is kept when
+    // `send` throws: what was recorded is drawn. False when the driver gave no list.
+    bool RecordList(const std::function<void(HeightFieldSink&)>& send);
 
     MeshPath path_;
     unsigned name_ = 0;    // vertex buffer or display list
