@@ -8,6 +8,7 @@
 #include <GL/gl.h>
 
 #include <cstdint>
+#include <type_traits>
 
 #ifndef GL_WRITE_ONLY
 #define GL_WRITE_ONLY 0x88B9
@@ -17,8 +18,6 @@ namespace orvane::view3d {
 
 namespace {
 
-using MultiDrawElementsFunction = void (*)(GLenum, const GLsizei*, GLenum, const void* const*,
-                                           GLsizei);
 using MapBufferFunction = void* (*)(GLenum, GLenum);
 using UnmapBufferFunction = GLboolean (*)(GLenum);
 
@@ -182,6 +181,7 @@ void CompiledMesh::Compile(const MeshLayout& layout, int threadCount) {
         Compile(BuildGridMesh(layout, threadCount));
         return;
     }
+    multiDraw_ = Resolve<MultiDrawElements>("glMultiDrawElements");
     SetGrid(layout.TwoSided(), layout.Columns(), layout.Rows());
 }
 
@@ -216,6 +216,7 @@ void CompiledMesh::Compile(const GridMesh& mesh) {
         Release();
         return;
     }
+    multiDraw_ = Resolve<MultiDrawElements>("glMultiDrawElements");
     SetGrid(mesh.TwoSided, mesh.Columns, mesh.Rows);
 }
 
@@ -254,9 +255,11 @@ void CompiledMesh::Draw() const {
     const GLsizei stride = GridMesh::FloatsPerVertex * sizeof(float);
     glNormalPointer(GL_FLOAT, stride, nullptr);
     glVertexPointer(3, GL_FLOAT, stride, reinterpret_cast<const void*>(3 * sizeof(float)));
-    if (const auto multiDraw = Resolve<MultiDrawElementsFunction>("glMultiDrawElements")) {
-        multiDraw(GL_TRIANGLE_STRIP, counts_.data(), GL_UNSIGNED_INT, offsets_.data(),
-                  static_cast<GLsizei>(counts_.size()));
+    static_assert(std::is_same_v<MultiDrawElements, void (*)(GLenum, const GLsizei*, GLenum,
+                                                             const void* const*, GLsizei)>);
+    if (multiDraw_) {
+        multiDraw_(GL_TRIANGLE_STRIP, counts_.data(), GL_UNSIGNED_INT, offsets_.data(),
+                   static_cast<GLsizei>(counts_.size()));
     } else {
         for (size_t s = 0; s < counts_.size(); ++s) {
             glDrawElements(GL_TRIANGLE_STRIP, counts_[s], GL_UNSIGNED_INT, offsets_[s]);
@@ -285,6 +288,7 @@ void CompiledMesh::Release() {
     triangles_ = 0;
     counts_.clear();
     offsets_.clear();
+    multiDraw_ = nullptr;
 }
 
 } // namespace orvane::view3d

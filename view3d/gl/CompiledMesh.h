@@ -44,6 +44,9 @@ public:
     MeshPath Path() const { return path_; }
 
 private:
+    // glMultiDrawElements (GLenum, const GLsizei*, GLenum, const void* const*, GLsizei).
+    using MultiDrawElements = void (*)(unsigned, const int*, unsigned, const void* const*, int);
+
     // Makes the bound array buffer hold at least `bytes`; false when the driver had no room.
     bool ReserveVertices(long long bytes);
     bool PrepareIndices(int columns, int rows);
@@ -62,6 +65,8 @@ private:
     long long triangles_ = 0;
     std::vector<int> counts_; // indices of every strip and where they start, in bytes
     std::vector<const void*> offsets_;
+    // Resolved when the buffers are compiled; without it the strips are drawn one by one.
+    MultiDrawElements multiDraw_ = nullptr;
 };
 
 } // namespace orvane::view3d
