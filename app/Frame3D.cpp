@@ -55,7 +55,6 @@ void ImageFrame::ReliefHeight(float x, float y, float& z) {
 
 void ImageFrame::ViewerPressed(int x, int y) {
     SceneMouseDownRule(view_.Scene, x, y);
-    sceneMotion_.Press();
 }
 
 void ImageFrame::ViewerReleased() {
@@ -67,7 +66,7 @@ void ImageFrame::ViewerReleased() {
 void ImageFrame::ViewerMoved(Qt::MouseButtons held, int x, int y) {
     if (!sceneMoveAttached_)
         return;
-    sceneMotion_.Move(held);
+    sceneMotion_.Move(view_.Scene, held);
     UpdateSceneMotion();
     SceneMouseMoveRule(view_.Scene, held, x, y, scene_.camera, scene_.cameraTarget);
 }

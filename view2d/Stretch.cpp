@@ -16,23 +16,26 @@ SourceRect SourceRectangle(const ViewWindow& window, int imageHeight) {
     return rect;
 }
 
+std::int64_t StretchSourceIndex(int index, int size, std::int64_t first, std::int64_t span) {
+    // floor((i + 0.5) * S / D) == floor((2i + 1) * S / 2D); the quotient of non-negatives floors.
+    return first + (2 * static_cast<std::int64_t>(index) + 1) * span / (2 * std::int64_t{size});
+}
+
 namespace {
 
 // Source index per destination index, clamped into [0, size - 1]. 64-bit so that spans of
 // saturated windows cannot overflow.
-void BuildIndexTable(std::vector<std::uint32_t>& table, int destSize, long long start,
-                     long long span, int size) {
+void BuildIndexTable(std::vector<std::uint32_t>& table, int destSize, std::int64_t start,
+                     std::int64_t span, int size) {
     table.resize(static_cast<std::size_t>(destSize));
     if (span < 0) {
         span = 0;
     }
-    const long long twiceDest = 2LL * destSize;
-    const long long last = size - 1;
+    const std::int64_t last = size - 1;
     for (int d = 0; d < destSize; ++d) {
-        // floor((d + 0.5) * S / D) == floor((2d + 1) * S / 2D), all terms non-negative.
-        const long long index = start + (2LL * d + 1) * span / twiceDest;
+        const std::int64_t index = StretchSourceIndex(d, destSize, start, span);
         table[static_cast<std::size_t>(d)] =
-            static_cast<std::uint32_t>(std::clamp(index, 0LL, last));
+            static_cast<std::uint32_t>(std::clamp<std::int64_t>(index, 0, last));
     }
 }
 

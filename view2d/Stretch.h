@@ -23,6 +23,11 @@ struct SourceRect {
 
 SourceRect SourceRectangle(const ViewWindow& window, int imageHeight);
 
+// The source index behind destination index `index` of `size` over `span` source indices from
+// `first`: first + floor((index + 0.5) * span / size), exactly in integers. Not clamped: the
+// caller keeps it inside its buffer. `size` > 0, `index` and `span` >= 0.
+std::int64_t StretchSourceIndex(int index, int size, std::int64_t first, std::int64_t span);
+
 // Stretches `source` of the buffer (row-major, imageWidth bytes per row, first row on top) into
 // destWidth x destHeight bytes at `dest` (rows destStride bytes apart).
 //

@@ -26,7 +26,7 @@ void KeepInside(std::int64_t& start, std::int64_t& length, std::int64_t limit) {
 std::vector<std::int64_t> SourceTable(int size, std::int64_t first, std::int64_t span) {
     std::vector<std::int64_t> table(static_cast<std::size_t>(size));
     for (int i = 0; i < size; ++i) {
-        table[static_cast<std::size_t>(i)] = ExportSource(i, size, first, span);
+        table[static_cast<std::size_t>(i)] = StretchSourceIndex(i, size, first, span);
     }
     return table;
 }
@@ -57,8 +57,7 @@ PictureSize ExportSize(const FileRect& rect, int maxSide) {
 }
 
 std::int64_t ExportSource(int index, int size, std::int64_t first, std::int64_t span) {
-    // floor((i + 0.5) S / D) == floor((2i + 1) S / 2D), in integers.
-    return first + (2 * static_cast<std::int64_t>(index) + 1) * span / (2 * std::int64_t(size));
+    return StretchSourceIndex(index, size, first, span);
 }
 
 std::uint8_t LevelOfSample(std::optional<std::uint32_t> sample, int bitsPerSample,
@@ -79,7 +78,7 @@ LevelPicture ExportFromLevels(const std::uint8_t* levels, const ImageGeometry& i
     picture.Levels.resize(static_cast<std::size_t>(size.Width) * size.Height);
     const std::vector<std::int64_t> columns = SourceTable(size.Width, rect.Column, rect.Width);
     for (int y = 0; y < size.Height; ++y) {
-        const std::int64_t row = ExportSource(y, size.Height, rect.Row, rect.Height);
+        const std::int64_t row = StretchSourceIndex(y, size.Height, rect.Row, rect.Height);
         const std::uint8_t* source = levels + row * image.ImageWidth;
         std::uint8_t* dest = picture.Levels.data() + static_cast<std::size_t>(y) * size.Width;
         for (int x = 0; x < size.Width; ++x) {
@@ -113,7 +112,7 @@ std::optional<LevelPicture> ExportFromReader(image::SampleReader& reader, const 
         pixels.clear();
         pixels.reserve(static_cast<std::size_t>(bottom - top) * size.Width);
         for (int y = top; y < bottom; ++y) {
-            const std::int64_t row = ExportSource(y, size.Height, rect.Row, rect.Height);
+            const std::int64_t row = StretchSourceIndex(y, size.Height, rect.Row, rect.Height);
             for (std::int64_t column : columns) {
                 pixels.push_back({column, row});
             }

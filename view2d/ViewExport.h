@@ -44,7 +44,7 @@ constexpr int kMaxExportSide = 16384;
 PictureSize ExportSize(const FileRect& rect, int maxSide = kMaxExportSide);
 
 // The file pixel behind picture pixel `index` of `size` pixels spanning `span` file pixels from
-// `first`: first + floor((index + 0.5) span / size), exactly as the view's stretch samples; the
+// `first`: StretchSourceIndex, so the picture samples exactly as the view's stretch does; the
 // identity when size == span.
 std::int64_t ExportSource(int index, int size, std::int64_t first, std::int64_t span);
 

@@ -11,31 +11,6 @@ namespace orvane::view3d {
 
 namespace {
 
-// The one-pass build's walk: x accumulated in single precision up to Max or a full row, y
-// up to Max or until the step is lost in the rounding of y.
-void WalkFullGrid(const HeightField& field, std::vector<float>& xs, std::vector<float>& ys) {
-    const SamplingScale& xScale = field.xSamplingScale;
-    const SamplingScale& yScale = field.ySamplingScale;
-    const int capacity = xScale.MaxStepCount() + 1;
-    const float xStep = xScale.Step();
-    const float xMax = xScale.Max();
-    for (float x = xScale.StepBase(); x <= xMax && static_cast<int>(xs.size()) < capacity;
-         x = x + xStep) {
-        xs.push_back(x);
-    }
-    const float yStep = yScale.Step();
-    const float yMax = yScale.Max();
-    float y = yScale.StepBase();
-    while (y <= yMax) {
-        ys.push_back(y);
-        const float next = y + yStep;
-        if (next == y) {
-            break;
-        }
-        y = next;
-    }
-}
-
 // Every stride-th position, and the last one.
 std::vector<float> EveryNth(const std::vector<float>& all, int stride) {
     if (stride <= 1) {
@@ -100,14 +75,8 @@ private:
     void SampleRow(int r, std::vector<float>& z) const {
         const float y = ys_[static_cast<std::size_t>(r)];
         for (int i = 0; i < columns_; ++i) {
-            const float x = xs_[static_cast<std::size_t>(i)];
-            float height = 0;
-            if (getHeight_) {
-                Vector4f colour;
-                TexPoint texPoint{x, y};
-                getHeight_(x, y, height, colour, texPoint);
-            }
-            z[static_cast<std::size_t>(i)] = height;
+            z[static_cast<std::size_t>(i)] =
+                SampleHeight(getHeight_, xs_[static_cast<std::size_t>(i)], y);
         }
     }
 
@@ -141,17 +110,14 @@ GridSize HeightFieldGridSize(const HeightField& field) {
     if (!field.xSamplingScale.IsValid() || !field.ySamplingScale.IsValid()) {
         return {};
     }
-    std::vector<float> xs;
-    std::vector<float> ys;
-    WalkFullGrid(field, xs, ys);
-    return {static_cast<int>(xs.size()), static_cast<int>(ys.size())};
+    const GridPositions grid = SamplePositions(field.xSamplingScale, field.ySamplingScale);
+    return {static_cast<int>(grid.X.size()), static_cast<int>(grid.Y.size())};
 }
 
 int CoarseMeshStride(GridSize full, long long triangleBudget) {
     auto triangles = [&full](int stride) {
-        const long long cx = StridedCount(full.Columns, stride);
-        const long long cy = StridedCount(full.Rows, stride);
-        return cx < 2 || cy < 2 ? 0 : (cx - 1) * (cy - 1) * 2;
+        return GridStrips(StridedCount(full.Columns, stride), StridedCount(full.Rows, stride))
+            .Triangles;
     };
     int stride = 1;
     while (triangles(stride) > triangleBudget) {
@@ -167,11 +133,9 @@ MeshLayout::MeshLayout(const HeightField& field, int stride) : field_(field) {
     hasMesh_ = true;
     twoSided_ = (field.Options() & hfoTwoSided) != 0;
     stride = std::max(stride, 1);
-    std::vector<float> xs;
-    std::vector<float> ys;
-    WalkFullGrid(field, xs, ys);
-    xs_ = EveryNth(xs, stride);
-    ys_ = EveryNth(ys, stride);
+    const GridPositions grid = SamplePositions(field.xSamplingScale, field.ySamplingScale);
+    xs_ = EveryNth(grid.X, stride);
+    ys_ = EveryNth(grid.Y, stride);
     // One pass divides by the step itself; a coarser grid's spacing is stride steps.
     const float xStep = field.xSamplingScale.Step();
     const float yStep = field.ySamplingScale.Step();

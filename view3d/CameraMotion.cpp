@@ -1,15 +1,16 @@
 #include "view3d/CameraMotion.h"
 
+#include "view3d/Navigation.h"
+
 namespace orvane::view3d {
 
-void CameraMotion::Move(Qt::MouseButtons held) {
-    if (pressed_ && (held & (Qt::LeftButton | Qt::RightButton))) {
+void CameraMotion::Move(const SceneMouseState& mouse, Qt::MouseButtons held) {
+    if (mouse.SceneMouseDown && (held & (Qt::LeftButton | Qt::RightButton))) {
         dragging_ = true;
     }
 }
 
 void CameraMotion::Release() {
-    pressed_ = false;
     dragging_ = false;
 }
 

@@ -7,6 +7,21 @@
 
 namespace orvane::view3d {
 
+// The strips of a grid of columns x rows points, as the one-pass build draws it: one between
+// each row and the next (none without a column), 2 * columns vertices each.
+struct StripCounts {
+    int Strips = 0;
+    int VerticesPerStrip = 0;
+    long long Triangles = 0;
+};
+constexpr StripCounts GridStrips(int columns, int rows) {
+    StripCounts counts;
+    counts.Strips = rows > 1 && columns > 0 ? rows - 1 : 0;
+    counts.VerticesPerStrip = 2 * columns;
+    counts.Triangles = counts.Strips * (columns > 1 ? 2LL * columns - 2 : 0);
+    return counts;
+}
+
 // A height-field mesh held in memory: the vertices of its grid row by row, six floats each
 // (normal x, y, z, then position x, y, z: GL's interleaved N3F_V3F layout), drawn as one
 // triangle strip between each row and the next, B0, A0, B1, A1, ... with A the row before B:
@@ -20,11 +35,9 @@ struct GridMesh {
     int Rows = 0; // 0 when there is no strip to draw
     std::vector<float> Vertices;
 
-    int StripCount() const { return Rows > 1 && Columns > 0 ? Rows - 1 : 0; }
-    int VerticesPerStrip() const { return 2 * Columns; }
-    long long TriangleCount() const {
-        return static_cast<long long>(StripCount()) * (Columns > 1 ? 2 * Columns - 2 : 0);
-    }
+    int StripCount() const { return GridStrips(Columns, Rows).Strips; }
+    int VerticesPerStrip() const { return GridStrips(Columns, Rows).VerticesPerStrip; }
+    long long TriangleCount() const { return GridStrips(Columns, Rows).Triangles; }
     const float* Vertex(int row, int column) const {
         return Vertices.data() +
                (static_cast<std::size_t>(row) * static_cast<std::size_t>(Columns) +

@@ -25,22 +25,55 @@ void ComputeNormals(RowCase& row, const RowCase* prev, const RowCase* next, int 
 
 // Strip between row a at ya and the next row b at yb: B0, A0, B1, A1, ... so that the
 // first triangle turns counter-clockwise seen from +z.
-void EmitStrip(HeightFieldSink& sink, const RowCase& a, float ya, const RowCase& b, float yb, int m,
-               float xBase, float xStep) {
+void EmitStrip(HeightFieldSink& sink, const RowCase& a, float ya, const RowCase& b, float yb,
+               const std::vector<float>& xs) {
+    const int m = static_cast<int>(xs.size());
     sink.BeginStrip();
-    float x = xBase;
-    sink.Vertex(&b.Normals[0], x, yb, b.Z[0]);
+    sink.Vertex(&b.Normals[0], xs[0], yb, b.Z[0]);
     for (int j = 0; j < m - 1; ++j) {
-        const float x1 = x + xStep;
-        sink.Vertex(&a.Normals[3 * j], x, ya, a.Z[j]);
-        sink.Vertex(&b.Normals[3 * (j + 1)], x1, yb, b.Z[j + 1]);
-        x = x1;
+        sink.Vertex(&a.Normals[3 * j], xs[j], ya, a.Z[j]);
+        sink.Vertex(&b.Normals[3 * (j + 1)], xs[j + 1], yb, b.Z[j + 1]);
     }
-    sink.Vertex(&a.Normals[3 * (m - 1)], x, ya, a.Z[m - 1]);
+    sink.Vertex(&a.Normals[3 * (m - 1)], xs[m - 1], ya, a.Z[m - 1]);
     sink.EndStrip();
 }
 
 } // namespace
+
+float SampleHeight(const HeightFieldGetHeightEvent& getHeight, float x, float y) {
+    float z = 0;
+    if (getHeight) {
+        Vector4f colour;
+        TexPoint texPoint{x, y};
+        getHeight(x, y, z, colour, texPoint);
+    }
+    return z;
+}
+
+GridPositions SamplePositions(const SamplingScale& xScale, const SamplingScale& yScale) {
+    GridPositions grid;
+    // Single-precision accumulation of x can yield one sample more than the count
+    // (Max - Min) / Step suggests; the x walk therefore also stops when a row is full, so a
+    // row never holds more than MaxStepCount + 1 samples.
+    const std::size_t capacity = static_cast<std::size_t>(xScale.MaxStepCount()) + 1;
+    const float xStep = xScale.Step();
+    const float xMax = xScale.Max();
+    for (float x = xScale.StepBase(); x <= xMax && grid.X.size() < capacity; x = x + xStep) {
+        grid.X.push_back(x);
+    }
+    const float yStep = yScale.Step();
+    const float yMax = yScale.Max();
+    float y = yScale.StepBase();
+    while (y <= yMax) {
+        grid.Y.push_back(y);
+        const float next = y + yStep;
+        if (next == y) {
+            break; // step lost in the rounding of y: the walk would never end
+        }
+        y = next;
+    }
+    return grid;
+}
 
 HeightField::HeightField(ChangeNotifier* notifier) : SceneObject(notifier) {}
 
@@ -71,80 +104,48 @@ void HeightField::StructureChanged() {
 }
 
 void HeightField::BuildList(HeightFieldSink& sink) const {
-    const SamplingScale& xs = xSamplingScale;
-    const SamplingScale& ys = ySamplingScale;
-    if (!xs.IsValid() || !ys.IsValid()) {
+    if (!xSamplingScale.IsValid() || !ySamplingScale.IsValid()) {
         return;
     }
-    const HeightFieldGetHeightEvent& getHeight = onGetHeight_;
-
-    // Single-precision accumulation of x can yield one sample more than the count
-    // (Max - Min) / Step suggests; the x loop therefore also stops when a row is full, so
-    // a row never holds more than MaxStepCount + 1 samples.
-    const int capacity = xs.MaxStepCount() + 1;
-    RowCase rows[3] = {RowCase(capacity), RowCase(capacity), RowCase(capacity)};
-
-    const float xBase = xs.StepBase();
-    const float xStep = xs.Step();
-    const float invX = 1.0f / xStep;
-    const float yStep = ys.Step();
-    const float invY = 1.0f / yStep;
-    const float xMax = xs.Max();
-    const float yMax = ys.Max();
+    const GridPositions grid = SamplePositions(xSamplingScale, ySamplingScale);
+    const int m = static_cast<int>(grid.X.size());
+    const float invX = 1.0f / xSamplingScale.Step();
+    const float invY = 1.0f / ySamplingScale.Step();
 
     sink.BeginMesh((options_ & hfoTwoSided) != 0);
+    if (m == 0) {
+        return; // no column fits the range: nothing to draw
+    }
 
+    RowCase rows[3] = {RowCase(m), RowCase(m), RowCase(m)};
     RowCase* top = nullptr;
     RowCase* mid = nullptr;
     RowCase* cur = nullptr;
-    int k = 0;
-    int m = 0;
-    float y = ys.StepBase();
-    float yMid = y;
-    float yTop = y;
-    while (y <= yMax) {
+    float yMid = 0;
+    float yTop = 0;
+    const int rowCount = static_cast<int>(grid.Y.size());
+    for (int k = 0; k < rowCount; ++k) {
+        const float y = grid.Y[static_cast<size_t>(k)];
         top = mid;
         mid = cur;
         cur = &rows[k % 3];
-
-        RowCase& row = *cur;
-        float x = xBase;
-        int i = 0;
-        while (x <= xMax && i < capacity) {
-            float z = 0;
-            if (getHeight) {
-                Vector4f colour;
-                TexPoint texPoint{x, y};
-                getHeight(x, y, z, colour, texPoint);
-            }
-            row.Z[i] = z;
-            ++i;
-            x = x + xStep;
+        for (int i = 0; i < m; ++i) {
+            cur->Z[static_cast<size_t>(i)] =
+                SampleHeight(onGetHeight_, grid.X[static_cast<size_t>(i)], y);
         }
-        m = i;
-        if (m == 0) {
-            return; // no column fits the range: nothing to draw
-        }
-
         if (mid) {
             ComputeNormals(*mid, top, cur, m, invX, invY);
         }
         if (k > 1) {
-            EmitStrip(sink, *top, yTop, *mid, yMid, m, xBase, xStep);
+            EmitStrip(sink, *top, yTop, *mid, yMid, grid.X);
         }
-        ++k;
         yTop = yMid;
         yMid = y;
-        const float next = y + yStep;
-        if (next == y) {
-            break; // step lost in the rounding of y: the loop would never end
-        }
-        y = next;
     }
     if (cur) {
         ComputeNormals(*cur, mid, nullptr, m, invX, invY);
         if (mid) {
-            EmitStrip(sink, *mid, yTop, *cur, yMid, m, xBase, xStep);
+            EmitStrip(sink, *mid, yTop, *cur, yMid, grid.X);
         }
     }
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace orvane::view3d {
 
@@ -32,6 +33,18 @@ struct TexPoint {
 // parallel builder calls it from several threads at once: it must only read shared state.
 using HeightFieldGetHeightEvent =
     std::function<void(float x, float y, float& z, Vector4f& color, TexPoint& texPoint)>;
+
+// The height a callback gives at (x, y); 0 without one.
+float SampleHeight(const HeightFieldGetHeightEvent& getHeight, float x, float y);
+
+// Where a height field samples: x accumulated in single precision from StepBase up to Max or
+// a full row, y likewise up to Max or until the step is lost in the rounding of y. The caller
+// checks that both scales are valid.
+struct GridPositions {
+    std::vector<float> X;
+    std::vector<float> Y;
+};
+GridPositions SamplePositions(const SamplingScale& xScale, const SamplingScale& yScale);
 
 // Receiver of the mesh: one BeginMesh, then strips of (normal, vertex) pairs.
 class HeightFieldSink {

@@ -51,6 +51,35 @@ TEST(SourceRectangle, RoundsTheWindowAndCountsRowsFromTheTop) {
     }
 }
 
+TEST(StretchSourceIndex, CentresOfDestinationPixelsInExactIntegers) {
+    struct Case {
+        int index, size;
+        std::int64_t first, span, expected;
+    };
+    const Case cases[] = {
+        // Same size: the identity.
+        {0, 4, 0, 4, 0},
+        {3, 4, 10, 4, 13},
+        // Enlarging repeats, shrinking takes the centre of each group.
+        {0, 6, 0, 3, 0},
+        {1, 6, 0, 3, 0},
+        {2, 6, 0, 3, 1},
+        {5, 6, 0, 3, 2},
+        {0, 25, 0, 50, 1},
+        {24, 25, 0, 50, 49},
+        // Not clamped: the caller keeps the index inside its buffer.
+        {0, 2, -3, 4, -2},
+        {0, 1, 5, 10, 10},
+        {9, 10, 4, 0, 4},
+        // Saturated windows do not overflow.
+        {16383, 16384, 0, std::int64_t{1} << 40, 32767 * (std::int64_t{1} << 25)},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(StretchSourceIndex(c.index, c.size, c.first, c.span), c.expected)
+            << c.index << " of " << c.size << " over " << c.span << " from " << c.first;
+    }
+}
+
 TEST(StretchToGrey, EnlargingRepeatsLevelsUnblended) {
     const Bytes buffer = {0,   128, 255, //
                           255, 0,   128};

@@ -246,3 +246,25 @@ TEST(GridMesh, StripIndicesFollowTheOnePassOrder) {
         }
     }
 }
+
+TEST(GridMesh, StripsBetweenRowsAndTwoTrianglesPerCell) {
+    struct Case {
+        int Columns, Rows, Strips, VerticesPerStrip;
+        long long Triangles;
+    };
+    const Case cases[] = {
+        {0, 0, 0, 0, 0},
+        {3, 1, 0, 6, 0}, // one row: no strip
+        {0, 5, 0, 0, 0}, // no column: no strip
+        {1, 4, 3, 2, 0}, // one column: strips without area
+        {2, 2, 1, 4, 2},
+        {5, 3, 2, 10, 16},
+        {100000, 100000, 99999, 200000, 99999LL * 199998}, // past the range of int
+    };
+    for (const Case& c : cases) {
+        const StripCounts counts = GridStrips(c.Columns, c.Rows);
+        EXPECT_EQ(counts.Strips, c.Strips) << c.Columns << "x" << c.Rows;
+        EXPECT_EQ(counts.VerticesPerStrip, c.VerticesPerStrip) << c.Columns << "x" << c.Rows;
+        EXPECT_EQ(counts.Triangles, c.Triangles) << c.Columns << "x" << c.Rows;
+    }
+}

@@ -1,5 +1,6 @@
 // When the 3D camera counts as moving: drags and the wheel, on a clock the test sets.
 #include "view3d/CameraMotion.h"
+#include "view3d/Navigation.h"
 
 #include <gtest/gtest.h>
 
@@ -51,15 +52,17 @@ TEST(CameraMotion, DragsThatTurnOrSlideTheCamera) {
     };
     for (const Case& c : cases) {
         CameraMotion motion;
+        SceneMouseState mouse;
         for (const MotionEvent& e : c.Events) {
             switch (e.Kind) {
             case MotionEvent::Press:
-                motion.Press();
+                SceneMouseDownRule(mouse, 0, 0);
                 break;
             case MotionEvent::Move:
-                motion.Move(e.Held);
+                motion.Move(mouse, e.Held);
                 break;
             case MotionEvent::Release:
+                SceneMouseUpRule(mouse);
                 motion.Release();
                 break;
             case MotionEvent::Wheel:
@@ -94,13 +97,15 @@ TEST(CameraMotion, WheelMovesForAQuarterSecondAfterItsLastNotch) {
 
 TEST(CameraMotion, DragAndWheelEachKeepTheMotionGoing) {
     CameraMotion motion;
-    motion.Press();
-    motion.Move(Qt::LeftButton);
+    SceneMouseState mouse;
+    SceneMouseDownRule(mouse, 0, 0);
+    motion.Move(mouse, Qt::LeftButton);
     motion.WheelNotch(1000);
     // The drag outlasts the wheel.
     EXPECT_TRUE(motion.InMotion(2000));
     // The wheel outlasts the release.
     motion.WheelNotch(3000);
+    SceneMouseUpRule(mouse);
     motion.Release();
     EXPECT_TRUE(motion.InMotion(3100));
     EXPECT_FALSE(motion.InMotion(3250));

@@ -76,6 +76,37 @@ TEST(SamplingScale, RowsNeverExceedCapacityOverManyRangesAndPositions) {
     }
 }
 
+TEST(SamplingScale, SamplePositionsWalkBothAxesAsTheMeshBuildsDo) {
+    struct Axis {
+        float Min, Max, Step;
+    };
+    struct Case {
+        Axis Scale;
+        std::size_t Columns, Rows;
+        float First, Last;
+    };
+    const Case cases[] = {
+        {{0.0f, 1.0f, 0.25f}, 5, 5, 0.0f, 1.0f},                      // both ends on the grid
+        {{-0.5f, 0.5f, 0.004f}, 249, 249, -0.49600002f, 0.49600059f}, // both ends missed
+        {{-0.375f, 0.375f, 0.003f}, 251, 251, -0.375f, 0.375f},       // a full row
+        // The step is lost in the rounding: a row stops when full, the rows at once.
+        {{1e8f, 1e8f + 64, 1.0f}, 65, 1, 1e8f, 1e8f},
+    };
+    for (const Case& c : cases) {
+        SamplingScale s;
+        s.SetMax(c.Scale.Max);
+        s.SetMin(c.Scale.Min);
+        s.SetStep(c.Scale.Step);
+        const GridPositions grid = SamplePositions(s, s);
+        ASSERT_EQ(grid.X.size(), c.Columns) << c.Scale.Min;
+        ASSERT_EQ(grid.Y.size(), c.Rows) << c.Scale.Min;
+        for (const std::vector<float>* axis : {&grid.X, &grid.Y}) {
+            EXPECT_NEAR(axis->front(), c.First, 1e-8) << c.Scale.Min;
+            EXPECT_NEAR(axis->back(), c.Last, 1e-6) << c.Scale.Min;
+        }
+    }
+}
+
 TEST(SamplingScale, StepBaseAlignsOnOriginFromEitherSide) {
     struct Case {
         float Min, Max, Step, Base;

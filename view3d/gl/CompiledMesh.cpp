@@ -8,6 +8,7 @@
 #include <GL/gl.h>
 
 #include <cstdint>
+#include <type_traits>
 
 #ifndef GL_WRITE_ONLY
 #define GL_WRITE_ONLY 0x88B9
@@ -17,8 +18,6 @@ namespace orvane::view3d {
 
 namespace {
 
-using MultiDrawElementsFunction = void (*)(GLenum, const GLsizei*, GLenum, const void* const*,
-                                           GLsizei);
 using MapBufferFunction = void* (*)(GLenum, GLenum);
 using UnmapBufferFunction = GLboolean (*)(GLenum);
 
@@ -62,15 +61,32 @@ template <typename Fill> bool FillMapped(GLenum target, const Fill& fill) {
 
 void CompiledMesh::SetGrid(bool twoSided, int columns, int rows) {
     twoSided_ = twoSided;
-    const int strips = rows > 1 ? rows - 1 : 0;
-    triangles_ = columns > 1 ? static_cast<long long>(strips) * (2 * columns - 2) : 0;
-    counts_.assign(static_cast<size_t>(strips), 2 * columns);
-    offsets_.resize(static_cast<size_t>(strips));
-    for (int s = 0; s < strips; ++s) {
+    const StripCounts strips = GridStrips(columns, rows);
+    triangles_ = strips.Triangles;
+    counts_.assign(static_cast<size_t>(strips.Strips), strips.VerticesPerStrip);
+    offsets_.resize(static_cast<size_t>(strips.Strips));
+    for (int s = 0; s < strips.Strips; ++s) {
         offsets_[static_cast<size_t>(s)] = reinterpret_cast<const void*>(
-            static_cast<std::uintptr_t>(s) * 2 * static_cast<std::uintptr_t>(columns) *
+            static_cast<std::uintptr_t>(s) * static_cast<std::uintptr_t>(strips.VerticesPerStrip) *
             sizeof(std::uint32_t));
     }
+}
+
+bool CompiledMesh::RecordList(const std::function<void(HeightFieldSink&)>& send) {
+    name_ = glGenLists(1);
+    if (name_ == 0) {
+        return false;
+    }
+    glNewList(name_, GL_COMPILE);
+    GLMeshSink sink;
+    try {
+        send(sink);
+    } catch (...) {
+        glEndList();
+        throw;
+    }
+    glEndList();
+    return true;
 }
 
 bool CompiledMesh::ReserveVertices(long long bytes) {
@@ -102,7 +118,9 @@ bool CompiledMesh::PrepareIndices(int columns, int rows) {
     if (indexColumns_ == columns && indexRows_ == rows) {
         return true; // the same grid: the same strips
     }
-    const size_t count = rows > 1 ? static_cast<size_t>(rows - 1) * 2 * columns : 0;
+    const StripCounts strips = GridStrips(columns, rows);
+    const size_t count =
+        static_cast<size_t>(strips.Strips) * static_cast<size_t>(strips.VerticesPerStrip);
     DrainErrors();
     f->glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(count * sizeof(std::uint32_t)),
                     nullptr, GL_STATIC_DRAW);
@@ -163,6 +181,7 @@ void CompiledMesh::Compile(const MeshLayout& layout, int threadCount) {
         Compile(BuildGridMesh(layout, threadCount));
         return;
     }
+    multiDraw_ = Resolve<MultiDrawElements>("glMultiDrawElements");
     SetGrid(layout.TwoSided(), layout.Columns(), layout.Rows());
 }
 
@@ -172,15 +191,9 @@ void CompiledMesh::Compile(const GridMesh& mesh) {
         return;
     }
     if (path_ == MeshPath::DisplayList) {
-        name_ = glGenLists(1);
-        if (name_ == 0) {
-            return;
+        if (RecordList([&mesh](HeightFieldSink& sink) { mesh.Replay(sink); })) {
+            SetGrid(mesh.TwoSided, mesh.Columns, mesh.Rows);
         }
-        glNewList(name_, GL_COMPILE);
-        GLMeshSink sink;
-        mesh.Replay(sink);
-        glEndList();
-        SetGrid(mesh.TwoSided, mesh.Columns, mesh.Rows);
         return;
     }
     QOpenGLFunctions* f = Functions();
@@ -203,25 +216,16 @@ void CompiledMesh::Compile(const GridMesh& mesh) {
         Release();
         return;
     }
+    multiDraw_ = Resolve<MultiDrawElements>("glMultiDrawElements");
     SetGrid(mesh.TwoSided, mesh.Columns, mesh.Rows);
 }
 
 void CompiledMesh::CompileOnePass(const HeightField& field) {
     Release();
     path_ = MeshPath::DisplayList;
-    name_ = glGenLists(1);
-    if (name_ == 0) {
+    if (!RecordList([&field](HeightFieldSink& sink) { field.BuildList(sink); })) {
         return;
     }
-    glNewList(name_, GL_COMPILE);
-    GLMeshSink sink;
-    try {
-        field.BuildList(sink);
-    } catch (...) {
-        glEndList();
-        throw;
-    }
-    glEndList();
     const GridSize grid = HeightFieldGridSize(field);
     SetGrid((field.Options() & hfoTwoSided) != 0, grid.Columns, grid.Rows);
 }
@@ -251,9 +255,11 @@ void CompiledMesh::Draw() const {
     const GLsizei stride = GridMesh::FloatsPerVertex * sizeof(float);
     glNormalPointer(GL_FLOAT, stride, nullptr);
     glVertexPointer(3, GL_FLOAT, stride, reinterpret_cast<const void*>(3 * sizeof(float)));
-    if (const auto multiDraw = Resolve<MultiDrawElementsFunction>("glMultiDrawElements")) {
-        multiDraw(GL_TRIANGLE_STRIP, counts_.data(), GL_UNSIGNED_INT, offsets_.data(),
-                  static_cast<GLsizei>(counts_.size()));
+    static_assert(std::is_same_v<MultiDrawElements, void (*)(GLenum, const GLsizei*, GLenum,
+                                                             const void* const*, GLsizei)>);
+    if (multiDraw_) {
+        multiDraw_(GL_TRIANGLE_STRIP, counts_.data(), GL_UNSIGNED_INT, offsets_.data(),
+                   static_cast<GLsizei>(counts_.size()));
     } else {
         for (size_t s = 0; s < counts_.size(); ++s) {
             glDrawElements(GL_TRIANGLE_STRIP, counts_[s], GL_UNSIGNED_INT, offsets_[s]);
@@ -282,6 +288,7 @@ void CompiledMesh::Release() {
     triangles_ = 0;
     counts_.clear();
     offsets_.clear();
+    multiDraw_ = nullptr;
 }
 
 } // namespace orvane::view3d

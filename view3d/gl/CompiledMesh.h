@@ -3,6 +3,7 @@
 #include "view3d/BandedMeshBuild.h"
 #include "view3d/GridMesh.h"
 
+#include <functional>
 #include <vector>
 
 namespace orvane::view3d {
@@ -43,10 +44,16 @@ public:
     MeshPath Path() const { return path_; }
 
 private:
+    // glMultiDrawElements (GLenum, const GLsizei*, GLenum, const void* const*, GLsizei).
+    using MultiDrawElements = void (*)(unsigned, const int*, unsigned, const void* const*, int);
+
     // Makes the bound array buffer hold at least `bytes`; false when the driver had no room.
     bool ReserveVertices(long long bytes);
     bool PrepareIndices(int columns, int rows);
     void SetGrid(bool twoSided, int columns, int rows);
+    // Records what `send` gives a GL sink into a new display list. The list is kept when
+    // `send` throws: what was recorded is drawn. False when the driver gave no list.
+    bool RecordList(const std::function<void(HeightFieldSink&)>& send);
 
     MeshPath path_;
     unsigned name_ = 0;    // vertex buffer or display list
@@ -58,6 +65,8 @@ private:
     long long triangles_ = 0;
     std::vector<int> counts_; // indices of every strip and where they start, in bytes
     std::vector<const void*> offsets_;
+    // Resolved when the buffers are compiled; without it the strips are drawn one by one.
+    MultiDrawElements multiDraw_ = nullptr;
 };
 
 } // namespace orvane::view3d
