@@ -3,10 +3,10 @@
 
 #include "app/ColourBar.h"
 #include "app/FileResolutionSave.h"
-#include "image/OpenImageThread.h"
 #include "app/ImageBox.h"
 #include "app/LayoutFonts.h"
 #include "app/ProfilePanel.h"
+#include "image/OpenImageThread.h"
 #include "view3d/gl/SceneViewer.h"
 
 #include <QAbstractButton>

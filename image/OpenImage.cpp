@@ -113,10 +113,9 @@ OpenResult FinishOpen(OpenStart start, const ReadResult& read, ImageModel& model
         result.outcome = OpenOutcome::NotRead;
         model.SampleBuffer.reset();
         steps.ImageLost();
-        steps.ShowMessage(MessageKind::Plain,
-                          result.read.failure.isEmpty()
-                              ? UnopenableMessage(name, result.read.errors)
-                              : ReadFailedMessage(name, result.read.failure));
+        steps.ShowMessage(MessageKind::Plain, result.read.failure.isEmpty()
+                                                  ? UnopenableMessage(name, result.read.errors)
+                                                  : ReadFailedMessage(name, result.read.failure));
         return result;
     }
     if (model.Photometric == 0) // minimum is white

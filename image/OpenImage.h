@@ -98,8 +98,7 @@ struct OpenStart {
 };
 OpenStart BeginOpen(const TiffSource& source, ImageModel& model, OpenSteps& steps,
                     const OpenOptions& options = {});
-OpenResult FinishOpen(OpenStart start, const ReadResult& read, ImageModel& model,
-                      OpenSteps& steps);
+OpenResult FinishOpen(OpenStart start, const ReadResult& read, ImageModel& model, OpenSteps& steps);
 
 // The same open without a window, recording its messages.
 struct OpenedImage {
