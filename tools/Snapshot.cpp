@@ -532,6 +532,9 @@ int RunSnapshot(const SnapshotOptions& options) {
     WaitForRest(c.sceneViewer);
     const OrbitTimings orbit = Orbit(c.sceneViewer, options.orbit);
     WaitForRest(c.sceneViewer);
+    // A sample looked up under the last pointer position (a press moves it too) is in the
+    // status bar before the outputs are written, however long its strip took.
+    WaitForExactWork(frame);
 
     int status = 0;
     if (!options.saveView.isEmpty()) {
