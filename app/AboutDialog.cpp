@@ -1,5 +1,7 @@
 #include "app/AboutDialog.h"
 
+#include "app/AppIcon.h"
+
 #include "app/LayoutFonts.h"
 
 #include <QDesktopServices>
@@ -51,15 +53,8 @@ QPixmap Logo() {
     p.setBrush(sky);
     p.setPen(Qt::NoPen);
     p.drawRoundedRect(QRectF(0, 0, 314, 206), 18, 18);
-    QPainterPath relief;
-    relief.moveTo(0, 150);
-    for (int x = 0; x <= 314; x += 2)
-        relief.lineTo(x, 150 - 45 * std::exp(-std::pow((x - 110) / 40.0, 2)) -
-                             28 * std::exp(-std::pow((x - 220) / 30.0, 2)));
-    relief.lineTo(314, 206);
-    relief.lineTo(0, 206);
     p.setBrush(QColor(225, 225, 215));
-    p.drawPath(relief);
+    p.drawPath(ReliefPath(0, 314, 2, 150, 206, {{110, 40, 45}, {220, 30, 28}}));
     return QPixmap::fromImage(image).scaled(195, 123, Qt::KeepAspectRatio,
                                             Qt::SmoothTransformation);
 }

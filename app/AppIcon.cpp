@@ -8,6 +8,22 @@
 
 namespace orvane::app {
 
+QPainterPath ReliefPath(double left, double right, double step, double groundY, double bottom,
+                        std::initializer_list<ReliefPeak> peaks) {
+    QPainterPath relief;
+    relief.moveTo(left, groundY);
+    for (double x = left; x <= right; x += step) {
+        double y = groundY;
+        for (const ReliefPeak& peak : peaks)
+            y -= peak.height * std::exp(-std::pow((x - peak.x) / peak.width, 2));
+        relief.lineTo(x, y);
+    }
+    relief.lineTo(right, bottom);
+    relief.lineTo(left, bottom);
+    relief.closeSubpath();
+    return relief;
+}
+
 QImage DrawAppIcon(int sizePx) {
     QImage image(sizePx, sizePx, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -22,14 +38,7 @@ QImage DrawAppIcon(int sizePx) {
     p.drawRoundedRect(QRectF(2, 2, 60, 60), 12, 12);
 
     // Two peaks of a height profile, lit from the left.
-    QPainterPath relief;
-    relief.moveTo(2, 46);
-    for (double x = 2; x <= 62; x += 1)
-        relief.lineTo(x, 46 - 20 * std::exp(-std::pow((x - 24) / 9.0, 2)) -
-                             12 * std::exp(-std::pow((x - 44) / 7.0, 2)));
-    relief.lineTo(62, 62);
-    relief.lineTo(2, 62);
-    relief.closeSubpath();
+    const QPainterPath relief = ReliefPath(2, 62, 1, 46, 62, {{24, 9, 20}, {44, 7, 12}});
     QLinearGradient light(0, 20, 0, 62);
     light.setColorAt(0, QColor(245, 240, 225));
     light.setColorAt(1, QColor(150, 140, 120));
