@@ -238,12 +238,14 @@ private:
         return transient_.get();
     }
 
-    // A whole strip or tile, or a band of a tile.
+    // A whole strip or tile, or a band of a tile. The buffers start zeroed: a damaged stream
+    // that the decoder accepts may leave part of them unwritten, which then reads as 0 every
+    // time rather than as whatever the memory held.
     const std::uint8_t* DecodeBlock(std::uint64_t key) {
         TIFF* tif = handle_->get();
         const std::uint32_t strile = std::uint32_t(StrileOf(key));
         const std::int64_t size = BlockBytes(key);
-        std::unique_ptr<std::uint8_t[]> bytes(new (std::nothrow) std::uint8_t[size]);
+        std::unique_ptr<std::uint8_t[]> bytes(new (std::nothrow) std::uint8_t[size]());
         if (!bytes)
             return nullptr;
         if (bandRows_ == layout_.blockHeight) {
@@ -257,7 +259,7 @@ private:
         }
         // A tile decodes only as a whole: decode it, keep the band.
         const std::int64_t tileBytes = layout_.blockHeight * layout_.RowBytes();
-        std::unique_ptr<std::uint8_t[]> tile(new (std::nothrow) std::uint8_t[tileBytes]);
+        std::unique_ptr<std::uint8_t[]> tile(new (std::nothrow) std::uint8_t[tileBytes]());
         if (!tile || TIFFReadEncodedTile(tif, strile, tile.get(), tileBytes) != tileBytes)
             return nullptr;
         decodedBytes_ += tileBytes;

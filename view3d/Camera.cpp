@@ -10,28 +10,33 @@ constexpr float HorizontalEpsilon = 1e-10f;
 } // namespace
 
 void Camera::SetTargetObject(SceneObject* target) {
-    target_ = target;
-    NotifyChange();
+    if (StoreChanged(target_, target)) {
+        NotifyChange();
+    }
 }
 
 void Camera::SetFocalLength(float v) {
-    focalLength_ = v;
-    NotifyChange();
+    if (StoreChanged(focalLength_, v)) {
+        NotifyChange();
+    }
 }
 
 void Camera::SetDepthOfView(float v) {
-    depthOfView_ = v;
-    NotifyChange();
+    if (StoreChanged(depthOfView_, v)) {
+        NotifyChange();
+    }
 }
 
 void Camera::SetSceneScale(float v) {
-    sceneScale_ = v;
-    NotifyChange();
+    if (StoreChanged(sceneScale_, v)) {
+        NotifyChange();
+    }
 }
 
 void Camera::SetNearPlaneBias(float v) {
-    nearPlaneBias_ = v;
-    NotifyChange();
+    if (StoreChanged(nearPlaneBias_, v)) {
+        NotifyChange();
+    }
 }
 
 void Camera::MoveAroundTarget(float pitchDeltaDeg, float turnDeltaDeg) {

@@ -5,6 +5,16 @@
 
 namespace orvane::view3d {
 
+// Stores `value` in `field`; false, storing nothing, when the field holds that value already:
+// a setter then makes one redraw request per change and none for a repeat.
+template <class T> bool StoreChanged(T& field, const T& value) {
+    if (field == value) {
+        return false;
+    }
+    field = value;
+    return true;
+}
+
 // Collects redraw requests from the scene objects and hands each one to the listeners
 // (the viewer calls update() there, which coalesces them into one frame). Requests made
 // while a frame is being drawn are dropped: the frame being drawn already shows them.

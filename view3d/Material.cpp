@@ -1,33 +1,40 @@
 #include "view3d/Material.h"
 
+#include "view3d/ChangeNotifier.h"
+
 namespace orvane::view3d {
 
 void Texture::SetDisabled(bool v) {
-    disabled_ = v;
-    Changed();
+    if (StoreChanged(disabled_, v)) {
+        Changed();
+    }
 }
 
 void Texture::SetTextureMode(TextureMode v) {
-    textureMode_ = v;
-    Changed();
+    if (StoreChanged(textureMode_, v)) {
+        Changed();
+    }
 }
 
 void Texture::SetImageBrightness(float v) {
     if (v != imageBrightness_) {
         ++imageRevision_;
     }
-    imageBrightness_ = v;
-    Changed();
+    if (StoreChanged(imageBrightness_, v)) {
+        Changed();
+    }
 }
 
 void Texture::SetMappingSCoordinate(int index, float v) {
-    mappingS_[index] = v;
-    Changed();
+    if (StoreChanged(mappingS_[index], v)) {
+        Changed();
+    }
 }
 
 void Texture::SetMappingTCoordinate(int index, float v) {
-    mappingT_[index] = v;
-    Changed();
+    if (StoreChanged(mappingT_[index], v)) {
+        Changed();
+    }
 }
 
 void Texture::SetImage(const QImage& picture, const QString& fileName) {

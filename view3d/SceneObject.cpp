@@ -14,20 +14,17 @@ constexpr float DegenerateSide = 0.001f;
 } // namespace
 
 void Coordinates::SetCoordinate(int index, float value) {
-    value_[index] = value;
-    owner_.TransformationChanged();
+    if (StoreChanged(value_[index], value))
+        owner_.TransformationChanged();
 }
 
 void Coordinates::SetPoint(float x, float y, float z) {
-    value_[0] = x;
-    value_[1] = y;
-    value_[2] = z;
-    owner_.TransformationChanged();
+    SetVector({x, y, z, value_[3]});
 }
 
 void Coordinates::SetVector(const Vector4f& value) {
-    value_ = value;
-    owner_.TransformationChanged();
+    if (StoreChanged(value_, value))
+        owner_.TransformationChanged();
 }
 
 void Coordinates::Translate(const Vector4f& delta) {

@@ -132,6 +132,19 @@ TEST(SceneNotification, EachPropertyChangeRequestsExactlyOneRedraw) {
         {"min above max", [](Scene& s) { s.heightField.ySamplingScale.SetMin(4); }, 1},
         {"attenuation", [](Scene& s) { s.obliqueLight.SetConstAttenuation(0.5f); }, 1},
         {"same attenuation", [](Scene& s) { s.overheadLight.SetConstAttenuation(1.0f); }, 0},
+        // A value set again is no change: no redraw.
+        {"same camera coordinate",
+         [](Scene& s) { s.camera.position.SetCoordinate(0, s.camera.position.X()); }, 0},
+        {"same camera point",
+         [](Scene& s) {
+             const Coordinates& p = s.camera.position;
+             s.camera.position.SetPoint(p.X(), p.Y(), p.Z());
+         },
+         0},
+        {"same focal length", [](Scene& s) { s.camera.SetFocalLength(100); }, 0},
+        {"same diffuse", [](Scene& s) { s.obliqueLight.SetDiffuse(s.obliqueLight.Diffuse()); }, 0},
+        {"texture still off", [](Scene& s) { s.heightField.material.texture.SetDisabled(true); },
+         0},
         {"texture on", [](Scene& s) { s.heightField.material.texture.SetDisabled(false); }, 1},
         {"orbit", [](Scene& s) { s.camera.MoveAroundTarget(5, 5); }, 1},
         {"zoom", [](Scene& s) { s.camera.AdjustDistanceToTarget(1.05f); }, 1},
