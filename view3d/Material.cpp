@@ -17,10 +17,8 @@ void Texture::SetTextureMode(TextureMode v) {
 }
 
 void Texture::SetImageBrightness(float v) {
-    if (v != imageBrightness_) {
-        ++imageRevision_;
-    }
     if (StoreChanged(imageBrightness_, v)) {
+        ++imageRevision_; // the texels change with it
         Changed();
     }
 }
