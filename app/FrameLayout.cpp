@@ -49,8 +49,7 @@ QSlider* MakeTrackBar(QWidget* parent, const QRect& place, int min, int max, int
 QFrame* MakeRaisedPanel(QWidget* parent, const QRect& place) {
     auto* panel = new QFrame(parent);
     panel->setGeometry(place);
-    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    panel->setAutoFillBackground(true);
+    StyleRaisedPanel(panel);
     panel->hide();
     return panel;
 }
@@ -107,8 +106,7 @@ void BuildSettings3DGroup(FrameComponents& c) {
 
 void BuildTopStrip(QWidget* frame, FrameComponents& c) {
     c.topPanel = new QFrame(frame);
-    c.topPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    c.topPanel->setAutoFillBackground(true);
+    StyleRaisedPanel(c.topPanel);
     c.topPanel->setGeometry(0, 0, frame->width(), 97);
     BuildViewModeGroup(frame, c);
     BuildInformationGroup(c);
@@ -129,18 +127,14 @@ void BuildViews(QWidget* frame, FrameComponents& c) {
     c.refreshingLabel = new QLabel(QStringLiteral("Refreshing..."), frame);
     c.refreshingLabel->setGeometry(368, 320, 163, 41);
     c.refreshingLabel->setAlignment(Qt::AlignCenter);
-    c.refreshingLabel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    c.refreshingLabel->setAutoFillBackground(true);
+    StyleRaisedPanel(c.refreshingLabel);
     c.refreshingLabel->setFont(TahomaFont(13));
     c.refreshingLabel->hide();
 }
 
 void BuildInfoPanel(QWidget* frame, FrameComponents& c) {
     c.infoPanel = MakeRaisedPanel(frame, {0, 97, 406, 185});
-    c.closeInfoButton = new QToolButton(c.infoPanel);
-    c.closeInfoButton->setGeometry(381, 5, 20, 22);
-    c.closeInfoButton->setAutoRaise(true);
-    c.closeInfoButton->setIcon(CloseGlyph());
+    c.closeInfoButton = MakeCloseButton(c.infoPanel, {381, 5, 20, 22});
     c.infoTitle =
         MakeLabel(c.infoPanel, 164, 6, QStringLiteral("TIFF File Info"), TahomaFont(13, true));
     c.infoText = new QPlainTextEdit(c.infoPanel);

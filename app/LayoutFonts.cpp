@@ -1,5 +1,9 @@
 #include "app/LayoutFonts.h"
 
+#include <QToolButton>
+
+#include <QFrame>
+
 #include <QFile>
 #include <QFontDatabase>
 #include <QLabel>
@@ -48,6 +52,19 @@ QLabel* MakeLabel(QWidget* parent, int x, int y, const QString& text, const QFon
     label->move(x, y);
     label->adjustSize();
     return label;
+}
+
+void StyleRaisedPanel(QFrame* panel) {
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setAutoFillBackground(true);
+}
+
+QToolButton* MakeCloseButton(QWidget* panel, const QRect& place) {
+    auto* button = new QToolButton(panel);
+    button->setGeometry(place);
+    button->setAutoRaise(true);
+    button->setIcon(CloseGlyph());
+    return button;
 }
 
 } // namespace orvane::app

@@ -6,6 +6,9 @@
 class QLabel;
 class QWidget;
 
+class QFrame;
+class QToolButton;
+
 namespace orvane::app {
 
 // Makes Tahoma, the layouts' font, available: Debian's fonts-wine installs a
@@ -24,6 +27,11 @@ inline QFont TahomaFont(int pixelHeight, bool bold = false) {
 
 // The close button's picture of the floating panels: an orange-red cross.
 QIcon CloseGlyph();
+
+// The raised, filled look of the top strip and the floating panels.
+void StyleRaisedPanel(QFrame* panel);
+// A floating panel's close button (the cross, flat until pointed at) at its design place.
+QToolButton* MakeCloseButton(QWidget* panel, const QRect& place);
 
 // A label at its design place, sized to its text.
 QLabel* MakeLabel(QWidget* parent, int x, int y, const QString& text, const QFont& font);

@@ -29,16 +29,12 @@ ProfilePanel::SaveAnswer& SaveOverride() {
 } // namespace
 
 ProfilePanel::ProfilePanel(QWidget* parent) : QFrame(parent) {
-    setFrameStyle(QFrame::Panel | QFrame::Raised);
-    setAutoFillBackground(true);
+    StyleRaisedPanel(this);
     setFocusPolicy(Qt::ClickFocus); // Ctrl+C reaches the panel once clicked
     resize(460, 330);
     hide();
     titleLabel = MakeLabel(this, 200, 6, QStringLiteral("Profile"), TahomaFont(13, true));
-    closeButton = new QToolButton(this);
-    closeButton->setGeometry(435, 5, 20, 22);
-    closeButton->setAutoRaise(true);
-    closeButton->setIcon(CloseGlyph());
+    closeButton = MakeCloseButton(this, {435, 5, 20, 22});
     connect(closeButton, &QToolButton::clicked, this, &ProfilePanel::CloseClicked);
 
     auto* chart = new QChart;
