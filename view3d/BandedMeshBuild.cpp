@@ -131,7 +131,7 @@ MeshLayout::MeshLayout(const HeightField& field, int stride) : field_(field) {
         return;
     }
     hasMesh_ = true;
-    twoSided_ = (field.Options() & hfoTwoSided) != 0;
+    twoSided_ = (field.Options() & kTwoSidedOption) != 0;
     stride = std::max(stride, 1);
     const GridPositions grid = SamplePositions(field.xSamplingScale, field.ySamplingScale);
     xs_ = EveryNth(grid.X, stride);

@@ -112,7 +112,7 @@ void HeightField::BuildList(HeightFieldSink& sink) const {
     const float invX = 1.0f / xSamplingScale.Step();
     const float invY = 1.0f / ySamplingScale.Step();
 
-    sink.BeginMesh((options_ & hfoTwoSided) != 0);
+    sink.BeginMesh((options_ & kTwoSidedOption) != 0);
     if (m == 0) {
         return; // no column fits the range: nothing to draw
     }

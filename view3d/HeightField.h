@@ -11,18 +11,12 @@
 namespace orvane::view3d {
 
 enum HeightFieldOption : unsigned {
-    hfoTextureCoordinates = 1u << 0,
-    hfoTwoSided = 1u << 1,
+    kTextureCoordinatesOption = 1u << 0,
+    kTwoSidedOption = 1u << 1,
 };
 using HeightFieldOptions = unsigned;
 
-enum class HeightFieldColorMode {
-    hfcmNone,
-    hfcmEmission,
-    hfcmAmbient,
-    hfcmDiffuse,
-    hfcmAmbientAndDiffuse
-};
+enum class HeightFieldColorMode { None, Emission, Ambient, Diffuse, AmbientAndDiffuse };
 
 struct TexPoint {
     float S = 0;
@@ -83,8 +77,8 @@ public:
     void BuildList(HeightFieldSink& sink) const;
 
 private:
-    HeightFieldOptions options_ = hfoTwoSided;
-    HeightFieldColorMode colorMode_ = HeightFieldColorMode::hfcmNone;
+    HeightFieldOptions options_ = kTwoSidedOption;
+    HeightFieldColorMode colorMode_ = HeightFieldColorMode::None;
     HeightFieldGetHeightEvent onGetHeight_;
     std::uint64_t structureRevision_ = 1;
 };

@@ -32,8 +32,8 @@ Scene::Scene() {
     heightField.scale.SetVector({1, 1, 1, 0});
     heightField.position.SetVector({0, 0, 0, 1});
     heightField.SetVisible(false);
-    heightField.SetOptions(hfoTwoSided);
-    heightField.SetColorMode(HeightFieldColorMode::hfcmNone);
+    heightField.SetOptions(kTwoSidedOption);
+    heightField.SetColorMode(HeightFieldColorMode::None);
     FaceProperties face;
     face.Ambient = {0.2f, 0.2f, 0.2f, 1};
     face.Diffuse = {0.8f, 0.8f, 0.8f, 1};

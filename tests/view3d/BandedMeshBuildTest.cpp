@@ -112,11 +112,11 @@ TEST(BandedMeshBuild, EdgeGridsMatchTheOnePassBuild) {
         Axis X, Y;
         HeightFieldOptions Options;
     } const cases[] = {
-        {"one row", {0, 3.25f, 1}, {0, 0.5f, 1}, hfoTwoSided},
-        {"one column", {0, 0.5f, 1}, {0, 70.25f, 1}, hfoTwoSided},
+        {"one row", {0, 3.25f, 1}, {0, 0.5f, 1}, kTwoSidedOption},
+        {"one column", {0, 0.5f, 1}, {0, 70.25f, 1}, kTwoSidedOption},
         {"one-sided", {-1, 1, 0.01f}, {-1, 1, 0.01f}, 0},
-        {"y step lost in rounding", {0, 2, 1}, {1e8f, 1e8f + 64, 1}, hfoTwoSided},
-        {"empty y range", {0, 1, 0.5f}, {0, 0, 0.5f}, hfoTwoSided},
+        {"y step lost in rounding", {0, 2, 1}, {1e8f, 1e8f + 64, 1}, kTwoSidedOption},
+        {"empty y range", {0, 1, 0.5f}, {0, 0, 0.5f}, kTwoSidedOption},
     };
     for (const Case& c : cases) {
         HeightField field;

@@ -84,7 +84,7 @@ TEST(SceneSetup, TreeAndStartingValues) {
     EXPECT_EQ(scene.camera.TargetObject(), &scene.cameraTarget);
 
     EXPECT_FALSE(scene.heightField.Visible());
-    EXPECT_EQ(scene.heightField.Options(), static_cast<unsigned>(hfoTwoSided));
+    EXPECT_EQ(scene.heightField.Options(), static_cast<unsigned>(kTwoSidedOption));
     ExpectVec(scene.heightField.direction.AsVector(), 0, 1, -4.371139e-8f, 0);
     const FaceProperties& front = scene.heightField.material.FrontProperties();
     EXPECT_EQ(front.Diffuse, (Vector4f{0.8f, 0.8f, 0.8f, 1}));
@@ -169,9 +169,8 @@ TEST(SceneNotification, StructureChangesMarkOneRebuildOthersNone) {
         {"same step", [](HeightField& h) { h.ySamplingScale.SetStep(0.1f); }, 1},
         {"range", [](HeightField& h) { h.xSamplingScale.SetMax(1); }, 1},
         {"options", [](HeightField& h) { h.SetOptions(0); }, 1},
-        {"same options", [](HeightField& h) { h.SetOptions(hfoTwoSided); }, 0},
-        {"colour mode", [](HeightField& h) { h.SetColorMode(HeightFieldColorMode::hfcmDiffuse); },
-         1},
+        {"same options", [](HeightField& h) { h.SetOptions(kTwoSidedOption); }, 0},
+        {"colour mode", [](HeightField& h) { h.SetColorMode(HeightFieldColorMode::Diffuse); }, 1},
         {"callback",
          [](HeightField& h) {
              h.SetOnGetHeight([](float, float, float&, Vector4f&, TexPoint&) {});

@@ -227,7 +227,7 @@ void CompiledMesh::CompileOnePass(const HeightField& field) {
         return;
     }
     const GridSize grid = HeightFieldGridSize(field);
-    SetGrid((field.Options() & hfoTwoSided) != 0, grid.Columns, grid.Rows);
+    SetGrid((field.Options() & kTwoSidedOption) != 0, grid.Columns, grid.Rows);
 }
 
 void CompiledMesh::Draw() const {
