@@ -59,7 +59,7 @@ void ImageFrame::UpdateExactReadout(int x, int y) {
     const image::CachedLookup cached = exact_->TryCachedSample(pixel->Column, pixel->Row);
     switch (cached.state) {
     case image::CachedLookup::State::Hit:
-        readout_.sample = {ExactSample::State::Value, cached.sample};
+        readout_.sample = ExactSample::Of(cached.sample);
         break;
     case image::CachedLookup::State::NoValue:
         readout_.sample = {ExactSample::State::NoValue, 0};
@@ -95,7 +95,7 @@ void ImageFrame::LookUpExactSample(const image::FilePixel& pixel) {
         return;
     ++lookupsInFlight_;
     workers_.start([this, reader = exact_, pixel] {
-        const std::optional<std::uint32_t> sample = reader->Sample(pixel.Column, pixel.Row);
+        const image::StoredSample sample = reader->Sample(pixel.Column, pixel.Row);
         QMetaObject::invokeMethod(
             this,
             [this, reader, pixel, sample] {
@@ -107,8 +107,7 @@ void ImageFrame::LookUpExactSample(const image::FilePixel& pixel) {
                     LookUpExactSample(readout_.pixel);
                     return;
                 }
-                readout_.sample = sample ? ExactSample{ExactSample::State::Value, *sample}
-                                         : ExactSample{ExactSample::State::NoValue, 0};
+                readout_.sample = ExactSample::Of(sample);
                 ShowPointerStatus(pixel, reader->MinIsWhite());
             },
             Qt::QueuedConnection);
@@ -183,7 +182,7 @@ void ImageFrame::MeasureProfile() {
     auto cancel = std::make_shared<std::atomic<bool>>(false);
     profileCancel_ = cancel;
     const ProfileLine line = measuring_.line;
-    const ProfileUnits units{image_.ZMin, image_.ZMax, image_.Resolution};
+    const ProfileUnits units = ProfileUnitsOf(image_);
     ++profilesInFlight_;
     workers_.start([this, reader = exact_, line, units, cancel] {
         std::optional<Profile> profile = view2d::MeasureProfile(*reader, line, units, cancel.get());

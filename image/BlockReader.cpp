@@ -305,7 +305,10 @@ void BlockReader::KeepTile(const std::uint8_t* samples, std::int64_t samplesRow,
 void BlockReader::KeepRow(const std::uint8_t* samples, int highByte, std::int64_t keptRow,
                           std::int64_t firstColumn, std::int64_t count) {
     std::uint8_t* levels = plan_.levels + keptRow * plan_.keptWidth + firstColumn;
-    if (plan_.layout.bytesPerSample == 1)
+    if (plan_.values)
+        MapValues(samples, count, plan_.geometry.ColumnStep, *plan_.values, levels, keptRow,
+                  firstColumn, values_);
+    else if (plan_.layout.bytesPerSample == 1)
         KeepLevels8(samples, count, plan_.geometry.ColumnStep, levels);
     else
         KeepLevels16(samples, count, plan_.geometry.ColumnStep, highByte, levels);

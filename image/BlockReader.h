@@ -40,6 +40,8 @@ public:
     ReadMessageLog TakeLog() { return std::move(messages_); }
     // The kept rows of the lost rows, ascending.
     std::vector<RowRange> TakeLostKeptRows() { return std::move(lostKeptRows_); }
+    // The valid values met (samples mapped by value only).
+    const ValueRange& Values() const { return values_; }
 
 private:
     void ReadStrip(std::int64_t block);
@@ -73,6 +75,7 @@ private:
     std::vector<StrileBytes> tiles_;       // where the tiles of the current band lie
     std::int64_t unreadableRows_ = 0;
     std::vector<RowRange> lostKeptRows_;
+    ValueRange values_;
     ReadMessageLog messages_;
 };
 

@@ -1,9 +1,12 @@
 #pragma once
 #include "image/Memory.h"
+#include "image/ValueMapping.h"
 
 #include <QString>
 #include <cmath>
 #include <cstdint>
+#include <memory>
+#include <optional>
 
 namespace orvane::image {
 
@@ -60,17 +63,40 @@ inline double MillimetresPerPixel(float resolutionDpi) {
 // Every subsystem reads it; only the open routine writes it.
 struct ImageModel : ImageGeometry {
     float Resolution = 0.0f; // dots per inch; 0 = unknown
-    double ZMin = 0.0;       // millimetres of level 0
-    double ZMax = 1.0;       // millimetres of level 255
+    // Unsigned 8- and 16-bit files without a no-data value: millimetres of
+    // level 0 and 255 from the file's sample-value tags. Files whose levels
+    // come from their values: DataMin and DataMax, in the stored unit.
+    double ZMin = 0.0;
+    double ZMax = 1.0;
     std::int16_t BitsPerSample = 0;
     std::uint16_t Photometric = 0; // 0 = minimum is white
+    SampleFormat Samples;
+    // The levels come from the values (ValueMapping): signed, 32-bit and
+    // floating-point samples, and any file declaring a no-data value.
+    bool LevelsFromValues = false;
+    NoDataRule NoData;
+    QString NoDataText;              // the declared no-data value as the file gives it
+    std::optional<double> DataMin;   // the valid kept values' range (LevelsFromValues)
+    std::optional<double> DataMax;
+    std::int64_t NoDataPixels = 0;   // kept pixels without a value
+    // The unit the file gives its values in ("m", "ft"), and millimetres per unit; empty and
+    // 0 when it gives none (LevelsFromValues).
+    QString HeightUnit;
+    double MmPerHeightUnit = 0;
     QString ScannerSoftware, ScannerModel, AcquisitionDate, AcquisitionSetup, AcquisitionInfo;
     // ImageWidth x ImageHeight levels, row-major, first file row first; null
     // while no image is open.
     LevelBuffer SampleBuffer;
+    // One bit per kept pixel that has no value, rows of MaskStride(ImageWidth)
+    // bytes; null when every kept pixel has one.
+    std::unique_ptr<std::uint8_t[]> NoDataMask;
 
     const std::uint8_t* Levels() const { return SampleBuffer.get(); }
     bool HasImage() const { return SampleBuffer != nullptr; }
+    // Whether kept pixel (column, row) has no value.
+    bool NoDataAt(std::int64_t column, std::int64_t row) const {
+        return NoDataMask && MaskBit(NoDataMask.get(), MaskStride(ImageWidth), column, row);
+    }
 };
 
 } // namespace orvane::image

@@ -1,5 +1,8 @@
 #include "image/NumberText.h"
 
+#include <charconv>
+#include <cmath>
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -90,6 +93,27 @@ QString FormatFixed(double value, int significantDigits, int decimals) {
     if (decimals > 0)
         out += "." + fractionPart;
     return QString::fromStdString(out);
+}
+
+QString StoredValueText(double value, const SampleFormat& format) {
+    if (std::isnan(value))
+        return QStringLiteral("nan");
+    if (std::isinf(value))
+        return value > 0 ? QStringLiteral("inf") : QStringLiteral("-inf");
+    if (format.kind != SampleKind::Float)
+        return QString::number(static_cast<qint64>(value));
+    char text[64];
+    const std::to_chars_result end =
+        format.bits == 32 ? std::to_chars(text, text + sizeof text, static_cast<float>(value))
+                          : std::to_chars(text, text + sizeof text, value);
+    return QString::fromLatin1(text, int(end.ptr - text));
+}
+
+QString SampleFormatText(const SampleFormat& format) {
+    const char* kind = format.kind == SampleKind::Float    ? "float"
+                       : format.kind == SampleKind::Signed ? "signed"
+                                                           : "unsigned";
+    return QStringLiteral("%1-bit %2").arg(format.bits).arg(QLatin1String(kind));
 }
 
 } // namespace orvane::image

@@ -1,4 +1,6 @@
 #pragma once
+#include "image/ValueMapping.h"
+
 #include <QString>
 
 namespace orvane::image {
@@ -13,5 +15,13 @@ namespace orvane::image {
 // exponent ("1.234568E+7"). Not-a-number and infinities print as "NAN",
 // "INF" and "-INF".
 QString FormatFixed(double value, int significantDigits, int decimals);
+
+// A stored value as its file holds it: integers in full, floating-point values with the fewest
+// digits that read back to the same value of their own precision (a 32-bit float's 0.1 is
+// "0.1", not the digits of its double), "nan", "inf" and "-inf".
+QString StoredValueText(double value, const SampleFormat& format);
+
+// "32-bit float", "16-bit signed", "32-bit unsigned": a sample format for people.
+QString SampleFormatText(const SampleFormat& format);
 
 } // namespace orvane::image

@@ -39,6 +39,32 @@ void TakeAcceptedTags(const TiffTags& tags, ImageModel& model) {
     model.AcquisitionInfo = tags.ImageDescription;
 }
 
+// How the samples become levels. Unsigned 8- and 16-bit samples without a declared no-data
+// value keep the high-byte rule (and min-is-white inversion); any other kind of sample is a
+// height in its own right, mapped over its own range.
+void TakeSampleFormat(const TiffTags& tags, ImageModel& model) {
+    model.Samples = SampleFormatOf(tags);
+    model.NoData = NoDataRule{};
+    model.NoData.nonFinite = model.Samples.kind == SampleKind::Float;
+    model.LevelsFromValues = model.Samples.kind != SampleKind::Unsigned ||
+                             (model.Samples.bits != 8 && model.Samples.bits != 16);
+}
+
+// The range of the valid values read; heights run over it.
+void TakeValueRange(const ValueRange& values, ImageModel& model) {
+    model.NoDataPixels = values.noData;
+    if (values.valid > 0) {
+        model.DataMin = values.min;
+        model.DataMax = values.max;
+        model.ZMin = values.min;
+        model.ZMax = values.max;
+    } else {
+        model.ZMin = model.ZMax = 0;
+    }
+    if (values.noData == 0)
+        model.NoDataMask.reset();
+}
+
 } // namespace
 
 OpenStart BeginOpen(const TiffSource& source, ImageModel& model, OpenSteps& steps,
@@ -70,6 +96,7 @@ OpenStart BeginOpen(const TiffSource& source, ImageModel& model, OpenSteps& step
     ImageModel next;
     TakeExaminedTags(tags, next);
     TakeAcceptedTags(tags, next);
+    TakeSampleFormat(tags, next);
     const std::uint32_t fileWidth = tags.ImageWidth.value_or(0);
     const std::uint32_t fileHeight = tags.ImageLength.value_or(0);
     result.outcome = OpenOutcome::NotSized;
@@ -81,6 +108,13 @@ OpenStart BeginOpen(const TiffSource& source, ImageModel& model, OpenSteps& step
     }
     static_cast<ImageGeometry&>(next) = size.geometry;
     next.SampleBuffer = AllocateLevels(next.LevelCount(), options.allocationLimitBytes);
+    if (next.SampleBuffer && next.LevelsFromValues) {
+        // A bit a pixel beside the levels, kept only if some pixel has no value.
+        next.NoDataMask.reset(new (std::nothrow)
+                                  std::uint8_t[MaskStride(next.ImageWidth) * next.ImageHeight]());
+        if (!next.NoDataMask)
+            next.SampleBuffer.reset();
+    }
     if (!next.SampleBuffer) {
         steps.ShowMessage(MessageKind::Plain, SizingMessage(SizingOutcome::TooBig));
         return start;
@@ -97,9 +131,19 @@ OpenStart BeginOpen(const TiffSource& source, ImageModel& model, OpenSteps& step
     steps.BeginRead();
     const ImageGeometry geometry = model;
     std::uint8_t* levels = model.SampleBuffer.get();
-    start.read = [source, geometry, levels](const ProgressFunction& progress) {
-        return ReadSamples(source, geometry, levels, progress);
-    };
+    if (model.LevelsFromValues) {
+        std::uint8_t* mask = model.NoDataMask.get();
+        const SampleFormat format = model.Samples;
+        const NoDataRule noData = model.NoData;
+        start.read = [source, geometry, levels, mask, format,
+                      noData](const ProgressFunction& progress) {
+            return ReadValues(source, geometry, levels, mask, format, noData, progress);
+        };
+    } else {
+        start.read = [source, geometry, levels](const ProgressFunction& progress) {
+            return ReadSamples(source, geometry, levels, progress);
+        };
+    }
     return start;
 }
 
@@ -118,7 +162,9 @@ OpenResult FinishOpen(OpenStart start, const ReadResult& read, ImageModel& model
                                                   : ReadFailedMessage(name, result.read.failure));
         return result;
     }
-    if (model.Photometric == 0) // minimum is white
+    if (model.LevelsFromValues)
+        TakeValueRange(result.read.values, model);
+    else if (model.Photometric == 0) // minimum is white
         InvertLevels(model.SampleBuffer.get(), model, result.read);
 
     result.outcome = OpenOutcome::NotDisplayed;

@@ -1,6 +1,7 @@
 #pragma once
 #include "image/ScanlineReader.h"
 #include "image/SourceBytes.h"
+#include "image/ValueMapping.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -48,6 +49,8 @@ struct ReadPlan {
     ReadLayout layout;
     const SourceBytes* bytes = nullptr;
     std::uint8_t* levels = nullptr;
+    // Samples mapped to levels by their values (null: the high-byte rule).
+    const ValueMapping* values = nullptr;
     std::int64_t keptWidth = 0;
     std::int64_t keptHeight = 0;
 

@@ -23,6 +23,8 @@ struct Layout {
     std::int64_t height = 0;
     int bitsPerSample = 0;
     bool minIsWhite = false;
+    SampleFormat format;
+    NoDataRule noData;
     bool tiled = false;
     std::int64_t blockWidth = 0;  // strips: the image width; tiles: the tile width
     std::int64_t blockHeight = 0; // rows per strip, or the tile length
@@ -39,8 +41,9 @@ std::int64_t CeilDiv(std::int64_t a, std::int64_t b) {
 // The layout of the file behind `tif`, or why samples cannot be addressed in it.
 std::optional<Layout> MeasureLayout(TIFF* tif, std::uint64_t sourceBytes, QString& why) {
     const TiffTags tags = ReadTiffTags(tif);
-    const QStringList refusals = ValidationMessages(tags.BitsPerSample, tags.Photometric,
-                                                    tags.SamplesPerPixel, tags.Compression);
+    const QStringList refusals =
+        ValidationMessages(tags.BitsPerSample, tags.Photometric, tags.SamplesPerPixel,
+                           tags.Compression, tags.SampleFormat);
     if (!refusals.isEmpty()) {
         why = refusals.join(QLatin1Char(' '));
         return std::nullopt;
@@ -54,6 +57,8 @@ std::optional<Layout> MeasureLayout(TIFF* tif, std::uint64_t sourceBytes, QStrin
     l.height = *tags.ImageLength;
     l.bitsPerSample = tags.BitsPerSample;
     l.minIsWhite = tags.Photometric == PHOTOMETRIC_MINISWHITE;
+    l.format = SampleFormatOf(tags);
+    l.noData.nonFinite = l.format.kind == SampleKind::Float;
     const BlockLayout blocks = MeasureBlocks(tif, l.BytesPerSample(), sourceBytes);
     l.tiled = blocks.tiled;
     l.blockWidth = blocks.blockWidth;
@@ -175,12 +180,12 @@ public:
                      rowInBand * l.blockWidth + columnInBlock};
     }
 
-    std::uint32_t SampleAt(const std::uint8_t* block, std::int64_t offset) const {
-        if (layout_.bitsPerSample == 8)
-            return block[offset];
-        std::uint16_t sample; // the library delivers the machine's byte order
-        std::memcpy(&sample, block + 2 * offset, 2);
-        return sample;
+    StoredSample SampleAt(const std::uint8_t* block, std::int64_t offset) const {
+        // The library delivers the machine's byte order.
+        const double value = SampleValue(block + offset * layout_.BytesPerSample(), layout_.format);
+        return {layout_.noData.Matches(value) ? StoredSample::State::NoData
+                                              : StoredSample::State::Value,
+                value};
     }
 
     // The decoded block under `key`, from the cache or decoded now; nullptr when it cannot be
@@ -335,6 +340,9 @@ std::int64_t SampleReader::Width() const {
 std::int64_t SampleReader::Height() const {
     return impl_->layout_.height;
 }
+SampleFormat SampleReader::Format() const {
+    return impl_->layout_.format;
+}
 int SampleReader::BitsPerSample() const {
     return impl_->layout_.bitsPerSample;
 }
@@ -342,13 +350,13 @@ bool SampleReader::MinIsWhite() const {
     return impl_->layout_.minIsWhite;
 }
 
-std::optional<std::uint32_t> SampleReader::Sample(std::int64_t column, std::int64_t row) {
+StoredSample SampleReader::Sample(std::int64_t column, std::int64_t row) {
     const auto place = impl_->Locate(column, row);
     if (!place)
-        return std::nullopt;
+        return {};
     std::lock_guard<std::mutex> lock(impl_->mutex_);
     Call call;
-    std::optional<std::uint32_t> sample;
+    StoredSample sample;
     if (const std::uint8_t* block = impl_->Block(place->key, call))
         sample = impl_->SampleAt(block, place->offset);
     impl_->EndCall();
@@ -373,9 +381,9 @@ CachedLookup SampleReader::TryCachedSample(std::int64_t column, std::int64_t row
     return lookup;
 }
 
-std::optional<std::vector<std::optional<std::uint32_t>>>
-SampleReader::Samples(const std::vector<FilePixel>& pixels, const std::atomic<bool>* cancel) {
-    std::vector<std::optional<std::uint32_t>> samples(pixels.size());
+std::optional<std::vector<StoredSample>> SampleReader::Samples(const std::vector<FilePixel>& pixels,
+                                                              const std::atomic<bool>* cancel) {
+    std::vector<StoredSample> samples(pixels.size());
     struct Wanted {
         Place place;
         std::size_t index;

@@ -1,5 +1,6 @@
 #pragma once
 #include "image/TiffSource.h"
+#include "image/ValueMapping.h"
 
 #include <QString>
 #include <QStringList>
@@ -7,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 namespace orvane::image {
@@ -17,19 +19,55 @@ struct FilePixel {
     std::int64_t Row = 0;
 };
 
+// What the file holds at a pixel: its stored value, or why there is none.
+struct StoredSample {
+    enum class State {
+        Value,      // `value` is the stored value
+        NoData,     // the file marks the pixel as having no value (`value` as stored)
+        Unreadable, // outside the image, or the file's data there cannot be read
+    };
+    State state = State::Unreadable;
+    double value = 0;
+
+    static StoredSample Of(double v) { return {State::Value, v}; }
+    // As an optional value: true with a value, which * gives.
+    explicit operator bool() const { return state == State::Value; }
+    double operator*() const { return value; }
+    double value_or(double fallback) const { return *this ? value : fallback; }
+};
+
+// Compared as an optional value: equal to nullopt without a value, to a number with that value.
+inline bool operator==(const StoredSample& s, std::nullopt_t) {
+    return !s;
+}
+template <class T, std::enable_if_t<std::is_arithmetic_v<T>, int> = 0>
+bool operator==(const StoredSample& s, T value) {
+    return s && s.value == double(value);
+}
+template <class T>
+bool operator==(const StoredSample& s, const std::optional<T>& value) {
+    return value ? s == *value : !s;
+}
+template <class T>
+bool operator!=(const StoredSample& s, const T& value) {
+    return !(s == value);
+}
+
 // What the cache alone knows about a pixel, found without waiting for a decode.
 struct CachedLookup {
     enum class State {
-        Hit,     // `Sample` is the stored sample
+        Hit,     // `sample` is what the file holds there
         NoValue, // outside the image, or the reader did not open: no value will ever come
         Miss,    // not decoded yet, or the reader is busy: ask Sample() off this thread
     };
     State state = State::Miss;
-    std::uint32_t sample = 0; // meaningful for Hit only
+    StoredSample sample; // meaningful for Hit only
 };
 
 // The stored samples of a greyscale TIFF at full file resolution, for any pixel, as the file
-// holds them (no inversion for min-is-white, all 16 bits). Strips and tiles are decoded whole
+// holds them (no inversion for min-is-white, every bit, the sample's own type), with the
+// pixels the file marks as having no value (NaN and infinity in floating-point files) said
+// as such. Strips and tiles are decoded whole
 // on demand and kept in a least-recently-used cache bounded in bytes; a strip or tile larger
 // than a quarter of the bound is decoded and kept in bands of rows instead, so a file written
 // as one huge strip cannot blow the bound.
@@ -60,12 +98,13 @@ public:
 
     std::int64_t Width() const;
     std::int64_t Height() const;
-    int BitsPerSample() const; // 8 or 16 once open
+    int BitsPerSample() const; // 8, 16, 32 or 64 once open
+    SampleFormat Format() const;
     bool MinIsWhite() const;
 
     // The stored sample at (column, row); nothing outside the image or where the file's bytes
     // cannot be read. Decodes when needed, so it may take as long as one strip or tile takes.
-    std::optional<std::uint32_t> Sample(std::int64_t column, std::int64_t row);
+    StoredSample Sample(std::int64_t column, std::int64_t row);
 
     // The sample if it is cached, without ever blocking: when another thread holds the reader
     // (decoding) the answer is Miss.
@@ -75,8 +114,8 @@ public:
     // storage order, so each strip or tile (or band) is decoded at most once per call however
     // the pixels are ordered; the lock is taken once per strip or tile, so TryCachedSample()
     // is served in between. Nothing when `cancel` became true before the end.
-    std::optional<std::vector<std::optional<std::uint32_t>>>
-    Samples(const std::vector<FilePixel>& pixels, const std::atomic<bool>* cancel = nullptr);
+    std::optional<std::vector<StoredSample>> Samples(const std::vector<FilePixel>& pixels,
+                                                     const std::atomic<bool>* cancel = nullptr);
 
     // What the library reported while reading since the last call.
     QStringList TakeReadErrors();

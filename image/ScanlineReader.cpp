@@ -229,6 +229,7 @@ struct ThreadOutcome {
     std::vector<RowRange> lostKeptRows;
     std::exception_ptr failure;
     BlockRange notRead; // what the failure left unread of the thread's run
+    ValueRange values;
 };
 
 // One thread's share of the read. A failure (memory running out) stops the
@@ -246,6 +247,7 @@ void ReadShare(const ReadPlan& plan, TiffHandle& handle, HandOut& handOut,
     if (reader) {
         outcome.unreadableRows = reader->UnreadableRows();
         outcome.lostKeptRows = reader->TakeLostKeptRows();
+        outcome.values = reader->Values();
         outcome.messages = reader->TakeLog();
     }
 }
@@ -337,7 +339,9 @@ void ReadAll(const TiffSource& given, const ImageGeometry& g, std::uint8_t* buff
     TIFF* tif = handle->get();
     std::uint16_t bits = 0;
     TIFFGetField(tif, TIFFTAG_BITSPERSAMPLE, &bits);
-    if ((bits != 8 && bits != 16) || g.ColumnStep < 1 || g.RowStep < 1) {
+    const bool bitsRead = options.values ? bits == options.values->format.bits
+                                         : bits == 8 || bits == 16;
+    if (!bitsRead || g.ColumnStep < 1 || g.RowStep < 1) {
         LoseEveryRow(g, buffer, result);
         result.errors = handle->TakeErrors();
         return;
@@ -348,6 +352,13 @@ void ReadAll(const TiffSource& given, const ImageGeometry& g, std::uint8_t* buff
     plan.geometry = g;
     plan.layout = MeasureLayout(tif, bits / 8, g, handle->SourceSize());
     plan.levels = buffer;
+    plan.values = options.values;
+    if (plan.values) {
+        // Values are read in this machine's byte order, and the library undoes any predictor.
+        plan.layout.accumulate = false;
+        if (bits > 8 && TIFFIsByteSwapped(tif))
+            plan.layout.inPlace = false;
+    }
     plan.keptWidth = g.SpanWidth / g.ColumnStep;
     plan.keptHeight = g.SpanHeight / g.RowStep;
     TiffHandle::Messages beforeReading = handle->TakeMessages();
@@ -391,6 +402,7 @@ void ReadAll(const TiffSource& given, const ImageGeometry& g, std::uint8_t* buff
         lostKeptRows.push_back(plan.ClearKeptRows(first, end));
     };
     for (const ThreadOutcome& outcome : outcomes) {
+        result.values.Merge(outcome.values);
         lost += outcome.unreadableRows;
         lostKeptRows.insert(lostKeptRows.end(), outcome.lostKeptRows.begin(),
                             outcome.lostKeptRows.end());
@@ -415,6 +427,42 @@ void ReadAll(const TiffSource& given, const ImageGeometry& g, std::uint8_t* buff
 }
 
 } // namespace
+
+ReadResult ReadValues(const TiffSource& source, const ImageGeometry& geometry,
+                      std::uint8_t* buffer, std::uint8_t* mask, const SampleFormat& format,
+                      const NoDataRule& noData, const ProgressFunction& progress,
+                      const ReadOptions& options) {
+    // Both passes through one open file.
+    TiffSource src = source;
+    if (!src.inMemory && !src.file)
+        src.file = src.OpenFile();
+    int shown = -1;
+    auto report = [&progress, &shown](int percent) {
+        if (progress && percent != shown)
+            progress(percent);
+        shown = percent;
+    };
+    ValueMapping mapping;
+    mapping.format = format;
+    mapping.noData = noData;
+    ReadOptions passOptions = options;
+    passOptions.values = &mapping;
+    const ReadResult first = ReadSamples(
+        src, geometry, buffer, [&report](int percent) { report(percent / 2); }, passOptions);
+    if (!first.opened || !first.failure.isEmpty())
+        return first;
+    mapping.rangeOnly = false;
+    mapping.low = first.values.min;
+    mapping.high = first.values.max;
+    mapping.mask = mask;
+    mapping.maskStride = geometry.ColumnStep > 0 ? MaskStride(geometry.SpanWidth / geometry.ColumnStep)
+                                                 : 0;
+    ReadResult second = ReadSamples(
+        src, geometry, buffer, [&report](int percent) { report(50 + percent / 2); },
+        passOptions);
+    second.values = first.values;
+    return second;
+}
 
 std::int64_t WorkingBufferLimit(std::uint64_t sourceBytes) {
     const std::uint64_t cap = TiffHandle::kMaxSingleAllocation;

@@ -1,5 +1,6 @@
 #pragma once
 #include "image/ImageModel.h"
+#include "image/ValueMapping.h"
 #include "image/TiffSource.h"
 
 #include <QString>
@@ -33,6 +34,8 @@ struct ReadResult {
     // Why the read stopped before its end (memory ran out, say): empty when
     // it ran to the end. Rows it did not read count as unreadable.
     QString failure;
+    // With ReadOptions::values: the valid values met in the kept pixels.
+    ValueRange values;
 };
 
 // How the reader shares its work out; the defaults suit the viewer.
@@ -43,6 +46,9 @@ struct ReadOptions {
     // Strips (or rows of tiles) a thread takes at a time. 0: about half a
     // megabyte of samples, and at least eight turns per thread.
     std::int64_t stripsPerHandOut = 0;
+    // Samples that are heights in their own right (see ValueMapping): one pass of their
+    // two. Null: unsigned 8- and 16-bit samples keep their high byte.
+    const ValueMapping* values = nullptr;
 };
 
 using ProgressFunction = std::function<void(int percent)>;
@@ -75,6 +81,18 @@ using ProgressFunction = std::function<void(int percent)>;
 ReadResult ReadSamples(const TiffSource& source, const ImageGeometry& geometry,
                        std::uint8_t* buffer, const ProgressFunction& progress,
                        const ReadOptions& options = {});
+
+// Reads samples that are heights in their own right (see ValueMapping) in two passes over the
+// same kept pixels: the first finds the range of their valid values, the second writes their
+// levels over that range into `buffer`, and sets a bit of `mask` (zeroed, rows of
+// MaskStride(kept width) bytes) for each kept pixel without a value. The levels need the range
+// before they can be written, and keeping the values meanwhile would take four to eight times
+// the level buffer. Progress: the first pass's percentages halved, then 50 and on for the
+// second, each once. The result is the second pass's, with the first pass's `values`.
+ReadResult ReadValues(const TiffSource& source, const ImageGeometry& geometry,
+                      std::uint8_t* buffer, std::uint8_t* mask, const SampleFormat& format,
+                      const NoDataRule& noData, const ProgressFunction& progress,
+                      const ReadOptions& options = {});
 
 // A read waiting for its progress receiver.
 using ReadJob = std::function<ReadResult(const ProgressFunction& progress)>;

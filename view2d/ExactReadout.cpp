@@ -25,6 +25,31 @@ bool RangeKnown(const image::ImageModel& image) {
     return image.ZMin != image.ZMax && std::isfinite(image.ZMin) && std::isfinite(image.ZMax);
 }
 
+// "   z 2.4712 mm  (sample 40123 of 65535)": an unsigned 8- or 16-bit sample's height.
+QString LegacySampleText(std::uint32_t sample, const image::ImageModel& image, bool minIsWhite) {
+    const int bits = image.BitsPerSample;
+    const std::uint32_t top = bits >= 1 && bits <= 16 ? (1u << bits) - 1 : 0;
+    const std::optional<double> height =
+        image::SampleHeightMm(sample, bits, minIsWhite, image.ZMin, image.ZMax);
+    const QString of = QStringLiteral("sample %1 of %2").arg(sample).arg(top);
+    return height ? QStringLiteral("   z %1 mm  (%2)").arg(Mm(*height), of)
+                  : QStringLiteral("   %1 (height range unknown)").arg(of);
+}
+
+// The range of the values shown and how many pixels have none.
+QString ValuesSummary(const image::ImageModel& image) {
+    if (!image.DataMin || !image.DataMax)
+        return QStringLiteral(", no pixel has a value");
+    QString text = QStringLiteral(", values %1 to %2")
+                       .arg(image::StoredValueText(*image.DataMin, image.Samples),
+                            image::StoredValueText(*image.DataMax, image.Samples));
+    text += image.HeightUnit.isEmpty() ? QStringLiteral(" (no unit)")
+                                       : QStringLiteral(" ") + image.HeightUnit;
+    if (image.NoDataPixels > 0)
+        text += QStringLiteral(", %1 pixels without a value").arg(image.NoDataPixels);
+    return text;
+}
+
 } // namespace
 
 std::optional<image::FilePixel> ExactFilePixel(int x, int y, const ViewWindow& window, int boxWidth,
@@ -62,6 +87,26 @@ double ZoomPercent(const ViewWindow& window, double boxWidthDevicePx,
     return filePixels > 0 ? 100.0 * boxWidthDevicePx / filePixels : 0.0;
 }
 
+ExactSample ExactSample::Of(const image::StoredSample& stored) {
+    switch (stored.state) {
+    case image::StoredSample::State::Value:
+        return {State::Value, stored.value};
+    case image::StoredSample::State::NoData:
+        return {State::NoData, stored.value};
+    case image::StoredSample::State::Unreadable:
+        break;
+    }
+    return {State::NoValue, 0};
+}
+
+std::optional<double> ExactHeightMm(double sample, const image::ImageModel& image, bool minIsWhite) {
+    if (image.LevelsFromValues)
+        return image.MmPerHeightUnit > 0 ? std::optional<double>(sample * image.MmPerHeightUnit)
+                                         : std::nullopt;
+    return image::SampleHeightMm(std::uint32_t(sample), image.BitsPerSample, minIsWhite,
+                                 image.ZMin, image.ZMax);
+}
+
 QString PointerStatusText(const image::FilePixel& pixel, const ExactSample& sample,
                           const image::ImageModel& image, bool minIsWhite, double zoomPercent) {
     QString text = QStringLiteral("column %1, row %2").arg(pixel.Column).arg(pixel.Row);
@@ -70,8 +115,6 @@ QString PointerStatusText(const image::FilePixel& pixel, const ExactSample& samp
         text += QStringLiteral("   x %1 mm   y %2 mm")
                     .arg(Mm(pixel.Column * mmPerPixel), Mm(pixel.Row * mmPerPixel));
     }
-    const int bits = image.BitsPerSample;
-    const std::uint32_t top = bits >= 1 && bits <= 16 ? (1u << bits) - 1 : 0;
     switch (sample.state) {
     case ExactSample::State::Pending:
         text += QStringLiteral("   z reading...");
@@ -79,29 +122,42 @@ QString PointerStatusText(const image::FilePixel& pixel, const ExactSample& samp
     case ExactSample::State::NoValue:
         text += QStringLiteral("   z no value (the file's data here cannot be read)");
         break;
-    case ExactSample::State::Value: {
-        const std::optional<double> height =
-            image::SampleHeightMm(sample.sample, bits, minIsWhite, image.ZMin, image.ZMax);
-        const QString of = QStringLiteral("sample %1 of %2").arg(sample.sample).arg(top);
-        text += height ? QStringLiteral("   z %1 mm  (%2)").arg(Mm(*height), of)
-                       : QStringLiteral("   %1 (height range unknown)").arg(of);
+    case ExactSample::State::NoData:
+        text += QStringLiteral("   z no data (the file marks this pixel as having none)");
         break;
-    }
+    case ExactSample::State::Value:
+        if (image.LevelsFromValues) {
+            const QString value = image::StoredValueText(sample.sample, image.Samples);
+            text += image.HeightUnit.isEmpty()
+                        ? QStringLiteral("   value %1 (the file gives no unit)").arg(value)
+                        : QStringLiteral("   z %1 %2").arg(value, image.HeightUnit);
+            break;
+        }
+        text += LegacySampleText(std::uint32_t(sample.sample), image, minIsWhite);
+        break;
     }
     text += QStringLiteral("   zoom %1 %").arg(image::FormatFixed(zoomPercent, 15, 1));
     return text + Thinning(image);
 }
 
 QString FileSummaryText(const image::ImageModel& image) {
-    QString text = QStringLiteral("%1 x %2 pixels, %3 bit")
-                       .arg(image.FileWidth)
-                       .arg(image.FileHeight)
-                       .arg(image.BitsPerSample);
+    QString text =
+        image.LevelsFromValues
+            ? QStringLiteral("%1 x %2 pixels, %3")
+                  .arg(image.FileWidth)
+                  .arg(image.FileHeight)
+                  .arg(image::SampleFormatText(image.Samples))
+            : QStringLiteral("%1 x %2 pixels, %3 bit")
+                  .arg(image.FileWidth)
+                  .arg(image.FileHeight)
+                  .arg(image.BitsPerSample);
     text += image::ResolutionKnown(image.Resolution)
                 ? QStringLiteral(", %1 dpi (%2 mm per pixel)")
                       .arg(image::FormatFixed(image.Resolution, 15, 2),
                            Mm(image::MillimetresPerPixel(image.Resolution)))
                 : QStringLiteral(", resolution unknown");
+    if (image.LevelsFromValues)
+        return text + ValuesSummary(image) + Thinning(image);
     text += RangeKnown(image)
                 ? QStringLiteral(", heights %1 to %2 mm").arg(Mm(image.ZMin), Mm(image.ZMax))
                 : QStringLiteral(", height range unknown");

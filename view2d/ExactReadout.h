@@ -37,10 +37,22 @@ double ZoomPercent(const ViewWindow& window, double boxWidthDevicePx,
 
 // What is known of the sample under the pointer.
 struct ExactSample {
-    enum class State { Pending, Value, NoValue };
+    enum class State {
+        Pending,
+        Value,
+        NoValue, // the file's data cannot be read
+        NoData,  // the file marks the pixel as having no value
+    };
     State state = State::Pending;
-    std::uint32_t sample = 0; // for Value
+    double sample = 0; // the stored value, for Value (and NoData, as stored)
+
+    static ExactSample Of(const image::StoredSample& stored);
 };
+
+// The height in millimetres of a stored sample of the image: from the sample-value range over
+// the bit depth (unsigned 8- and 16-bit files), from the value in its unit (other files);
+// nothing when the file gives no range or unit.
+std::optional<double> ExactHeightMm(double sample, const image::ImageModel& image, bool minIsWhite);
 
 // "column 1234, row 567   x 12.3400 mm   y 5.6700 mm   z 2.4712 mm  (sample 40123 of 65535)
 // zoom 45.2 %   thinned 1:2": positions to 0.1 micrometre, the exact height to four

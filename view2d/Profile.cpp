@@ -115,9 +115,17 @@ QString UnmeasurableLineText(const ProfileLine& line) {
         .arg(kMaxProfilePoints);
 }
 
-Profile BuildProfile(const ProfileLine& line,
-                     const std::vector<std::optional<std::uint32_t>>& samples, int bitsPerSample,
-                     bool minIsWhite, const ProfileUnits& units) {
+ProfileUnits ProfileUnitsOf(const image::ImageModel& image) {
+    ProfileUnits units;
+    units.ZMinMm = image.ZMin;
+    units.ZMaxMm = image.ZMax;
+    units.ResolutionDpi = image.Resolution;
+    units.Values = image.LevelsFromValues;
+    return units;
+}
+
+Profile BuildProfile(const ProfileLine& line, const std::vector<image::StoredSample>& samples,
+                     int bitsPerSample, bool minIsWhite, const ProfileUnits& units) {
     Profile profile;
     const std::vector<image::FilePixel> pixels = ProfilePixels(line);
     if (pixels.empty()) // too long: nothing below would be exact, or even defined
@@ -127,13 +135,26 @@ Profile BuildProfile(const ProfileLine& line,
     // Exact in integers for lines of at most kMaxProfilePoints, so the root is correctly
     // rounded.
     profile.LengthPx = std::sqrt(double(profile.DxPx * profile.DxPx + profile.DyPx * profile.DyPx));
-    profile.LengthMm = Millimetres(profile.LengthPx, units.ResolutionDpi);
-    profile.DxMm = Millimetres(double(profile.DxPx), units.ResolutionDpi);
-    profile.DyMm = Millimetres(double(profile.DyPx), units.ResolutionDpi);
+    // Millimetres along the line: from the georeference's pixel size where it gives one, else
+    // from the resolution; at a point, its share of the line's length.
+    const bool scaled = units.MmPerPixelX && units.MmPerPixelY;
+    if (scaled) {
+        profile.DxMm = double(profile.DxPx) * *units.MmPerPixelX;
+        profile.DyMm = double(profile.DyPx) * *units.MmPerPixelY;
+        profile.LengthMm = std::hypot(*profile.DxMm, *profile.DyMm);
+    } else if (!units.PixelsInDegrees) {
+        profile.LengthMm = Millimetres(profile.LengthPx, units.ResolutionDpi);
+        profile.DxMm = Millimetres(double(profile.DxPx), units.ResolutionDpi);
+        profile.DyMm = Millimetres(double(profile.DyPx), units.ResolutionDpi);
+    }
     profile.MillimetresKnown = profile.LengthMm.has_value();
-    // Any sample of the depth has a height exactly when the range and depth give heights.
+    // Any sample of the depth has a height exactly when the range and depth give heights;
+    // values, when their unit is known.
     profile.HeightsKnown =
-        image::SampleHeightMm(0, bitsPerSample, minIsWhite, units.ZMinMm, units.ZMaxMm).has_value();
+        units.Values
+            ? units.MmPerValueUnit > 0
+            : image::SampleHeightMm(0, bitsPerSample, minIsWhite, units.ZMinMm, units.ZMaxMm)
+                  .has_value();
 
     const std::size_t n = pixels.size();
     profile.Points.resize(n);
@@ -143,14 +164,22 @@ Profile BuildProfile(const ProfileLine& line,
         p.Row = pixels[i].Row;
         // i / (N - 1) of the length: the last point lies at the length exactly.
         p.DistancePx = n == 1 ? 0.0 : double(i) / double(n - 1) * profile.LengthPx;
-        p.DistanceMm = Millimetres(p.DistancePx, units.ResolutionDpi);
+        if (scaled)
+            p.DistanceMm = n == 1 ? 0.0 : double(i) / double(n - 1) * *profile.LengthMm;
+        else if (!units.PixelsInDegrees)
+            p.DistanceMm = Millimetres(p.DistancePx, units.ResolutionDpi);
         if (i < samples.size())
             p.Sample = samples[i];
         if (!p.Sample)
             continue;
-        p.HeightMm =
-            image::SampleHeightMm(*p.Sample, bitsPerSample, minIsWhite, units.ZMinMm, units.ZMaxMm);
-        p.Value = profile.HeightsKnown ? p.HeightMm : std::optional<double>(double(*p.Sample));
+        if (units.Values) {
+            if (units.MmPerValueUnit > 0)
+                p.HeightMm = *p.Sample * units.MmPerValueUnit;
+        } else {
+            p.HeightMm = image::SampleHeightMm(std::uint32_t(*p.Sample), bitsPerSample, minIsWhite,
+                                               units.ZMinMm, units.ZMaxMm);
+        }
+        p.Value = profile.HeightsKnown ? p.HeightMm : std::optional<double>(*p.Sample);
     }
 
     profile.Statistics = Statistics(profile.Points);
@@ -236,7 +265,7 @@ QString ProfileCsv(const Profile& profile) {
         text += ShortestNumber(profile.MillimetresKnown ? *p.DistanceMm : p.DistancePx);
         text += comma + QString::number(p.Column) + comma + QString::number(p.Row) + comma;
         if (p.Sample)
-            text += QString::number(*p.Sample);
+            text += ShortestNumber(*p.Sample);
         text += comma;
         if (p.HeightMm)
             text += ShortestNumber(*p.HeightMm);

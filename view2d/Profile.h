@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include "image/ImageModel.h"
 #include "image/SampleReader.h"
 
 namespace orvane::view2d {
@@ -25,17 +26,29 @@ struct ProfileLine {
 
 // How samples become heights and pixels millimetres.
 struct ProfileUnits {
+    // Unsigned 8- and 16-bit samples: heights from the file's range over the bit depth.
     double ZMinMm = 0; // ZMinMm == ZMaxMm: heights unknown, the profile is in sample values
     double ZMaxMm = 0;
     double ResolutionDpi = 0; // not a positive finite number: millimetres unknown
+    // Samples that are heights themselves: in millimetres when their unit is known
+    // (MmPerValueUnit > 0), else the profile is in stored values.
+    bool Values = false;
+    double MmPerValueUnit = 0;
+    // A pixel size in millimetres given by the file's georeference, which then replaces the
+    // resolution; pixels measured in degrees have no millimetres.
+    std::optional<double> MmPerPixelX{}, MmPerPixelY{};
+    bool PixelsInDegrees = false;
 };
+
+// The units of the open image's profiles.
+ProfileUnits ProfileUnitsOf(const image::ImageModel& image);
 
 struct ProfilePoint {
     std::int64_t Column = 0;
     std::int64_t Row = 0;
     double DistancePx = 0; // along the line from its first end
     std::optional<double> DistanceMm;
-    std::optional<std::uint32_t> Sample; // nothing where the file has no value
+    image::StoredSample Sample; // as the file holds it: a value, no data, or unreadable
     std::optional<double> HeightMm;
     // What the statistics use: the height when heights are known, else the sample.
     std::optional<double> Value;
@@ -79,9 +92,8 @@ QString UnmeasurableLineText(const ProfileLine& line);
 
 // The profile of a line whose pixels (ProfilePixels) hold `samples`, in the same order; an
 // empty profile for a line longer than kMaxProfilePoints.
-Profile BuildProfile(const ProfileLine& line,
-                     const std::vector<std::optional<std::uint32_t>>& samples, int bitsPerSample,
-                     bool minIsWhite, const ProfileUnits& units);
+Profile BuildProfile(const ProfileLine& line, const std::vector<image::StoredSample>& samples,
+                     int bitsPerSample, bool minIsWhite, const ProfileUnits& units);
 
 // Reads the line's samples from `reader` (each strip or tile crossed decoded once) and builds
 // its profile. Nothing when `cancel` became true or the line is longer than kMaxProfilePoints.

@@ -69,8 +69,26 @@ std::uint8_t LevelOfSample(std::optional<std::uint32_t> sample, int bitsPerSampl
     return static_cast<std::uint8_t>(minIsWhite ? 255 - level : level);
 }
 
+std::uint8_t LevelRule::Level(const image::StoredSample& sample) const {
+    if (!sample)
+        return 0;
+    if (ValueRange)
+        return image::LevelOfValue(*sample, ValueRange->first, ValueRange->second);
+    return LevelOfSample(std::uint32_t(*sample), BitsPerSample, MinIsWhite);
+}
+
+LevelRule LevelRuleOf(const image::ImageModel& image) {
+    LevelRule rule;
+    rule.BitsPerSample = image.BitsPerSample;
+    rule.MinIsWhite = image.Photometric == 0;
+    if (image.LevelsFromValues)
+        rule.ValueRange = std::pair{image.DataMin.value_or(0), image.DataMax.value_or(0)};
+    return rule;
+}
+
 LevelPicture ExportFromLevels(const std::uint8_t* levels, const ImageGeometry& image,
-                              const FileRect& rect, PictureSize size, std::atomic<int>* rowsDone) {
+                              const FileRect& rect, PictureSize size, std::atomic<int>* rowsDone,
+                              const std::uint8_t* noDataMask) {
     LevelPicture picture{size.Width, size.Height, {}};
     if (levels == nullptr || size.Width <= 0 || size.Height <= 0) {
         return picture;
@@ -84,6 +102,16 @@ LevelPicture ExportFromLevels(const std::uint8_t* levels, const ImageGeometry& i
         for (int x = 0; x < size.Width; ++x) {
             dest[x] = source[columns[static_cast<std::size_t>(x)]];
         }
+        if (noDataMask) {
+            const std::int64_t stride = image::MaskStride(image.ImageWidth);
+            for (int x = 0; x < size.Width; ++x) {
+                if (image::MaskBit(noDataMask, stride, columns[static_cast<std::size_t>(x)], row)) {
+                    if (picture.NoData.empty())
+                        picture.NoData.assign(picture.Levels.size(), 0);
+                    picture.NoData[static_cast<std::size_t>(y) * size.Width + x] = 1;
+                }
+            }
+        }
         if (rowsDone) {
             rowsDone->store(y + 1, std::memory_order_relaxed);
         }
@@ -93,7 +121,8 @@ LevelPicture ExportFromLevels(const std::uint8_t* levels, const ImageGeometry& i
 
 std::optional<LevelPicture> ExportFromReader(image::SampleReader& reader, const FileRect& rect,
                                              PictureSize size, const std::atomic<bool>* cancel,
-                                             std::atomic<int>* rowsDone) {
+                                             std::atomic<int>* rowsDone,
+                                             const std::optional<LevelRule>& givenRule) {
     if (!reader.IsOpen()) {
         return std::nullopt;
     }
@@ -103,8 +132,11 @@ std::optional<LevelPicture> ExportFromReader(image::SampleReader& reader, const 
     }
     picture.Levels.resize(static_cast<std::size_t>(size.Width) * size.Height);
     const std::vector<std::int64_t> columns = SourceTable(size.Width, rect.Column, rect.Width);
-    const int bits = reader.BitsPerSample();
-    const bool minIsWhite = reader.MinIsWhite();
+    LevelRule rule;
+    rule.BitsPerSample = reader.BitsPerSample();
+    rule.MinIsWhite = reader.MinIsWhite();
+    if (givenRule)
+        rule = *givenRule;
     const int bandRows = std::max(1, kBandPixels / size.Width);
     std::vector<image::FilePixel> pixels;
     for (int top = 0; top < size.Height; top += bandRows) {
@@ -123,8 +155,15 @@ std::optional<LevelPicture> ExportFromReader(image::SampleReader& reader, const 
         }
         std::uint8_t* dest = picture.Levels.data() + static_cast<std::size_t>(top) * size.Width;
         for (std::size_t i = 0; i < samples->size(); ++i) {
-            dest[i] = LevelOfSample((*samples)[i], bits, minIsWhite);
-            picture.MissingPixels += (*samples)[i] ? 0 : 1;
+            const image::StoredSample& sample = (*samples)[i];
+            dest[i] = rule.Level(sample);
+            if (sample.state == image::StoredSample::State::Unreadable)
+                ++picture.MissingPixels;
+            if (sample.state == image::StoredSample::State::NoData) {
+                if (picture.NoData.empty())
+                    picture.NoData.assign(picture.Levels.size(), 0);
+                picture.NoData[static_cast<std::size_t>(top) * size.Width + i] = 1;
+            }
         }
         if (rowsDone) {
             rowsDone->store(bottom, std::memory_order_relaxed);
@@ -142,6 +181,23 @@ QImage IndexedPicture(const LevelPicture& levels, const QList<QRgb>& colours) {
     for (int y = 0; y < levels.Height; ++y) {
         std::memcpy(picture.scanLine(y), levels.Levels.data() + std::size_t(y) * levels.Width,
                     std::size_t(levels.Width));
+    }
+    if (levels.NoData.empty()) {
+        return picture;
+    }
+    // The no-data colour is in no palette: such a picture needs colours of its own.
+    picture = picture.convertToFormat(QImage::Format_RGB32);
+    if (picture.isNull()) {
+        return picture;
+    }
+    for (int y = 0; y < levels.Height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        const std::uint8_t* marks = levels.NoData.data() + std::size_t(y) * levels.Width;
+        for (int x = 0; x < levels.Width; ++x) {
+            if (marks[x]) {
+                line[x] = kNoDataColour;
+            }
+        }
     }
     return picture;
 }

@@ -10,7 +10,9 @@
 #include <optional>
 #include <vector>
 
+#include "image/ImageModel.h"
 #include "image/SampleReader.h"
+#include "view2d/NoDataColour.h"
 #include "view2d/Viewport.h"
 
 #include <QImage>
@@ -60,25 +62,42 @@ struct LevelPicture {
     std::vector<std::uint8_t> Levels;
     // Pixels whose samples could not be read from the file: level 0.
     std::int64_t MissingPixels = 0;
+    // One byte a pixel, 1 where the file marks the pixel as having no value (level 0); empty
+    // when none is.
+    std::vector<std::uint8_t> NoData{};
 };
+
+// The level of a stored sample as the open made the levels: the high-byte rule (LevelOfSample)
+// for unsigned 8- and 16-bit samples, or the value over the image's value range.
+struct LevelRule {
+    int BitsPerSample = 16;
+    bool MinIsWhite = false;
+    std::optional<std::pair<double, double>> ValueRange; // set: levels from values over it
+    std::uint8_t Level(const image::StoredSample& sample) const;
+};
+LevelRule LevelRuleOf(const image::ImageModel& image);
 
 // Both exports count the picture rows they have finished in `rowsDone` (when given), for a
 // progress bar on another thread.
 
 // From the level buffer of an image that is not thinned (buffer level = file pixel).
+// With the image's no-data mask (null: none).
 LevelPicture ExportFromLevels(const std::uint8_t* levels, const ImageGeometry& image,
                               const FileRect& rect, PictureSize size,
-                              std::atomic<int>* rowsDone = nullptr);
+                              std::atomic<int>* rowsDone = nullptr,
+                              const std::uint8_t* noDataMask = nullptr);
 
 // From the file's stored samples, a band of rows per call of the reader so that memory stays
 // bounded whatever the size. Nothing when the reader is not open or `cancel` became true.
+// Levels as `rule` makes them (the reader's own depth and photometric when not given).
 std::optional<LevelPicture> ExportFromReader(image::SampleReader& reader, const FileRect& rect,
                                              PictureSize size,
                                              const std::atomic<bool>* cancel = nullptr,
-                                             std::atomic<int>* rowsDone = nullptr);
+                                             std::atomic<int>* rowsDone = nullptr,
+                                             const std::optional<LevelRule>& rule = std::nullopt);
 
 // The picture of `levels` in the colours of `colours` (a palette's 256 colours, index =
-// level); a null image when its memory cannot be had.
+// level), pixels without a value in kNoDataColour; a null image when its memory cannot be had.
 QImage IndexedPicture(const LevelPicture& levels, const QList<QRgb>& colours);
 
 // The name a save of the view suggests: the shown file's own name with "-view.png", in the

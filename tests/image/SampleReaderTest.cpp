@@ -424,11 +424,11 @@ TEST_F(SampleReaderFile, FilesItCannotReadSayWhy) {
     EXPECT_EQ(missing.Sample(0, 0), std::nullopt);
     EXPECT_EQ(missing.TryCachedSample(0, 0).state, CachedLookup::State::NoValue);
 
-    TiffLayout wide;
-    wide.bitsPerSample = 32;
-    SampleReader thirtyTwo(TiffSource::File(Write("32.tif", wide)));
-    EXPECT_FALSE(thirtyTwo.IsOpen());
-    EXPECT_EQ(thirtyTwo.OpenError(), QStringLiteral("Not a 8/16 bit file!"));
+    TiffLayout twelve;
+    twelve.bitsPerSample = 12;
+    SampleReader twelveBits(TiffSource::File(Write("12.tif", twelve)));
+    EXPECT_FALSE(twelveBits.IsOpen());
+    EXPECT_EQ(twelveBits.OpenError(), QStringLiteral("Not a 8/16 bit file!"));
 
     TiffLayout rgb;
     rgb.bitsPerSample = 8;

@@ -148,7 +148,7 @@ TEST(OneDescriptor, ReadsOpenNothingMore) {
         const OpenedImage opened = OpenWithoutWindow(source);
         EXPECT_EQ(opened.result.outcome, OpenOutcome::Shown);
         SampleReader exact(source);
-        EXPECT_TRUE(exact.Sample(3, 3).has_value());
+        EXPECT_TRUE(exact.Sample(3, 3));
         EXPECT_EQ(OpenDescriptors(), open) << "with the exact reader";
     }
     EXPECT_EQ(OpenDescriptors(), before) << "once every copy of the source is gone";

@@ -2,6 +2,7 @@
 #include "image/Sizing.h"
 
 #include <gtest/gtest.h>
+#include <tiffio.h>
 
 namespace {
 
@@ -23,8 +24,9 @@ TEST(Validation, RulesReportInOrder) {
         {"16-bit RGB", 16, 2, 3, 1, {"Incorrect Photometric Value!", "Not a grayscale file!"}},
         {"JPEG", 8, 1, 1, 7, {"JPEG compression not supported!"}},
         {"old-style JPEG", 8, 1, 1, 6, {"JPEG compression not supported!"}},
+        {"32-bit integers", 32, 1, 1, 1, {}},
         {"everything wrong",
-         32,
+         64,
          2,
          3,
          7,
@@ -34,6 +36,13 @@ TEST(Validation, RulesReportInOrder) {
     for (const auto& c : cases)
         EXPECT_EQ(ValidationMessages(c.bits, c.photometric, c.samples, c.compression), c.messages)
             << c.name;
+    // Floating-point samples have depths of their own.
+    for (std::uint16_t bits : {32, 64})
+        EXPECT_TRUE(ValidationMessages(bits, 1, 1, 1, SAMPLEFORMAT_IEEEFP).isEmpty()) << bits;
+    for (std::uint16_t bits : {8, 16})
+        EXPECT_EQ(ValidationMessages(bits, 1, 1, 1, SAMPLEFORMAT_IEEEFP),
+                  QStringList({"Not a 32/64 bit floating-point file!"}))
+            << bits;
 }
 
 // An allocator that refuses the first `failures` requests and records sizes.

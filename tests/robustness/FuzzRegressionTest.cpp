@@ -77,7 +77,7 @@ TEST(FuzzRegression, UnwrittenPartsOfADamagedStripReadAsZero) {
         SampleReader reader(TiffSource::File(path));
         ASSERT_TRUE(reader.IsOpen());
         for (int row = 10; row < 14; ++row) {
-            const std::optional<std::uint32_t> sample = reader.Sample(2, row);
+            const StoredSample sample = reader.Sample(2, row);
             EXPECT_TRUE(!sample || *sample == 0) << "row " << row << ": " << *sample;
         }
     }

@@ -143,20 +143,17 @@ const Case kCases[] = {
     {"12 bits per sample",
      [] { return With([](TiffLayout& s) { s.bitsPerSample = 12; }); },
      {Rejected, {"Not a 8/16 bit file!"}, {}}},
-    {"32 bits per sample",
-     [] { return With([](TiffLayout& s) { s.bitsPerSample = 32; }); },
-     {Rejected, {"Not a 8/16 bit file!"}, {}}},
-    {"32-bit floating point",
+    {"16-bit floating point",
      [] {
          return With([](TiffLayout& s) {
-             s.bitsPerSample = 32;
+             s.bitsPerSample = 16;
              s.sampleFormat = SAMPLEFORMAT_IEEEFP;
          });
      },
-     {Rejected, {"Not a 8/16 bit file!", "Not an unsigned integer file!"}, {}}},
-    {"16-bit signed",
-     [] { return With([](TiffLayout& s) { s.sampleFormat = SAMPLEFORMAT_INT; }); },
-     {Rejected, {"Not an unsigned integer file!"}, {}}},
+     {Rejected, {"Not a 32/64 bit floating-point file!"}, {}}},
+    {"complex integers",
+     [] { return With([](TiffLayout& s) { s.sampleFormat = SAMPLEFORMAT_COMPLEXINT; }); },
+     {Rejected, {"Not an integer or floating-point file!"}, {}}},
     {"16-bit explicitly unsigned",
      [] { return With([](TiffLayout& s) { s.sampleFormat = SAMPLEFORMAT_UINT; }); },
      {Read, {}, {}, kWidth, kHeight, 0, kHeight}},

@@ -15,7 +15,6 @@
 using orvane::image::FilePixel;
 using orvane::image::SampleHeightMm;
 using orvane::image::SampleReader;
-using orvane::view2d::BuildProfile;
 using orvane::view2d::kMaxProfilePoints;
 using orvane::view2d::MeasureProfile;
 using orvane::view2d::Profile;
@@ -27,6 +26,16 @@ using orvane::view2d::ProfileUnits;
 using namespace orvane::image;
 using namespace orvane::tools;
 namespace {
+
+// The profile of samples given as optional values (nothing: unreadable).
+Profile BuildProfile(const ProfileLine& line,
+                     const std::vector<std::optional<std::uint32_t>>& samples, int bits,
+                     bool minIsWhite, const ProfileUnits& units) {
+    std::vector<StoredSample> stored;
+    for (const std::optional<std::uint32_t>& sample : samples)
+        stored.push_back(sample ? StoredSample::Of(*sample) : StoredSample{});
+    return orvane::view2d::BuildProfile(line, stored, bits, minIsWhite, units);
+}
 
 struct PixelCase {
     ProfileLine line;
@@ -247,7 +256,7 @@ TEST_F(ProfileFile, SamplesAndHeightsComeFromTheFile) {
             continue;
         }
         ASSERT_EQ(p.Sample, Stored(p.Column, p.Row)) << i;
-        ASSERT_EQ(p.HeightMm, SampleHeightMm(*p.Sample, 16, false, -2, 7)) << i;
+        ASSERT_EQ(p.HeightMm, SampleHeightMm(std::uint32_t(*p.Sample), 16, false, -2, 7)) << i;
     }
     EXPECT_EQ(profile->Statistics.MissingPoints, outside);
     EXPECT_GT(outside, 0);

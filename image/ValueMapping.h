@@ -1,0 +1,98 @@
+#pragma once
+// Samples that are heights in their own right (signed and 32-bit integers, floating point, or
+// any file with a declared no-data value): how they become the 8-bit levels of the picture.
+// Unsigned 8- and 16-bit files without a no-data value keep the high-byte rule of
+// LevelReduction and never come here.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <optional>
+
+namespace orvane::image {
+
+enum class SampleKind { Unsigned, Signed, Float };
+
+struct SampleFormat {
+    SampleKind kind = SampleKind::Unsigned;
+    int bits = 8;
+
+    int Bytes() const { return bits / 8; }
+    bool operator==(const SampleFormat& other) const {
+        return kind == other.kind && bits == other.bits;
+    }
+};
+
+// Which stored values are no data: NaN and the infinities in floating-point files, and the
+// value a file declares, as its samples hold it.
+struct NoDataRule {
+    bool nonFinite = false;            // NaN and ±infinity (floating-point samples)
+    std::optional<double> declared;    // a declared value the samples can hold exactly
+    bool declaredNaN = false;          // the file declares "nan"
+
+    bool Matches(double value) const {
+        if (std::isnan(value))
+            return nonFinite || declaredNaN;
+        if (nonFinite && std::isinf(value))
+            return true;
+        return declared && value == *declared;
+    }
+};
+
+// The valid values a read has met.
+struct ValueRange {
+    double min = std::numeric_limits<double>::infinity();
+    double max = -std::numeric_limits<double>::infinity();
+    std::int64_t valid = 0;  // kept pixels with a value
+    std::int64_t noData = 0; // kept pixels without one
+
+    void Merge(const ValueRange& other) {
+        min = std::min(min, other.min);
+        max = std::max(max, other.max);
+        valid += other.valid;
+        noData += other.noData;
+    }
+};
+
+// The level of a value of [low, high]: min(255, floor(256 (v - low) / (high - low))) in double
+// precision; a range of one value (low == high) gives level 0.
+inline std::uint8_t LevelOfValue(double value, double low, double high) {
+    if (!(high > low))
+        return 0;
+    const double level = std::floor(256.0 * (value - low) / (high - low));
+    return static_cast<std::uint8_t>(std::clamp(level, 0.0, 255.0));
+}
+
+// A read of such samples runs twice: first for the range of the valid values, then for the
+// levels over that range, with a bit per kept pixel marking those without a value.
+struct ValueMapping {
+    SampleFormat format;
+    NoDataRule noData;
+    bool rangeOnly = true; // the first pass: only `range` is gathered
+    double low = 0, high = 0;
+    std::uint8_t* mask = nullptr; // the levels pass: one bit per kept pixel, rows of maskStride
+    std::int64_t maskStride = 0;
+};
+
+// Bytes per row of a no-data mask of `keptWidth` pixels: whole bytes, so that threads writing
+// different rows never share one.
+inline std::int64_t MaskStride(std::int64_t keptWidth) {
+    return (keptWidth + 7) / 8;
+}
+
+inline bool MaskBit(const std::uint8_t* mask, std::int64_t stride, std::int64_t column,
+                    std::int64_t row) {
+    return (mask[row * stride + column / 8] >> (column % 8)) & 1;
+}
+
+// Maps `count` samples, every `columnStep`-th one of `samples` (this machine's byte order),
+// to levels from `levels` on (none in the range pass), marking no-data pixels in row
+// `keptRow` of the mask from column `firstColumn` on, and adding the valid values to `range`.
+void MapValues(const std::uint8_t* samples, std::int64_t count, std::int64_t columnStep,
+               const ValueMapping& mapping, std::uint8_t* levels, std::int64_t keptRow,
+               std::int64_t firstColumn, ValueRange& range);
+
+// The stored value of one sample of `format` at `sample` (this machine's byte order).
+double SampleValue(const std::uint8_t* sample, const SampleFormat& format);
+
+} // namespace orvane::image
