@@ -60,4 +60,48 @@ private:
     bool nonFiniteMatch_ = false;
 };
 
+// What a unit named by a GeoTIFF key is.
+enum class UnitKind { Unknown, Metre, Degree, Other };
+
+struct GeoUnit {
+    UnitKind Kind = UnitKind::Unknown;
+    // "m", "deg", "ft", "ftUS", "km", "rad", "unit code N" for a code without
+    // a name here, "unknown".
+    QString Name = QStringLiteral("unknown");
+    int Code = 0; // the EPSG unit code the file gives; 0 when it gives none
+};
+
+// The ground size of one pixel, in Unit: never converted, so feet stay feet.
+struct PixelSize {
+    double X = 0.0; // along a row
+    double Y = 0.0; // down a column
+    GeoUnit Unit;
+};
+
+// What a GeoTIFF's pixels and sample values measure, from ModelPixelScaleTag
+// (33550) and the GeoKeyDirectoryTag (34735) with its double (34736) and
+// text (34737) parameters.
+struct GeoReference {
+    // A pixel scale of three values and a well-formed key directory are both
+    // present. A malformed directory (version other than 1, a key whose values
+    // run past the tag holding them, a key given twice, values in a tag other
+    // than the three GeoTIFF ones) makes the file no GeoTIFF at all.
+    bool GeoTiff = false;
+    // Present for a GeoTIFF whose scale is finite and positive across and
+    // down. Metres when the model is projected (GTModelTypeGeoKey 1) with
+    // ProjLinearUnitsGeoKey 9001; the named unit for other linear codes;
+    // degrees when the model is geographic (2) and GeogAngularUnitsGeoKey is
+    // 9102 or absent. Unknown otherwise (no model type, projected without
+    // ProjLinearUnitsGeoKey, geocentric): never assumed to be metres.
+    std::optional<PixelSize> Pixel;
+    // The third scale value as stored: most files write 0.
+    double ScaleZ = 0.0;
+    // A GeoTIFF's heights are in metres unless VerticalUnitsGeoKey (4099)
+    // names another unit; unknown for a file that is no GeoTIFF or whose key
+    // holds no unit code.
+    GeoUnit HeightUnit;
+};
+
+GeoReference ReadGeoReference(TIFF* tif);
+
 } // namespace orvane::image

@@ -31,6 +31,21 @@ struct ExtraTags {
     std::optional<std::string> ascii;  // 34737
 };
 
+// One key: {KeyID, TIFFTagLocation, Count, Value_Offset}.
+struct Key {
+    std::uint16_t id, location, count, value;
+};
+
+// A version 1.1.0 key directory holding `keys` in the given order, then `extra` values.
+std::vector<std::uint16_t> Directory(const std::vector<Key>& keys,
+                                     const std::vector<std::uint16_t>& extra = {}) {
+    std::vector<std::uint16_t> d{1, 1, 0, std::uint16_t(keys.size())};
+    for (const Key& k : keys)
+        d.insert(d.end(), {k.id, k.location, k.count, k.value});
+    d.insert(d.end(), extra.begin(), extra.end());
+    return d;
+}
+
 // libtiff writes tags it has no definition for only once they are registered
 // on the writing handle.
 void RegisterTags(TIFF* tif) {
@@ -91,6 +106,7 @@ private:
     int count_ = 0;
 };
 class NoDataFile : public TaggedFiles {};
+class GeoTiffFile : public TaggedFiles {};
 
 // ---- GDAL_NODATA text ----
 
@@ -333,6 +349,261 @@ TEST(NoDataMatch, Float32RoundingIsTheConversionToFloat) {
         declared.Value = value;
         const NoDataMatch match(declared, SampleFormat::Float, 32);
         ASSERT_EQ(match.Target(), std::optional<double>(double(float(value)))) << value;
+    }
+}
+
+// ---- GeoTIFF scale and units ----
+
+struct UnitExpect {
+    UnitKind kind;
+    const char* name;
+    int code;
+};
+
+void ExpectUnit(const GeoUnit& unit, const UnitExpect& expected, const std::string& label) {
+    EXPECT_EQ(unit.Kind, expected.kind) << label;
+    EXPECT_EQ(unit.Name, QString::fromUtf8(expected.name)) << label;
+    EXPECT_EQ(unit.Code, expected.code) << label;
+}
+
+const UnitExpect kUnknown{UnitKind::Unknown, "unknown", 0};
+const UnitExpect kMetresByDefault{UnitKind::Metre, "m", 0};
+
+struct GeoCase {
+    const char* name;
+    ExtraTags tags;
+    bool geoTiff;
+    std::optional<std::pair<double, double>> pixel;
+    UnitExpect pixelUnit;
+    UnitExpect heightUnit;
+    double scaleZ = 0.0;
+};
+
+// GTModelTypeGeoKey, GTRasterTypeGeoKey, GeographicTypeGeoKey, GeogCitationGeoKey,
+// GeogAngularUnitsGeoKey, ProjectedCSTypeGeoKey, ProjLinearUnitsGeoKey,
+// ProjLinearUnitSizeGeoKey, VerticalUnitsGeoKey.
+enum : std::uint16_t {
+    kModel = 1024,
+    kRaster = 1025,
+    kGeographic = 2048,
+    kCitation = 2049,
+    kAngular = 2054,
+    kProjected = 3072,
+    kLinear = 3076,
+    kLinearSize = 3077,
+    kVertical = 4099,
+};
+
+ExtraTags Geo(std::vector<double> scale, std::vector<std::uint16_t> keys,
+              std::vector<double> doubles = {}, std::optional<std::string> ascii = {}) {
+    ExtraTags tags;
+    tags.pixelScale = std::move(scale);
+    tags.keys = std::move(keys);
+    tags.doubleParams = std::move(doubles);
+    tags.ascii = std::move(ascii);
+    return tags;
+}
+
+const std::vector<double> kHalfMetre{0.5, 0.5, 0.0};
+const std::vector<double> kArcSeconds3{1.0 / 1200, 1.0 / 1200, 0.0};
+
+// A projected model in metres (UTM zone 33N), then `more` keys.
+std::vector<std::uint16_t> ProjectedMetres(const std::vector<Key>& more = {}) {
+    std::vector<Key> keys{
+        {kModel, 0, 1, 1}, {kRaster, 0, 1, 1}, {kProjected, 0, 1, 32633}, {kLinear, 0, 1, 9001}};
+    keys.insert(keys.end(), more.begin(), more.end());
+    return Directory(keys);
+}
+
+std::vector<GeoCase> GeoCases() {
+    const UnitExpect metre{UnitKind::Metre, "m", 9001};
+    const UnitExpect degree{UnitKind::Degree, "deg", 9102};
+    const UnitExpect degreeByDefault{UnitKind::Degree, "deg", 0};
+    const auto half = std::make_pair(0.5, 0.5);
+    const auto arc = std::make_pair(1.0 / 1200, 1.0 / 1200);
+    return {
+        {"no tags", {}, false, std::nullopt, kUnknown, kUnknown},
+        {"projected in metres", Geo(kHalfMetre, ProjectedMetres()), true, half, metre,
+         kMetresByDefault},
+        {"geographic, degrees by default",
+         Geo(kArcSeconds3,
+             Directory({{kModel, 0, 1, 2},
+                        {kRaster, 0, 1, 1},
+                        {kGeographic, 0, 1, 4326},
+                        {kCitation, 34737, 7, 0}}),
+             {}, "WGS 84|"),
+         true, arc, degreeByDefault, kMetresByDefault},
+        {"geographic, degrees named",
+         Geo(kArcSeconds3, Directory({{kModel, 0, 1, 2}, {kAngular, 0, 1, 9102}})), true, arc,
+         degree, kMetresByDefault},
+        {"geographic in radians",
+         Geo(kArcSeconds3, Directory({{kModel, 0, 1, 2}, {kAngular, 0, 1, 9101}})),
+         true,
+         arc,
+         {UnitKind::Other, "rad", 9101},
+         kMetresByDefault},
+        {"geographic, angular unit among the doubles",
+         Geo(kArcSeconds3, Directory({{kModel, 0, 1, 2}, {kAngular, 34736, 1, 0}}), {9102.0}), true,
+         arc, kUnknown, kMetresByDefault},
+        {"heights in feet",
+         Geo(kHalfMetre, ProjectedMetres({{kVertical, 0, 1, 9002}})),
+         true,
+         half,
+         metre,
+         {UnitKind::Other, "ft", 9002}},
+        {"heights in US survey feet",
+         Geo(kHalfMetre, ProjectedMetres({{kVertical, 0, 1, 9003}})),
+         true,
+         half,
+         metre,
+         {UnitKind::Other, "ftUS", 9003}},
+        {"heights in kilometres",
+         Geo(kHalfMetre, ProjectedMetres({{kVertical, 0, 1, 9036}})),
+         true,
+         half,
+         metre,
+         {UnitKind::Other, "km", 9036}},
+        {"heights in metres named", Geo(kHalfMetre, ProjectedMetres({{kVertical, 0, 1, 9001}})),
+         true, half, metre, metre},
+        {"heights in a unit without a name here",
+         Geo(kHalfMetre, ProjectedMetres({{kVertical, 0, 1, 9005}})),
+         true,
+         half,
+         metre,
+         {UnitKind::Other, "unit code 9005", 9005}},
+        {"height unit among the doubles",
+         Geo(kHalfMetre, ProjectedMetres({{kVertical, 34736, 1, 0}}), {0.3048}), true, half, metre,
+         kUnknown},
+        {"projected in US survey feet, not converted",
+         Geo({3.0, 3.0, 0.0}, Directory({{kModel, 0, 1, 1}, {kLinear, 0, 1, 9003}})),
+         true,
+         std::make_pair(3.0, 3.0),
+         {UnitKind::Other, "ftUS", 9003},
+         kMetresByDefault},
+        {"projected in feet",
+         Geo({3.0, 2.0, 0.0}, Directory({{kModel, 0, 1, 1}, {kLinear, 0, 1, 9002}})),
+         true,
+         std::make_pair(3.0, 2.0),
+         {UnitKind::Other, "ft", 9002},
+         kMetresByDefault},
+        {"projected in a user-defined unit",
+         Geo(kHalfMetre,
+             Directory({{kModel, 0, 1, 1}, {kLinear, 0, 1, 32767}, {kLinearSize, 34736, 1, 0}}),
+             {0.2}),
+         true,
+         half,
+         {UnitKind::Other, "unit code 32767", 32767},
+         kMetresByDefault},
+        {"projected without a linear unit",
+         Geo(kHalfMetre, Directory({{kModel, 0, 1, 1}, {kProjected, 0, 1, 32633}})), true, half,
+         kUnknown, kMetresByDefault},
+        {"no model type", Geo(kHalfMetre, Directory({{kRaster, 0, 1, 1}, {kLinear, 0, 1, 9001}})),
+         true, half, kUnknown, kMetresByDefault},
+        {"geocentric", Geo(kHalfMetre, Directory({{kModel, 0, 1, 3}, {kLinear, 0, 1, 9001}})), true,
+         half, kUnknown, kMetresByDefault},
+        {"user-defined model", Geo(kHalfMetre, Directory({{kModel, 0, 1, 32767}})), true, half,
+         kUnknown, kMetresByDefault},
+        {"empty directory", Geo(kHalfMetre, Directory({})), true, half, kUnknown, kMetresByDefault},
+        {"unit among the directory's own values",
+         Geo(kHalfMetre, Directory({{kModel, 0, 1, 1}, {kLinear, 34735, 1, 12}}, {9001})), true,
+         half, metre, kMetresByDefault},
+        {"keys out of order",
+         Geo(kHalfMetre, Directory({{kLinear, 0, 1, 9001}, {kModel, 0, 1, 1}})), true, half, metre,
+         kMetresByDefault},
+        {"height scale as stored", Geo({1.0, 2.0, 0.01}, ProjectedMetres()), true,
+         std::make_pair(1.0, 2.0), metre, kMetresByDefault, 0.01},
+        {"zero pixel scale", Geo({0.0, 0.0, 0.0}, ProjectedMetres()), true, std::nullopt, kUnknown,
+         kMetresByDefault},
+        {"negative pixel scale", Geo({-0.5, 0.5, 0.0}, ProjectedMetres()), true, std::nullopt,
+         kUnknown, kMetresByDefault},
+        {"infinite pixel scale", Geo({kInf, 0.5, 0.0}, ProjectedMetres()), true, std::nullopt,
+         kUnknown, kMetresByDefault},
+        {"scale without keys", Geo(kHalfMetre, {}), false, std::nullopt, kUnknown, kUnknown},
+        {"keys without scale", Geo({}, ProjectedMetres()), false, std::nullopt, kUnknown, kUnknown},
+        {"scale of two values", Geo({0.5, 0.5}, ProjectedMetres()), false, std::nullopt, kUnknown,
+         kUnknown},
+        {"scale of four values", Geo({0.5, 0.5, 0.0, 1.0}, ProjectedMetres()), false, std::nullopt,
+         kUnknown, kUnknown},
+    };
+}
+
+TEST_F(GeoTiffFile, ReferenceReadsScaleAndUnits) {
+    for (const char* mode : {"w", "wb", "w8"}) {
+        for (const GeoCase& c : GeoCases()) {
+            const std::string label = std::string(c.name) + " (" + mode + ")";
+            const QString path = Write(c.tags, mode);
+            ASSERT_FALSE(path.isEmpty()) << label;
+            const auto handle = Open(path);
+            ASSERT_TRUE(*handle) << label;
+            const GeoReference geo = ReadGeoReference(handle->get());
+            EXPECT_EQ(geo.GeoTiff, c.geoTiff) << label;
+            ASSERT_EQ(geo.Pixel.has_value(), c.pixel.has_value()) << label;
+            if (geo.Pixel) {
+                EXPECT_EQ(geo.Pixel->X, c.pixel->first) << label;
+                EXPECT_EQ(geo.Pixel->Y, c.pixel->second) << label;
+                ExpectUnit(geo.Pixel->Unit, c.pixelUnit, label + ", pixel unit");
+            }
+            ExpectUnit(geo.HeightUnit, c.heightUnit, label + ", height unit");
+            EXPECT_EQ(geo.ScaleZ, c.scaleZ) << label;
+        }
+    }
+}
+
+// Reading the tags adds nothing to the messages the handle collects, even
+// where the file has none of them.
+TEST_F(GeoTiffFile, ReadingReportsNothing) {
+    for (const ExtraTags& tags : {ExtraTags{}, Geo(kHalfMetre, ProjectedMetres())}) {
+        const auto handle = Open(Write(tags));
+        ASSERT_TRUE(*handle);
+        handle->TakeErrors(); // the library's own words on tags it has no definition for
+        ReadGeoReference(handle->get());
+        ReadNoDataTag(handle->get());
+        EXPECT_EQ(handle->TakeErrors(), QStringList());
+    }
+}
+
+// A malformed key directory makes the file no GeoTIFF: no pixel size and no
+// height unit rather than values read from the wrong place.
+TEST_F(GeoTiffFile, MalformedDirectoryIsNoGeoTiff) {
+    struct Malformed {
+        const char* name;
+        ExtraTags tags;
+    };
+    // Three keys announced, the third one short of its last value: it would
+    // otherwise read as a well-formed inline height unit.
+    std::vector<std::uint16_t> countPastTag =
+        Directory({{kModel, 0, 1, 1}, {kLinear, 0, 1, 9001}}, {kVertical, 0, 1});
+    countPastTag[3] = 3;
+    std::vector<std::uint16_t> version2 = ProjectedMetres();
+    version2[0] = 2;
+    const Malformed cases[] = {
+        {"key count runs past the tag", Geo(kHalfMetre, countPastTag)},
+        {"version 2", Geo(kHalfMetre, version2)},
+        {"shorter than its header", Geo(kHalfMetre, {1, 1, 0})},
+        {"inline key of two values", Geo(kHalfMetre, Directory({{kModel, 0, 2, 1}}))},
+        {"inline key of no value", Geo(kHalfMetre, Directory({{kModel, 0, 0, 1}}))},
+        {"doubles past their tag",
+         Geo(kHalfMetre, Directory({{kModel, 0, 1, 1}, {kLinearSize, 34736, 1, 1}}), {0.2})},
+        {"doubles without their tag",
+         Geo(kHalfMetre, Directory({{kModel, 0, 1, 1}, {kLinearSize, 34736, 1, 0}}))},
+        {"text past its tag",
+         Geo(kArcSeconds3, Directory({{kModel, 0, 1, 2}, {kCitation, 34737, 20, 0}}), {},
+             "WGS 84|")},
+        {"text without its tag",
+         Geo(kArcSeconds3, Directory({{kModel, 0, 1, 2}, {kCitation, 34737, 7, 0}}))},
+        {"directory value past the tag",
+         Geo(kHalfMetre, Directory({{kModel, 0, 1, 1}, {kLinear, 34735, 1, 50}}))},
+        {"key given twice", Geo(kHalfMetre, Directory({{kModel, 0, 1, 1}, {kModel, 0, 1, 2}}))},
+        {"values in another tag",
+         Geo(kHalfMetre, Directory({{kModel, 0, 1, 1}, {kLinear, 33550, 1, 0}}))},
+    };
+    for (const Malformed& c : cases) {
+        const auto handle = Open(Write(c.tags));
+        ASSERT_TRUE(*handle) << c.name;
+        const GeoReference geo = ReadGeoReference(handle->get());
+        EXPECT_FALSE(geo.GeoTiff) << c.name;
+        EXPECT_FALSE(geo.Pixel.has_value()) << c.name;
+        ExpectUnit(geo.HeightUnit, kUnknown, c.name);
     }
 }
 
