@@ -3,6 +3,7 @@
 #include "view3d/HeightFieldNormals.h"
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 #include <system_error>
 #include <thread>
@@ -48,8 +49,9 @@ public:
           columns_(static_cast<int>(xs.size())), rows_(static_cast<int>(ys.size())) {}
 
     // Heights are sampled from the row before the band to the row after it: the normals of
-    // its edge rows need them. Three rows of heights are kept, as in one pass.
-    void Build(int firstRow, int endRow) const {
+    // its edge rows need them. Three rows of heights are kept, as in one pass. The band's
+    // rows' missing columns go to their own entries of `missing`.
+    void Build(int firstRow, int endRow, MissingColumns& missing) const {
         const std::size_t m = static_cast<std::size_t>(columns_);
         std::vector<float> z[3] = {std::vector<float>(m), std::vector<float>(m),
                                    std::vector<float>(m)};
@@ -67,7 +69,7 @@ public:
             ComputeRowNormals(zRow(r).data(), r > 0 ? zRow(r - 1).data() : nullptr,
                               r < lastRow ? zRow(r + 1).data() : nullptr, columns_, invX_, invY_,
                               normals.data());
-            EmitRow(r, zRow(r), normals);
+            EmitRow(r, zRow(r), normals, missing[static_cast<std::size_t>(r)]);
         }
     }
 
@@ -80,7 +82,8 @@ private:
         }
     }
 
-    void EmitRow(int r, const std::vector<float>& z, const std::vector<float>& normals) const {
+    void EmitRow(int r, const std::vector<float>& z, const std::vector<float>& normals,
+                 std::vector<int>& missing) const {
         const std::size_t m = static_cast<std::size_t>(columns_);
         float* v = out_ + static_cast<std::size_t>(r) * m * GridMesh::FloatsPerVertex;
         const float y = ys_[static_cast<std::size_t>(r)];
@@ -91,6 +94,9 @@ private:
             v[3] = xs_[i];
             v[4] = y;
             v[5] = z[i];
+            if (std::isnan(z[i])) {
+                missing.push_back(static_cast<int>(i));
+            }
         }
     }
 
@@ -147,9 +153,10 @@ MeshLayout::MeshLayout(const HeightField& field, int stride) : field_(field) {
     }
 }
 
-void MeshLayout::Build(float* out, int threadCount) const {
+MissingColumns MeshLayout::Build(float* out, int threadCount) const {
+    MissingColumns missing(static_cast<std::size_t>(rows_));
     if (rows_ == 0) {
-        return;
+        return missing;
     }
     if (threadCount <= 0) {
         threadCount = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
@@ -163,7 +170,7 @@ void MeshLayout::Build(float* out, int threadCount) const {
     std::vector<std::exception_ptr> errors(static_cast<std::size_t>(bands));
     auto buildBand = [&](int b) {
         try {
-            builder.Build(bandStart(b), bandStart(b + 1));
+            builder.Build(bandStart(b), bandStart(b + 1), missing);
         } catch (...) {
             errors[static_cast<std::size_t>(b)] = std::current_exception();
         }
@@ -192,6 +199,7 @@ void MeshLayout::Build(float* out, int threadCount) const {
             std::rethrow_exception(e);
         }
     }
+    return missing;
 }
 
 GridMesh BuildGridMesh(const HeightField& field, int stride, int threadCount) {
@@ -205,7 +213,7 @@ GridMesh BuildGridMesh(const MeshLayout& layout, int threadCount) {
     mesh.Columns = layout.Columns();
     mesh.Rows = layout.Rows();
     mesh.Vertices.resize(layout.FloatCount());
-    layout.Build(mesh.Vertices.data(), threadCount);
+    mesh.Missing = layout.Build(mesh.Vertices.data(), threadCount);
     return mesh;
 }
 

@@ -29,7 +29,8 @@ int CoarseMeshStride(GridSize full, long long triangleBudget = CoarseTriangleBud
 // is the height field's own and the mesh is exactly that of HeightField::BuildList
 // (vertices, normals, strip order); with stride k it takes every k-th sample of the same
 // scales, plus the last row and column so that it covers the same extent, and the normals
-// follow the same rule on that grid. Reads the field's scales when made; Build calls its
+// and the holes around missing points follow the same rules on that grid (a missing point
+// between its samples leaves no hole there). Reads the field's scales when made; Build calls its
 // height callback, so the field must outlive the layout.
 class MeshLayout {
 public:
@@ -48,8 +49,9 @@ public:
     // Writes the grid's vertices into `out` (FloatCount floats, GridMesh's layout) in bands
     // of rows, one per thread (0: one per core); each band samples the row before and after
     // it for the normals of its edge rows. Calls the height callback from several threads at
-    // once.
-    void Build(float* out, int threadCount = 0) const;
+    // once. Returns the missing points (NaN heights), one list per row, whose strips are cut
+    // around them.
+    MissingColumns Build(float* out, int threadCount = 0) const;
 
 private:
     const HeightField& field_;

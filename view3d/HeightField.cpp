@@ -1,7 +1,9 @@
 #include "view3d/HeightField.h"
 
+#include "view3d/GridMesh.h"
 #include "view3d/HeightFieldNormals.h"
 
+#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -9,9 +11,11 @@ namespace orvane::view3d {
 
 namespace {
 
-// One grid row: heights, then the normals that need the rows on both sides.
+// One grid row: heights and the columns where they are missing, then the normals that need
+// the rows on both sides.
 struct RowCase {
     std::vector<float> Z;
+    std::vector<int> Missing;
     std::vector<float> Normals; // 3 floats per sample
     explicit RowCase(int capacity)
         : Z(static_cast<size_t>(capacity)), Normals(3 * static_cast<size_t>(capacity)) {}
@@ -24,18 +28,19 @@ void ComputeNormals(RowCase& row, const RowCase* prev, const RowCase* next, int 
 }
 
 // Strip between row a at ya and the next row b at yb: B0, A0, B1, A1, ... so that the
-// first triangle turns counter-clockwise seen from +z.
+// first triangle turns counter-clockwise seen from +z; cut into runs around missing points.
 void EmitStrip(HeightFieldSink& sink, const RowCase& a, float ya, const RowCase& b, float yb,
-               const std::vector<float>& xs) {
-    const int m = static_cast<int>(xs.size());
-    sink.BeginStrip();
-    sink.Vertex(&b.Normals[0], xs[0], yb, b.Z[0]);
-    for (int j = 0; j < m - 1; ++j) {
-        sink.Vertex(&a.Normals[3 * j], xs[j], ya, a.Z[j]);
-        sink.Vertex(&b.Normals[3 * (j + 1)], xs[j + 1], yb, b.Z[j + 1]);
+               const std::vector<float>& xs, std::vector<StripRun>& runs) {
+    runs.clear();
+    AppendStripRuns(0, static_cast<int>(xs.size()), a.Missing, b.Missing, runs);
+    for (const StripRun& run : runs) {
+        sink.BeginStrip();
+        for (int j = run.FirstColumn; j < run.FirstColumn + run.Columns; ++j) {
+            sink.Vertex(&b.Normals[3 * j], xs[j], yb, b.Z[j]);
+            sink.Vertex(&a.Normals[3 * j], xs[j], ya, a.Z[j]);
+        }
+        sink.EndStrip();
     }
-    sink.Vertex(&a.Normals[3 * (m - 1)], xs[m - 1], ya, a.Z[m - 1]);
-    sink.EndStrip();
 }
 
 } // namespace
@@ -118,6 +123,7 @@ void HeightField::BuildList(HeightFieldSink& sink) const {
     }
 
     RowCase rows[3] = {RowCase(m), RowCase(m), RowCase(m)};
+    std::vector<StripRun> runs;
     RowCase* top = nullptr;
     RowCase* mid = nullptr;
     RowCase* cur = nullptr;
@@ -129,15 +135,19 @@ void HeightField::BuildList(HeightFieldSink& sink) const {
         top = mid;
         mid = cur;
         cur = &rows[k % 3];
+        cur->Missing.clear();
         for (int i = 0; i < m; ++i) {
-            cur->Z[static_cast<size_t>(i)] =
-                SampleHeight(onGetHeight_, grid.X[static_cast<size_t>(i)], y);
+            const float z = SampleHeight(onGetHeight_, grid.X[static_cast<size_t>(i)], y);
+            cur->Z[static_cast<size_t>(i)] = z;
+            if (std::isnan(z)) {
+                cur->Missing.push_back(i);
+            }
         }
         if (mid) {
             ComputeNormals(*mid, top, cur, m, invX, invY);
         }
         if (k > 1) {
-            EmitStrip(sink, *top, yTop, *mid, yMid, grid.X);
+            EmitStrip(sink, *top, yTop, *mid, yMid, grid.X, runs);
         }
         yTop = yMid;
         yMid = y;
@@ -145,7 +155,7 @@ void HeightField::BuildList(HeightFieldSink& sink) const {
     if (cur) {
         ComputeNormals(*cur, mid, nullptr, m, invX, invY);
         if (mid) {
-            EmitStrip(sink, *mid, yTop, *cur, yMid, grid.X);
+            EmitStrip(sink, *mid, yTop, *cur, yMid, grid.X, runs);
         }
     }
 }

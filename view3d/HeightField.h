@@ -23,8 +23,9 @@ struct TexPoint {
     float T = 0;
 };
 
-// x, y: local grid point; z arrives as 0 and texPoint as (x, y); only z is used here. The
-// parallel builder calls it from several threads at once: it must only read shared state.
+// x, y: local grid point; z arrives as 0 and texPoint as (x, y); only z is used here. A NaN z
+// marks the point missing: the relief has a hole there. The parallel builder calls it from
+// several threads at once: it must only read shared state.
 using HeightFieldGetHeightEvent =
     std::function<void(float x, float y, float& z, Vector4f& color, TexPoint& texPoint)>;
 
@@ -73,7 +74,8 @@ public:
     // the revision differs from the one it compiled.
     std::uint64_t StructureRevision() const { return structureRevision_; }
 
-    // One pass over the grid with three rows in memory: heights, normals, strips.
+    // One pass over the grid with three rows in memory: heights, normals, strips (cut into
+    // runs around missing points, as AppendStripRuns does).
     void BuildList(HeightFieldSink& sink) const;
 
 private:

@@ -18,6 +18,8 @@
 
 #include "tests/support/GuiEvents.h"
 
+#include <cmath>
+#include <limits>
 #include <vector>
 
 using namespace orvane::view3d;
@@ -73,6 +75,7 @@ private slots:
     void sceneChangeSchedulesARepaint();
     void wheelDeltasAndHint();
     void vertexBuffersDrawTheDisplayListPicture();
+    void holesAreDrawnAlikeByBothPaths();
 };
 
 void ViewerTest::reliefIsLitOnBlackBackground() {
@@ -181,6 +184,68 @@ void ViewerTest::vertexBuffersDrawTheDisplayListPicture() {
         }
         QVERIFY2(MeanLuma(pictures[0], QRect(270, 190, 100, 100)) > 10, "nothing drawn");
         QVERIFY2(pictures[1] == pictures[0], qPrintable(QString("position %1").arg(position)));
+    }
+    fbo.release();
+    ctx.doneCurrent();
+}
+
+// Missing heights (NaN) leave holes: a disc round the centre, a row and scattered points.
+// Both paths draw the same picture, and the background shows through the disc, in the
+// coarse mesh too.
+void ViewerTest::holesAreDrawnAlikeByBothPaths() {
+    std::vector<std::uint8_t> levels(128 * 128);
+    for (size_t i = 0; i < levels.size(); ++i) {
+        levels[i] = static_cast<std::uint8_t>(i / 128 + i % 128); // a slope
+    }
+    QOpenGLContext ctx;
+    ctx.setFormat(QSurfaceFormat::defaultFormat());
+    QVERIFY(ctx.create());
+    QOffscreenSurface surface;
+    surface.setFormat(ctx.format());
+    surface.create();
+    QVERIFY(ctx.makeCurrent(&surface));
+    QOpenGLFramebufferObject fbo(640, 480, QOpenGLFramebufferObject::Depth);
+    QVERIFY(fbo.bind());
+    const QRect centre(310, 230, 20, 20);
+    for (int position : {0, 100}) {
+        QImage pictures[2];
+        long long triangles[2] = {0, 0};
+        for (ReliefPath path : {ReliefPath::OnePassDisplayList, ReliefPath::BandedVertexBuffers}) {
+            OpenedRelief relief(128, levels);
+            HeightField& field = relief.Scene.heightField;
+            ApplyResolutionPosition(field, position);
+            field.SetOnGetHeight([&relief](float x, float y, float& z, Vector4f&, TexPoint&) {
+                ReliefHeight(relief.Src, relief.Scene.heightField, x, y, z);
+                const bool disc = x * x + y * y < 0.04f;
+                const bool row = y > 0.3f && y < 0.31f;
+                const bool scattered = std::fmod(std::fabs(x * 37 + y * 91), 1.0f) < 0.03f;
+                if (disc || row || scattered) {
+                    z = std::numeric_limits<float>::quiet_NaN();
+                }
+            });
+            SceneRenderer renderer(path);
+            renderer.Render(relief.Scene, 640, 480, 640, 480);
+            const bool vb = path == ReliefPath::BandedVertexBuffers;
+            pictures[vb] = fbo.toImage();
+            triangles[vb] = renderer.FullMeshTriangles();
+            if (vb && position == 100) {
+                QVERIFY(renderer.CoarseMeshTriangles() > 0);
+                renderer.SetInMotion(true);
+                renderer.Render(relief.Scene, 640, 480, 640, 480);
+                QVERIFY(renderer.LastDrawCoarse());
+                const QImage coarse = fbo.toImage();
+                QVERIFY2(MeanLuma(coarse, centre) < 1, "the coarse mesh fills the hole");
+                QVERIFY2(MeanLuma(coarse, QRect(270, 330, 100, 60)) > 10, "coarse: nothing drawn");
+            }
+            renderer.ReleaseGL();
+        }
+        const QString where = QString("position %1").arg(position);
+        QVERIFY2(MeanLuma(pictures[0], centre) < 1, qPrintable(where + ": hole filled"));
+        QVERIFY2(MeanLuma(pictures[0], QRect(270, 330, 100, 60)) > 10,
+                 qPrintable(where + ": nothing drawn"));
+        QVERIFY2(triangles[0] > 0, qPrintable(where));
+        QCOMPARE(triangles[1], triangles[0]);
+        QVERIFY2(pictures[1] == pictures[0], qPrintable(where));
     }
     fbo.release();
     ctx.doneCurrent();

@@ -31,6 +31,28 @@ template <typename T> T Resolve(const char* name) {
     return ctx ? reinterpret_cast<T>(ctx->getProcAddress(name)) : nullptr;
 }
 
+// The GL sink, counting the triangles of the strips it is given.
+class TriangleCountingSink : public GLMeshSink {
+public:
+    void BeginStrip() override {
+        GLMeshSink::BeginStrip();
+        stripVertices_ = 0;
+    }
+    void Vertex(const float normal[3], float x, float y, float z) override {
+        GLMeshSink::Vertex(normal, x, y, z);
+        ++stripVertices_;
+    }
+    void EndStrip() override {
+        GLMeshSink::EndStrip();
+        triangles_ += stripVertices_ > 2 ? stripVertices_ - 2 : 0;
+    }
+    long long Triangles() const { return triangles_; }
+
+private:
+    long long stripVertices_ = 0;
+    long long triangles_ = 0;
+};
+
 void DrainErrors() {
     for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
     }
@@ -59,26 +81,29 @@ template <typename Fill> bool FillMapped(GLenum target, const Fill& fill) {
 
 } // namespace
 
-void CompiledMesh::SetGrid(bool twoSided, int columns, int rows) {
+void CompiledMesh::SetRuns(bool twoSided, int columns, const std::vector<StripRun>& runs) {
     twoSided_ = twoSided;
-    const StripCounts strips = GridStrips(columns, rows);
-    triangles_ = strips.Triangles;
-    counts_.assign(static_cast<size_t>(strips.Strips), strips.VerticesPerStrip);
-    offsets_.resize(static_cast<size_t>(strips.Strips));
-    for (int s = 0; s < strips.Strips; ++s) {
-        offsets_[static_cast<size_t>(s)] = reinterpret_cast<const void*>(
-            static_cast<std::uintptr_t>(s) * static_cast<std::uintptr_t>(strips.VerticesPerStrip) *
-            sizeof(std::uint32_t));
+    triangles_ = RunTriangles(runs);
+    counts_.resize(runs.size());
+    offsets_.resize(runs.size());
+    for (size_t i = 0; i < runs.size(); ++i) {
+        const StripRun& run = runs[i];
+        counts_[i] = 2 * run.Columns;
+        // Where FillStripIndices put the run's first index.
+        const std::uintptr_t first =
+            2 * (static_cast<std::uintptr_t>(run.Strip) * static_cast<std::uintptr_t>(columns) +
+                 static_cast<std::uintptr_t>(run.FirstColumn));
+        offsets_[i] = reinterpret_cast<const void*>(first * sizeof(std::uint32_t));
     }
 }
 
-bool CompiledMesh::RecordList(const std::function<void(HeightFieldSink&)>& send) {
+bool CompiledMesh::RecordList(bool twoSided, const std::function<void(HeightFieldSink&)>& send) {
     name_ = glGenLists(1);
     if (name_ == 0) {
         return false;
     }
     glNewList(name_, GL_COMPILE);
-    GLMeshSink sink;
+    TriangleCountingSink sink;
     try {
         send(sink);
     } catch (...) {
@@ -86,6 +111,8 @@ bool CompiledMesh::RecordList(const std::function<void(HeightFieldSink&)>& send)
         throw;
     }
     glEndList();
+    twoSided_ = twoSided;
+    triangles_ = sink.Triangles();
     return true;
 }
 
@@ -159,10 +186,12 @@ void CompiledMesh::Compile(const MeshLayout& layout, int threadCount) {
     const long long bytes = static_cast<long long>(layout.FloatCount() * sizeof(float));
     bool ready = ReserveVertices(bytes) && PrepareIndices(layout.Columns(), layout.Rows());
     bool filled = false;
+    MissingColumns missing;
     if (ready) {
         try {
-            filled = bytes == 0 || FillMapped(GL_ARRAY_BUFFER, [&layout, threadCount](void* out) {
-                         layout.Build(static_cast<float*>(out), threadCount);
+            filled = bytes == 0 ||
+                     FillMapped(GL_ARRAY_BUFFER, [&layout, threadCount, &missing](void* out) {
+                         missing = layout.Build(static_cast<float*>(out), threadCount);
                      });
         } catch (...) {
             f->glBindBuffer(GL_ARRAY_BUFFER, 0);
@@ -182,7 +211,8 @@ void CompiledMesh::Compile(const MeshLayout& layout, int threadCount) {
         return;
     }
     multiDraw_ = Resolve<MultiDrawElements>("glMultiDrawElements");
-    SetGrid(layout.TwoSided(), layout.Columns(), layout.Rows());
+    SetRuns(layout.TwoSided(), layout.Columns(),
+            GridStripRuns(layout.Columns(), layout.Rows(), missing));
 }
 
 void CompiledMesh::Compile(const GridMesh& mesh) {
@@ -191,9 +221,7 @@ void CompiledMesh::Compile(const GridMesh& mesh) {
         return;
     }
     if (path_ == MeshPath::DisplayList) {
-        if (RecordList([&mesh](HeightFieldSink& sink) { mesh.Replay(sink); })) {
-            SetGrid(mesh.TwoSided, mesh.Columns, mesh.Rows);
-        }
+        RecordList(mesh.TwoSided, [&mesh](HeightFieldSink& sink) { mesh.Replay(sink); });
         return;
     }
     QOpenGLFunctions* f = Functions();
@@ -217,17 +245,14 @@ void CompiledMesh::Compile(const GridMesh& mesh) {
         return;
     }
     multiDraw_ = Resolve<MultiDrawElements>("glMultiDrawElements");
-    SetGrid(mesh.TwoSided, mesh.Columns, mesh.Rows);
+    SetRuns(mesh.TwoSided, mesh.Columns, mesh.StripRuns());
 }
 
 void CompiledMesh::CompileOnePass(const HeightField& field) {
     Release();
     path_ = MeshPath::DisplayList;
-    if (!RecordList([&field](HeightFieldSink& sink) { field.BuildList(sink); })) {
-        return;
-    }
-    const GridSize grid = HeightFieldGridSize(field);
-    SetGrid((field.Options() & kTwoSidedOption) != 0, grid.Columns, grid.Rows);
+    RecordList((field.Options() & kTwoSidedOption) != 0,
+               [&field](HeightFieldSink& sink) { field.BuildList(sink); });
 }
 
 void CompiledMesh::Draw() const {

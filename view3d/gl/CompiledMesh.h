@@ -50,10 +50,12 @@ private:
     // Makes the bound array buffer hold at least `bytes`; false when the driver had no room.
     bool ReserveVertices(long long bytes);
     bool PrepareIndices(int columns, int rows);
-    void SetGrid(bool twoSided, int columns, int rows);
-    // Records what `send` gives a GL sink into a new display list. The list is kept when
-    // `send` throws: what was recorded is drawn. False when the driver gave no list.
-    bool RecordList(const std::function<void(HeightFieldSink&)>& send);
+    // Draws the runs of the strips of a grid `columns` wide from the full index buffer.
+    void SetRuns(bool twoSided, int columns, const std::vector<StripRun>& runs);
+    // Records what `send` gives a GL sink into a new display list and counts its triangles.
+    // The list is kept when `send` throws: what was recorded is drawn. False when the driver
+    // gave no list.
+    bool RecordList(bool twoSided, const std::function<void(HeightFieldSink&)>& send);
 
     MeshPath path_;
     unsigned name_ = 0;    // vertex buffer or display list
@@ -63,7 +65,7 @@ private:
     int indexRows_ = 0;
     bool twoSided_ = false;
     long long triangles_ = 0;
-    std::vector<int> counts_; // indices of every strip and where they start, in bytes
+    std::vector<int> counts_; // indices of every strip's run and where they start, in bytes
     std::vector<const void*> offsets_;
     // Resolved when the buffers are compiled; without it the strips are drawn one by one.
     MultiDrawElements multiDraw_ = nullptr;
