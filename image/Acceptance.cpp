@@ -24,9 +24,9 @@ QStringList ValidationMessages(std::uint16_t bitsPerSample, std::uint16_t photom
 }
 
 QStringList AcceptanceMessages(const TiffTags& tags) {
-    QStringList messages = ValidationMessages(tags.BitsPerSample, tags.Photometric,
-                                              tags.SamplesPerPixel, tags.Compression,
-                                              tags.SampleFormat);
+    QStringList messages =
+        ValidationMessages(tags.BitsPerSample, tags.Photometric, tags.SamplesPerPixel,
+                           tags.Compression, tags.SampleFormat);
     if (tags.SampleFormat != SAMPLEFORMAT_UINT && tags.SampleFormat != SAMPLEFORMAT_INT &&
         tags.SampleFormat != SAMPLEFORMAT_IEEEFP)
         messages << kNotHeightsMessage;

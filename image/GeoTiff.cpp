@@ -105,10 +105,10 @@ double RoundToFormat(double value, int precision, int minExponent, double maxFin
 }
 
 // Whether `value` is an integer the samples' type holds.
-bool FitsInteger(double value, SampleFormat format, int bits) {
+bool FitsInteger(double value, SampleKind format, int bits) {
     if (bits < 1 || bits > 64 || !std::isfinite(value) || value != std::trunc(value))
         return false;
-    if (format == SampleFormat::Unsigned)
+    if (format == SampleKind::Unsigned)
         return value >= 0.0 && value < std::ldexp(1.0, bits);
     const double half = std::ldexp(1.0, bits - 1);
     return value >= -half && value < half;
@@ -287,10 +287,22 @@ std::optional<NoDataValue> ReadNoDataTag(TIFF* tif) {
     return ParseNoDataText(*text);
 }
 
-NoDataMatch::NoDataMatch(const std::optional<NoDataValue>& declared, SampleFormat format,
+double MmPerUnit(const GeoUnit& unit) {
+    if (unit.Kind == UnitKind::Metre)
+        return 1000.0;
+    if (unit.Name == QLatin1String("ft"))
+        return 304.8;
+    if (unit.Name == QLatin1String("ftUS"))
+        return 1200000.0 / 3937.0;
+    if (unit.Name == QLatin1String("km"))
+        return 1e6;
+    return 0.0;
+}
+
+NoDataMatch::NoDataMatch(const std::optional<NoDataValue>& declared, SampleKind format,
                          int bitsPerSample) {
     const bool finite = declared && !declared->IsNan && std::isfinite(declared->Value);
-    if (format != SampleFormat::Float) {
+    if (format != SampleKind::Float) {
         if (finite && FitsInteger(declared->Value, format, bitsPerSample))
             target_ = declared->Value;
         return;

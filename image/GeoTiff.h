@@ -1,4 +1,6 @@
 #pragma once
+#include "image/SampleKind.h"
+
 #include <QString>
 #include <cmath>
 #include <cstdint>
@@ -26,9 +28,6 @@ std::optional<NoDataValue> ParseNoDataText(std::string_view text);
 // The file's GDAL_NODATA value, or none when the tag is absent or refused.
 std::optional<NoDataValue> ReadNoDataTag(TIFF* tif);
 
-// How a file stores its samples (the SampleFormat tag: 1, 2 and 3).
-enum class SampleFormat { Unsigned, Signed, Float };
-
 // Whether a sample is no-data, decided once per file so that a reader asks one
 // question per sample. The declared value is compared in the samples' own type:
 //  - integer samples match it only when it is exactly representable there
@@ -40,7 +39,9 @@ enum class SampleFormat { Unsigned, Signed, Float };
 //  - float samples that are NaN or infinite are no-data whatever the tag says.
 class NoDataMatch {
 public:
-    NoDataMatch(const std::optional<NoDataValue>& declared, SampleFormat format, int bitsPerSample);
+    // Matches nothing.
+    NoDataMatch() = default;
+    NoDataMatch(const std::optional<NoDataValue>& declared, SampleKind kind, int bitsPerSample);
 
     // `sample` is the stored value converted to double.
     bool Matches(double sample) const {
@@ -72,6 +73,10 @@ struct GeoUnit {
 };
 
 // The ground size of one pixel, in Unit: never converted, so feet stay feet.
+// Millimetres in one unit a GeoTIFF names for lengths or heights; 0 for units without a length
+// (degrees, unknown codes).
+double MmPerUnit(const GeoUnit& unit);
+
 struct PixelSize {
     double X = 0.0; // along a row
     double Y = 0.0; // down a column

@@ -1,4 +1,5 @@
 #pragma once
+#include "image/GeoTiff.h"
 #include "image/Memory.h"
 #include "image/ValueMapping.h"
 
@@ -74,15 +75,21 @@ struct ImageModel : ImageGeometry {
     // The levels come from the values (ValueMapping): signed, 32-bit and
     // floating-point samples, and any file declaring a no-data value.
     bool LevelsFromValues = false;
-    NoDataRule NoData;
-    QString NoDataText;              // the declared no-data value as the file gives it
-    std::optional<double> DataMin;   // the valid kept values' range (LevelsFromValues)
+    NoDataMatch NoData;
+    QString NoDataText;            // the declared no-data value as the file gives it
+    std::optional<double> DataMin; // the valid kept values' range (LevelsFromValues)
     std::optional<double> DataMax;
-    std::int64_t NoDataPixels = 0;   // kept pixels without a value
+    std::int64_t NoDataPixels = 0; // kept pixels without a value
     // The unit the file gives its values in ("m", "ft"), and millimetres per unit; empty and
     // 0 when it gives none (LevelsFromValues).
     QString HeightUnit;
     double MmPerHeightUnit = 0;
+    // A GeoTIFF's pixel size (in its unit), which then replaces the resolution for lengths.
+    std::optional<PixelSize> GeoPixel;
+    // Millimetres per pixel along a row and down a column: from a GeoTIFF scale in a length
+    // unit, else from the resolution (the same both ways); nothing when unknown or in degrees.
+    std::optional<double> MmPerPixelX() const;
+    std::optional<double> MmPerPixelY() const;
     QString ScannerSoftware, ScannerModel, AcquisitionDate, AcquisitionSetup, AcquisitionInfo;
     // ImageWidth x ImageHeight levels, row-major, first file row first; null
     // while no image is open.
@@ -98,5 +105,22 @@ struct ImageModel : ImageGeometry {
         return NoDataMask && MaskBit(NoDataMask.get(), MaskStride(ImageWidth), column, row);
     }
 };
+
+inline std::optional<double> ImageModel::MmPerPixelX() const {
+    if (GeoPixel) {
+        const double mm = MmPerUnit(GeoPixel->Unit);
+        return mm > 0 ? std::optional<double>(GeoPixel->X * mm) : std::nullopt;
+    }
+    return ResolutionKnown(Resolution) ? std::optional<double>(MillimetresPerPixel(Resolution))
+                                       : std::nullopt;
+}
+
+inline std::optional<double> ImageModel::MmPerPixelY() const {
+    if (GeoPixel) {
+        const double mm = MmPerUnit(GeoPixel->Unit);
+        return mm > 0 ? std::optional<double>(GeoPixel->Y * mm) : std::nullopt;
+    }
+    return MmPerPixelX();
+}
 
 } // namespace orvane::image

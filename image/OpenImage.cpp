@@ -44,10 +44,23 @@ void TakeAcceptedTags(const TiffTags& tags, ImageModel& model) {
 // height in its own right, mapped over its own range.
 void TakeSampleFormat(const TiffTags& tags, ImageModel& model) {
     model.Samples = SampleFormatOf(tags);
-    model.NoData = NoDataRule{};
-    model.NoData.nonFinite = model.Samples.kind == SampleKind::Float;
+    model.NoData = NoDataMatch(tags.NoData, model.Samples.kind, model.Samples.bits);
+    model.NoDataText = tags.NoData ? tags.NoData->Text : QString();
     model.LevelsFromValues = model.Samples.kind != SampleKind::Unsigned ||
-                             (model.Samples.bits != 8 && model.Samples.bits != 16);
+                             (model.Samples.bits != 8 && model.Samples.bits != 16) ||
+                             tags.NoData.has_value() || tags.Geo.GeoTiff;
+    // A GeoTIFF says what its values and pixels measure; other files leave values unitless
+    // and pixels to the resolution.
+    model.HeightUnit.clear();
+    model.MmPerHeightUnit = 0;
+    model.GeoPixel.reset();
+    if (tags.Geo.GeoTiff) {
+        if (tags.Geo.HeightUnit.Kind != UnitKind::Unknown) {
+            model.HeightUnit = tags.Geo.HeightUnit.Name;
+            model.MmPerHeightUnit = MmPerUnit(tags.Geo.HeightUnit);
+        }
+        model.GeoPixel = tags.Geo.Pixel;
+    }
 }
 
 // The range of the valid values read; heights run over it.
@@ -134,7 +147,7 @@ OpenStart BeginOpen(const TiffSource& source, ImageModel& model, OpenSteps& step
     if (model.LevelsFromValues) {
         std::uint8_t* mask = model.NoDataMask.get();
         const SampleFormat format = model.Samples;
-        const NoDataRule noData = model.NoData;
+        const NoDataMatch noData = model.NoData;
         start.read = [source, geometry, levels, mask, format,
                       noData](const ProgressFunction& progress) {
             return ReadValues(source, geometry, levels, mask, format, noData, progress);

@@ -24,7 +24,7 @@ struct Layout {
     int bitsPerSample = 0;
     bool minIsWhite = false;
     SampleFormat format;
-    NoDataRule noData;
+    NoDataMatch noData;
     bool tiled = false;
     std::int64_t blockWidth = 0;  // strips: the image width; tiles: the tile width
     std::int64_t blockHeight = 0; // rows per strip, or the tile length
@@ -58,7 +58,7 @@ std::optional<Layout> MeasureLayout(TIFF* tif, std::uint64_t sourceBytes, QStrin
     l.bitsPerSample = tags.BitsPerSample;
     l.minIsWhite = tags.Photometric == PHOTOMETRIC_MINISWHITE;
     l.format = SampleFormatOf(tags);
-    l.noData.nonFinite = l.format.kind == SampleKind::Float;
+    l.noData = NoDataMatch(tags.NoData, l.format.kind, l.format.bits);
     const BlockLayout blocks = MeasureBlocks(tif, l.BytesPerSample(), sourceBytes);
     l.tiled = blocks.tiled;
     l.blockWidth = blocks.blockWidth;
@@ -382,7 +382,7 @@ CachedLookup SampleReader::TryCachedSample(std::int64_t column, std::int64_t row
 }
 
 std::optional<std::vector<StoredSample>> SampleReader::Samples(const std::vector<FilePixel>& pixels,
-                                                              const std::atomic<bool>* cancel) {
+                                                               const std::atomic<bool>* cancel) {
     std::vector<StoredSample> samples(pixels.size());
     struct Wanted {
         Place place;

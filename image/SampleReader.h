@@ -44,12 +44,10 @@ template <class T, std::enable_if_t<std::is_arithmetic_v<T>, int> = 0>
 bool operator==(const StoredSample& s, T value) {
     return s && s.value == double(value);
 }
-template <class T>
-bool operator==(const StoredSample& s, const std::optional<T>& value) {
+template <class T> bool operator==(const StoredSample& s, const std::optional<T>& value) {
     return value ? s == *value : !s;
 }
-template <class T>
-bool operator!=(const StoredSample& s, const T& value) {
+template <class T> bool operator!=(const StoredSample& s, const T& value) {
     return !(s == value);
 }
 

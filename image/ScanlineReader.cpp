@@ -339,8 +339,8 @@ void ReadAll(const TiffSource& given, const ImageGeometry& g, std::uint8_t* buff
     TIFF* tif = handle->get();
     std::uint16_t bits = 0;
     TIFFGetField(tif, TIFFTAG_BITSPERSAMPLE, &bits);
-    const bool bitsRead = options.values ? bits == options.values->format.bits
-                                         : bits == 8 || bits == 16;
+    const bool bitsRead =
+        options.values ? bits == options.values->format.bits : bits == 8 || bits == 16;
     if (!bitsRead || g.ColumnStep < 1 || g.RowStep < 1) {
         LoseEveryRow(g, buffer, result);
         result.errors = handle->TakeErrors();
@@ -428,10 +428,9 @@ void ReadAll(const TiffSource& given, const ImageGeometry& g, std::uint8_t* buff
 
 } // namespace
 
-ReadResult ReadValues(const TiffSource& source, const ImageGeometry& geometry,
-                      std::uint8_t* buffer, std::uint8_t* mask, const SampleFormat& format,
-                      const NoDataRule& noData, const ProgressFunction& progress,
-                      const ReadOptions& options) {
+ReadResult ReadValues(const TiffSource& source, const ImageGeometry& geometry, std::uint8_t* buffer,
+                      std::uint8_t* mask, const SampleFormat& format, const NoDataMatch& noData,
+                      const ProgressFunction& progress, const ReadOptions& options) {
     // Both passes through one open file.
     TiffSource src = source;
     if (!src.inMemory && !src.file)
@@ -455,11 +454,10 @@ ReadResult ReadValues(const TiffSource& source, const ImageGeometry& geometry,
     mapping.low = first.values.min;
     mapping.high = first.values.max;
     mapping.mask = mask;
-    mapping.maskStride = geometry.ColumnStep > 0 ? MaskStride(geometry.SpanWidth / geometry.ColumnStep)
-                                                 : 0;
+    mapping.maskStride =
+        geometry.ColumnStep > 0 ? MaskStride(geometry.SpanWidth / geometry.ColumnStep) : 0;
     ReadResult second = ReadSamples(
-        src, geometry, buffer, [&report](int percent) { report(50 + percent / 2); },
-        passOptions);
+        src, geometry, buffer, [&report](int percent) { report(50 + percent / 2); }, passOptions);
     second.values = first.values;
     return second;
 }

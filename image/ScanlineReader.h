@@ -1,7 +1,7 @@
 #pragma once
 #include "image/ImageModel.h"
-#include "image/ValueMapping.h"
 #include "image/TiffSource.h"
+#include "image/ValueMapping.h"
 
 #include <QString>
 #include <QStringList>
@@ -89,10 +89,9 @@ ReadResult ReadSamples(const TiffSource& source, const ImageGeometry& geometry,
 // before they can be written, and keeping the values meanwhile would take four to eight times
 // the level buffer. Progress: the first pass's percentages halved, then 50 and on for the
 // second, each once. The result is the second pass's, with the first pass's `values`.
-ReadResult ReadValues(const TiffSource& source, const ImageGeometry& geometry,
-                      std::uint8_t* buffer, std::uint8_t* mask, const SampleFormat& format,
-                      const NoDataRule& noData, const ProgressFunction& progress,
-                      const ReadOptions& options = {});
+ReadResult ReadValues(const TiffSource& source, const ImageGeometry& geometry, std::uint8_t* buffer,
+                      std::uint8_t* mask, const SampleFormat& format, const NoDataMatch& noData,
+                      const ProgressFunction& progress, const ReadOptions& options = {});
 
 // A read waiting for its progress receiver.
 using ReadJob = std::function<ReadResult(const ProgressFunction& progress)>;

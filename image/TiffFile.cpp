@@ -256,6 +256,8 @@ TiffTags ReadTiffTags(TIFF* tif) {
     t.Make = TextTag(tif, TIFFTAG_MAKE);
     t.Model = TextTag(tif, TIFFTAG_MODEL);
     t.ImageDescription = TextTag(tif, TIFFTAG_IMAGEDESCRIPTION);
+    t.NoData = ReadNoDataTag(tif);
+    t.Geo = ReadGeoReference(tif);
     return t;
 }
 

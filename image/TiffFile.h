@@ -1,4 +1,5 @@
 #pragma once
+#include "image/GeoTiff.h"
 #include "image/TiffSource.h"
 
 #include <QString>
@@ -88,6 +89,8 @@ struct TiffTags {
     std::uint16_t MinSampleValue = 0;
     std::uint16_t SampleFormat = 1; // 1 unsigned, 2 signed, 3 floating point
     QString DateTime, Software, Make, Model, ImageDescription;
+    std::optional<NoDataValue> NoData; // GDAL_NODATA
+    GeoReference Geo;
 };
 
 TiffTags ReadTiffTags(TIFF* tif);

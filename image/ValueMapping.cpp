@@ -7,8 +7,7 @@ namespace orvane::image {
 
 namespace {
 
-template <class T>
-double Load(const std::uint8_t* at) {
+template <class T> double Load(const std::uint8_t* at) {
     T value;
     std::memcpy(&value, at, sizeof value);
     return static_cast<double>(value);
@@ -47,8 +46,7 @@ void MapTyped(const std::uint8_t* samples, std::int64_t count, std::int64_t colu
     range.noData += noData;
 }
 
-template <class Visit>
-void ByFormat(const SampleFormat& f, Visit&& visit) {
+template <class Visit> void ByFormat(const SampleFormat& f, Visit&& visit) {
     switch (f.kind) {
     case SampleKind::Unsigned:
         if (f.bits == 8)
@@ -84,8 +82,7 @@ void MapValues(const std::uint8_t* samples, std::int64_t count, std::int64_t col
         mapping.rangeOnly || !mapping.mask ? nullptr : mapping.mask + keptRow * mapping.maskStride;
     ByFormat(mapping.format, [&](auto type) {
         MapTyped<decltype(type)>(samples, count, columnStep, mapping,
-                                 mapping.rangeOnly ? nullptr : levels, maskRow, firstColumn,
-                                 range);
+                                 mapping.rangeOnly ? nullptr : levels, maskRow, firstColumn, range);
     });
 }
 

@@ -3,6 +3,9 @@
 // any file with a declared no-data value): how they become the 8-bit levels of the picture.
 // Unsigned 8- and 16-bit files without a no-data value keep the high-byte rule of
 // LevelReduction and never come here.
+#include "image/GeoTiff.h"
+#include "image/SampleKind.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -10,34 +13,6 @@
 #include <optional>
 
 namespace orvane::image {
-
-enum class SampleKind { Unsigned, Signed, Float };
-
-struct SampleFormat {
-    SampleKind kind = SampleKind::Unsigned;
-    int bits = 8;
-
-    int Bytes() const { return bits / 8; }
-    bool operator==(const SampleFormat& other) const {
-        return kind == other.kind && bits == other.bits;
-    }
-};
-
-// Which stored values are no data: NaN and the infinities in floating-point files, and the
-// value a file declares, as its samples hold it.
-struct NoDataRule {
-    bool nonFinite = false;            // NaN and ±infinity (floating-point samples)
-    std::optional<double> declared;    // a declared value the samples can hold exactly
-    bool declaredNaN = false;          // the file declares "nan"
-
-    bool Matches(double value) const {
-        if (std::isnan(value))
-            return nonFinite || declaredNaN;
-        if (nonFinite && std::isinf(value))
-            return true;
-        return declared && value == *declared;
-    }
-};
 
 // The valid values a read has met.
 struct ValueRange {
@@ -67,7 +42,7 @@ inline std::uint8_t LevelOfValue(double value, double low, double high) {
 // levels over that range, with a bit per kept pixel marking those without a value.
 struct ValueMapping {
     SampleFormat format;
-    NoDataRule noData;
+    NoDataMatch noData;
     bool rangeOnly = true; // the first pass: only `range` is gathered
     double low = 0, high = 0;
     std::uint8_t* mask = nullptr; // the levels pass: one bit per kept pixel, rows of maskStride

@@ -35,10 +35,16 @@ void Put(std::vector<std::uint8_t>& row, std::size_t index, int bits, std::uint3
     }
 }
 
-} // namespace
+template <class T> void PutTyped(std::vector<std::uint8_t>& row, std::size_t index, double value) {
+    const T typed = static_cast<T>(value);
+    std::memcpy(&row[index * sizeof(T)], &typed, sizeof(T));
+}
 
-bool WriteTiff(const QString& path, const TiffLayout& layout,
-               const std::function<std::uint32_t(std::uint32_t, std::uint32_t, int)>& sample) {
+// Where a sample goes: the value's bytes in this machine's order.
+using PutSample = std::function<void(std::vector<std::uint8_t>& row, std::size_t index,
+                                     std::uint32_t x, std::uint32_t y, int s)>;
+
+bool Write(const QString& path, const TiffLayout& layout, const PutSample& put) {
     std::string mode = "w";
     if (layout.bigTiff)
         mode += "8";
@@ -81,6 +87,12 @@ bool WriteTiff(const QString& path, const TiffLayout& layout,
     text(TIFFTAG_DATETIME, layout.dateTime);
     text(TIFFTAG_MAKE, layout.make);
     text(TIFFTAG_IMAGEDESCRIPTION, layout.description);
+    RegisterExtraTags(tif);
+    text(42113, layout.gdalNoData);
+    if (!layout.modelPixelScale.empty())
+        TIFFSetField(tif, 33550, int(layout.modelPixelScale.size()), layout.modelPixelScale.data());
+    if (!layout.geoKeys.empty())
+        TIFFSetField(tif, 34735, int(layout.geoKeys.size()), layout.geoKeys.data());
 
     const int perRow = layout.planar == 2 ? 1 : spp; // samples per pixel in one plane
     const int planes = layout.planar == 2 ? spp : 1;
@@ -99,8 +111,8 @@ bool WriteTiff(const QString& path, const TiffLayout& layout,
                             for (int s = 0; s < perRow; ++s) {
                                 const std::uint32_t fx = tx + x, fy = ty + y;
                                 if (fx < layout.width && fy < layout.height)
-                                    Put(tile, (std::size_t(y) * t + x) * perRow + s, bits,
-                                        sample(fx, fy, plane + s));
+                                    put(tile, (std::size_t(y) * t + x) * perRow + s, fx, fy,
+                                        plane + s);
                             }
                     ok = TIFFWriteTile(tif, tile.data(), tx, ty, 0, uint16_t(plane)) >= 0;
                 }
@@ -115,12 +127,57 @@ bool WriteTiff(const QString& path, const TiffLayout& layout,
                 std::fill(row.begin(), row.end(), 0);
                 for (std::uint32_t x = 0; x < layout.width; ++x)
                     for (int s = 0; s < perRow; ++s)
-                        Put(row, std::size_t(x) * perRow + s, bits, sample(x, y, plane + s));
+                        put(row, std::size_t(x) * perRow + s, x, y, plane + s);
                 ok = TIFFWriteScanline(tif, row.data(), y, uint16_t(plane)) >= 0;
             }
     }
     TIFFClose(tif);
     return ok;
+}
+
+} // namespace
+
+void RegisterExtraTags(TIFF* tif) {
+    static const TIFFFieldInfo kFields[] = {
+        {33550, -1, -1, TIFF_DOUBLE, FIELD_CUSTOM, 1, 1, const_cast<char*>("ModelPixelScale")},
+        {34735, -1, -1, TIFF_SHORT, FIELD_CUSTOM, 1, 1, const_cast<char*>("GeoKeyDirectory")},
+        {34736, -1, -1, TIFF_DOUBLE, FIELD_CUSTOM, 1, 1, const_cast<char*>("GeoDoubleParams")},
+        {34737, -1, -1, TIFF_ASCII, FIELD_CUSTOM, 1, 0, const_cast<char*>("GeoAsciiParams")},
+        {42113, -1, -1, TIFF_ASCII, FIELD_CUSTOM, 1, 0, const_cast<char*>("GDAL_NODATA")},
+    };
+    TIFFMergeFieldInfo(tif, kFields, sizeof kFields / sizeof kFields[0]);
+}
+
+bool WriteTiff(const QString& path, const TiffLayout& layout,
+               const std::function<std::uint32_t(std::uint32_t, std::uint32_t, int)>& sample) {
+    const int bits = layout.writeBitsPerSample ? layout.bitsPerSample : 1;
+    return Write(path, layout,
+                 [&](std::vector<std::uint8_t>& row, std::size_t index, std::uint32_t x,
+                     std::uint32_t y, int s) { Put(row, index, bits, sample(x, y, s)); });
+}
+
+bool WriteTiffValues(const QString& path, const TiffLayout& layout,
+                     const std::function<double(std::uint32_t, std::uint32_t)>& value) {
+    const int bits = layout.bitsPerSample;
+    const int format = layout.sampleFormat;
+    return Write(path, layout,
+                 [&](std::vector<std::uint8_t>& row, std::size_t index, std::uint32_t x,
+                     std::uint32_t y, int) {
+                     const double v = value(x, y);
+                     if (format == 3)
+                         bits == 64 ? PutTyped<double>(row, index, v)
+                                    : PutTyped<float>(row, index, v);
+                     else if (format == 2)
+                         bits == 8    ? PutTyped<std::int8_t>(row, index, v)
+                         : bits == 16 ? PutTyped<std::int16_t>(row, index, v)
+                         : bits == 32 ? PutTyped<std::int32_t>(row, index, v)
+                                      : PutTyped<std::int64_t>(row, index, v);
+                     else
+                         bits == 8    ? PutTyped<std::uint8_t>(row, index, v)
+                         : bits == 16 ? PutTyped<std::uint16_t>(row, index, v)
+                         : bits == 32 ? PutTyped<std::uint32_t>(row, index, v)
+                                      : PutTyped<std::uint64_t>(row, index, v);
+                 });
 }
 
 } // namespace orvane::tools

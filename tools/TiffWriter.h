@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
+
+typedef struct tiff TIFF;
 
 namespace orvane::tools {
 
@@ -29,10 +32,22 @@ struct TiffLayout {
     std::uint16_t resolutionUnit = 2;
     std::optional<std::uint16_t> minSampleValue, maxSampleValue;
     QString software, model, dateTime, make, description; // empty: no tag
+    QString gdalNoData;                                   // empty: no GDAL_NODATA tag
+    std::vector<double> modelPixelScale;                  // empty: no ModelPixelScaleTag
+    std::vector<std::uint16_t> geoKeys;                   // empty: no GeoKeyDirectoryTag
 };
 
 // `sample(x, y, s)` gives sample s of pixel (x, y); it is truncated to the bit depth.
 bool WriteTiff(const QString& path, const TiffLayout& layout,
                const std::function<std::uint32_t(std::uint32_t x, std::uint32_t y, int s)>& sample);
+
+// The same with the value of each pixel, stored in the layout's sample format (sampleFormat 2:
+// signed, 3: floating point, else unsigned) at its depth (integers are truncated to it; 8, 16,
+// 32 or 64 bits).
+bool WriteTiffValues(const QString& path, const TiffLayout& layout,
+                     const std::function<double(std::uint32_t x, std::uint32_t y)>& value);
+
+// Makes the GeoTIFF and GDAL_NODATA tags known to `tif`, so that they can be written.
+void RegisterExtraTags(TIFF* tif);
 
 } // namespace orvane::tools

@@ -99,12 +99,13 @@ ExactSample ExactSample::Of(const image::StoredSample& stored) {
     return {State::NoValue, 0};
 }
 
-std::optional<double> ExactHeightMm(double sample, const image::ImageModel& image, bool minIsWhite) {
+std::optional<double> ExactHeightMm(double sample, const image::ImageModel& image,
+                                    bool minIsWhite) {
     if (image.LevelsFromValues)
         return image.MmPerHeightUnit > 0 ? std::optional<double>(sample * image.MmPerHeightUnit)
                                          : std::nullopt;
-    return image::SampleHeightMm(std::uint32_t(sample), image.BitsPerSample, minIsWhite,
-                                 image.ZMin, image.ZMax);
+    return image::SampleHeightMm(std::uint32_t(sample), image.BitsPerSample, minIsWhite, image.ZMin,
+                                 image.ZMax);
 }
 
 QString PointerStatusText(const image::FilePixel& pixel, const ExactSample& sample,
@@ -141,16 +142,14 @@ QString PointerStatusText(const image::FilePixel& pixel, const ExactSample& samp
 }
 
 QString FileSummaryText(const image::ImageModel& image) {
-    QString text =
-        image.LevelsFromValues
-            ? QStringLiteral("%1 x %2 pixels, %3")
-                  .arg(image.FileWidth)
-                  .arg(image.FileHeight)
-                  .arg(image::SampleFormatText(image.Samples))
-            : QStringLiteral("%1 x %2 pixels, %3 bit")
-                  .arg(image.FileWidth)
-                  .arg(image.FileHeight)
-                  .arg(image.BitsPerSample);
+    QString text = image.LevelsFromValues ? QStringLiteral("%1 x %2 pixels, %3")
+                                                .arg(image.FileWidth)
+                                                .arg(image.FileHeight)
+                                                .arg(image::SampleFormatText(image.Samples))
+                                          : QStringLiteral("%1 x %2 pixels, %3 bit")
+                                                .arg(image.FileWidth)
+                                                .arg(image.FileHeight)
+                                                .arg(image.BitsPerSample);
     text += image::ResolutionKnown(image.Resolution)
                 ? QStringLiteral(", %1 dpi (%2 mm per pixel)")
                       .arg(image::FormatFixed(image.Resolution, 15, 2),

@@ -121,6 +121,14 @@ ProfileUnits ProfileUnitsOf(const image::ImageModel& image) {
     units.ZMaxMm = image.ZMax;
     units.ResolutionDpi = image.Resolution;
     units.Values = image.LevelsFromValues;
+    units.MmPerValueUnit = image.MmPerHeightUnit;
+    if (image.GeoPixel) {
+        // The georeference's pixel size replaces the resolution: in millimetres where its unit
+        // is a length, none in degrees or a unit not known here.
+        units.MmPerPixelX = image.MmPerPixelX();
+        units.MmPerPixelY = image.MmPerPixelY();
+        units.PixelsInDegrees = !units.MmPerPixelX;
+    }
     return units;
 }
 
@@ -150,11 +158,10 @@ Profile BuildProfile(const ProfileLine& line, const std::vector<image::StoredSam
     profile.MillimetresKnown = profile.LengthMm.has_value();
     // Any sample of the depth has a height exactly when the range and depth give heights;
     // values, when their unit is known.
-    profile.HeightsKnown =
-        units.Values
-            ? units.MmPerValueUnit > 0
-            : image::SampleHeightMm(0, bitsPerSample, minIsWhite, units.ZMinMm, units.ZMaxMm)
-                  .has_value();
+    profile.HeightsKnown = units.Values ? units.MmPerValueUnit > 0
+                                        : image::SampleHeightMm(0, bitsPerSample, minIsWhite,
+                                                                units.ZMinMm, units.ZMaxMm)
+                                              .has_value();
 
     const std::size_t n = pixels.size();
     profile.Points.resize(n);

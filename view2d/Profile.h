@@ -35,7 +35,7 @@ struct ProfileUnits {
     bool Values = false;
     double MmPerValueUnit = 0;
     // A pixel size in millimetres given by the file's georeference, which then replaces the
-    // resolution; pixels measured in degrees have no millimetres.
+    // resolution; pixels measured in degrees (or a unit without millimetres) have none.
     std::optional<double> MmPerPixelX{}, MmPerPixelY{};
     bool PixelsInDegrees = false;
 };

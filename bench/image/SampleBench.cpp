@@ -152,7 +152,8 @@ int main(int argc, char** argv) {
         const double tryCached = Best(5, [&] {
             std::uint64_t sum = 0;
             for (std::size_t i = 0; i < columns.size(); ++i)
-                sum += std::uint64_t(reader.TryCachedSample(columns[i], std::int64_t(i & 7)).sample.value);
+                sum += std::uint64_t(
+                    reader.TryCachedSample(columns[i], std::int64_t(i & 7)).sample.value);
             sink = sum;
         });
         const double array = Best(5, [&] {

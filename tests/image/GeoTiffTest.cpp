@@ -1,6 +1,7 @@
 #include "image/GeoTiff.h"
 #include "image/TiffFile.h"
 #include "tests/support/CommaLocale.h"
+#include "tools/TiffWriter.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -46,25 +47,13 @@ std::vector<std::uint16_t> Directory(const std::vector<Key>& keys,
     return d;
 }
 
-// libtiff writes tags it has no definition for only once they are registered
-// on the writing handle.
-void RegisterTags(TIFF* tif) {
-    static const TIFFFieldInfo kFields[] = {
-        {33550, -1, -1, TIFF_DOUBLE, FIELD_CUSTOM, 1, 1, const_cast<char*>("ModelPixelScale")},
-        {34735, -1, -1, TIFF_SHORT, FIELD_CUSTOM, 1, 1, const_cast<char*>("GeoKeyDirectory")},
-        {34736, -1, -1, TIFF_DOUBLE, FIELD_CUSTOM, 1, 1, const_cast<char*>("GeoDoubleParams")},
-        {34737, -1, -1, TIFF_ASCII, FIELD_CUSTOM, 1, 0, const_cast<char*>("GeoAsciiParams")},
-        {42113, -1, -1, TIFF_ASCII, FIELD_CUSTOM, 1, 0, const_cast<char*>("GDAL_NODATA")},
-    };
-    TIFFMergeFieldInfo(tif, kFields, sizeof kFields / sizeof kFields[0]);
-}
-
 // `mode`: "w" little-endian, "wb" big-endian, "w8" BigTIFF.
 bool WriteFixture(const QString& path, const ExtraTags& tags, const char* mode = "w") {
     TIFF* tif = TIFFOpen(QFile::encodeName(path).constData(), mode);
     if (!tif)
         return false;
-    RegisterTags(tif);
+    // libtiff writes tags it has no definition for only once they are registered.
+    orvane::tools::RegisterExtraTags(tif);
     constexpr std::uint32_t kWidth = 4, kHeight = 2;
     bool ok = TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, kWidth) &&
               TIFFSetField(tif, TIFFTAG_IMAGELENGTH, kHeight) &&
@@ -208,7 +197,7 @@ TEST_F(NoDataFile, ReadsTheFilesText) {
 // ---- NoDataMatch ----
 
 struct MatchCase {
-    SampleFormat format;
+    SampleKind format;
     int bits;
     const char* declared; // null: no tag
     double sample;
@@ -216,7 +205,7 @@ struct MatchCase {
 };
 
 TEST(NoDataMatch, ComparesInTheSamplesOwnType) {
-    using F = SampleFormat;
+    using F = SampleKind;
     const double floatTenth = double(0.1f);
     const MatchCase cases[] = {
         // unsigned 16-bit: only integers 0..65535
@@ -309,22 +298,22 @@ TEST(NoDataMatch, ComparesInTheSamplesOwnType) {
 
 TEST(NoDataMatch, SaysWhetherAnythingCanMatch) {
     struct Case {
-        SampleFormat format;
+        SampleKind format;
         int bits;
         const char* declared;
         bool canMatch;
         std::optional<double> target;
     };
     const Case cases[] = {
-        {SampleFormat::Unsigned, 16, nullptr, false, std::nullopt},
-        {SampleFormat::Unsigned, 16, "70000", false, std::nullopt},
-        {SampleFormat::Unsigned, 16, "nan", false, std::nullopt},
-        {SampleFormat::Signed, 16, "-32768", true, -32768.0},
-        {SampleFormat::Float, 32, nullptr, true, std::nullopt},
-        {SampleFormat::Float, 32, "nan", true, std::nullopt},
-        {SampleFormat::Float, 32, "1e39", true, std::nullopt},
-        {SampleFormat::Float, 32, "0.1", true, double(0.1f)},
-        {SampleFormat::Float, 64, "0.1", true, 0.1},
+        {SampleKind::Unsigned, 16, nullptr, false, std::nullopt},
+        {SampleKind::Unsigned, 16, "70000", false, std::nullopt},
+        {SampleKind::Unsigned, 16, "nan", false, std::nullopt},
+        {SampleKind::Signed, 16, "-32768", true, -32768.0},
+        {SampleKind::Float, 32, nullptr, true, std::nullopt},
+        {SampleKind::Float, 32, "nan", true, std::nullopt},
+        {SampleKind::Float, 32, "1e39", true, std::nullopt},
+        {SampleKind::Float, 32, "0.1", true, double(0.1f)},
+        {SampleKind::Float, 64, "0.1", true, 0.1},
     };
     for (const Case& c : cases) {
         const NoDataMatch match(c.declared ? ParseNoDataText(c.declared) : std::nullopt, c.format,
@@ -347,7 +336,7 @@ TEST(NoDataMatch, Float32RoundingIsTheConversionToFloat) {
             continue;
         NoDataValue declared;
         declared.Value = value;
-        const NoDataMatch match(declared, SampleFormat::Float, 32);
+        const NoDataMatch match(declared, SampleKind::Float, 32);
         ASSERT_EQ(match.Target(), std::optional<double>(double(float(value)))) << value;
     }
 }
