@@ -23,12 +23,13 @@ FileResolutionOutcome Save(const FileResolutionJob& job, const std::atomic<bool>
     FileResolutionOutcome outcome;
     view2d::LevelPicture levels;
     if (job.levels) {
-        levels = view2d::ExportFromLevels(job.levels, job.geometry, job.rect, job.size, &rowsDone);
+        levels = view2d::ExportFromLevels(job.levels, job.geometry, job.rect, job.size, &rowsDone,
+                                          job.noDataMask);
     } else {
         std::optional<view2d::LevelPicture> read =
-            job.reader
-                ? view2d::ExportFromReader(*job.reader, job.rect, job.size, &cancel, &rowsDone)
-                : std::nullopt;
+            job.reader ? view2d::ExportFromReader(*job.reader, job.rect, job.size, &cancel,
+                                                  &rowsDone, job.levelRule)
+                       : std::nullopt;
         if (cancel.load()) {
             outcome.cancelled = true;
             return outcome;

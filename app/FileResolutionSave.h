@@ -22,7 +22,9 @@ struct FileResolutionJob {
     QString fileName; // where to write
     view2d::FileRect rect;
     view2d::PictureSize size;
-    const std::uint8_t* levels = nullptr; // the level buffer, when it holds every file pixel
+    const std::uint8_t* levels = nullptr;     // the level buffer, when it holds every file pixel
+    const std::uint8_t* noDataMask = nullptr; // beside it, when some pixel has no value
+    view2d::LevelRule levelRule;              // how the reader's samples become levels
     image::ImageGeometry geometry;
     std::shared_ptr<image::SampleReader> reader; // where the file was thinned
     QString shownName;                           // the shown file's name, for messages

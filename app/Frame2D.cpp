@@ -3,6 +3,7 @@
 #include "app/HistogramChart.h"
 #include "app/ImageBox.h"
 #include "app/ImageFrame.h"
+#include "view2d/NoDataColour.h"
 #include "view2d/Stretch.h"
 #include "view3d/Navigation.h"
 
@@ -152,7 +153,25 @@ void ImageFrame::PaintInto(QPainter& painter) {
         return;
     }
     painter.drawImage(0, 0, *DisplayBitmap);
+    const QImage noData = NoDataOverlay();
+    if (!noData.isNull())
+        painter.drawImage(0, 0, noData);
     PaintMeasuringLine(painter);
+}
+
+QImage ImageFrame::NoDataOverlay() const {
+    if (!image_.NoDataMask || !DisplayBitmap || DisplayBitmap->isNull())
+        return QImage();
+    QImage overlay(DisplayBitmap->size(), QImage::Format_ARGB32_Premultiplied);
+    if (overlay.isNull())
+        return overlay;
+    overlay.setDevicePixelRatio(DisplayBitmap->devicePixelRatio());
+    const SourceRect source = SourceRectangle(view_.Window, int(image_.ImageHeight));
+    const bool any = StretchMask(image_.NoDataMask.get(), image::MaskStride(image_.ImageWidth),
+                                 int(image_.ImageWidth), int(image_.ImageHeight), source,
+                                 kNoDataColour, reinterpret_cast<std::uint32_t*>(overlay.bits()),
+                                 overlay.width(), overlay.height(), overlay.bytesPerLine() / 4);
+    return any ? overlay : QImage();
 }
 
 bool ImageFrame::ArrowKey(int qtKey) {
@@ -222,11 +241,21 @@ void ImageFrame::ImageBoxMoved(int x, int y) {
     }
     const BufferPosition p =
         MapPointer(x, y, view_.Window, box->width(), box->height(), int(image_.ImageHeight));
-    const float z = HeightMm(LevelAt(image_.Levels(), image_, p), image_.ZMin, image_.ZMax);
-    for (auto [label, text] :
-         {std::pair{ui_.xLabel, XLabelText(FileColumn(p, image_), image_.Resolution)},
-          std::pair{ui_.yLabel, YLabelText(FileRow(p, image_), image_.Resolution)},
-          std::pair{ui_.zLabel, ZLabelText(z, image_.ZMin, image_.ZMax)}}) {
+    const std::optional<std::uint8_t> level = LevelAt(image_.Levels(), image_, p);
+    const QString heightUnit = image_.LevelsFromValues ? image_.HeightUnit : QStringLiteral("mm");
+    const QString zText = level && image_.NoDataAt(p.Column, p.Row)
+                              ? QStringLiteral("no data")
+                              : ZLabelText(HeightMm(level, image_.ZMin, image_.ZMax), image_.ZMin,
+                                           image_.ZMax, heightUnit);
+    // A georeference's pixel size replaces the resolution.
+    const QString xText = image_.GeoPixel
+                              ? PositionLabelTextMm(FileColumn(p, image_), image_.MmPerPixelX())
+                              : XLabelText(FileColumn(p, image_), image_.Resolution);
+    const QString yText = image_.GeoPixel
+                              ? PositionLabelTextMm(FileRow(p, image_), image_.MmPerPixelY())
+                              : YLabelText(FileRow(p, image_), image_.Resolution);
+    for (auto [label, text] : {std::pair{ui_.xLabel, xText}, std::pair{ui_.yLabel, yText},
+                               std::pair{ui_.zLabel, zText}}) {
         label->setText(text);
         label->adjustSize();
     }

@@ -36,7 +36,11 @@ void ImageFrame::UpdateHeightColours() {
 
 void ImageFrame::FillColourBar() {
     ui_.colourBar->ShowPalette(palette_);
-    ui_.colourBar->ShowScale(panels::ColourBarScaleFor(image_.ZMin, image_.ZMax));
+    // Values in the file's own unit, or plain values; heights from a sample-value range in mm.
+    const QString unit = !image_.LevelsFromValues      ? QStringLiteral("mm")
+                         : image_.HeightUnit.isEmpty() ? QStringLiteral("value")
+                                                       : image_.HeightUnit;
+    ui_.colourBar->ShowScale(panels::ColourBarScaleFor(image_.ZMin, image_.ZMax, unit));
 }
 
 void ImageFrame::ShowColourBar(bool shown) {

@@ -50,8 +50,8 @@ void ImageFrame::PlaceHistogramPanel() {
 }
 
 void ImageFrame::FillHistogram() {
-    ui_.histogramChart->ShowBars(
-        panels::FillHistogram(image_.Levels(), image_.ImageWidth, image_.ImageHeight));
+    ui_.histogramChart->ShowBars(panels::FillHistogram(image_.Levels(), image_.ImageWidth,
+                                                       image_.ImageHeight, image_.NoDataPixels));
     PlaceHistogramPanel();
 }
 

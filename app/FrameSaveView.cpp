@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
+#include <QPainter>
 #include <QToolButton>
 
 namespace orvane::app {
@@ -24,6 +25,13 @@ QImage ImageFrame::ShownPicture() {
     if (!RefreshBitmap())
         return QImage();
     QImage picture = DisplayBitmap->copy();
+    const QImage noData = NoDataOverlay();
+    if (!noData.isNull()) {
+        // The no-data colour is in no palette: the picture takes colours of its own.
+        picture = picture.convertToFormat(QImage::Format_RGB32);
+        QPainter painter(&picture);
+        painter.drawImage(0, 0, noData);
+    }
     picture.setDevicePixelRatio(1); // a file holds the device pixels
     return picture;
 }
@@ -33,8 +41,11 @@ void ImageFrame::SaveFileResolutionView(const QString& fileName) {
     job.fileName = fileName;
     job.rect = view2d::ShownFileRect(view_.Window, image_);
     job.size = view2d::ExportSize(job.rect);
-    if (image_.ColumnStep == 1 && image_.RowStep == 1)
+    if (image_.ColumnStep == 1 && image_.RowStep == 1) {
         job.levels = image_.Levels();
+        job.noDataMask = image_.NoDataMask.get();
+    }
+    job.levelRule = view2d::LevelRuleOf(image_);
     job.geometry = image_;
     job.reader = exact_;
     job.shownName = QFileInfo(shownFile_).fileName();

@@ -273,6 +273,9 @@ private:
     void PaintInto(QPainter& painter);
     // Stretches the view window into the bitmap; false when there is nothing to paint from.
     bool RefreshBitmap();
+    // The pixels of the box without a value, in the no-data colour over transparency; a null
+    // image when the view shows none.
+    QImage NoDataOverlay() const;
     // The colours by height of the relief for the palette and the image.
     void UpdateHeightColours();
     void FillColourBar();

@@ -6,11 +6,11 @@
 
 namespace orvane::panels {
 
-ColourBarScale ColourBarScaleFor(double zMinMm, double zMaxMm) {
+ColourBarScale ColourBarScaleFor(double zMinMm, double zMaxMm, const QString& unit) {
     ColourBarScale scale;
     const bool heightsKnown = std::isfinite(zMinMm) && std::isfinite(zMaxMm) && zMinMm != zMaxMm;
     if (heightsKnown) {
-        scale.Unit = QStringLiteral("mm");
+        scale.Unit = unit;
         scale.Low = zMinMm;
         scale.High = zMaxMm;
     } else {

@@ -24,6 +24,8 @@ struct ColourBarScale {
 
 // The scale for heights from zMinMm (level 0) to zMaxMm (level 255), in millimetres; in levels
 // 0 to 255 when the file gives no height range (zMinMm == zMaxMm, or a bound not finite).
-ColourBarScale ColourBarScaleFor(double zMinMm, double zMaxMm);
+// `unit` names the range's unit ("mm"; a file's own unit; "value" for values without one).
+ColourBarScale ColourBarScaleFor(double zMinMm, double zMaxMm,
+                                 const QString& unit = QStringLiteral("mm"));
 
 } // namespace orvane::panels

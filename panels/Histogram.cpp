@@ -117,12 +117,16 @@ HistogramBars BarHeights(LevelCounts counts) {
 }
 
 HistogramBars FillHistogram(const std::uint8_t* sampleBuffer, std::int64_t imageWidth,
-                            std::int64_t imageHeight) {
+                            std::int64_t imageHeight, std::int64_t withoutValue) {
     if (imageWidth <= 0 || imageHeight <= 0) {
         return BarHeights(LevelCounts{});
     }
     const std::size_t size = static_cast<std::size_t>(imageWidth) * imageHeight;
-    return BarHeights(CountLevels(sampleBuffer, size));
+    LevelCounts counts = CountLevels(sampleBuffer, size);
+    // Pixels without a value hold level 0, and are no height.
+    counts[0] -=
+        std::min<std::uint64_t>(counts[0], std::uint64_t(std::max<std::int64_t>(0, withoutValue)));
+    return BarHeights(counts);
 }
 
 std::array<ChartPoint, 3> LevelMarkerPoints(int level) {

@@ -23,8 +23,9 @@ LevelCounts CountLevels(const std::uint8_t* levels, std::size_t size);
 HistogramBars BarHeights(LevelCounts counts);
 
 // Counting and bar heights of an ImageWidth x ImageHeight buffer.
+// `withoutValue` pixels of level 0 have no value and are not counted.
 HistogramBars FillHistogram(const std::uint8_t* sampleBuffer, std::int64_t imageWidth,
-                            std::int64_t imageHeight);
+                            std::int64_t imageHeight, std::int64_t withoutValue = 0);
 
 struct ChartPoint {
     double X = 0;

@@ -11,6 +11,7 @@
 #include "app/Settings.h"
 #include "app/WholeFile.h"
 #include "panels/ColourMaps.h"
+#include "view2d/ExactReadout.h"
 #include "view3d/gl/SceneViewer.h"
 
 #include <QAbstractButton>
@@ -35,6 +36,7 @@
 #include <QThread>
 #include <QToolButton>
 #include <QWheelEvent>
+#include <cmath>
 #include <cstdio>
 
 namespace orvane::tools {
@@ -147,6 +149,53 @@ QJsonValue Nullable(const std::optional<double>& value) {
     return value ? QJsonValue(*value) : QJsonValue();
 }
 
+QString SampleFormatName(image::SampleKind kind) {
+    switch (kind) {
+    case image::SampleKind::Signed:
+        return QStringLiteral("signed");
+    case image::SampleKind::Float:
+        return QStringLiteral("float");
+    case image::SampleKind::Unsigned:
+        break;
+    }
+    return QStringLiteral("unsigned");
+}
+
+// The declared no-data value: a number, "nan", or null.
+QJsonValue NoDataReport(const image::ImageModel& m) {
+    if (m.NoDataText.isEmpty())
+        return QJsonValue();
+    const auto declared = image::ParseNoDataText(m.NoDataText.toStdString());
+    if (!declared)
+        return QJsonValue();
+    if (declared->IsNan)
+        return QStringLiteral("nan");
+    return std::isfinite(declared->Value) ? QJsonValue(declared->Value) : QJsonValue();
+}
+
+// "mm" for heights from a sample-value range, a file's own unit for its values, else null.
+QJsonValue HeightUnitReport(const image::ImageModel& m) {
+    if (!m.LevelsFromValues)
+        return m.ZMin != m.ZMax ? QJsonValue(QStringLiteral("mm")) : QJsonValue();
+    return m.HeightUnit.isEmpty() ? QJsonValue() : QJsonValue(m.HeightUnit);
+}
+
+// The pixel's size in the unit the file gives it.
+QJsonValue PixelSizeReport(const image::ImageModel& m) {
+    if (m.GeoPixel) {
+        const image::GeoUnit& unit = m.GeoPixel->Unit;
+        if (unit.Kind != image::UnitKind::Metre && unit.Kind != image::UnitKind::Degree)
+            return QJsonValue();
+        return QJsonObject{{"x", m.GeoPixel->X},
+                           {"y", m.GeoPixel->Y},
+                           {"unit", unit.Kind == image::UnitKind::Metre ? "m" : "deg"}};
+    }
+    if (!image::ResolutionKnown(m.Resolution))
+        return QJsonValue();
+    const double mm = image::MillimetresPerPixel(m.Resolution);
+    return QJsonObject{{"x", mm}, {"y", mm}, {"unit", "mm"}};
+}
+
 // The exact sample of the last pointer position.
 QJsonValue ExactReport(const ImageFrame& f) {
     const app::ExactReadoutState& r = f.ExactReadout();
@@ -154,14 +203,18 @@ QJsonValue ExactReport(const ImageFrame& f) {
         return QJsonValue();
     const image::ImageModel& m = f.Image();
     const bool value = r.sample.state == view2d::ExactSample::State::Value;
+    const bool noData = r.sample.state == view2d::ExactSample::State::NoData;
     std::optional<double> height;
     if (value)
-        height = image::SampleHeightMm(r.sample.sample, m.BitsPerSample, m.Photometric == 0, m.ZMin,
-                                       m.ZMax);
+        height = view2d::ExactHeightMm(r.sample.sample, m, m.Photometric == 0);
+    // The stored value as the file holds it (a declared no-data value too); NaN and the
+    // infinities have no JSON number.
+    const bool stored = (value || noData) && std::isfinite(r.sample.sample);
     return QJsonObject{{"column", double(r.pixel.Column)},
                        {"row", double(r.pixel.Row)},
-                       {"sample", value ? QJsonValue(double(r.sample.sample)) : QJsonValue()},
-                       {"height_mm", Nullable(height)}};
+                       {"sample", stored ? QJsonValue(r.sample.sample) : QJsonValue()},
+                       {"height_mm", Nullable(height)},
+                       {"no_data", noData}};
 }
 
 // The measuring line's profile as the panel shows it, every point.
@@ -260,7 +313,13 @@ QJsonObject Report(const SnapshotOptions& options, const ImageFrame& f, const QS
                       {"ZMin", m.ZMin},
                       {"ZMax", m.ZMax},
                       {"BitsPerSample", int(m.BitsPerSample)},
-                      {"Photometric", int(m.Photometric)}};
+                      {"Photometric", int(m.Photometric)},
+                      {"SampleFormat", SampleFormatName(m.Samples.kind)},
+                      {"DataMin", Nullable(m.DataMin)},
+                      {"DataMax", Nullable(m.DataMax)},
+                      {"NoData", NoDataReport(m)},
+                      {"HeightUnit", HeightUnitReport(m)},
+                      {"PixelSize", PixelSizeReport(m)}};
     QJsonObject texts{{"ScannerSoftware", m.ScannerSoftware},
                       {"ScannerModel", m.ScannerModel},
                       {"AcquisitionDate", m.AcquisitionDate},

@@ -111,10 +111,15 @@ std::optional<double> ExactHeightMm(double sample, const image::ImageModel& imag
 QString PointerStatusText(const image::FilePixel& pixel, const ExactSample& sample,
                           const image::ImageModel& image, bool minIsWhite, double zoomPercent) {
     QString text = QStringLiteral("column %1, row %2").arg(pixel.Column).arg(pixel.Row);
-    if (image::ResolutionKnown(image.Resolution)) {
-        const double mmPerPixel = image::MillimetresPerPixel(image.Resolution);
+    const std::optional<double> mmX = image.MmPerPixelX(), mmY = image.MmPerPixelY();
+    if (mmX && mmY) {
         text += QStringLiteral("   x %1 mm   y %2 mm")
-                    .arg(Mm(pixel.Column * mmPerPixel), Mm(pixel.Row * mmPerPixel));
+                    .arg(Mm(pixel.Column * *mmX), Mm(pixel.Row * *mmY));
+    } else if (image.GeoPixel && image.GeoPixel->Unit.Kind == image::UnitKind::Degree) {
+        // A geographic raster: degrees from the raster's corner, no millimetres.
+        text += QStringLiteral("   x %1 deg   y %2 deg")
+                    .arg(image::FormatFixed(pixel.Column * image.GeoPixel->X, 15, 7),
+                         image::FormatFixed(pixel.Row * image.GeoPixel->Y, 15, 7));
     }
     switch (sample.state) {
     case ExactSample::State::Pending:

@@ -70,10 +70,18 @@ QString PositionLabelText(std::int64_t filePixel, float resolutionDpi) {
            MillimetreText(filePixel, resolutionDpi) + QStringLiteral(" mm]");
 }
 
-QString ZLabelText(float zMm, double zMinMm, double zMaxMm) {
+QString ZLabelText(float zMm, double zMinMm, double zMaxMm, const QString& unit) {
     const QChar divisionSign(0x00F7);
-    return ReadoutNumber(zMm) + QStringLiteral(" mm (") + ReadoutNumber(zMinMm) + divisionSign +
+    const QString afterValue =
+        unit.isEmpty() ? QStringLiteral(" (") : QLatin1Char(' ') + unit + QStringLiteral(" (");
+    return ReadoutNumber(zMm) + afterValue + ReadoutNumber(zMinMm) + divisionSign +
            ReadoutNumber(zMaxMm) + QStringLiteral(")");
+}
+
+QString PositionLabelTextMm(std::int64_t filePixel, std::optional<double> mmPerPixel) {
+    return QString::number(filePixel) + QStringLiteral(" [") +
+           (mmPerPixel ? ReadoutNumber(filePixel * *mmPerPixel) : QStringLiteral("?")) +
+           QStringLiteral(" mm]");
 }
 
 } // namespace orvane::view2d

@@ -76,6 +76,11 @@ inline QString YLabelText(std::int64_t fileRow, float resolutionDpi) {
 }
 
 // "2.00 mm (1.00÷3.00)": the height and the range of the image's heights.
-QString ZLabelText(float zMm, double zMinMm, double zMaxMm);
+// `unit`: the heights' unit ("mm" for files with a sample-value range; empty: values without
+// one).
+QString ZLabelText(float zMm, double zMinMm, double zMaxMm,
+                   const QString& unit = QStringLiteral("mm"));
+// "1234 [123.40 mm]" from a pixel size in millimetres (a GeoTIFF's scale); "?" unknown.
+QString PositionLabelTextMm(std::int64_t filePixel, std::optional<double> mmPerPixel);
 
 } // namespace orvane::view2d

@@ -97,4 +97,28 @@ void StretchToGrey(const std::uint8_t* buffer, int imageWidth, int imageHeight,
     }
 }
 
+bool StretchMask(const std::uint8_t* mask, std::int64_t maskStride, int imageWidth, int imageHeight,
+                 const SourceRect& source, std::uint32_t colour, std::uint32_t* dest, int destWidth,
+                 int destHeight, std::ptrdiff_t destStride) {
+    if (mask == nullptr || dest == nullptr || imageWidth <= 0 || imageHeight <= 0 ||
+        destWidth <= 0 || destHeight <= 0) {
+        return false;
+    }
+    std::vector<std::uint32_t> columns, rows;
+    BuildIndexTable(columns, destWidth, source.X, source.Width, imageWidth);
+    BuildIndexTable(rows, destHeight, source.TopRow, source.Height, imageHeight);
+    bool any = false;
+    for (int y = 0; y < destHeight; ++y) {
+        const std::uint8_t* row = mask + std::int64_t(rows[std::size_t(y)]) * maskStride;
+        std::uint32_t* out = dest + y * destStride;
+        for (int x = 0; x < destWidth; ++x) {
+            const std::uint32_t c = columns[std::size_t(x)];
+            const bool marked = (row[c / 8] >> (c % 8)) & 1;
+            out[x] = marked ? colour : 0;
+            any = any || marked;
+        }
+    }
+    return any;
+}
+
 } // namespace orvane::view2d

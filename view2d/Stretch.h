@@ -40,4 +40,11 @@ void StretchToGrey(const std::uint8_t* buffer, int imageWidth, int imageHeight,
                    const SourceRect& source, std::uint8_t* dest, int destWidth, int destHeight,
                    std::ptrdiff_t destStride);
 
+// The same stretch of a no-data mask (one bit per level, rows of `maskStride` bytes): `colour`
+// where the level behind a destination pixel has no value, 0 (transparent) elsewhere, into
+// 32-bit pixels `destStride` pixels apart. Returns whether any destination pixel is marked.
+bool StretchMask(const std::uint8_t* mask, std::int64_t maskStride, int imageWidth, int imageHeight,
+                 const SourceRect& source, std::uint32_t colour, std::uint32_t* dest, int destWidth,
+                 int destHeight, std::ptrdiff_t destStride);
+
 } // namespace orvane::view2d

@@ -1,6 +1,7 @@
 #include "view3d/HeightSource.h"
 
 #include <cmath>
+#include <limits>
 
 namespace orvane::view3d {
 
@@ -28,10 +29,23 @@ long double PixelSizeMm(float resolutionDpi) {
 
 namespace {
 
-// The file's height range in mm; 1 mm when it gives none.
+// The file's height range in mm; 1 mm when it gives none. Values in a unit of known length
+// convert to mm; values without a unit are taken as mm, as a pixel without a size is.
 long double HeightRangeMm(const image::ImageModel& image) {
-    const long double range = static_cast<long double>(image.ZMax) - image.ZMin;
+    long double range = static_cast<long double>(image.ZMax) - image.ZMin;
+    if (image.LevelsFromValues && image.MmPerHeightUnit > 0)
+        range *= image.MmPerHeightUnit;
     return range == 0 ? 1 : range;
+}
+
+// The width of a file pixel in mm: a georeference's scale where it gives one in a length,
+// else the resolution's (1 mm without one).
+long double PixelWidthMm(const image::ImageModel& image) {
+    if (image.GeoPixel) {
+        if (const std::optional<double> mm = image.MmPerPixelX())
+            return *mm;
+    }
+    return PixelSizeMm(image.Resolution);
 }
 
 } // namespace
@@ -40,7 +54,7 @@ double GridUnitsPerMm(const image::ImageModel& image, const HeightField& field) 
     const std::int64_t span = image.SpanWidth > 0 ? image.SpanWidth : image.ImageWidth;
     const long double xRange =
         static_cast<long double>(field.xSamplingScale.Max()) - field.xSamplingScale.Min();
-    return static_cast<double>(xRange / (span * PixelSizeMm(image.Resolution)));
+    return static_cast<double>(xRange / (span * PixelWidthMm(image)));
 }
 
 Vector4f LevelPlane(const image::ImageModel& image, const HeightField& field) {
@@ -66,6 +80,11 @@ void ReliefHeight(const image::ImageModel& image, const HeightField& field, floa
     const long double rowFromBottom = std::floor((y + yMax) * (h - 1) / (2 * yMax));
     const std::int64_t row = IndexOrZero((h - 1) - rowFromBottom, h - 1);
 
+    if (image.NoDataAt(column, row)) {
+        // A pixel without a value is a hole in the relief.
+        z = std::numeric_limits<float>::quiet_NaN();
+        return;
+    }
     const float level = image.Levels()[row * w + column];
     const long double range = HeightRangeMm(image);
     float zv = static_cast<float>(level * (1.0L / 255) * range);

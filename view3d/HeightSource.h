@@ -7,8 +7,8 @@ namespace orvane::view3d {
 
 // Height of grid point (x, y) of `field` in grid units: the image's level under
 // the point, as mm centred on the middle of the height range, scaled so that
-// the image's physical width maps onto the field's x range. Leaves z unchanged
-// when there is no image.
+// the image's physical width maps onto the field's x range; NaN (a hole) where
+// the pixel has no value. Leaves z unchanged when there is no image.
 //
 // Without a usable resolution (a first file without a resolution tag) a file
 // pixel is taken as 1 mm wide, i.e. the heights are measured in millimetres
