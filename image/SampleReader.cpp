@@ -448,4 +448,18 @@ std::optional<double> SampleHeightMm(std::uint32_t sample, int bitsPerSample, bo
     return zMinMm + (zMaxMm - zMinMm) * double(level) / double(top);
 }
 
+std::optional<std::uint32_t> AsUnsignedSample(double value) {
+    if (!(value >= 0 && value <= 4294967295.0) || value != std::floor(value))
+        return std::nullopt;
+    return static_cast<std::uint32_t>(value);
+}
+
+std::optional<double> SampleHeightMm(double sample, int bitsPerSample, bool minIsWhite,
+                                     double zMinMm, double zMaxMm) {
+    const std::optional<std::uint32_t> unsignedSample = AsUnsignedSample(sample);
+    if (!unsignedSample)
+        return std::nullopt;
+    return SampleHeightMm(*unsignedSample, bitsPerSample, minIsWhite, zMinMm, zMaxMm);
+}
+
 } // namespace orvane::image

@@ -136,4 +136,11 @@ private:
 std::optional<double> SampleHeightMm(std::uint32_t sample, int bitsPerSample, bool minIsWhite,
                                      double zMinMm, double zMaxMm);
 
+// A stored value as an unsigned sample: nothing unless it is a whole number of 0 .. 2^32 - 1.
+std::optional<std::uint32_t> AsUnsignedSample(double value);
+
+// The same height of a stored value; nothing for a value no unsigned sample holds.
+std::optional<double> SampleHeightMm(double sample, int bitsPerSample, bool minIsWhite,
+                                     double zMinMm, double zMaxMm);
+
 } // namespace orvane::image

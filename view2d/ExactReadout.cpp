@@ -104,8 +104,7 @@ std::optional<double> ExactHeightMm(double sample, const image::ImageModel& imag
     if (image.LevelsFromValues)
         return image.MmPerHeightUnit > 0 ? std::optional<double>(sample * image.MmPerHeightUnit)
                                          : std::nullopt;
-    return image::SampleHeightMm(std::uint32_t(sample), image.BitsPerSample, minIsWhite, image.ZMin,
-                                 image.ZMax);
+    return image::SampleHeightMm(sample, image.BitsPerSample, minIsWhite, image.ZMin, image.ZMax);
 }
 
 QString PointerStatusText(const image::FilePixel& pixel, const ExactSample& sample,
@@ -139,7 +138,8 @@ QString PointerStatusText(const image::FilePixel& pixel, const ExactSample& samp
                         : QStringLiteral("   z %1 %2").arg(value, image.HeightUnit);
             break;
         }
-        text += LegacySampleText(std::uint32_t(sample.sample), image, minIsWhite);
+        text +=
+            LegacySampleText(image::AsUnsignedSample(sample.sample).value_or(0), image, minIsWhite);
         break;
     }
     text += QStringLiteral("   zoom %1 %").arg(image::FormatFixed(zoomPercent, 15, 1));

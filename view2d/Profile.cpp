@@ -158,10 +158,11 @@ Profile BuildProfile(const ProfileLine& line, const std::vector<image::StoredSam
     profile.MillimetresKnown = profile.LengthMm.has_value();
     // Any sample of the depth has a height exactly when the range and depth give heights;
     // values, when their unit is known.
-    profile.HeightsKnown = units.Values ? units.MmPerValueUnit > 0
-                                        : image::SampleHeightMm(0, bitsPerSample, minIsWhite,
-                                                                units.ZMinMm, units.ZMaxMm)
-                                              .has_value();
+    profile.HeightsKnown = units.Values
+                               ? units.MmPerValueUnit > 0
+                               : image::SampleHeightMm(std::uint32_t{0}, bitsPerSample, minIsWhite,
+                                                       units.ZMinMm, units.ZMaxMm)
+                                     .has_value();
 
     const std::size_t n = pixels.size();
     profile.Points.resize(n);
@@ -183,8 +184,8 @@ Profile BuildProfile(const ProfileLine& line, const std::vector<image::StoredSam
             if (units.MmPerValueUnit > 0)
                 p.HeightMm = *p.Sample * units.MmPerValueUnit;
         } else {
-            p.HeightMm = image::SampleHeightMm(std::uint32_t(*p.Sample), bitsPerSample, minIsWhite,
-                                               units.ZMinMm, units.ZMaxMm);
+            p.HeightMm = image::SampleHeightMm(*p.Sample, bitsPerSample, minIsWhite, units.ZMinMm,
+                                               units.ZMaxMm);
         }
         p.Value = profile.HeightsKnown ? p.HeightMm : std::optional<double>(*p.Sample);
     }

@@ -74,7 +74,7 @@ std::uint8_t LevelRule::Level(const image::StoredSample& sample) const {
         return 0;
     if (ValueRange)
         return image::LevelOfValue(*sample, ValueRange->first, ValueRange->second);
-    return LevelOfSample(std::uint32_t(*sample), BitsPerSample, MinIsWhite);
+    return LevelOfSample(image::AsUnsignedSample(*sample), BitsPerSample, MinIsWhite);
 }
 
 LevelRule LevelRuleOf(const image::ImageModel& image) {

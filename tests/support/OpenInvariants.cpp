@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace orvane::test {
 
@@ -43,14 +44,34 @@ QStringList OpenInvariantViolations(const OpenedImage& opened, std::int64_t limi
     if (!violations.isEmpty() || !m.HasImage())
         return violations;
 
+    if (m.LevelsFromValues) {
+        require(m.NoDataPixels >= 0 && m.NoDataPixels <= m.LevelCount(),
+                "pixels without a value counted within the image");
+        require(m.DataMin.has_value() == m.DataMax.has_value() &&
+                    (m.NoDataPixels < m.LevelCount() || !m.DataMin),
+                "a range of two ends, none when no pixel has a value");
+        if (m.DataMin)
+            require(*m.DataMin <= *m.DataMax && std::isfinite(*m.DataMin) &&
+                        std::isfinite(*m.DataMax),
+                    "a finite range, low to high");
+        std::int64_t marked = 0;
+        for (std::int64_t r = 0; r < m.ImageHeight; ++r)
+            for (std::int64_t c = 0; c < m.ImageWidth; ++c)
+                if (m.NoDataAt(c, r)) {
+                    ++marked;
+                    require(m.Levels()[r * m.ImageWidth + c] == 0, "no-data pixels hold level 0");
+                }
+        require(marked == m.NoDataPixels, "the mask marks the pixels without a value");
+    }
     const panels::HistogramBars bars =
-        panels::FillHistogram(m.Levels(), m.ImageWidth, m.ImageHeight);
+        panels::FillHistogram(m.Levels(), m.ImageWidth, m.ImageHeight, m.NoDataPixels);
     bool reachesTop = false;
     for (double bar : bars) {
         require(bar >= 0.0 && bar <= 1.0, "histogram bars between 0 and 1");
         reachesTop = reachesTop || bar == 1.0;
     }
-    require(reachesTop, "the reference level reaches the top");
+    require(reachesTop || m.NoDataPixels == m.LevelCount(),
+            "the reference level reaches the top (unless no pixel has a value)");
     return violations;
 }
 
@@ -77,8 +98,16 @@ QStringList ExactSampleViolations(const std::uint8_t* file, std::size_t size) {
     const std::int64_t w = reader.Width(), h = reader.Height();
     if (!require(w > 0 && h > 0, "an open reader has pixels"))
         return violations;
+    const SampleFormat format = reader.Format();
+    // The range of the format's values; floating-point values are finite or no data.
+    const double lowest = format.kind == SampleKind::Unsigned ? 0.0
+                          : format.kind == SampleKind::Signed ? -std::ldexp(1.0, format.bits - 1)
+                                                              : -std::numeric_limits<double>::max();
+    const double highest = format.kind == SampleKind::Unsigned ? std::ldexp(1.0, format.bits) - 1
+                           : format.kind == SampleKind::Signed
+                               ? std::ldexp(1.0, format.bits - 1) - 1
+                               : std::numeric_limits<double>::max();
     const int bits = reader.BitsPerSample();
-    const std::uint64_t top = (std::uint64_t(1) << bits) - 1;
     auto pick = [&seed](std::int64_t limit) {
         seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
         return std::int64_t((seed >> 33) % std::uint64_t(limit));
@@ -86,7 +115,7 @@ QStringList ExactSampleViolations(const std::uint8_t* file, std::size_t size) {
     for (int i = 0; i < 4; ++i) {
         const std::int64_t c = pick(w), r = pick(h);
         if (const auto sample = reader.Sample(c, r)) {
-            require(*sample <= top, "a sample fits its bit depth");
+            require(*sample >= lowest && *sample <= highest, "a value fits its format");
             if (const auto height = SampleHeightMm(*sample, bits, reader.MinIsWhite(), 1, 3))
                 require(*height >= 1 && *height <= 3, "a height lies in the file's range");
         }

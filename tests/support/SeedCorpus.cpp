@@ -2,6 +2,7 @@
 
 #include "tests/support/TiffSurgery.h"
 
+#include <cmath>
 #include <tiffio.h>
 
 namespace orvane::test {
@@ -64,6 +65,46 @@ QList<CorpusFile> SeedCorpus() {
     TiffLayout planar = Small(8);
     planar.planar = PLANARCONFIG_SEPARATE;
     add("planar2.tif", TiffBytes(planar, Ramp));
+
+    // Values: signed, 32-bit and floating-point samples, holes, a no-data value, a GeoTIFF.
+    auto valued = [](std::uint16_t format, int bits) {
+        TiffLayout layout = Small(bits);
+        layout.sampleFormat = format;
+        layout.minSampleValue.reset();
+        layout.maxSampleValue.reset();
+        return layout;
+    };
+    auto heights = [](std::uint32_t x, std::uint32_t y) {
+        return (x + y) % 13 == 0 ? std::nan("") : 100.5 - 3.25 * x + 0.5 * y;
+    };
+    auto integers = [](std::uint32_t x, std::uint32_t y) {
+        return double(int(x * 50) - int(y * 70));
+    };
+    add("float32-nan.tif", TiffValueBytes(valued(SAMPLEFORMAT_IEEEFP, 32), heights));
+    TiffLayout float64 = valued(SAMPLEFORMAT_IEEEFP, 64);
+    float64.tileSize = 16;
+    add("float64-tiled.tif", TiffValueBytes(float64, heights));
+    TiffLayout predicted = valued(SAMPLEFORMAT_IEEEFP, 32);
+    predicted.compression = COMPRESSION_ADOBE_DEFLATE;
+    predicted.predictor = PREDICTOR_FLOATINGPOINT;
+    add("float32-fp-predictor.tif", TiffValueBytes(predicted, heights));
+    TiffLayout noData = valued(SAMPLEFORMAT_INT, 16);
+    noData.gdalNoData = QStringLiteral("-32768");
+    add("int16-nodata.tif", TiffValueBytes(noData, [&integers](std::uint32_t x, std::uint32_t y) {
+            return x == 7 ? -32768.0 : integers(x, y);
+        }));
+    TiffLayout int32 = valued(SAMPLEFORMAT_INT, 32);
+    int32.compression = COMPRESSION_LZW;
+    int32.predictor = PREDICTOR_HORIZONTAL;
+    add("int32-lzw-predictor.tif", TiffValueBytes(int32, integers));
+    TiffLayout uint32 = valued(SAMPLEFORMAT_UINT, 32);
+    uint32.bigEndian = true;
+    add("uint32-be.tif", TiffValueBytes(uint32, [](auto x, auto y) { return x * 1e8 + y; }));
+    add("int8.tif", TiffValueBytes(valued(SAMPLEFORMAT_INT, 8), integers));
+    TiffLayout geo = valued(SAMPLEFORMAT_IEEEFP, 32);
+    geo.modelPixelScale = {2.0, 2.0, 0.0};
+    geo.geoKeys = {1, 1, 0, 3, 1024, 0, 1, 1, 1025, 0, 1, 1, 3076, 0, 1, 9001};
+    add("geotiff-metres.tif", TiffValueBytes(geo, heights));
 
     // Rejected by the acceptance rules.
     TiffLayout rgb = Small(8);

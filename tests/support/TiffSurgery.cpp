@@ -17,6 +17,18 @@ QByteArray TiffBytes(const TiffLayout& layout, const SampleFunction& sample) {
     return file.readAll();
 }
 
+QByteArray TiffValueBytes(const TiffLayout& layout,
+                          const std::function<double(std::uint32_t, std::uint32_t)>& value) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("t.tif"));
+    if (!tools::WriteTiffValues(path, layout, value))
+        return {};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
 namespace surgery {
 
 namespace {

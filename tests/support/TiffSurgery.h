@@ -18,6 +18,9 @@ using SampleFunction = std::function<std::uint32_t(std::uint32_t x, std::uint32_
 
 // The bytes libtiff writes for `layout` (through a temporary file).
 QByteArray TiffBytes(const TiffLayout& layout, const SampleFunction& sample);
+// The same with a value per pixel, in the layout's sample format (see WriteTiffValues).
+QByteArray TiffValueBytes(const TiffLayout& layout,
+                          const std::function<double(std::uint32_t x, std::uint32_t y)>& value);
 
 namespace surgery {
 
