@@ -2,7 +2,10 @@
 
 #include <QFile>
 #include <cstring>
+#include <limits>
+#include <stdexcept>
 #include <tiffio.h>
+#include <type_traits>
 #include <vector>
 
 namespace orvane::tools {
@@ -35,7 +38,14 @@ void Put(std::vector<std::uint8_t>& row, std::size_t index, int bits, std::uint3
     }
 }
 
+// A value the sample type cannot hold is the caller's mistake: converting it
+// would be undefined, and a fixture that silently holds other values than its
+// test meant tests nothing.
 template <class T> void PutTyped(std::vector<std::uint8_t>& row, std::size_t index, double value) {
+    if constexpr (std::is_integral_v<T>)
+        if (!(value >= double(std::numeric_limits<T>::lowest()) &&
+              value <= double(std::numeric_limits<T>::max())))
+            throw std::out_of_range("sample value outside its type's range");
     const T typed = static_cast<T>(value);
     std::memcpy(&row[index * sizeof(T)], &typed, sizeof(T));
 }

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
+#include <ostream>
 #include <tiffio.h>
 #include <vector>
 
@@ -40,6 +41,10 @@ const FormatCase kFormats[] = {
     {"uint16 with a no-data value", SAMPLEFORMAT_UINT, 16, "7"},
 };
 
+void PrintTo(const FormatCase& f, std::ostream* out) {
+    *out << f.name;
+}
+
 // Heights that use the format's range, with holes where the format can have them.
 double Value(const FormatCase& f, std::uint32_t x, std::uint32_t y) {
     const bool hole = (x * 7 + y * 3) % 19 == 0;
@@ -52,7 +57,7 @@ double Value(const FormatCase& f, std::uint32_t x, std::uint32_t y) {
         return std::atof(f.noData);
     switch (f.bits) {
     case 8:
-        return double(int(x * 5) - int(y * 3)); // -108 .. 120
+        return double(int(x * 2) - int(y * 3)); // -108 .. 88
     case 16:
         return f.sampleFormat == SAMPLEFORMAT_INT ? double(int(x * 700) - int(y * 850))
                                                   : double(100 + x * 1000 + y);
@@ -83,6 +88,10 @@ const LayoutCase kLayouts[] = {
     {"LZW, floating-point predictor, big-endian", COMPRESSION_LZW, PREDICTOR_FLOATINGPOINT, 16,
      true},
 };
+
+void PrintTo(const LayoutCase& l, std::ostream* out) {
+    *out << l.name;
+}
 
 // Every sample of the file, decoded by libtiff a scanline or a tile at a time.
 std::vector<double> OnePass(const QString& path, int bits, std::uint16_t sampleFormat) {

@@ -100,7 +100,10 @@ QList<CorpusFile> SeedCorpus() {
     TiffLayout uint32 = valued(SAMPLEFORMAT_UINT, 32);
     uint32.bigEndian = true;
     add("uint32-be.tif", TiffValueBytes(uint32, [](auto x, auto y) { return x * 1e8 + y; }));
-    add("int8.tif", TiffValueBytes(valued(SAMPLEFORMAT_INT, 8), integers));
+    add("int8.tif",
+        TiffValueBytes(valued(SAMPLEFORMAT_INT, 8), [](std::uint32_t x, std::uint32_t y) {
+            return double(int(x * 3) - int(y * 4));
+        }));
     TiffLayout geo = valued(SAMPLEFORMAT_IEEEFP, 32);
     geo.modelPixelScale = {2.0, 2.0, 0.0};
     geo.geoKeys = {1, 1, 0, 3, 1024, 0, 1, 1, 1025, 0, 1, 1, 3076, 0, 1, 9001};
