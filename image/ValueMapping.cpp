@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace orvane::image {
 
@@ -13,36 +14,53 @@ template <class T> double Load(const std::uint8_t* at) {
     return static_cast<double>(value);
 }
 
+// The range pass: the smallest and largest valid value. Written without branches on the value,
+// so that the compiler can vectorise it: a read spends a whole pass here.
 template <class T>
-void MapTyped(const std::uint8_t* samples, std::int64_t count, std::int64_t columnStep,
-              const ValueMapping& m, std::uint8_t* levels, std::uint8_t* maskRow,
-              std::int64_t firstColumn, ValueRange& range) {
+void RangeTyped(const std::uint8_t* samples, std::int64_t count, std::int64_t columnStep,
+                const NoDataMatch& noDataMatch, ValueRange& range) {
     const std::int64_t stride = columnStep * std::int64_t(sizeof(T));
+    constexpr double kInf = std::numeric_limits<double>::infinity();
     double low = range.min, high = range.max;
-    std::int64_t valid = 0, noData = 0;
+    std::int64_t noData = 0;
     for (std::int64_t i = 0; i < count; ++i) {
         const double value = Load<T>(samples + i * stride);
-        if (m.noData.Matches(value)) {
-            ++noData;
-            if (levels)
-                levels[i] = 0;
-            if (maskRow) {
-                const std::int64_t column = firstColumn + i;
-                maskRow[column / 8] |= std::uint8_t(1u << (column % 8));
-            }
-            continue;
-        }
-        ++valid;
-        if (m.rangeOnly) {
-            low = std::min(low, value);
-            high = std::max(high, value);
-        } else {
-            levels[i] = LevelOfValue(value, m.low, m.high);
-        }
+        const bool missing = noDataMatch.Matches(value);
+        noData += missing;
+        low = std::min(low, missing ? kInf : value);
+        high = std::max(high, missing ? -kInf : value);
     }
     range.min = low;
     range.max = high;
-    range.valid += valid;
+    range.valid += count - noData;
+    range.noData += noData;
+}
+
+// The levels pass: LevelOfValue for every sample, level 0 and a mask bit for those without a
+// value. Clamping to [0, 255] before the conversion to an integer gives what the floor then
+// the clamp of LevelOfValue give, for every value that is not NaN; NaN is no-data.
+template <class T>
+void LevelsTyped(const std::uint8_t* samples, std::int64_t count, std::int64_t columnStep,
+                 const ValueMapping& m, std::uint8_t* levels, std::uint8_t* maskRow,
+                 std::int64_t firstColumn, ValueRange& range) {
+    const std::int64_t stride = columnStep * std::int64_t(sizeof(T));
+    const bool spread = m.high > m.low;
+    const double low = m.low, span = spread ? m.high - m.low : 1.0;
+    std::int64_t noData = 0;
+    for (std::int64_t i = 0; i < count; ++i) {
+        const double value = Load<T>(samples + i * stride);
+        const bool missing = m.noData.Matches(value);
+        noData += missing;
+        const double level = std::clamp(256.0 * (value - low) / span, 0.0, 255.0);
+        levels[i] = missing || !spread ? 0 : static_cast<std::uint8_t>(level);
+    }
+    if (noData > 0 && maskRow)
+        for (std::int64_t i = 0; i < count; ++i)
+            if (m.noData.Matches(Load<T>(samples + i * stride))) {
+                const std::int64_t column = firstColumn + i;
+                maskRow[column / 8] |= std::uint8_t(1u << (column % 8));
+            }
+    range.valid += count - noData;
     range.noData += noData;
 }
 
@@ -81,8 +99,12 @@ void MapValues(const std::uint8_t* samples, std::int64_t count, std::int64_t col
     std::uint8_t* maskRow =
         mapping.rangeOnly || !mapping.mask ? nullptr : mapping.mask + keptRow * mapping.maskStride;
     ByFormat(mapping.format, [&](auto type) {
-        MapTyped<decltype(type)>(samples, count, columnStep, mapping,
-                                 mapping.rangeOnly ? nullptr : levels, maskRow, firstColumn, range);
+        using T = decltype(type);
+        if (mapping.rangeOnly)
+            RangeTyped<T>(samples, count, columnStep, mapping.noData, range);
+        else
+            LevelsTyped<T>(samples, count, columnStep, mapping, levels, maskRow, firstColumn,
+                           range);
     });
 }
 

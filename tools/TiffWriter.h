@@ -42,8 +42,8 @@ bool WriteTiff(const QString& path, const TiffLayout& layout,
                const std::function<std::uint32_t(std::uint32_t x, std::uint32_t y, int s)>& sample);
 
 // The same with the value of each pixel, stored in the layout's sample format (sampleFormat 2:
-// signed, 3: floating point, else unsigned) at its depth (integers are truncated to it; 8, 16,
-// 32 or 64 bits).
+// signed, 3: floating point, else unsigned) at its depth (8, 16, 32 or 64 bits). Integers lose
+// their fraction; one outside the type's range throws std::out_of_range.
 bool WriteTiffValues(const QString& path, const TiffLayout& layout,
                      const std::function<double(std::uint32_t x, std::uint32_t y)>& value);
 
