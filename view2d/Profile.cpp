@@ -41,35 +41,46 @@ std::optional<double> Millimetres(double pixels, double resolutionDpi) {
 
 ProfileStatistics Statistics(const std::vector<ProfilePoint>& points) {
     ProfileStatistics s;
-    // Summed as departures from the first value: a flat profile's mean is then
-    // that value exactly, and no rounding puts the mean outside [min, max].
-    std::optional<double> first;
-    double departures = 0;
     for (const ProfilePoint& p : points) {
         if (!p.Value) {
             ++s.MissingPoints;
             continue;
         }
         ++s.ValuedPoints;
-        if (!first)
-            first = *p.Value;
-        departures += *p.Value - *first;
         s.Min = s.Min ? std::min(*s.Min, *p.Value) : *p.Value;
         s.Max = s.Max ? std::max(*s.Max, *p.Value) : *p.Value;
     }
     if (s.ValuedPoints == 0)
         return s;
-    const double mean = std::clamp(*first + departures / double(s.ValuedPoints), *s.Min, *s.Max);
+    // The sums run on the heights times the power of two that brings the largest near 1: exact
+    // for every height of an ordinary size, and neither the squares of 1e200 overflow nor those
+    // of 1e-160 underflow (floating-point files hold any double).
+    const double largest = std::max(std::abs(*s.Min), std::abs(*s.Max));
+    const int exponent = largest > 0 ? std::ilogb(largest) : 0;
+    auto scaled = [exponent](double height) { return std::ldexp(height, -exponent); };
+    // Summed as departures from the first value: a flat profile's mean is then
+    // that value exactly, and no rounding puts the mean outside [min, max].
+    std::optional<double> first;
+    double departures = 0;
+    for (const ProfilePoint& p : points)
+        if (p.Value) {
+            if (!first)
+                first = scaled(*p.Value);
+            departures += scaled(*p.Value) - *first;
+        }
+    const double mean =
+        std::clamp(*first + departures / double(s.ValuedPoints), scaled(*s.Min), scaled(*s.Max));
     double absolute = 0, squares = 0;
     for (const ProfilePoint& p : points)
         if (p.Value) {
-            const double d = *p.Value - mean;
+            const double d = scaled(*p.Value) - mean;
             absolute += std::abs(d);
             squares += d * d;
         }
-    s.Mean = mean;
-    s.Ra = absolute / double(s.ValuedPoints);
-    s.Rq = std::sqrt(squares / double(s.ValuedPoints));
+    // Rq is at most half the heights' span, so scaled back it is a double too.
+    s.Mean = std::ldexp(mean, exponent);
+    s.Ra = std::ldexp(absolute / double(s.ValuedPoints), exponent);
+    s.Rq = std::ldexp(std::sqrt(squares / double(s.ValuedPoints)), exponent);
     return s;
 }
 

@@ -8,6 +8,7 @@
 #include <clocale>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <limits>
 #include <set>
 #include <string>
 #include <vector>
@@ -161,6 +162,40 @@ TEST(Profile, FlatProfileHasItsHeightAsMean) {
         EXPECT_EQ(*p.Statistics.Ra, 0.0);
         EXPECT_EQ(*p.Statistics.Rq, 0.0);
     }
+}
+
+// Floating-point files hold heights of any size: the figures of huge and tiny ones are those of
+// ordinary ones scaled, not infinities or zeros from squares that leave the doubles' range.
+TEST(Profile, StatisticsOfHeightsOfAnySize) {
+    struct SizeCase {
+        double scale;
+        bool finite;
+    } const cases[] = {{1, true},     {1e200, true}, {1e-160, true}, {1e-310, true},
+                       {1e300, true}, {1e307, true}, {-1e305, true}};
+    for (const SizeCase& c : cases) {
+        // Stored values 11, 12, 13, 16 times the scale: mean 13, Ra 1.5, Rq sqrt(3.5).
+        std::vector<StoredSample> stored;
+        for (double v : {11.0, 12.0, 13.0, 16.0})
+            stored.push_back(StoredSample::Of(v * c.scale));
+        ProfileUnits units;
+        units.Values = true;
+        const Profile p = orvane::view2d::BuildProfile({0, 0, 3, 0}, stored, 64, false, units);
+        const auto& s = p.Statistics;
+        ASSERT_EQ(s.ValuedPoints, 4) << c.scale;
+        EXPECT_NEAR(*s.Mean / c.scale, 13, 1e-12) << c.scale;
+        EXPECT_NEAR(*s.Ra / std::abs(c.scale), 1.5, 1e-12) << c.scale;
+        EXPECT_NEAR(*s.Rq / std::abs(c.scale), std::sqrt(3.5), 1e-12) << c.scale;
+    }
+    // Heights of both signs at the largest double: their departures span twice it, yet Rq is at
+    // most half the span of the heights, so every figure is a double.
+    const double big = std::numeric_limits<double>::max();
+    ProfileUnits units;
+    units.Values = true;
+    const Profile p = orvane::view2d::BuildProfile(
+        {0, 0, 1, 0}, {StoredSample::Of(big), StoredSample::Of(-big)}, 64, false, units);
+    EXPECT_EQ(*p.Statistics.Mean, 0.0);
+    EXPECT_EQ(*p.Statistics.Ra, big);
+    EXPECT_EQ(*p.Statistics.Rq, big);
 }
 
 TEST(Profile, EndsWithoutAValueLeaveNoHeightDifference) {
