@@ -155,11 +155,21 @@ QString FileSummaryText(const image::ImageModel& image) {
                                                 .arg(image.FileWidth)
                                                 .arg(image.FileHeight)
                                                 .arg(image.BitsPerSample);
-    text += image::ResolutionKnown(image.Resolution)
-                ? QStringLiteral(", %1 dpi (%2 mm per pixel)")
-                      .arg(image::FormatFixed(image.Resolution, 15, 2),
-                           Mm(image::MillimetresPerPixel(image.Resolution)))
-                : QStringLiteral(", resolution unknown");
+    if (image.GeoPixel) {
+        // A georeferenced file's pixel size replaces its resolution, in the unit it is given in.
+        const image::PixelSize& pixel = *image.GeoPixel;
+        const QString unit = pixel.Unit.Kind == image::UnitKind::Unknown
+                                 ? QStringLiteral("(unit unknown)")
+                                 : pixel.Unit.Name;
+        text +=
+            QStringLiteral(", pixels %1 x %2 %3")
+                .arg(QString::number(pixel.X, 'g', 12), QString::number(pixel.Y, 'g', 12), unit);
+    } else
+        text += image::ResolutionKnown(image.Resolution)
+                    ? QStringLiteral(", %1 dpi (%2 mm per pixel)")
+                          .arg(image::FormatFixed(image.Resolution, 15, 2),
+                               Mm(image::MillimetresPerPixel(image.Resolution)))
+                    : QStringLiteral(", resolution unknown");
     if (image.LevelsFromValues)
         return text + ValuesSummary(image) + Thinning(image);
     text += RangeKnown(image)

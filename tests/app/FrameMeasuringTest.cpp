@@ -29,10 +29,6 @@ std::uint32_t Sample(std::uint32_t x, std::uint32_t y) {
     return (x * 131 + y * 977) & 0xFFFF;
 }
 
-void WaitForExactWork(ImageFrame& frame) {
-    QTRY_VERIFY_WITH_TIMEOUT(!frame.ExactWorkPending(), 10000);
-}
-
 } // namespace
 
 class FrameMeasuringTest : public QObject {

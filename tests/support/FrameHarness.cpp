@@ -85,4 +85,10 @@ void FrameHarness::WaitForOpen() {
         qFatal("the open never ended");
 }
 
+void WaitForExactWork(app::ImageFrame& frame) {
+    // The status bar's sample and the profile are read on worker threads.
+    if (!QTest::qWaitFor([&frame] { return !frame.ExactWorkPending(); }, 10000))
+        qFatal("the exact samples were never read");
+}
+
 } // namespace orvane::test

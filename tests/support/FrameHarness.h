@@ -45,4 +45,7 @@ public:
     void WaitForOpen();
 };
 
+// Waits until the exact samples `frame` asked for (status bar, measuring line) are read.
+void WaitForExactWork(app::ImageFrame& frame);
+
 } // namespace orvane::test
