@@ -164,6 +164,61 @@ TEST(Profile, FlatProfileHasItsHeightAsMean) {
     }
 }
 
+// Files whose samples are heights: metres become millimetres, a georeferenced pixel size gives
+// the lengths, degrees give none, no unit leaves plain values; no-data points are missing.
+TEST(Profile, ValuesInTheFilesUnits) {
+    const StoredSample noData{StoredSample::State::NoData, -32768};
+    // Along a row, 4 points: 12.5, no data, 13, 14.5.
+    const std::vector<StoredSample> stored = {StoredSample::Of(12.5), noData, StoredSample::Of(13),
+                                              StoredSample::Of(14.5)};
+    struct UnitCase {
+        const char* name;
+        double mmPerValueUnit;
+        std::optional<double> mmPerPixel;
+        bool degrees;
+        double resolutionDpi;
+        bool heightsKnown;
+        std::optional<double> lengthMm;
+        double scale; // of the figures against the stored values
+    } const cases[] = {
+        {"metres on a 2 m grid", 1000, 2000, false, 0, true, 6000, 1000},
+        {"metres, pixels in degrees", 1000, std::nullopt, true, 0, true, std::nullopt, 1000},
+        {"no unit, a resolution", 0, std::nullopt, false, 254, false, 0.3, 1},
+        {"no unit, no resolution", 0, std::nullopt, false, 0, false, std::nullopt, 1},
+    };
+    for (const UnitCase& c : cases) {
+        ProfileUnits units;
+        units.Values = true;
+        units.MmPerValueUnit = c.mmPerValueUnit;
+        units.MmPerPixelX = units.MmPerPixelY = c.mmPerPixel;
+        units.PixelsInDegrees = c.degrees;
+        units.ResolutionDpi = c.resolutionDpi;
+        const Profile p = orvane::view2d::BuildProfile({0, 0, 3, 0}, stored, 16, false, units);
+        EXPECT_EQ(p.HeightsKnown, c.heightsKnown) << c.name;
+        EXPECT_EQ(p.LengthMm.has_value(), c.lengthMm.has_value()) << c.name;
+        if (c.lengthMm && p.LengthMm) {
+            EXPECT_DOUBLE_EQ(*p.LengthMm, *c.lengthMm) << c.name;
+        }
+        EXPECT_EQ(p.Points[1].Sample.state, StoredSample::State::NoData) << c.name;
+        EXPECT_FALSE(p.Points[1].Value || p.Points[1].HeightMm) << c.name;
+        EXPECT_EQ(p.Points[0].HeightMm.has_value(), c.heightsKnown) << c.name;
+        const auto& s = p.Statistics;
+        EXPECT_EQ(s.ValuedPoints, 3) << c.name;
+        EXPECT_EQ(s.MissingPoints, 1) << c.name;
+        // Mean 13.333..., departures 0.8333, 0.3333, 1.1667.
+        EXPECT_DOUBLE_EQ(*s.Min, 12.5 * c.scale) << c.name;
+        EXPECT_DOUBLE_EQ(*s.Max, 14.5 * c.scale) << c.name;
+        EXPECT_DOUBLE_EQ(*s.Mean, 40.0 / 3 * c.scale) << c.name;
+        EXPECT_NEAR(*s.Ra, 7.0 / 9 * c.scale, 1e-12 * c.scale) << c.name;
+        EXPECT_DOUBLE_EQ(*p.Dz, 2 * c.scale) << c.name;
+        // A slope needs heights and lengths in millimetres: 2 m up over 6 m.
+        EXPECT_EQ(p.SlopeDeg.has_value(), c.heightsKnown && c.lengthMm.has_value()) << c.name;
+        if (p.SlopeDeg) {
+            EXPECT_NEAR(*p.SlopeDeg, std::atan2(2.0, 6.0) * 180 / M_PI, 1e-12) << c.name;
+        }
+    }
+}
+
 // Floating-point files hold heights of any size: the figures of huge and tiny ones are those of
 // ordinary ones scaled, not infinities or zeros from squares that leave the doubles' range.
 TEST(Profile, StatisticsOfHeightsOfAnySize) {
