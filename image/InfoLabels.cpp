@@ -21,4 +21,14 @@ QString SizeLabelText(std::uint32_t fileWidth, std::uint32_t fileHeight, float r
            QStringLiteral(" mm]");
 }
 
+QString SizeLabelText(std::uint32_t fileWidth, std::uint32_t fileHeight,
+                      std::optional<double> mmPerPixelX, std::optional<double> mmPerPixelY) {
+    auto mm = [](std::uint32_t pixels, std::optional<double> mmPerPixel) {
+        return mmPerPixel ? FormatFixed(pixels * *mmPerPixel, 7, 1) : QStringLiteral("?");
+    };
+    return QString::number(fileWidth) + QStringLiteral("x") + QString::number(fileHeight) +
+           QStringLiteral(" pixels [") + mm(fileWidth, mmPerPixelX) + QStringLiteral("x") +
+           mm(fileHeight, mmPerPixelY) + QStringLiteral(" mm]");
+}
+
 } // namespace orvane::image

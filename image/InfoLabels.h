@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 namespace orvane::image {
 
@@ -9,5 +10,9 @@ namespace orvane::image {
 // figures unknown: they show as "?" rather than as a division by zero.
 QString ResolutionLabelText(float resolutionDpi, int bitsPerSample);
 QString SizeLabelText(std::uint32_t fileWidth, std::uint32_t fileHeight, float resolutionDpi);
+// The same for a georeferenced file, whose pixel size (in mm when its unit has a length)
+// replaces the resolution.
+QString SizeLabelText(std::uint32_t fileWidth, std::uint32_t fileHeight,
+                      std::optional<double> mmPerPixelX, std::optional<double> mmPerPixelY);
 
 } // namespace orvane::image

@@ -138,7 +138,9 @@ OpenStart BeginOpen(const TiffSource& source, ImageModel& model, OpenSteps& step
     model = std::move(next);
     steps.ShowBigTiffMarker(result.bigTiff);
     steps.ShowFileLabels(name, ResolutionLabelText(model.Resolution, model.BitsPerSample),
-                         SizeLabelText(fileWidth, fileHeight, model.Resolution));
+                         model.GeoPixel ? SizeLabelText(fileWidth, fileHeight, model.MmPerPixelX(),
+                                                        model.MmPerPixelY())
+                                        : SizeLabelText(fileWidth, fileHeight, model.Resolution));
 
     // Reading.
     steps.BeginRead();

@@ -13,6 +13,7 @@
 #include "view2d/NoDataColour.h"
 
 #include <QAction>
+#include <QLabel>
 #include <cmath>
 #include <tiffio.h>
 
@@ -116,6 +117,8 @@ private slots:
         QCOMPARE(Frame().StatusText(),
                  QStringLiteral("64 x 48 pixels, 32-bit float, pixels 2 x 2 m, values 100 to "
                                 "139.25 m, 192 pixels without a value"));
+        // The labels' lengths from the 2 m pixels, as the X and Y labels have them.
+        QCOMPARE(h_->Ui().sizeLabel->text(), QStringLiteral("64x48 pixels [128000.0x96000.0 mm]"));
         Move(BoxPoint(6, 8)); // 100 + 1.5 + 4
         QVERIFY2(Frame().StatusText().startsWith(
                      "column 6, row 8   x 12000.0000 mm   y 16000.0000 mm   z 105.5 m"),
