@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
 #include <ostream>
@@ -83,8 +84,9 @@ const LayoutCase kLayouts[] = {
     {"LZW, horizontal predictor", COMPRESSION_LZW, PREDICTOR_HORIZONTAL, 0, false},
     {"Deflate, floating-point predictor", COMPRESSION_ADOBE_DEFLATE, PREDICTOR_FLOATINGPOINT, 0,
      false},
-    // libtiff 4.5 reads these back byte-swapped; the reader gives what the library decodes,
-    // as the one-pass read does.
+    // libtiff 4.5 writes these with the bytes of each sample swapped (its reading of correct
+    // files is right: see BigEndianFloatingPointPredictorFromAnotherWriter); the reader gives
+    // what the library decodes, as the one-pass read does.
     {"LZW, floating-point predictor, big-endian", COMPRESSION_LZW, PREDICTOR_FLOATINGPOINT, 16,
      true},
 };
@@ -315,6 +317,105 @@ TEST_F(ValueFiles, ThinnedFileKeepsThePixelsOfItsStep) {
         for (std::int64_t c = 0; c < w; ++c)
             ASSERT_EQ(thinned.model.Levels()[r * w + c],
                       LevelOfValue(value(std::uint32_t(2 * c), std::uint32_t(2 * r)), 0, 6262));
+}
+
+// A big-endian file with the floating-point predictor as its specification (TIFF Technical
+// Note 3) and other writers have it, encoded here by hand: each row's samples split into byte
+// planes, most significant first, then differenced byte by byte; Deflate. Its stored values
+// must come out exactly.
+template <class Float>
+QByteArray BigEndianPredictedFile(std::uint32_t width, std::uint32_t height,
+                                  double (*value)(std::uint32_t, std::uint32_t)) {
+    constexpr int bytes = sizeof(Float);
+    QByteArray rows;
+    for (std::uint32_t y = 0; y < height; ++y) {
+        QByteArray planes(int(width * bytes), '\0');
+        for (std::uint32_t x = 0; x < width; ++x) {
+            const Float v = Float(value(x, y));
+            unsigned char native[bytes];
+            std::memcpy(native, &v, bytes);
+            for (int b = 0; b < bytes; ++b) // b = 0: the most significant byte
+                planes[int(b * width + x)] = char(native[bytes - 1 - b]);
+        }
+        for (int i = planes.size() - 1; i > 0; --i)
+            planes[i] = char(std::uint8_t(planes[i]) - std::uint8_t(planes[i - 1]));
+        rows += planes;
+    }
+    const QByteArray strip = qCompress(rows).mid(4); // a zlib stream without Qt's length prefix
+
+    QByteArray file("MM", 2);
+    auto put16 = [&file](std::uint16_t v) {
+        file += char(v >> 8);
+        file += char(v & 0xFF);
+    };
+    auto put32 = [&put16](std::uint32_t v) {
+        put16(std::uint16_t(v >> 16));
+        put16(std::uint16_t(v & 0xFFFF));
+    };
+    put16(42);
+    put32(8);
+    struct Entry {
+        std::uint16_t tag, type;
+        std::uint32_t value;
+    };
+    const std::uint32_t entryCount = 11, dataOffset = 8 + 2 + entryCount * 12 + 4;
+    const Entry entries[] = {
+        {256, 4, width},
+        {257, 4, height},
+        {258, 3, bytes * 8},
+        {259, 3, COMPRESSION_ADOBE_DEFLATE},
+        {262, 3, PHOTOMETRIC_MINISBLACK},
+        {273, 4, dataOffset},
+        {277, 3, 1},
+        {278, 4, height},
+        {279, 4, std::uint32_t(strip.size())},
+        {317, 3, PREDICTOR_FLOATINGPOINT},
+        {339, 3, SAMPLEFORMAT_IEEEFP},
+    };
+    put16(entryCount);
+    for (const Entry& e : entries) {
+        put16(e.tag);
+        put16(e.type);
+        put32(1);
+        if (e.type == 3) {
+            put16(std::uint16_t(e.value));
+            put16(0);
+        } else {
+            put32(e.value);
+        }
+    }
+    put32(0);
+    return file + strip;
+}
+
+double KnownHeight(std::uint32_t x, std::uint32_t y) {
+    return -1.5 + 0.25 * x - 1e3 * y + (x == 3 && y == 2 ? 1e30 : 0.0);
+}
+
+TEST_F(ValueFiles, BigEndianFloatingPointPredictorFromAnotherWriter) {
+    for (const bool doubles : {false, true}) {
+        const QByteArray bytes = doubles ? BigEndianPredictedFile<double>(24, 6, KnownHeight)
+                                         : BigEndianPredictedFile<float>(24, 6, KnownHeight);
+        const QString path = dir.filePath(doubles ? "be64.tif" : "be32.tif");
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        const OpenedImage opened = OpenWithoutWindow(TiffSource::File(path));
+        ASSERT_EQ(opened.result.outcome, OpenOutcome::Shown)
+            << opened.messages.join('|').toStdString();
+        SampleReader reader(TiffSource::File(path));
+        ASSERT_TRUE(reader.IsOpen());
+        for (std::uint32_t y = 0; y < 6; ++y)
+            for (std::uint32_t x = 0; x < 24; ++x) {
+                const double expected =
+                    doubles ? KnownHeight(x, y) : double(float(KnownHeight(x, y)));
+                ASSERT_EQ(reader.Sample(x, y), expected) << doubles << " " << x << "," << y;
+            }
+        EXPECT_EQ(opened.model.DataMax,
+                  doubles ? 1e30 + 0.75 - 2000 : double(float(1e30 + 0.75 - 2000)));
+        EXPECT_EQ(opened.model.DataMin, doubles ? -1.5 - 5000 : double(float(-1.5 - 5000)));
+    }
 }
 
 } // namespace
