@@ -248,11 +248,10 @@ void ImageFrame::ImageBoxMoved(int x, int y) {
                               : ZLabelText(HeightMm(level, image_.ZMin, image_.ZMax), image_.ZMin,
                                            image_.ZMax, heightUnit);
     // A georeference's pixel size replaces the resolution.
-    const QString xText = image_.GeoPixel
-                              ? PositionLabelTextMm(FileColumn(p, image_), image_.MmPerPixelX())
+    const std::optional<image::PixelSize>& geo = image_.GeoPixel;
+    const QString xText = geo ? GeoPositionLabelText(FileColumn(p, image_), geo->X, geo->Unit)
                               : XLabelText(FileColumn(p, image_), image_.Resolution);
-    const QString yText = image_.GeoPixel
-                              ? PositionLabelTextMm(FileRow(p, image_), image_.MmPerPixelY())
+    const QString yText = geo ? GeoPositionLabelText(FileRow(p, image_), geo->Y, geo->Unit)
                               : YLabelText(FileRow(p, image_), image_.Resolution);
     for (auto [label, text] : {std::pair{ui_.xLabel, xText}, std::pair{ui_.yLabel, yText},
                                std::pair{ui_.zLabel, zText}}) {

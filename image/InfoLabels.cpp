@@ -21,14 +21,11 @@ QString SizeLabelText(std::uint32_t fileWidth, std::uint32_t fileHeight, float r
            QStringLiteral(" mm]");
 }
 
-QString SizeLabelText(std::uint32_t fileWidth, std::uint32_t fileHeight,
-                      std::optional<double> mmPerPixelX, std::optional<double> mmPerPixelY) {
-    auto mm = [](std::uint32_t pixels, std::optional<double> mmPerPixel) {
-        return mmPerPixel ? FormatFixed(pixels * *mmPerPixel, 7, 1) : QStringLiteral("?");
-    };
+QString SizeLabelText(std::uint32_t fileWidth, std::uint32_t fileHeight, const PixelSize& pixel) {
     return QString::number(fileWidth) + QStringLiteral("x") + QString::number(fileHeight) +
-           QStringLiteral(" pixels [") + mm(fileWidth, mmPerPixelX) + QStringLiteral("x") +
-           mm(fileHeight, mmPerPixelY) + QStringLiteral(" mm]");
+           QStringLiteral(" pixels [") + GeoLengthNumber(fileWidth * pixel.X, pixel.Unit, 1) +
+           QStringLiteral("x") + GeoLengthNumber(fileHeight * pixel.Y, pixel.Unit, 1) +
+           GeoUnitSuffix(pixel.Unit) + QStringLiteral("]");
 }
 
 } // namespace orvane::image

@@ -1,7 +1,8 @@
 #pragma once
+#include "image/GeoTiff.h"
+
 #include <QString>
 #include <cstdint>
-#include <optional>
 
 namespace orvane::image {
 
@@ -10,9 +11,8 @@ namespace orvane::image {
 // figures unknown: they show as "?" rather than as a division by zero.
 QString ResolutionLabelText(float resolutionDpi, int bitsPerSample);
 QString SizeLabelText(std::uint32_t fileWidth, std::uint32_t fileHeight, float resolutionDpi);
-// The same for a georeferenced file, whose pixel size (in mm when its unit has a length)
-// replaces the resolution.
-QString SizeLabelText(std::uint32_t fileWidth, std::uint32_t fileHeight,
-                      std::optional<double> mmPerPixelX, std::optional<double> mmPerPixelY);
+// The same for a georeferenced file, whose pixel size replaces the resolution, in the unit the
+// file gives it ("1200x900 pixels [2400.0x1800.0 m]").
+QString SizeLabelText(std::uint32_t fileWidth, std::uint32_t fileHeight, const PixelSize& pixel);
 
 } // namespace orvane::image

@@ -116,4 +116,14 @@ QString SampleFormatText(const SampleFormat& format) {
     return QStringLiteral("%1-bit %2").arg(format.bits).arg(QLatin1String(kind));
 }
 
+QString GeoLengthNumber(double length, const GeoUnit& unit, int decimals) {
+    if (unit.Kind == UnitKind::Unknown)
+        return QStringLiteral("?");
+    return FormatFixed(length, 15, unit.Kind == UnitKind::Degree ? decimals + 3 : decimals);
+}
+
+QString GeoUnitSuffix(const GeoUnit& unit) {
+    return unit.Kind == UnitKind::Unknown ? QString() : QLatin1Char(' ') + unit.Name;
+}
+
 } // namespace orvane::image

@@ -16,6 +16,13 @@ namespace orvane::image {
 // "INF" and "-INF".
 QString FormatFixed(double value, int significantDigits, int decimals);
 
+// A length along a georeferenced raster in its pixel size's own unit, the number only, with
+// `decimals` decimals, three more for degrees (one of which spans about 111 km); "?" when the
+// file names no unit. Callers add the unit's name.
+QString GeoLengthNumber(double length, const GeoUnit& unit, int decimals);
+// " m", " deg", " ft": the name after such a number; nothing for an unknown unit.
+QString GeoUnitSuffix(const GeoUnit& unit);
+
 // A stored value as its file holds it: integers in full, floating-point values with the fewest
 // digits that read back to the same value of their own precision (a 32-bit float's 0.1 is
 // "0.1", not the digits of its double), "nan", "inf" and "-inf".

@@ -138,8 +138,7 @@ OpenStart BeginOpen(const TiffSource& source, ImageModel& model, OpenSteps& step
     model = std::move(next);
     steps.ShowBigTiffMarker(result.bigTiff);
     steps.ShowFileLabels(name, ResolutionLabelText(model.Resolution, model.BitsPerSample),
-                         model.GeoPixel ? SizeLabelText(fileWidth, fileHeight, model.MmPerPixelX(),
-                                                        model.MmPerPixelY())
+                         model.GeoPixel ? SizeLabelText(fileWidth, fileHeight, *model.GeoPixel)
                                         : SizeLabelText(fileWidth, fileHeight, model.Resolution));
 
     // Reading.

@@ -110,15 +110,17 @@ std::optional<double> ExactHeightMm(double sample, const image::ImageModel& imag
 QString PointerStatusText(const image::FilePixel& pixel, const ExactSample& sample,
                           const image::ImageModel& image, bool minIsWhite, double zoomPercent) {
     QString text = QStringLiteral("column %1, row %2").arg(pixel.Column).arg(pixel.Row);
-    const std::optional<double> mmX = image.MmPerPixelX(), mmY = image.MmPerPixelY();
-    if (mmX && mmY) {
-        text += QStringLiteral("   x %1 mm   y %2 mm")
-                    .arg(Mm(pixel.Column * *mmX), Mm(pixel.Row * *mmY));
-    } else if (image.GeoPixel && image.GeoPixel->Unit.Kind == image::UnitKind::Degree) {
-        // A geographic raster: degrees from the raster's corner, no millimetres.
-        text += QStringLiteral("   x %1 deg   y %2 deg")
-                    .arg(image::FormatFixed(pixel.Column * image.GeoPixel->X, 15, 7),
-                         image::FormatFixed(pixel.Row * image.GeoPixel->Y, 15, 7));
+    if (image.GeoPixel) {
+        // A georeferenced raster: distances from its corner in the unit its pixel size has.
+        const image::PixelSize& geo = *image.GeoPixel;
+        if (geo.Unit.Kind != image::UnitKind::Unknown)
+            text += QStringLiteral("   x %1%3   y %2%3")
+                        .arg(image::GeoLengthNumber(pixel.Column * geo.X, geo.Unit, 4),
+                             image::GeoLengthNumber(pixel.Row * geo.Y, geo.Unit, 4),
+                             image::GeoUnitSuffix(geo.Unit));
+    } else if (const std::optional<double> mm = image.MmPerPixelX()) {
+        text +=
+            QStringLiteral("   x %1 mm   y %2 mm").arg(Mm(pixel.Column * *mm), Mm(pixel.Row * *mm));
     }
     switch (sample.state) {
     case ExactSample::State::Pending:

@@ -78,10 +78,11 @@ QString ZLabelText(float zMm, double zMinMm, double zMaxMm, const QString& unit)
            ReadoutNumber(zMaxMm) + QStringLiteral(")");
 }
 
-QString PositionLabelTextMm(std::int64_t filePixel, std::optional<double> mmPerPixel) {
+QString GeoPositionLabelText(std::int64_t filePixel, double unitsPerPixel,
+                             const image::GeoUnit& unit) {
     return QString::number(filePixel) + QStringLiteral(" [") +
-           (mmPerPixel ? ReadoutNumber(filePixel * *mmPerPixel) : QStringLiteral("?")) +
-           QStringLiteral(" mm]");
+           image::GeoLengthNumber(filePixel * unitsPerPixel, unit, 2) + image::GeoUnitSuffix(unit) +
+           QStringLiteral("]");
 }
 
 } // namespace orvane::view2d

@@ -80,7 +80,9 @@ inline QString YLabelText(std::int64_t fileRow, float resolutionDpi) {
 // one).
 QString ZLabelText(float zMm, double zMinMm, double zMaxMm,
                    const QString& unit = QStringLiteral("mm"));
-// "1234 [123.40 mm]" from a pixel size in millimetres (a GeoTIFF's scale); "?" unknown.
-QString PositionLabelTextMm(std::int64_t filePixel, std::optional<double> mmPerPixel);
+// "1234 [2468.00 m]": the file column or row, then its distance in the unit of a georeferenced
+// pixel size of `unitsPerPixel` (see GeoLengthNumber).
+QString GeoPositionLabelText(std::int64_t filePixel, double unitsPerPixel,
+                             const image::GeoUnit& unit);
 
 } // namespace orvane::view2d

@@ -117,12 +117,13 @@ private slots:
         QCOMPARE(Frame().StatusText(),
                  QStringLiteral("64 x 48 pixels, 32-bit float, pixels 2 x 2 m, values 100 to "
                                 "139.25 m, 192 pixels without a value"));
-        // The labels' lengths from the 2 m pixels, as the X and Y labels have them.
-        QCOMPARE(h_->Ui().sizeLabel->text(), QStringLiteral("64x48 pixels [128000.0x96000.0 mm]"));
+        // Lengths in the pixel size's unit, metres.
+        QCOMPARE(h_->Ui().sizeLabel->text(), QStringLiteral("64x48 pixels [128.0x96.0 m]"));
         Move(BoxPoint(6, 8)); // 100 + 1.5 + 4
         QVERIFY2(Frame().StatusText().startsWith(
-                     "column 6, row 8   x 12000.0000 mm   y 16000.0000 mm   z 105.5 m"),
+                     "column 6, row 8   x 12.0000 m   y 16.0000 m   z 105.5 m"),
                  qPrintable(Frame().StatusText()));
+        QCOMPARE(h_->Ui().xLabel->text(), QStringLiteral("6 [12.00 m]"));
         Move(BoxPoint(21, 8));
         QVERIFY2(
             Frame().StatusText().contains("z no data (the file marks this pixel as having none)"),
