@@ -78,11 +78,14 @@ void ProfilePanel::ShowProfile(const view2d::Profile& profile) {
         chart->removeAxis(axis);
     const view2d::ProfileCurve curve = view2d::ProfileCurveOf(profile);
     auto* distanceAxis = new QValueAxis;
-    distanceAxis->setTitleText(profile.MillimetresKnown ? QStringLiteral("distance (mm)")
-                                                        : QStringLiteral("distance (px)"));
+    distanceAxis->setTitleText(profile.MillimetresKnown
+                                   ? QStringLiteral("distance (%1)").arg(profile.LengthUnit)
+                                   : QStringLiteral("distance (px)"));
     auto* valueAxis = new QValueAxis;
-    valueAxis->setTitleText(profile.HeightsKnown ? QStringLiteral("height (mm)")
-                                                 : QStringLiteral("sample"));
+    valueAxis->setTitleText(profile.HeightsKnown
+                                ? QStringLiteral("height (%1)").arg(profile.HeightUnit)
+                            : profile.StoredValues ? QStringLiteral("value")
+                                                   : QStringLiteral("sample"));
     for (QValueAxis* axis : {distanceAxis, valueAxis}) {
         QFont font = axis->labelsFont();
         font.setPixelSize(9);

@@ -44,6 +44,7 @@ ProfileStatistics Statistics(const std::vector<ProfilePoint>& points) {
     for (const ProfilePoint& p : points) {
         if (!p.Value) {
             ++s.MissingPoints;
+            s.NoDataPoints += p.Sample.state == image::StoredSample::State::NoData;
             continue;
         }
         ++s.ValuedPoints;
@@ -133,6 +134,14 @@ ProfileUnits ProfileUnitsOf(const image::ImageModel& image) {
     units.ResolutionDpi = image.Resolution;
     units.Values = image.LevelsFromValues;
     units.MmPerValueUnit = image.MmPerHeightUnit;
+    if (image.LevelsFromValues && image.MmPerHeightUnit > 0) {
+        units.HeightUnit = image.HeightUnit;
+        units.MmPerHeightUnit = image.MmPerHeightUnit;
+    }
+    if (image.GeoPixel && image::MmPerUnit(image.GeoPixel->Unit) > 0) {
+        units.LengthUnit = image.GeoPixel->Unit.Name;
+        units.MmPerLengthUnit = image::MmPerUnit(image.GeoPixel->Unit);
+    }
     if (image.GeoPixel) {
         // The georeference's pixel size replaces the resolution: in millimetres where its unit
         // is a length, none in degrees or a unit not known here.
@@ -146,6 +155,11 @@ ProfileUnits ProfileUnitsOf(const image::ImageModel& image) {
 Profile BuildProfile(const ProfileLine& line, const std::vector<image::StoredSample>& samples,
                      int bitsPerSample, bool minIsWhite, const ProfileUnits& units) {
     Profile profile;
+    profile.StoredValues = units.Values;
+    profile.LengthUnit = units.LengthUnit;
+    profile.MmPerLengthUnit = units.MmPerLengthUnit;
+    profile.HeightUnit = units.HeightUnit;
+    profile.MmPerHeightUnit = units.MmPerHeightUnit;
     const std::vector<image::FilePixel> pixels = ProfilePixels(line);
     if (pixels.empty()) // too long: nothing below would be exact, or even defined
         return profile;
@@ -221,31 +235,50 @@ std::optional<Profile> MeasureProfile(image::SampleReader& reader, const Profile
 }
 
 QString ProfileFiguresText(const Profile& p) {
-    const QString unit = p.HeightsKnown ? QStringLiteral(" mm") : QString();
+    // Lengths and heights in the display units: millimetres unless the file names its own.
+    const QString lengthUnit = QLatin1Char(' ') + p.LengthUnit;
+    auto length = [&p](double mm) { return Number(mm / p.MmPerLengthUnit); };
+    auto height = [&p](const std::optional<double>& value) {
+        return value && p.HeightsKnown ? std::optional<double>(*value / p.MmPerHeightUnit) : value;
+    };
+    const QString unit = p.HeightsKnown ? QLatin1Char(' ') + p.HeightUnit : QString();
     const ProfileStatistics& s = p.Statistics;
-    QString length = QStringLiteral("length %1 px").arg(Number(p.LengthPx, 1));
+    QString lengthText = QStringLiteral("length %1 px").arg(Number(p.LengthPx, 1));
     if (p.LengthMm)
-        length =
-            QStringLiteral("length %1 mm (%2 px)").arg(Number(*p.LengthMm), Number(p.LengthPx, 1));
+        lengthText = QStringLiteral("length %1%2 (%3 px)")
+                         .arg(length(*p.LengthMm), lengthUnit, Number(p.LengthPx, 1));
     QString dxdy = QStringLiteral("dX %1 px   dY %2 px").arg(p.DxPx).arg(p.DyPx);
     if (p.DxMm && p.DyMm)
-        dxdy = QStringLiteral("dX %1 mm (%2 px)   dY %3 mm (%4 px)")
-                   .arg(Number(*p.DxMm))
+        dxdy = QStringLiteral("dX %1%2 (%3 px)   dY %4%2 (%5 px)")
+                   .arg(length(*p.DxMm), lengthUnit)
                    .arg(p.DxPx)
-                   .arg(Number(*p.DyMm))
+                   .arg(length(*p.DyMm))
                    .arg(p.DyPx);
-    QString text = length + QStringLiteral("   ") + dxdy + QLatin1Char('\n');
+    QString text = lengthText + QStringLiteral("   ") + dxdy + QLatin1Char('\n');
     text += QStringLiteral("dZ %1   slope %2\n")
-                .arg(Optional(p.Dz, unit), Optional(p.SlopeDeg, QStringLiteral(" deg"), 2));
+                .arg(Optional(height(p.Dz), unit), Optional(p.SlopeDeg, QStringLiteral(" deg"), 2));
     text += QStringLiteral("min %1   max %2   mean %3\nRa %4   Rq %5")
-                .arg(Optional(s.Min, unit), Optional(s.Max, unit), Optional(s.Mean, unit),
-                     Optional(s.Ra, unit), Optional(s.Rq, unit));
+                .arg(Optional(height(s.Min), unit), Optional(height(s.Max), unit),
+                     Optional(height(s.Mean), unit), Optional(height(s.Ra), unit),
+                     Optional(height(s.Rq), unit));
     if (!p.HeightsKnown)
-        text += QStringLiteral("   (sample values: the file gives no height range)");
-    if (s.MissingPoints > 0)
-        text += QStringLiteral("\n%1 of %2 points have no value (unreadable data) and are left out")
+        text += p.StoredValues
+                    ? QStringLiteral("   (stored values: the file gives no unit)")
+                    : QStringLiteral("   (sample values: the file gives no height range)");
+    if (s.MissingPoints > 0) {
+        const std::int64_t unreadable = s.MissingPoints - s.NoDataPoints;
+        const QString why = s.NoDataPoints == 0 ? QStringLiteral("unreadable data")
+                            : unreadable == 0
+                                ? QStringLiteral("the file marks them as having none")
+                                : QStringLiteral("%1 marked by the file as having none, %2 "
+                                                 "unreadable")
+                                      .arg(s.NoDataPoints)
+                                      .arg(unreadable);
+        text += QStringLiteral("\n%1 of %2 points have no value (%3) and are left out")
                     .arg(s.MissingPoints)
-                    .arg(qint64(p.Points.size()));
+                    .arg(qint64(p.Points.size()))
+                    .arg(why);
+    }
     return text;
 }
 
@@ -261,12 +294,16 @@ ProfileCurve ProfileCurveOf(const Profile& profile) {
         if (!inRun)
             curve.Runs.append(QList<QPointF>());
         inRun = true;
-        const double x = point.DistanceMm.value_or(point.DistancePx);
-        curve.Runs.last().append(QPointF(x, *point.Value));
+        // In the display units, as the panel's figures are.
+        const double x =
+            point.DistanceMm ? *point.DistanceMm / profile.MmPerLengthUnit : point.DistancePx;
+        const double y =
+            profile.HeightsKnown ? *point.Value / profile.MmPerHeightUnit : *point.Value;
+        curve.Runs.last().append(QPointF(x, y));
         lowX = any ? std::min(lowX, x) : x;
         highX = any ? std::max(highX, x) : x;
-        lowY = any ? std::min(lowY, *point.Value) : *point.Value;
-        highY = any ? std::max(highY, *point.Value) : *point.Value;
+        lowY = any ? std::min(lowY, y) : y;
+        highY = any ? std::max(highY, y) : y;
         any = true;
     }
     const double spanY = highY - lowY;

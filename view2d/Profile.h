@@ -38,6 +38,12 @@ struct ProfileUnits {
     // resolution; pixels measured in degrees (or a unit without millimetres) have none.
     std::optional<double> MmPerPixelX{}, MmPerPixelY{};
     bool PixelsInDegrees = false;
+    // The units the panel and chart show lengths and heights in: the file's own where it names
+    // one with a length (metres, feet), else millimetres. The figures themselves stay in mm.
+    QString LengthUnit = QStringLiteral("mm");
+    double MmPerLengthUnit = 1;
+    QString HeightUnit = QStringLiteral("mm");
+    double MmPerHeightUnit = 1;
 };
 
 // The units of the open image's profiles.
@@ -58,6 +64,7 @@ struct ProfilePoint {
 struct ProfileStatistics {
     std::int64_t ValuedPoints = 0;
     std::int64_t MissingPoints = 0;
+    std::int64_t NoDataPoints = 0; // of the missing ones, those the file marks as having no data
     std::optional<double> Min, Max, Mean;
     std::optional<double> Ra; // mean |v - mean|
     std::optional<double> Rq; // sqrt(mean (v - mean)^2)
@@ -66,6 +73,7 @@ struct ProfileStatistics {
 struct Profile {
     std::vector<ProfilePoint> Points;
     bool HeightsKnown = false;     // values are heights in mm; otherwise sample values
+    bool StoredValues = false;     // the samples are heights in their own right (any format)
     bool MillimetresKnown = false; // distances have millimetres
     double LengthPx = 0;           // sqrt(dX^2 + dY^2)
     std::optional<double> LengthMm;
@@ -75,6 +83,11 @@ struct Profile {
     std::optional<double> Dz;       // last end's value minus the first's, in the values' unit
     std::optional<double> SlopeDeg; // atan2(dZ mm, length mm): needs heights, mm and a length
     ProfileStatistics Statistics;
+    // How the panel shows the figures (ProfileUnits' display units).
+    QString LengthUnit = QStringLiteral("mm");
+    double MmPerLengthUnit = 1;
+    QString HeightUnit = QStringLiteral("mm");
+    double MmPerHeightUnit = 1;
 };
 
 // Lines with more points than this are refused: far longer than any image's diagonal, and

@@ -216,7 +216,25 @@ TEST(Profile, ValuesInTheFilesUnits) {
         if (p.SlopeDeg) {
             EXPECT_NEAR(*p.SlopeDeg, std::atan2(2.0, 6.0) * 180 / M_PI, 1e-12) << c.name;
         }
+        EXPECT_EQ(p.Statistics.NoDataPoints, 1) << c.name;
     }
+
+    // The panel shows a file in metres in metres, and says why the hole is left out.
+    ProfileUnits metres;
+    metres.Values = true;
+    metres.MmPerValueUnit = 1000;
+    metres.MmPerPixelX = metres.MmPerPixelY = 2000;
+    metres.LengthUnit = metres.HeightUnit = QStringLiteral("m");
+    metres.MmPerLengthUnit = metres.MmPerHeightUnit = 1000;
+    const Profile p = orvane::view2d::BuildProfile({0, 0, 3, 0}, stored, 16, false, metres);
+    EXPECT_EQ(orvane::view2d::ProfileFiguresText(p).toStdString(),
+              "length 6.0000 m (3.0 px)   dX 6.0000 m (3 px)   dY 0.0000 m (0 px)\n"
+              "dZ 2.0000 m   slope 18.43 deg\n"
+              "min 12.5000 m   max 14.5000 m   mean 13.3333 m\n"
+              "Ra 0.7778 m   Rq 0.8498 m\n"
+              "1 of 4 points have no value (the file marks them as having none) and are left out");
+    const auto curve = orvane::view2d::ProfileCurveOf(p);
+    EXPECT_EQ(curve.Runs.back().back(), QPointF(6, 14.5));
 }
 
 // Floating-point files hold heights of any size: the figures of huge and tiny ones are those of
