@@ -38,21 +38,23 @@ void RangeTyped(const std::uint8_t* samples, std::int64_t count, std::int64_t co
 
 // The levels pass: LevelOfValue for every sample, level 0 and a mask bit for those without a
 // value. Clamping to [0, 255] before the conversion to an integer gives what the floor then
-// the clamp of LevelOfValue give, for every value that is not NaN; NaN is no-data.
+// the clamp of LevelOfValue give, for every value that is not NaN; NaN is no-data. A range
+// wider than the largest double is taken at half its size, as ShareOfRange does.
 template <class T>
 void LevelsTyped(const std::uint8_t* samples, std::int64_t count, std::int64_t columnStep,
                  const ValueMapping& m, std::uint8_t* levels, std::uint8_t* maskRow,
                  std::int64_t firstColumn, ValueRange& range) {
     const std::int64_t stride = columnStep * std::int64_t(sizeof(T));
     const bool spread = m.high > m.low;
-    const double low = m.low, span = spread ? m.high - m.low : 1.0;
+    const double half = std::isfinite(m.high - m.low) ? 1.0 : 0.5;
+    const double low = half * m.low, span = spread ? half * m.high - half * m.low : 1.0;
     std::int64_t noData = 0;
     for (std::int64_t i = 0; i < count; ++i) {
         const double value = Load<T>(samples + i * stride);
         const bool missing = m.noData.Matches(value);
         noData += missing;
-        const double level = std::clamp(256.0 * (value - low) / span, 0.0, 255.0);
-        levels[i] = missing || !spread ? 0 : static_cast<std::uint8_t>(level);
+        const double level = std::clamp((half * value - low) / span * 256.0, 0.0, 255.0);
+        levels[i] = missing || !spread || !(level >= 0) ? 0 : static_cast<std::uint8_t>(level);
     }
     if (noData > 0 && maskRow)
         for (std::int64_t i = 0; i < count; ++i)

@@ -29,13 +29,24 @@ struct ValueRange {
     }
 };
 
+// The share of [low, high] below `value`, (v - low) / (high - low), for a range wider than
+// zero. A range wider than the largest double (values of both signs near it) is taken at half
+// its size, which is exact; so 256 times the share never overflows either.
+inline double ShareOfRange(double value, double low, double high) {
+    const double span = high - low;
+    if (std::isfinite(span))
+        return (value - low) / span;
+    return (0.5 * value - 0.5 * low) / (0.5 * high - 0.5 * low);
+}
+
 // The level of a value of [low, high]: min(255, floor(256 (v - low) / (high - low))) in double
-// precision; a range of one value (low == high) gives level 0.
+// precision; a range of one value (low == high) gives level 0. Scaling by 256 after the division
+// is exact, so this is the rule's value, without its overflow for values beyond 7e305.
 inline std::uint8_t LevelOfValue(double value, double low, double high) {
     if (!(high > low))
         return 0;
-    const double level = std::floor(256.0 * (value - low) / (high - low));
-    return static_cast<std::uint8_t>(std::clamp(level, 0.0, 255.0));
+    const double level = 256.0 * ShareOfRange(value, low, high);
+    return level > 0 ? static_cast<std::uint8_t>(std::min(std::floor(level), 255.0)) : 0;
 }
 
 // A read of such samples runs twice: first for the range of the valid values, then for the

@@ -252,6 +252,11 @@ TEST(LevelOfValue, SpreadsTheRangeOverTheLevels) {
         {4.96, -3, 5, 254},
         {7, 7, 7, 0},
         {1e300, -1e300, 1e300, 255},
+        // Ranges beyond the doubles' reach: a span past the largest double, a product past it.
+        {0, -1.5e308, 1.5e308, 128},
+        {1.7e308, -1.7e308, 1.7e308, 255},
+        {-1e308, -1.5e308, 1.5e308, 42}, // 256 x 0.5e308 / 3e308 = 42.67
+        {1e306, 0, 1.5e306, 170},        // 256 x 2/3 = 170.67; 256 x 1e306 overflows
     };
     for (const Case& c : cases)
         EXPECT_EQ(LevelOfValue(c.value, c.low, c.high), c.level)
@@ -290,6 +295,26 @@ TEST_F(ValueFiles, AllNoDataAndConstantFilesOpen) {
     EXPECT_FALSE(flat.model.NoDataMask);
     for (std::int64_t i = 0; i < flat.model.LevelCount(); ++i)
         ASSERT_EQ(flat.model.Levels()[i], 0);
+}
+
+// Values of both signs near the largest double: the range spans more than a double holds, and
+// the levels are still the rule's.
+TEST_F(ValueFiles, RangeWiderThanTheLargestDouble) {
+    TiffLayout layout;
+    layout.width = 16;
+    layout.height = 4;
+    layout.bitsPerSample = 64;
+    layout.sampleFormat = SAMPLEFORMAT_IEEEFP;
+    auto value = [](std::uint32_t x, std::uint32_t) { return (x - 7.5) * 2e307; }; // ±1.5e308
+    const OpenedImage opened =
+        OpenWithoutWindow(TiffSource::File(Write("huge.tif", layout, value)));
+    ASSERT_EQ(opened.result.outcome, OpenOutcome::Shown);
+    EXPECT_EQ(opened.model.DataMin, -1.5e308);
+    EXPECT_EQ(opened.model.DataMax, value(15, 0));
+    for (std::uint32_t x = 0; x < 16; ++x)
+        ASSERT_EQ(opened.model.Levels()[x], LevelOfValue(value(x, 0), -1.5e308, value(15, 0))) << x;
+    EXPECT_EQ(opened.model.Levels()[15], 255);
+    EXPECT_EQ(opened.model.Levels()[8], 128 + 8); // (16e307 / 30e307) x 256 = 136.5
 }
 
 // Thinned, the range and the levels come from the kept pixels only.
