@@ -29,21 +29,36 @@ long double PixelSizeMm(float resolutionDpi) {
 
 namespace {
 
+// A degree of latitude is 110.6 to 111.7 km long. The relief of a geographic raster takes its
+// pixels' north-south size at this length for its proportions only: nothing is measured with it.
+constexpr long double kMmPerDegreeOfLatitude = 111320.0L * 1000;
+
+// A georeferenced pixel whose unit has no length known here (neither a length nor degrees).
+bool PixelWithoutLength(const image::ImageModel& image) {
+    return image.GeoPixel && !image.MmPerPixelX() &&
+           image.GeoPixel->Unit.Kind != image::UnitKind::Degree;
+}
+
 // The file's height range in mm; 1 mm when it gives none. Values in a unit of known length
-// convert to mm; values without a unit are taken as mm, as a pixel without a size is.
+// convert to mm; values without a unit are taken as mm, as a pixel without a size is, and so
+// are values beside pixels without a length: one stored unit a pixel.
 long double HeightRangeMm(const image::ImageModel& image) {
     long double range = static_cast<long double>(image.ZMax) - image.ZMin;
-    if (image.LevelsFromValues && image.MmPerHeightUnit > 0)
+    if (image.LevelsFromValues && image.MmPerHeightUnit > 0 && !PixelWithoutLength(image))
         range *= image.MmPerHeightUnit;
     return range == 0 ? 1 : range;
 }
 
-// The width of a file pixel in mm: a georeference's scale where it gives one in a length,
-// else the resolution's (1 mm without one).
+// The width of a file pixel in mm: a georeference's scale where it gives one in a length, its
+// degrees along a meridian for a geographic raster, 1 for a unit without a known length; else
+// the resolution's (1 mm without one).
 long double PixelWidthMm(const image::ImageModel& image) {
     if (image.GeoPixel) {
         if (const std::optional<double> mm = image.MmPerPixelX())
             return *mm;
+        if (image.GeoPixel->Unit.Kind == image::UnitKind::Degree)
+            return image.GeoPixel->Y * kMmPerDegreeOfLatitude;
+        return 1;
     }
     return PixelSizeMm(image.Resolution);
 }

@@ -158,3 +158,40 @@ TEST(HeightSource, LevelPlaneOfAReliefWithoutExtentIsConstant) {
     EXPECT_EQ(plane[2], 0);
     EXPECT_EQ(plane[3], 0.5f);
 }
+
+// A georeferenced file's relief keeps its proportions: heights in metres over pixels of 2 m rise
+// as a file of 2000 mm pixels with the same range in mm does; pixels in degrees take a degree
+// of latitude's length (1/3600 degree: 30.9 m); pixels of an unknown unit one height unit each.
+TEST(HeightSource, GeoreferencedPixelsKeepTheReliefsProportions) {
+    auto geo = [](ImageCase& img, double size, orvane::image::UnitKind kind) {
+        img.Src.LevelsFromValues = true;
+        img.Src.ZMin = 100;
+        img.Src.ZMax = 110; // metres
+        img.Src.MmPerHeightUnit = 1000;
+        img.Src.Resolution = 0;
+        orvane::image::PixelSize pixel;
+        pixel.X = pixel.Y = size;
+        pixel.Unit.Kind = kind;
+        pixel.Unit.Name = kind == orvane::image::UnitKind::Metre    ? QStringLiteral("m")
+                          : kind == orvane::image::UnitKind::Degree ? QStringLiteral("deg")
+                                                                    : QStringLiteral("unknown");
+        img.Src.GeoPixel = pixel;
+    };
+    ImageCase metres(1000, 800, 255);
+    geo(metres, 2.0, orvane::image::UnitKind::Metre);
+    ImageCase millimetres(1000, 800, 255);
+    millimetres.Src.Resolution = float(25.4 / 2000); // 2000 mm pixels
+    millimetres.Src.ZMin = 100000;
+    millimetres.Src.ZMax = 110000;
+    EXPECT_NEAR(metres.At(0, 0), millimetres.At(0, 0), 1e-6);
+    // 1000 pixels of 2 m span one grid unit; 10 m is 1/200 of it, level 255 its top half.
+    EXPECT_NEAR(metres.At(0, 0), 0.5 * 10 / 2000.0, 1e-6);
+
+    ImageCase degrees(1000, 800, 255);
+    geo(degrees, 1.0 / 3600, orvane::image::UnitKind::Degree);
+    EXPECT_NEAR(degrees.At(0, 0), 0.5 * 10 / (1000 * 111320.0 / 3600), 1e-6);
+
+    ImageCase unknown(1000, 800, 255);
+    geo(unknown, 2.0, orvane::image::UnitKind::Unknown);
+    EXPECT_NEAR(unknown.At(0, 0), 0.5 * 10 / 1000.0, 1e-6);
+}
