@@ -121,8 +121,9 @@ OpenStart BeginOpen(const TiffSource& source, ImageModel& model, OpenSteps& step
     }
     static_cast<ImageGeometry&>(next) = size.geometry;
     next.SampleBuffer = AllocateLevels(next.LevelCount(), options.allocationLimitBytes);
-    if (next.SampleBuffer && next.LevelsFromValues) {
-        // A bit a pixel beside the levels, kept only if some pixel has no value.
+    if (next.SampleBuffer && next.LevelsFromValues && next.NoData.CanMatch()) {
+        // A bit a pixel beside the levels, kept only if some pixel has no value (none can in
+        // an integer file without a no-data value).
         next.NoDataMask.reset(new (std::nothrow)
                                   std::uint8_t[MaskStride(next.ImageWidth) * next.ImageHeight]());
         if (!next.NoDataMask)
