@@ -134,6 +134,7 @@ ProfileUnits ProfileUnitsOf(const image::ImageModel& image) {
     units.ResolutionDpi = image.Resolution;
     units.Values = image.LevelsFromValues;
     units.MmPerValueUnit = image.MmPerHeightUnit;
+    units.Samples = image.Samples;
     if (image.LevelsFromValues && image.MmPerHeightUnit > 0) {
         units.HeightUnit = image.HeightUnit;
         units.MmPerHeightUnit = image.MmPerHeightUnit;
@@ -160,6 +161,7 @@ Profile BuildProfile(const ProfileLine& line, const std::vector<image::StoredSam
     profile.MmPerLengthUnit = units.MmPerLengthUnit;
     profile.HeightUnit = units.HeightUnit;
     profile.MmPerHeightUnit = units.MmPerHeightUnit;
+    profile.Samples = units.Samples;
     const std::vector<image::FilePixel> pixels = ProfilePixels(line);
     if (pixels.empty()) // too long: nothing below would be exact, or even defined
         return profile;
@@ -321,7 +323,7 @@ QString ProfileCsv(const Profile& profile) {
         text += ShortestNumber(profile.MillimetresKnown ? *p.DistanceMm : p.DistancePx);
         text += comma + QString::number(p.Column) + comma + QString::number(p.Row) + comma;
         if (p.Sample)
-            text += ShortestNumber(*p.Sample);
+            text += image::StoredValueText(*p.Sample, profile.Samples);
         text += comma;
         if (p.HeightMm)
             text += ShortestNumber(*p.HeightMm);

@@ -44,6 +44,9 @@ struct ProfileUnits {
     double MmPerLengthUnit = 1;
     QString HeightUnit = QStringLiteral("mm");
     double MmPerHeightUnit = 1;
+    // How the file stores its samples: a 32-bit float's sample is written as that float (by
+    // default as the shortest double, exact for every kind).
+    image::SampleFormat Samples{image::SampleKind::Float, 64};
 };
 
 // The units of the open image's profiles.
@@ -88,6 +91,7 @@ struct Profile {
     double MmPerLengthUnit = 1;
     QString HeightUnit = QStringLiteral("mm");
     double MmPerHeightUnit = 1;
+    image::SampleFormat Samples{image::SampleKind::Float, 64}; // as ProfileUnits has it
 };
 
 // Lines with more points than this are refused: far longer than any image's diagonal, and

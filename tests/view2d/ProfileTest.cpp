@@ -235,6 +235,15 @@ TEST(Profile, ValuesInTheFilesUnits) {
               "1 of 4 points have no value (the file marks them as having none) and are left out");
     const auto curve = orvane::view2d::ProfileCurveOf(p);
     EXPECT_EQ(curve.Runs.back().back(), QPointF(6, 14.5));
+
+    // The CSV gives a 32-bit float sample as that float: 0.1, not its double's 17 digits.
+    ProfileUnits floats;
+    floats.Values = true;
+    floats.Samples = {SampleKind::Float, 32};
+    const Profile tenth = orvane::view2d::BuildProfile(
+        {0, 0, 0, 0}, {StoredSample::Of(double(0.1f))}, 32, false, floats);
+    EXPECT_EQ(ProfileCsv(tenth), QStringLiteral("distance_px,column,row,sample,height_mm\n"
+                                                "0,0,0,0.1,\n"));
 }
 
 // Floating-point files hold heights of any size: the figures of huge and tiny ones are those of
