@@ -15,6 +15,7 @@
 #include <QSurfaceFormat>
 #include <QWheelEvent>
 #include <QtTest>
+#include <memory>
 
 #include "tests/support/GuiEvents.h"
 
@@ -57,6 +58,34 @@ double MeanLuma(const QImage& img, const QRect& r) {
     }
     return sum / (r.width() * r.height());
 }
+
+// A current context without a window, drawing into a 640 x 480 framebuffer with depth, for
+// renderers driven directly; released when it goes out of scope.
+struct OffscreenTarget {
+    QOpenGLContext context;
+    QOffscreenSurface surface;
+    std::unique_ptr<QOpenGLFramebufferObject> fbo;
+
+    OffscreenTarget() {
+        context.setFormat(QSurfaceFormat::defaultFormat());
+        if (!context.create())
+            return;
+        surface.setFormat(context.format());
+        surface.create();
+        if (!context.makeCurrent(&surface))
+            return;
+        fbo = std::make_unique<QOpenGLFramebufferObject>(640, 480, QOpenGLFramebufferObject::Depth);
+        fbo->bind();
+    }
+    ~OffscreenTarget() {
+        if (fbo) {
+            fbo->release();
+            fbo.reset(); // while its context is current
+        }
+        context.doneCurrent();
+    }
+    bool Bound() const { return fbo && fbo->isBound(); }
+};
 
 QImage Render(SceneViewer& viewer) {
     QImage img = viewer.grabFramebuffer();
@@ -159,15 +188,8 @@ void ViewerTest::vertexBuffersDrawTheDisplayListPicture() {
     for (size_t i = 0; i < levels.size(); ++i) {
         levels[i] = static_cast<std::uint8_t>((i * 2654435761u) >> 13);
     }
-    QOpenGLContext ctx;
-    ctx.setFormat(QSurfaceFormat::defaultFormat());
-    QVERIFY(ctx.create());
-    QOffscreenSurface surface;
-    surface.setFormat(ctx.format());
-    surface.create();
-    QVERIFY(ctx.makeCurrent(&surface));
-    QOpenGLFramebufferObject fbo(640, 480, QOpenGLFramebufferObject::Depth);
-    QVERIFY(fbo.bind());
+    OffscreenTarget target;
+    QVERIFY(target.Bound());
     for (int position : {0, 50, 100}) {
         QImage pictures[2];
         for (ReliefPath path : {ReliefPath::OnePassDisplayList, ReliefPath::BandedVertexBuffers}) {
@@ -177,7 +199,7 @@ void ViewerTest::vertexBuffersDrawTheDisplayListPicture() {
             relief.Scene.camera.MoveAroundTarget(-20, 30); // some faces seen from below
             SceneRenderer renderer(path);
             renderer.Render(relief.Scene, 640, 480, 640, 480);
-            pictures[path == ReliefPath::BandedVertexBuffers] = fbo.toImage();
+            pictures[path == ReliefPath::BandedVertexBuffers] = target.fbo->toImage();
             QCOMPARE(renderer.FullMeshDrawCount(), 1);
             QCOMPARE(renderer.CoarseMeshDrawCount(), 0);
             renderer.ReleaseGL();
@@ -185,8 +207,6 @@ void ViewerTest::vertexBuffersDrawTheDisplayListPicture() {
         QVERIFY2(MeanLuma(pictures[0], QRect(270, 190, 100, 100)) > 10, "nothing drawn");
         QVERIFY2(pictures[1] == pictures[0], qPrintable(QString("position %1").arg(position)));
     }
-    fbo.release();
-    ctx.doneCurrent();
 }
 
 // Missing heights (NaN) leave holes: a disc round the centre, a row and scattered points.
@@ -197,15 +217,8 @@ void ViewerTest::holesAreDrawnAlikeByBothPaths() {
     for (size_t i = 0; i < levels.size(); ++i) {
         levels[i] = static_cast<std::uint8_t>(i / 128 + i % 128); // a slope
     }
-    QOpenGLContext ctx;
-    ctx.setFormat(QSurfaceFormat::defaultFormat());
-    QVERIFY(ctx.create());
-    QOffscreenSurface surface;
-    surface.setFormat(ctx.format());
-    surface.create();
-    QVERIFY(ctx.makeCurrent(&surface));
-    QOpenGLFramebufferObject fbo(640, 480, QOpenGLFramebufferObject::Depth);
-    QVERIFY(fbo.bind());
+    OffscreenTarget target;
+    QVERIFY(target.Bound());
     const QRect centre(310, 230, 20, 20);
     for (int position : {0, 100}) {
         QImage pictures[2];
@@ -226,14 +239,14 @@ void ViewerTest::holesAreDrawnAlikeByBothPaths() {
             SceneRenderer renderer(path);
             renderer.Render(relief.Scene, 640, 480, 640, 480);
             const bool vb = path == ReliefPath::BandedVertexBuffers;
-            pictures[vb] = fbo.toImage();
+            pictures[vb] = target.fbo->toImage();
             triangles[vb] = renderer.FullMeshTriangles();
             if (vb && position == 100) {
                 QVERIFY(renderer.CoarseMeshTriangles() > 0);
                 renderer.SetInMotion(true);
                 renderer.Render(relief.Scene, 640, 480, 640, 480);
                 QVERIFY(renderer.LastDrawCoarse());
-                const QImage coarse = fbo.toImage();
+                const QImage coarse = target.fbo->toImage();
                 QVERIFY2(MeanLuma(coarse, centre) < 1, "the coarse mesh fills the hole");
                 QVERIFY2(MeanLuma(coarse, QRect(270, 330, 100, 60)) > 10, "coarse: nothing drawn");
             }
@@ -247,8 +260,6 @@ void ViewerTest::holesAreDrawnAlikeByBothPaths() {
         QCOMPARE(triangles[1], triangles[0]);
         QVERIFY2(pictures[1] == pictures[0], qPrintable(where));
     }
-    fbo.release();
-    ctx.doneCurrent();
 }
 
 int main(int argc, char** argv) {
