@@ -266,6 +266,15 @@ TEST(LevelOfValue, SpreadsTheRangeOverTheLevels) {
 class ValueFiles : public ::testing::Test {
 protected:
     QTemporaryDir dir;
+    // Floating-point samples of `bits` bits, uncompressed strips.
+    static TiffLayout FloatLayout(std::uint32_t width, std::uint32_t height, int bits) {
+        TiffLayout layout;
+        layout.width = width;
+        layout.height = height;
+        layout.bitsPerSample = bits;
+        layout.sampleFormat = SAMPLEFORMAT_IEEEFP;
+        return layout;
+    }
     QString Write(const char* name, TiffLayout layout,
                   const std::function<double(std::uint32_t, std::uint32_t)>& value) {
         const QString path = dir.filePath(QString::fromLatin1(name));
@@ -274,11 +283,7 @@ protected:
 };
 
 TEST_F(ValueFiles, AllNoDataAndConstantFilesOpen) {
-    TiffLayout layout;
-    layout.width = 16;
-    layout.height = 8;
-    layout.bitsPerSample = 32;
-    layout.sampleFormat = SAMPLEFORMAT_IEEEFP;
+    const TiffLayout layout = FloatLayout(16, 8, 32);
     const OpenedImage empty = OpenWithoutWindow(
         TiffSource::File(Write("nan.tif", layout, [](auto, auto) { return kNaN; })));
     ASSERT_EQ(empty.result.outcome, OpenOutcome::Shown);
@@ -300,11 +305,7 @@ TEST_F(ValueFiles, AllNoDataAndConstantFilesOpen) {
 // Values of both signs near the largest double: the range spans more than a double holds, and
 // the levels are still the rule's.
 TEST_F(ValueFiles, RangeWiderThanTheLargestDouble) {
-    TiffLayout layout;
-    layout.width = 16;
-    layout.height = 4;
-    layout.bitsPerSample = 64;
-    layout.sampleFormat = SAMPLEFORMAT_IEEEFP;
+    const TiffLayout layout = FloatLayout(16, 4, 64);
     auto value = [](std::uint32_t x, std::uint32_t) { return (x - 7.5) * 2e307; }; // ±1.5e308
     const OpenedImage opened =
         OpenWithoutWindow(TiffSource::File(Write("huge.tif", layout, value)));
@@ -319,11 +320,7 @@ TEST_F(ValueFiles, RangeWiderThanTheLargestDouble) {
 
 // Thinned, the range and the levels come from the kept pixels only.
 TEST_F(ValueFiles, ThinnedFileKeepsThePixelsOfItsStep) {
-    TiffLayout layout;
-    layout.width = 64;
-    layout.height = 64;
-    layout.bitsPerSample = 32;
-    layout.sampleFormat = SAMPLEFORMAT_IEEEFP;
+    TiffLayout layout = FloatLayout(64, 64, 32);
     layout.rowsPerStrip = 5;
     // Odd rows and columns, never kept at step 2, hold the extremes.
     auto value = [](std::uint32_t x, std::uint32_t y) {
