@@ -31,6 +31,8 @@ BlockReader::BlockReader(const ReadPlan& plan, TiffHandle& handle) : plan_(plan)
     // handle delivers differences (its scanline reads go to the rereader).
     if (plan.layout.accumulate)
         TIFFSetField(handle_.get(), TIFFTAG_PREDICTOR, PREDICTOR_NONE);
+    if (plan.values && plan.values->heightRows)
+        heightRows_ = (*plan.values->heightRows)();
 }
 
 BlockReader::~BlockReader() = default;
@@ -304,6 +306,14 @@ void BlockReader::KeepTile(const std::uint8_t* samples, std::int64_t samplesRow,
 
 void BlockReader::KeepRow(const std::uint8_t* samples, int highByte, std::int64_t keptRow,
                           std::int64_t firstColumn, std::int64_t count) {
+    if (heightRows_) {
+        heights_.resize(std::size_t(count));
+        SampleHeights(samples, count, plan_.geometry.ColumnStep, *plan_.values->heights,
+                      heights_.data());
+        heightRows_->Row(keptRow * plan_.geometry.RowStep, firstColumn * plan_.geometry.ColumnStep,
+                         heights_.data(), count);
+        return;
+    }
     std::uint8_t* levels = plan_.levels + keptRow * plan_.keptWidth + firstColumn;
     if (plan_.values)
         MapValues(samples, count, plan_.geometry.ColumnStep, *plan_.values, levels, keptRow,

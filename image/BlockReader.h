@@ -76,6 +76,8 @@ private:
     std::int64_t unreadableRows_ = 0;
     std::vector<RowRange> lostKeptRows_;
     ValueRange values_;
+    std::unique_ptr<HeightRows> heightRows_; // a measuring read's receiver
+    std::vector<double> heights_;
     ReadMessageLog messages_;
 };
 

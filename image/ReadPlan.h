@@ -74,7 +74,7 @@ struct ReadPlan {
     // Lost rows [firstRow, endRow): their kept rows hold level 0.
     RowRange ClearKeptRows(std::int64_t firstRow, std::int64_t endRow) const {
         const RowRange kept = KeptRows(firstRow, endRow);
-        if (kept.end > kept.first)
+        if (kept.end > kept.first && levels)
             std::memset(levels + kept.first * keptWidth, 0,
                         static_cast<std::size_t>((kept.end - kept.first) * keptWidth));
         return kept;

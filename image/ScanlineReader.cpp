@@ -173,8 +173,9 @@ struct BlockRange {
 // in ascending order and the rows done from the top grow steadily.
 class HandOut {
 public:
-    HandOut(const ReadPlan& plan, std::int64_t blocksPerHandOut, OrderedProgress& progress)
-        : plan_(plan), perHandOut_(blocksPerHandOut),
+    HandOut(const ReadPlan& plan, std::int64_t blocksPerHandOut, OrderedProgress& progress,
+            const std::atomic<bool>* cancel)
+        : plan_(plan), cancel_(cancel), perHandOut_(blocksPerHandOut),
           handOuts_((plan.layout.blocks + blocksPerHandOut - 1) / blocksPerHandOut),
           progress_(progress), notHandedOut_(handOuts_) {}
 
@@ -195,6 +196,11 @@ public:
     // blocks of the run from that one on.
     void Work(BlockReader& reader, BlockRange& notRead) {
         for (std::int64_t turn = next_.fetch_add(1); turn < handOuts_; turn = next_.fetch_add(1)) {
+            // A cancelled read ends here; its caller throws the partial result away.
+            if (cancel_ && cancel_->load(std::memory_order_relaxed)) {
+                Stop();
+                return;
+            }
             const std::int64_t first = turn * perHandOut_;
             const std::int64_t end = std::min(first + perHandOut_, plan_.layout.blocks);
             std::int64_t notPassedOn = plan_.FirstRow(first);
@@ -216,6 +222,7 @@ public:
 
 private:
     const ReadPlan& plan_;
+    const std::atomic<bool>* cancel_;
     const std::int64_t perHandOut_;
     const std::int64_t handOuts_;
     OrderedProgress& progress_;
@@ -380,7 +387,7 @@ void ReadAll(const TiffSource& given, const ImageGeometry& g, std::uint8_t* buff
     }
     int threads = plan.layout.parallel ? ThreadsWanted(options, g, plan.layout.bytesPerSample) : 1;
     threads = std::min(threads, ThreadsWithinBudget(plan));
-    HandOut handOut(plan, BlocksPerHandOut(plan, options, threads), ordered);
+    HandOut handOut(plan, BlocksPerHandOut(plan, options, threads), ordered, options.cancel);
     threads = std::max(1, int(std::min<std::int64_t>(threads, handOut.Count())));
     std::vector<ThreadOutcome> outcomes(static_cast<std::size_t>(threads));
     result.threads = ReadInParallel(plan, *handle, handOut, threads, outcomes);

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -49,6 +50,8 @@ struct ReadOptions {
     // Samples that are heights in their own right (see ValueMapping): one pass of their
     // two. Null: unsigned 8- and 16-bit samples keep their high byte.
     const ValueMapping* values = nullptr;
+    // Once true, no further strip is started; the strips not read count as unreadable.
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 using ProgressFunction = std::function<void(int percent)>;

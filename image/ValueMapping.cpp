@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 
 namespace orvane::image {
 
@@ -107,6 +108,30 @@ void MapValues(const std::uint8_t* samples, std::int64_t count, std::int64_t col
         else
             LevelsTyped<T>(samples, count, columnStep, mapping, levels, maskRow, firstColumn,
                            range);
+    });
+}
+
+void SampleHeights(const std::uint8_t* samples, std::int64_t count, std::int64_t columnStep,
+                   const HeightConversion& c, double* heights) {
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    ByFormat(c.format, [&](auto type) {
+        using T = decltype(type);
+        const std::int64_t stride = columnStep * std::int64_t(sizeof(T));
+        if constexpr (std::is_same_v<T, std::uint8_t> || std::is_same_v<T, std::uint16_t>) {
+            if (c.table) {
+                const double* table = c.table->data();
+                for (std::int64_t i = 0; i < count; ++i) {
+                    T value;
+                    std::memcpy(&value, samples + i * stride, sizeof value);
+                    heights[i] = table[value];
+                }
+                return;
+            }
+        }
+        for (std::int64_t i = 0; i < count; ++i) {
+            const double value = Load<T>(samples + i * stride);
+            heights[i] = c.noData.Matches(value) ? kNaN : value * c.scale;
+        }
     });
 }
 

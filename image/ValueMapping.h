@@ -9,8 +9,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <limits>
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace orvane::image {
 
@@ -49,6 +52,30 @@ inline std::uint8_t LevelOfValue(double value, double low, double high) {
     return level > 0 ? static_cast<std::uint8_t>(std::min(std::floor(level), 255.0)) : 0;
 }
 
+// How stored samples become heights for a read that measures rather than shows: height =
+// value x Scale, or the entry of Table for 8- and 16-bit unsigned samples, whose heights come from
+// the file's range over the bit depth. NaN stands for a pixel without a value.
+struct HeightConversion {
+    SampleFormat format;
+    NoDataMatch noData;
+    double scale = 1;
+    std::shared_ptr<const std::vector<double>> table; // one height per sample value
+};
+
+// Receives the heights of a measuring read, row by row; each reading thread has its own.
+class HeightRows {
+public:
+    virtual ~HeightRows() = default;
+    // Heights of file pixels (firstColumn + i, row), i < count; NaN where a pixel has no value.
+    virtual void Row(std::int64_t row, std::int64_t firstColumn, const double* heights,
+                     std::int64_t count) = 0;
+};
+using HeightRowsMaker = std::function<std::unique_ptr<HeightRows>()>;
+
+// Converts `count` samples, every `columnStep`-th one of `samples` (this machine's byte order).
+void SampleHeights(const std::uint8_t* samples, std::int64_t count, std::int64_t columnStep,
+                   const HeightConversion& conversion, double* heights);
+
 // A read of such samples runs twice: first for the range of the valid values, then for the
 // levels over that range, with a bit per kept pixel marking those without a value.
 struct ValueMapping {
@@ -58,6 +85,11 @@ struct ValueMapping {
     double low = 0, high = 0;
     std::uint8_t* mask = nullptr; // the levels pass: one bit per kept pixel, rows of maskStride
     std::int64_t maskStride = 0;
+    // A measuring read: rows of heights go to a receiver per thread (made by `heightRows`, which
+    // is called from the reading threads and must be safe to call from several), and no level
+    // is written.
+    const HeightConversion* heights = nullptr;
+    const HeightRowsMaker* heightRows = nullptr;
 };
 
 // Bytes per row of a no-data mask of `keptWidth` pixels: whole bytes, so that threads writing

@@ -1,6 +1,7 @@
 // Files whose samples are heights in their own right (signed, 32-bit, floating point, a
 // declared no-data value): their levels over the valid values' range, the no-data mask, the
 // range itself and the exact reader's values, against a one-pass libtiff read of the same file.
+#include "image/HeightRead.h"
 #include "image/OpenImage.h"
 #include "image/SampleReader.h"
 #include "tools/TiffWriter.h"
@@ -129,6 +130,38 @@ std::vector<double> OnePass(const QString& path, int bits, std::uint16_t sampleF
     return values;
 }
 
+// Every height of a measuring read, placed by file pixel; a pixel delivered twice is a fault,
+// and one never delivered stays a marker no test value uses.
+std::vector<double> CollectHeights(const TiffSource& source, const ImageModel& model) {
+    static constexpr double kNever = -7.25e300;
+    std::vector<double> heights(std::size_t(model.FileWidth * model.FileHeight), kNever);
+    struct Rows : HeightRows {
+        std::vector<double>* heights;
+        std::int64_t width;
+        void Row(std::int64_t row, std::int64_t firstColumn, const double* h,
+                 std::int64_t count) override {
+            for (std::int64_t i = 0; i < count; ++i) {
+                double& at = (*heights)[std::size_t(row * width + firstColumn + i)];
+                EXPECT_EQ(at, kNever) << "delivered twice: " << firstColumn + i << "," << row;
+                at = h[i];
+            }
+        }
+    };
+    // Threads deliver different rows, so they never write the same element.
+    const HeightRowsMaker maker = [&heights, &model] {
+        auto rows = std::make_unique<Rows>();
+        rows->heights = &heights;
+        rows->width = model.FileWidth;
+        return std::unique_ptr<HeightRows>(std::move(rows));
+    };
+    const ReadResult read = ReadHeights(source, model, model.FileHeight, maker, nullptr);
+    EXPECT_TRUE(read.opened);
+    EXPECT_EQ(read.unreadableRows, 0);
+    for (double h : heights)
+        EXPECT_NE(h, kNever);
+    return heights;
+}
+
 class ValueRead : public ::testing::TestWithParam<std::tuple<FormatCase, LayoutCase>> {
 protected:
     QTemporaryDir dir;
@@ -206,6 +239,19 @@ TEST_P(ValueRead, LevelsMaskRangeAndValuesFollowTheFile) {
                 ASSERT_EQ(s.state, StoredSample::State::Value) << x << "," << y;
                 ASSERT_EQ(s.value, v) << x << "," << y;
             }
+        }
+
+    // The measuring read gives every pixel of every row once, the holes as NaN: values in
+    // their own unit, since these files give none.
+    const std::vector<double> heights = CollectHeights(TiffSource::File(path), m);
+    for (std::uint32_t y = 0; y < kHeight; ++y)
+        for (std::uint32_t x = 0; x < kWidth; ++x) {
+            const double v = values[y * kWidth + x];
+            const double h = heights[y * kWidth + x];
+            if (noData.Matches(v))
+                ASSERT_TRUE(std::isnan(h)) << x << "," << y;
+            else
+                ASSERT_EQ(h, v) << x << "," << y;
         }
 }
 
