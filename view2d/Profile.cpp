@@ -162,6 +162,8 @@ Profile BuildProfile(const ProfileLine& line, const std::vector<image::StoredSam
     profile.HeightUnit = units.HeightUnit;
     profile.MmPerHeightUnit = units.MmPerHeightUnit;
     profile.Samples = units.Samples;
+    if (units.Form)
+        profile.Levelling = units.Levelling;
     const std::vector<image::FilePixel> pixels = ProfilePixels(line);
     if (pixels.empty()) // too long: nothing below would be exact, or even defined
         return profile;
@@ -215,6 +217,12 @@ Profile BuildProfile(const ProfileLine& line, const std::vector<image::StoredSam
                                                units.ZMaxMm);
         }
         p.Value = profile.HeightsKnown ? p.HeightMm : std::optional<double>(*p.Sample);
+        if (units.Form && p.Value) {
+            const double form = units.Form(p.Column, p.Row);
+            p.Value = *p.Value - form;
+            if (p.HeightMm)
+                p.HeightMm = *p.HeightMm - form;
+        }
     }
 
     profile.Statistics = Statistics(profile.Points);
@@ -257,12 +265,16 @@ QString ProfileFiguresText(const Profile& p) {
                    .arg(length(*p.DyMm))
                    .arg(p.DyPx);
     QString text = lengthText + QStringLiteral("   ") + dxdy + QLatin1Char('\n');
-    text += QStringLiteral("dZ %1   slope %2\n")
+    text += QStringLiteral("dZ %1   slope %2")
                 .arg(Optional(height(p.Dz), unit), Optional(p.SlopeDeg, QStringLiteral(" deg"), 2));
-    text += QStringLiteral("min %1   max %2   mean %3\nRa %4   Rq %5")
+    if (!p.Levelling.isEmpty())
+        text += QStringLiteral("   levelled: %1").arg(p.Levelling);
+    const std::optional<double> pt =
+        s.Min && s.Max ? std::optional<double>(*s.Max - *s.Min) : std::nullopt;
+    text += QStringLiteral("\nmin %1   max %2   mean %3\nPa %4   Pq %5   Pt %6")
                 .arg(Optional(height(s.Min), unit), Optional(height(s.Max), unit),
                      Optional(height(s.Mean), unit), Optional(height(s.Ra), unit),
-                     Optional(height(s.Rq), unit));
+                     Optional(height(s.Rq), unit), Optional(height(pt), unit));
     if (!p.HeightsKnown)
         text += p.StoredValues
                     ? QStringLiteral("   (stored values: the file gives no unit)")

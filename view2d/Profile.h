@@ -8,6 +8,7 @@
 #include <QString>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -47,6 +48,10 @@ struct ProfileUnits {
     // How the file stores its samples: a 32-bit float's sample is written as that float (by
     // default as the shortest double, exact for every kind).
     image::SampleFormat Samples{image::SampleKind::Float, 64};
+    // A form taken away from every point's value (and height): the levelling's height at a file
+    // pixel, in the values' unit; empty for none. Its name for the figures ("plane").
+    std::function<double(std::int64_t column, std::int64_t row)> Form;
+    QString Levelling;
 };
 
 // The units of the open image's profiles.
@@ -57,9 +62,10 @@ struct ProfilePoint {
     std::int64_t Row = 0;
     double DistancePx = 0; // along the line from its first end
     std::optional<double> DistanceMm;
-    image::StoredSample Sample; // as the file holds it: a value, no data, or unreadable
-    std::optional<double> HeightMm;
-    // What the statistics use: the height when heights are known, else the sample.
+    image::StoredSample Sample;     // as the file holds it: a value, no data, or unreadable
+    std::optional<double> HeightMm; // less the levelling's form, when there is one
+    // What the statistics use: the height when heights are known, else the sample (less the
+    // levelling's form).
     std::optional<double> Value;
 };
 
@@ -92,6 +98,7 @@ struct Profile {
     QString HeightUnit = QStringLiteral("mm");
     double MmPerHeightUnit = 1;
     image::SampleFormat Samples{image::SampleKind::Float, 64}; // as ProfileUnits has it
+    QString Levelling; // the form taken away from the values ("plane"); empty for none
 };
 
 // Lines with more points than this are refused: far longer than any image's diagonal, and
@@ -119,7 +126,8 @@ std::optional<Profile> MeasureProfile(image::SampleReader& reader, const Profile
                                       const std::atomic<bool>* cancel = nullptr);
 
 // The figures shown beneath the profile's chart: length, dX, dY, dZ, slope, min, max, mean,
-// Ra and Rq, with their units, and how many points have no value.
+// and the primary profile's Pa, Pq and Pt (about the mean, no filter), with their units, the
+// levelling, and how many points have no value.
 QString ProfileFiguresText(const Profile& profile);
 
 // What the profile's chart draws: the points with a value as runs of (distance, value), a

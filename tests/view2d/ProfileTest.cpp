@@ -231,7 +231,7 @@ TEST(Profile, ValuesInTheFilesUnits) {
               "length 6.0000 m (3.0 px)   dX 6.0000 m (3 px)   dY 0.0000 m (0 px)\n"
               "dZ 2.0000 m   slope 18.43 deg\n"
               "min 12.5000 m   max 14.5000 m   mean 13.3333 m\n"
-              "Ra 0.7778 m   Rq 0.8498 m\n"
+              "Pa 0.7778 m   Pq 0.8498 m   Pt 2.0000 m\n"
               "1 of 4 points have no value (the file marks them as having none) and are left out");
     const auto curve = orvane::view2d::ProfileCurveOf(p);
     EXPECT_EQ(curve.Runs.back().back(), QPointF(6, 14.5));
@@ -448,6 +448,34 @@ TEST(ProfileCurve, RunsBreakAtMissingValuesAndAxesSpareFivePercent) {
     EXPECT_EQ(single.Values, std::make_pair(12.0, 13.0));
 }
 
+// A levelling's form is taken from every value and height at the point's own pixel, before the
+// figures; the sample stays as the file holds it.
+TEST(ProfileFigures, TakeTheLevellingsFormAway) {
+    ProfileUnits units{kZMin, kZMax, 50.8};
+    units.Form = [](std::int64_t column, std::int64_t row) {
+        return 11.0 + 0.5 * double(column) + 0.25 * double(row);
+    };
+    units.Levelling = QStringLiteral("plane");
+    const Profile raw = BuildProfile(kLine, kSamples, 8, false, {kZMin, kZMax, 50.8});
+    const Profile p = BuildProfile(kLine, kSamples, 8, false, units);
+    ASSERT_EQ(p.Points.size(), raw.Points.size());
+    for (std::size_t i = 0; i < p.Points.size(); ++i) {
+        const ProfilePoint& a = p.Points[i];
+        const ProfilePoint& b = raw.Points[i];
+        EXPECT_EQ(a.Sample.state, b.Sample.state);
+        EXPECT_EQ(a.Sample.value, b.Sample.value);
+        ASSERT_EQ(a.Value.has_value(), b.Value.has_value());
+        if (!b.Value)
+            continue;
+        const double form = 11.0 + 0.5 * double(b.Column) + 0.25 * double(b.Row);
+        EXPECT_DOUBLE_EQ(*a.Value, *b.Value - form);
+        EXPECT_DOUBLE_EQ(*a.HeightMm, *b.HeightMm - form);
+    }
+    EXPECT_NE(p.Statistics.Mean, raw.Statistics.Mean);
+    EXPECT_TRUE(ProfileFiguresText(p).contains(QStringLiteral("levelled: plane")));
+    EXPECT_FALSE(ProfileFiguresText(raw).contains(QStringLiteral("levelled")));
+}
+
 TEST(ProfileFigures, SayUnitsAndMissingPoints) {
     const Profile p = BuildProfile(kLine, kSamples, 8, false, {kZMin, kZMax, 50.8});
     EXPECT_EQ(
@@ -455,7 +483,7 @@ TEST(ProfileFigures, SayUnitsAndMissingPoints) {
         QStringLiteral("length 2.5000 mm (5.0 px)   dX 1.5000 mm (3 px)   dY 2.0000 mm (4 px)\n"
                        "dZ 5.0000 mm   slope 63.43 deg\n"
                        "min 11.0000 mm   max 16.0000 mm   mean 13.0000 mm\n"
-                       "Ra 1.5000 mm   Rq 1.8708 mm\n"
+                       "Pa 1.5000 mm   Pq 1.8708 mm   Pt 5.0000 mm\n"
                        "1 of 5 points have no value (unreadable data) and are left out"));
     const Profile samples = BuildProfile(kLine, kSamples, 8, false, {0, 0, 0});
     EXPECT_TRUE(ProfileFiguresText(samples).startsWith(
