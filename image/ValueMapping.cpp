@@ -135,6 +135,15 @@ void SampleHeights(const std::uint8_t* samples, std::int64_t count, std::int64_t
     });
 }
 
+double HeightOfValue(double value, const HeightConversion& c) {
+    if (c.table) {
+        if (value >= 0 && value < double(c.table->size()) && value == std::floor(value))
+            return (*c.table)[std::size_t(value)];
+        return std::numeric_limits<double>::quiet_NaN();
+    }
+    return c.noData.Matches(value) ? std::numeric_limits<double>::quiet_NaN() : value * c.scale;
+}
+
 double SampleValue(const std::uint8_t* sample, const SampleFormat& format) {
     double value = 0;
     ByFormat(format, [&](auto type) { value = Load<decltype(type)>(sample); });

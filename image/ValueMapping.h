@@ -76,6 +76,9 @@ using HeightRowsMaker = std::function<std::unique_ptr<HeightRows>()>;
 void SampleHeights(const std::uint8_t* samples, std::int64_t count, std::int64_t columnStep,
                    const HeightConversion& conversion, double* heights);
 
+// The height of one stored value, as SampleHeights gives it.
+double HeightOfValue(double value, const HeightConversion& conversion);
+
 // A read of such samples runs twice: first for the range of the valid values, then for the
 // levels over that range, with a bit per kept pixel marking those without a value.
 struct ValueMapping {

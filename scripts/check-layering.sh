@@ -5,8 +5,8 @@
 set -euo pipefail
 build="${1:-build}"
 status=0
-for lib in image/liborvane_image.a view2d/liborvane_view2d.a view3d/liborvane_view3d.a \
-           panels/liborvane_panels.a; do
+for lib in image/liborvane_image.a view2d/liborvane_view2d.a measure/liborvane_measure.a \
+           view3d/liborvane_view3d.a panels/liborvane_panels.a; do
   path="$build/$lib"
   if [[ ! -f "$path" ]]; then
     echo "layering: $path is missing" >&2
@@ -23,5 +23,5 @@ for lib in image/liborvane_image.a view2d/liborvane_view2d.a view3d/liborvane_vi
     status=1
   fi
 done
-((status == 0)) && echo "layering: image, view2d, view3d and panels reference no widget or GL symbol"
+((status == 0)) && echo "layering: image, view2d, measure, view3d and panels reference no widget or GL symbol"
 exit $status

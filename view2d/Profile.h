@@ -50,8 +50,8 @@ struct ProfileUnits {
     image::SampleFormat Samples{image::SampleKind::Float, 64};
     // A form taken away from every point's value (and height): the levelling's height at a file
     // pixel, in the values' unit; empty for none. Its name for the figures ("plane").
-    std::function<double(std::int64_t column, std::int64_t row)> Form;
-    QString Levelling;
+    std::function<double(std::int64_t column, std::int64_t row)> Form = nullptr;
+    QString Levelling = QString();
 };
 
 // The units of the open image's profiles.

@@ -1,0 +1,102 @@
+// Measuring every pixel of a 20000 x 20000 16-bit file in the page cache, against the open's
+// parallel read of the same file in the same run: the plane fit's pass (goal <= 1.3x the read)
+// and the areal parameters of the whole file, two passes (goal <= 2.5x). Writes an 800 MB file
+// first. Needs no display:
+//     build/bench/measure/bench_measure [side [runs]]
+#include "image/OpenImage.h"
+#include "image/ScanlineReader.h"
+#include "measure/SurfacePasses.h"
+#include "tools/TiffWriter.h"
+
+#include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <vector>
+
+using namespace orvane;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double BestSeconds(int runs, const std::function<void()>& run) {
+    double best = 1e300;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = Clock::now();
+        run();
+        best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
+    }
+    return best;
+}
+
+void PrintRatio(const char* what, double seconds, double floorSeconds, double goal) {
+    const double ratio = seconds / floorSeconds;
+    std::printf("  %-36s %9.1f ms  read %9.1f ms  ratio %.2f (goal <= %.1f) %s\n", what,
+                seconds * 1e3, floorSeconds * 1e3, ratio, goal, ratio <= goal ? "ok" : "MISSED");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::uint32_t side = argc > 1 ? std::uint32_t(std::atoi(argv[1])) : 20000;
+    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("relief.tif"));
+    tools::TiffLayout layout;
+    layout.width = layout.height = side;
+    layout.bitsPerSample = 16;
+    layout.rowsPerStrip = 16;
+    layout.minSampleValue = 0;
+    layout.maxSampleValue = 65535;
+    layout.xResolution = 2540.0f;
+    std::printf("writing a %u x %u 16-bit file...\n", side, side);
+    std::fflush(stdout);
+    if (!tools::WriteTiff(path, layout, [](std::uint32_t x, std::uint32_t y, int) {
+            return (x / 3 + y / 2 + ((x * 2654435761u ^ y * 2246822519u) & 0xFF)) & 0xFFFF;
+        })) {
+        std::printf("could not write the file\n");
+        return 1;
+    }
+    const image::TiffSource source = image::TiffSource::File(path);
+    const image::OpenedImage opened = image::OpenWithoutWindow(source);
+    if (opened.result.outcome != image::OpenOutcome::Shown) {
+        std::printf("could not open the file\n");
+        return 1;
+    }
+    const image::ImageModel& model = opened.model;
+
+    // The floor: the open's parallel read of every pixel into levels, at full resolution.
+    const image::ImageGeometry full = image::ThinnedGeometry(side, side);
+    std::vector<std::uint8_t> levels(std::size_t(side) * side);
+    const double readSeconds =
+        BestSeconds(runs, [&] { image::ReadSamples(source, full, levels.data(), nullptr); });
+
+    const double fitSeconds = BestSeconds(runs, [&] {
+        if (!measure::FitForm(source, model, measure::FormKind::Plane, nullptr).Form)
+            std::printf("the fit failed\n");
+    });
+    const double arealSeconds = BestSeconds(runs, [&] {
+        if (!measure::MeasureAreal(source, model, {0, 0, side - 1, side - 1}, nullptr, nullptr)
+                 .Figures)
+            std::printf("the areal parameters failed\n");
+    });
+    const double levellingSeconds = BestSeconds(runs, [&] {
+        measure::FitLevelling(source, model, measure::FormKind::Plane, nullptr);
+    });
+    const double poly3Seconds = BestSeconds(runs, [&] {
+        measure::FitForm(source, model, measure::FormKind::Poly3, nullptr);
+    });
+
+    std::printf("%u x %u 16-bit, uncompressed, in the page cache (best of %d):\n", side, side,
+                runs);
+    PrintRatio("plane fit, one pass", fitSeconds, readSeconds, 1.3);
+    PrintRatio("areal parameters, whole file", arealSeconds, readSeconds, 2.5);
+    std::printf("  %-36s %9.1f ms  (fit and residual: two passes)\n", "plane levelling",
+                levellingSeconds * 1e3);
+    std::printf("  %-36s %9.1f ms\n", "degree-3 fit, one pass", poly3Seconds * 1e3);
+    return 0;
+}
