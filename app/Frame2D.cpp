@@ -157,6 +157,7 @@ void ImageFrame::PaintInto(QPainter& painter) {
     if (!noData.isNull())
         painter.drawImage(0, 0, noData);
     PaintMeasuringLine(painter);
+    PaintSurfaceMarks(painter);
 }
 
 QImage ImageFrame::NoDataOverlay() const {

@@ -6,6 +6,7 @@
 #include "app/ImageBox.h"
 #include "app/ImageFrame.h"
 #include "app/ProfilePanel.h"
+#include "measure/ResultsTable.h"
 #include "panels/PanelPlacement.h"
 
 #include <QPainter>
@@ -19,6 +20,7 @@ using namespace view2d;
 
 void ImageFrame::OpenExactReader(const image::TiffSource& source) {
     exact_ = std::make_shared<image::SampleReader>(source);
+    exactSource_ = source;
     SetStatusText(FileSummaryText(image_));
 }
 
@@ -26,8 +28,10 @@ void ImageFrame::DropExactReader() {
     if (profileCancel_)
         *profileCancel_ = true;
     exact_.reset();
+    exactSource_ = {};
     readout_ = {};
     RemoveMeasuringLine();
+    ResetSurfaceMeasures();
     SetStatusText(QString());
 }
 
@@ -85,7 +89,16 @@ void ImageFrame::ViewWindowChanged() {
 void ImageFrame::ShowPointerStatus(const image::FilePixel& pixel, bool minIsWhite) {
     ImageBox* box = ui_.imageBox;
     const double zoom = ZoomPercent(view_.Window, box->width() * box->devicePixelRatioF(), image_);
-    SetStatusText(PointerStatusText(pixel, readout_.sample, image_, minIsWhite, zoom));
+    QString text = PointerStatusText(pixel, readout_.sample, image_, minIsWhite, zoom);
+    // The levelled height beside the stored sample.
+    if (const std::optional<double> levelled = LevelledReadout()) {
+        const measure::HeightDisplay unit = measure::HeightDisplayOf(image_);
+        const double shown = levelling_->Millimetres ? *levelled / unit.MmPerUnit : *levelled;
+        text += QStringLiteral("   levelled %1%2")
+                    .arg(QString::number(shown, 'g', 6),
+                         unit.Unit.isEmpty() ? QString() : QLatin1Char(' ') + unit.Unit);
+    }
+    SetStatusText(text);
 }
 
 void ImageFrame::LookUpExactSample(const image::FilePixel& pixel) {
@@ -182,21 +195,35 @@ void ImageFrame::MeasureProfile() {
     auto cancel = std::make_shared<std::atomic<bool>>(false);
     profileCancel_ = cancel;
     const ProfileLine line = measuring_.line;
-    const ProfileUnits units = ProfileUnitsOf(image_);
+    ProfileUnits units = ProfileUnitsOf(image_);
+    if (levelling_) {
+        units.Form = [form = levelling_->Form](std::int64_t column, std::int64_t row) {
+            return form.At(double(column), double(row));
+        };
+        units.Levelling = measure::LevellingName(levelKind_);
+    }
+    const double cutoffMm = cutoffMm_;
+    roughness_.reset();
     ++profilesInFlight_;
-    workers_.start([this, reader = exact_, line, units, cancel] {
+    workers_.start([this, reader = exact_, line, units, cancel, cutoffMm] {
         std::optional<Profile> profile = view2d::MeasureProfile(*reader, line, units, cancel.get());
+        std::optional<measure::RoughnessOutcome> roughness;
+        if (profile)
+            roughness = measure::ProfileRoughness(*profile, cutoffMm);
         QMetaObject::invokeMethod(
             this,
-            [this, reader, cancel, profile = std::move(profile)] {
+            [this, reader, cancel, profile = std::move(profile), roughness = std::move(roughness)] {
                 --profilesInFlight_;
                 if (*cancel || reader != exact_)
                     return;
-                if (profile)
-                    ui_.profilePanel->ShowProfile(*profile);
-                else
+                roughness_ = roughness;
+                if (profile) {
+                    ui_.profilePanel->ShowProfile(*profile, roughness);
+                    AddProfileResult();
+                } else {
                     ui_.profilePanel->ShowNotMeasured(
                         QStringLiteral("The profile could not be measured."));
+                }
             },
             Qt::QueuedConnection);
     });

@@ -1,6 +1,6 @@
 // The keyboard over the frame. The keys that have a menu command (zoom, whole image, full
 // screen, the 2D and 3D views) are the commands' shortcuts; the arrow keys, which have none,
-// and Escape, which removes the measuring line, are read here.
+// and Escape, which clears the measurement (Measure > Clear Measurement's key), are read here.
 #include "app/ImageFrame.h"
 
 #include <QKeyEvent>
@@ -19,8 +19,7 @@ void ImageFrame::keyPressEvent(QKeyEvent* e) {
         e->accept();
         return;
     }
-    if (e->key() == Qt::Key_Escape && measuring_.shown) {
-        RemoveMeasuringLine();
+    if (e->key() == Qt::Key_Escape && ClearMeasurement()) {
         e->accept();
         return;
     }

@@ -19,6 +19,7 @@ void ImageBox::paintEvent(QPaintEvent*) {
 
 // Positions are truncated to whole box pixels, as the readout maps them.
 void ImageBox::mousePressEvent(QMouseEvent* e) {
+    pressModifiers_ = e->modifiers();
     if (OnMouseDown)
         OnMouseDown(e->button(), qFloor(e->position().x()), qFloor(e->position().y()));
 }

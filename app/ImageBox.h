@@ -13,6 +13,8 @@ public:
 
     std::function<void(QPainter&)> OnPaint;
     std::function<void(Qt::MouseButton, int x, int y)> OnMouseDown;
+    // The keyboard modifiers held at the last press (Shift draws an area).
+    Qt::KeyboardModifiers PressModifiers() const { return pressModifiers_; }
     std::function<void(int x, int y)> OnMouseMove;
     std::function<void(Qt::MouseButton, int x, int y)> OnMouseUp;
     std::function<void()> OnMouseEnter;
@@ -25,6 +27,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent*) override;
     void enterEvent(QEnterEvent*) override;
     void leaveEvent(QEvent*) override;
+
+private:
+    Qt::KeyboardModifiers pressModifiers_;
 };
 
 } // namespace orvane::app

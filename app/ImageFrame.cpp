@@ -6,6 +6,7 @@
 #include "app/ImageBox.h"
 #include "app/LayoutFonts.h"
 #include "app/ProfilePanel.h"
+#include "app/ResultsPanel.h"
 #include "image/OpenImageThread.h"
 #include "view3d/gl/SceneViewer.h"
 
@@ -39,6 +40,9 @@ ImageFrame::ImageFrame(QWidget* parent) : QWidget(parent) {
     sceneMotionSettle_.setSingleShot(true);
     sceneMotionSettle_.setTimerType(Qt::PreciseTimer);
     connect(&sceneMotionSettle_, &QTimer::timeout, this, [this] { UpdateSceneMotion(); });
+    resultsPanel_ = new ResultsPanel(this);
+    resultsPanel_->hide();
+    connect(resultsPanel_, &ResultsPanel::CancelClicked, this, [this] { CancelSurfaceWork(); });
     ConnectComponents();
     try {
         LoadCustomCursor();
@@ -62,16 +66,20 @@ void ImageFrame::ConnectComponents() {
     ImageBox* box = ui_.imageBox;
     box->OnPaint = [this](QPainter& p) { PaintInto(p); };
     box->OnMouseDown = [this](Qt::MouseButton b, int x, int y) {
+        if (SurfacePress(b, ui_.imageBox->PressModifiers(), x, y))
+            return;
         ImageBoxPressed(b, x, y);
         MeasuringLineDown(b, x, y);
     };
     box->OnMouseMove = [this](int x, int y) {
         pointerAt_ = ui_.imageBox->pos() + QPoint(x, y);
         ImageBoxMoved(x, y);
-        if (!MeasuringLineMove(x, y))
+        if (!MeasuringLineMove(x, y) && !SurfaceMove(x, y))
             UpdateExactReadout(x, y);
     };
     box->OnMouseUp = [this](Qt::MouseButton b, int x, int y) {
+        if (SurfaceRelease(b, x, y))
+            return;
         ImageBoxReleased(b);
         MeasuringLineUp(b, x, y);
     };

@@ -6,6 +6,8 @@
 #include "image/ImageModel.h"
 #include "image/OpenImage.h"
 #include "image/SampleReader.h"
+#include "measure/ProfileRoughness.h"
+#include "measure/SurfacePasses.h"
 #include "panels/ColourMaps.h"
 #include "view2d/ExactReadout.h"
 #include "view2d/KeyPan.h"
@@ -21,10 +23,13 @@
 #include <QThreadPool>
 #include <QTimer>
 #include <QWidget>
+#include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace orvane::image {
 class OpenImageThread;
@@ -33,6 +38,15 @@ class OpenImageThread;
 namespace orvane::app {
 
 class FileResolutionSave;
+class ResultsPanel;
+
+// A rectangle drawn with Shift and the left button for its areal parameters.
+struct AreaDrag {
+    bool dragging = false;
+    bool shown = false; // the rectangle measured (or being measured) is drawn
+    QPoint pressedAt;   // box pixel of the press
+    image::FilePixel from, to;
+};
 
 // Describes the sample buffer to the painting code: its size. Whatever paints
 // from the buffer checks that this matches the buffer's size.
@@ -103,7 +117,9 @@ public:
     const ExactReadoutState& ExactReadout() const { return readout_; }
     const MeasuringLine& Measuring() const { return measuring_; }
     // A sample lookup or a profile is being computed off this thread.
-    bool ExactWorkPending() const { return lookupsInFlight_ > 0 || profilesInFlight_ > 0; }
+    bool ExactWorkPending() const {
+        return lookupsInFlight_ > 0 || profilesInFlight_ > 0 || surfaceJobsInFlight_ > 0;
+    }
     // An image is on the views and no file is being read: it can be saved, zoomed, panned.
     bool ImageShown() const;
     // The 3D view is the one shown.
@@ -186,6 +202,36 @@ public:
     void ChooseAndSaveView();
     void CopyView();
 
+    // ---- measuring the surface (FrameMeasure.cpp) ----
+    // Measure > Level: None, Plane, Poly2 and Poly3 fit over every pixel off the window's thread;
+    // ThreePoints waits for three clicks in 2D (LevelThroughPixels).
+    void SetLevelling(measure::FormKind kind);
+    void LevelThroughPixels(const std::array<image::FilePixel, 3>& pixels);
+    // The areal parameters of the rectangle between two file pixels (both included), or of the
+    // whole image.
+    void MeasureAreaBetween(const image::FilePixel& a, const image::FilePixel& b);
+    void MeasureWholeArea();
+    // The profile's cut-off: 0 for ISO 4288's automatic choice.
+    void SetCutoffMm(double lambdaCMm);
+    double CutoffMm() const { return cutoffMm_; }
+    measure::FormKind LevellingKind() const { return levelKind_; }
+    // The levelling in force: its form and residual; none with Level None or while it is fitted.
+    const std::optional<measure::Levelling>& Levelled() const { return levelling_; }
+    const std::optional<measure::ArealOutcome>& Areal() const { return areal_; }
+    // The profile's roughness as the panel shows it.
+    const std::optional<measure::RoughnessOutcome>& ProfileRoughness() const { return roughness_; }
+    // The height under the pointer less the levelling's form; none without a levelling or value.
+    std::optional<double> LevelledReadout() const;
+    ResultsPanel* Results() const { return resultsPanel_; }
+    // The 2D box pixel's file pixel, as the measuring line maps its ends.
+    image::FilePixel FilePixelAtBox(QPoint boxPixel) const;
+    // Three clicks for the levelling plane are awaited.
+    bool PickingLevelPoints() const { return pickingLevelPoints_; }
+    void CancelSurfaceWork();
+    // Measure > Clear Measurement (Esc): the measuring line, the area and the levelling's picks
+    // go, and a measurement running stops; false when there was none.
+    bool ClearMeasurement();
+
     // ---- panels ----
     void PlaceHistogramPanel();
     void FillHistogram();
@@ -201,6 +247,8 @@ signals:
     // The progress display now shows `percent` (the open's own 0 included).
     void ProgressShown(int percent);
     void StatusTextChanged(const QString& text);
+    // A measurement of the surface started or ended, or the levelling changed.
+    void MeasureStateChanged();
     // An open of `path` has ended: `shown` when its image is now on the views.
     void OpenFinished(const QString& path, bool shown);
     // The save dialog was answered with a file in `folder`.
@@ -253,6 +301,21 @@ private:
     void RemoveMeasuringLine();
     void MeasureProfile();
     void PaintMeasuringLine(QPainter& painter);
+    // Shift and the left button draw an area; clicks pick the levelling's points. True when the
+    // press was taken (FrameMeasure.cpp).
+    bool SurfacePress(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
+    bool SurfaceMove(int x, int y);
+    bool SurfaceRelease(Qt::MouseButton button, int x, int y);
+    void PaintSurfaceMarks(QPainter& painter);
+    // Runs `work` on a worker thread with progress in the Results panel; the closure it returns
+    // runs on this thread when it ends, unless it was cancelled or the file changed.
+    using SurfaceWork = std::function<std::function<void()>(const image::ProgressFunction&,
+                                                            const std::atomic<bool>*)>;
+    void StartSurfaceJob(const QString& what, SurfaceWork work);
+    void LevellingChanged();
+    void AddProfileResult();
+    void ResetSurfaceMeasures();
+    void ShowResultsPanel();
     // Shows the 2D box or the 3D viewer with its settings.
     void ShowViewMode(bool relief);
     // The 3D viewer covers the whole image area.
@@ -310,6 +373,18 @@ private:
     int lookupsInFlight_ = 0;
     int profilesInFlight_ = 0;
     std::shared_ptr<std::atomic<bool>> profileCancel_;
+    image::TiffSource exactSource_; // the shown file, for the measurements that read all of it
+    measure::FormKind levelKind_ = measure::FormKind::None;
+    std::optional<measure::Levelling> levelling_;
+    bool pickingLevelPoints_ = false;
+    std::vector<image::FilePixel> levelPicks_;
+    AreaDrag areaDrag_;
+    std::optional<measure::ArealOutcome> areal_;
+    double cutoffMm_ = 0;
+    std::optional<measure::RoughnessOutcome> roughness_;
+    int surfaceJobsInFlight_ = 0;
+    std::shared_ptr<std::atomic<bool>> surfaceCancel_;
+    ResultsPanel* resultsPanel_ = nullptr;
     bool profilePanelPlaced_ = false; // the profile panel has had its first place
     WheelNotches frameWheel_;         // notches over the 2D view
     WheelNotches sceneWheel_;         // notches over the 3D viewer

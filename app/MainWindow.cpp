@@ -64,6 +64,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     statusBar()->addWidget(statusLabel_, 1);
     connect(frame_, &ImageFrame::StatusTextChanged, statusLabel_, &QLabel::setText);
     connect(frame_, &ImageFrame::MenuStateChanged, this, &MainWindow::UpdateMenuState);
+    connect(frame_, &ImageFrame::MeasureStateChanged, this, &MainWindow::UpdateMeasureMenu);
     connect(frame_, &ImageFrame::OpenFinished, this, &MainWindow::OpenFinished);
     connect(frame_, &ImageFrame::SaveFolderChosen, this,
             [](const QString& folder) { WriteSetting(kSaveFolderKey, folder); });
@@ -117,6 +118,16 @@ void MainWindow::NameCommands() {
         {paletteMenu_->menuAction(), "paletteMenu"},
         {colourBarAction_, "colourBarAction"},
         {fullScreenAction_, "fullScreenAction"},
+        {measureMenu_->menuAction(), "measureMenu"},
+        {levelMenu_->menuAction(), "levelMenu"},
+        {levelActions_[0], "levelNoneAction"},
+        {levelActions_[1], "levelPlaneAction"},
+        {levelActions_[2], "levelThreePointsAction"},
+        {levelActions_[3], "levelPoly2Action"},
+        {levelActions_[4], "levelPoly3Action"},
+        {arealAction_, "arealAction"},
+        {cutoffMenu_->menuAction(), "cutoffMenu"},
+        {clearMeasurementAction_, "clearMeasurementAction"},
         {optionsMenu_->menuAction(), "optionsMenu"},
         {loadTextureAction_, "loadTextureAction"},
         {removeTextureAction_, "removeTextureAction"},
@@ -147,6 +158,7 @@ void MainWindow::BuildMenu() {
     copyViewAction_ = editMenu_->addAction(QStringLiteral("Copy View"));
     copyViewAction_->setShortcut(QKeySequence::Copy);
     BuildViewMenu();
+    BuildMeasureMenu();
     optionsMenu_ = menuBar()->addMenu(QStringLiteral("Options"));
     loadTextureAction_ = optionsMenu_->addAction(s->standardIcon(QStyle::SP_FileDialogContentsView),
                                                  QStringLiteral("Load Texture"));
@@ -258,8 +270,9 @@ void MainWindow::UpdateMenuState() {
     view2dAction_->setEnabled(shown && frame.Components().view2dButton->isEnabled());
     view3dAction_->setEnabled(shown && frame.Components().view3dButton->isEnabled());
     colourBarAction_->setEnabled(frame.ImageEverShown());
-    for (QMenu* menu : {fileMenu_, editMenu_, viewMenu_, optionsMenu_, aboutMenu_})
+    for (QMenu* menu : {fileMenu_, editMenu_, viewMenu_, measureMenu_, optionsMenu_, aboutMenu_})
         menu->menuAction()->setEnabled(idle);
+    UpdateMeasureMenu();
 }
 
 void MainWindow::OpenFile(const QString& path) {

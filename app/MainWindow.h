@@ -8,6 +8,7 @@
 class QAction;
 class QLabel;
 class QActionGroup;
+class QDockWidget;
 class QMenu;
 
 namespace orvane::app {
@@ -79,6 +80,9 @@ protected:
 private:
     void BuildMenu();
     void BuildViewMenu();
+    // The Measure menu and the Results dock (MeasureMenu.cpp).
+    void BuildMeasureMenu();
+    void UpdateMeasureMenu();
     void NameCommands();
     void RestoreSettings();
     void RebuildRecentMenu();
@@ -106,6 +110,14 @@ private:
     std::array<QAction*, panels::kAllPalettes.size()> paletteActions_{}; // in menu order
     QAction* colourBarAction_ = nullptr;
     QAction* fullScreenAction_ = nullptr;
+    QMenu* measureMenu_ = nullptr;
+    QMenu* levelMenu_ = nullptr;
+    std::array<QAction*, 5> levelActions_{}; // None, Plane, 3 points, degree 2, degree 3
+    QAction* arealAction_ = nullptr;
+    QMenu* cutoffMenu_ = nullptr;
+    std::array<QAction*, 6> cutoffActions_{}; // automatic, then the standard cut-offs
+    QAction* clearMeasurementAction_ = nullptr;
+    QDockWidget* resultsDock_ = nullptr;
     QMenu* optionsMenu_ = nullptr;
     QAction* loadTextureAction_ = nullptr;
     QAction* removeTextureAction_ = nullptr;

@@ -3,6 +3,7 @@
 #include "app/LayoutFonts.h"
 #include "app/Messages.h"
 #include "app/WholeFile.h"
+#include "measure/ProfileRoughness.h"
 
 #include <QApplication>
 #include <QChart>
@@ -26,12 +27,46 @@ ProfilePanel::SaveAnswer& SaveOverride() {
     return answer;
 }
 
+// The filter's mean line over the profile in the chart's units: solid over the evaluation range,
+// dashed over the ends, where the filter's window is cut short.
+void AddMeanLine(QChart* chart, const view2d::Profile& profile,
+                 const measure::RoughnessFigures& figures, QAbstractAxis* x, QAbstractAxis* y) {
+    QList<QPointF> head, body, tail;
+    for (std::size_t i = 0; i < profile.Points.size() && i < figures.MeanLineMm.size(); ++i) {
+        const view2d::ProfilePoint& point = profile.Points[i];
+        const double mean = figures.MeanLineMm[i];
+        if (!point.DistanceMm || !std::isfinite(mean))
+            continue;
+        const QPointF at(*point.DistanceMm / profile.MmPerLengthUnit,
+                         mean / profile.MmPerHeightUnit);
+        if (i <= figures.FirstPoint)
+            head.append(at);
+        if (i >= figures.FirstPoint && i < figures.EndPoint)
+            body.append(at);
+        if (i + 1 >= figures.EndPoint)
+            tail.append(at);
+    }
+    const QColor colour(230, 110, 0);
+    for (const auto& [points, style] :
+         {std::pair{head, Qt::DashLine}, std::pair{body, Qt::SolidLine},
+          std::pair{tail, Qt::DashLine}}) {
+        if (points.size() < 2)
+            continue;
+        auto* series = new QLineSeries;
+        series->setPen(QPen(colour, 1.5, style));
+        series->append(points);
+        chart->addSeries(series);
+        series->attachAxis(x);
+        series->attachAxis(y);
+    }
+}
+
 } // namespace
 
 ProfilePanel::ProfilePanel(QWidget* parent) : QFrame(parent) {
     StyleRaisedPanel(this);
     setFocusPolicy(Qt::ClickFocus); // Ctrl+C reaches the panel once clicked
-    resize(460, 330);
+    resize(460, 410);
     hide();
     titleLabel = MakeLabel(this, 200, 6, QStringLiteral("Profile"), TahomaFont(13, true));
     closeButton = MakeCloseButton(this, {435, 5, 20, 22});
@@ -47,10 +82,12 @@ ProfilePanel::ProfilePanel(QWidget* parent) : QFrame(parent) {
     chartView->setRenderHint(QPainter::Antialiasing);
 
     figuresLabel = MakeLabel(this, 10, 244, QString(), TahomaFont(11));
-    figuresLabel->setToolTip(
-        QStringLiteral("Ra and Rq are taken over the raw profile: no filtering, no form removal."));
+    figuresLabel->setToolTip(QStringLiteral(
+        "Pa, Pq and Pt are the primary profile's (less the levelling's form, no filter). Ra, Rq, "
+        "Rz, Rt, Rp, Rv, Rsk and Rku are the roughness profile's (ISO 4287) after the Gaussian "
+        "filter (ISO 16610-21), half a cut-off left out at each end."));
     exportButton = new QPushButton(QStringLiteral("Export CSV..."), this);
-    exportButton->setGeometry(360, 298, 92, 25);
+    exportButton->setGeometry(360, 378, 92, 25);
     connect(exportButton, &QPushButton::clicked, this, [this] { ExportCsv(); });
 }
 
@@ -64,14 +101,17 @@ void ProfilePanel::ShowMeasuring() {
 
 void ProfilePanel::ShowNotMeasured(const QString& why) {
     profile_.reset();
+    roughness_.reset();
     chartView->chart()->removeAllSeries();
     figuresLabel->setText(why);
     figuresLabel->adjustSize();
     exportButton->setEnabled(false);
 }
 
-void ProfilePanel::ShowProfile(const view2d::Profile& profile) {
+void ProfilePanel::ShowProfile(const view2d::Profile& profile,
+                               const std::optional<measure::RoughnessOutcome>& roughness) {
     profile_ = profile;
+    roughness_ = roughness;
     QChart* chart = chartView->chart();
     chart->removeAllSeries();
     for (QAbstractAxis* axis : chart->axes())
@@ -104,7 +144,12 @@ void ProfilePanel::ShowProfile(const view2d::Profile& profile) {
         series->attachAxis(distanceAxis);
         series->attachAxis(valueAxis);
     }
-    figuresLabel->setText(view2d::ProfileFiguresText(profile));
+    if (roughness && roughness->Figures)
+        AddMeanLine(chart, profile, *roughness->Figures, distanceAxis, valueAxis);
+    QString figures = view2d::ProfileFiguresText(profile);
+    if (roughness)
+        figures += QLatin1Char('\n') + measure::RoughnessFiguresText(*roughness, profile);
+    figuresLabel->setText(figures);
     figuresLabel->adjustSize();
     exportButton->setEnabled(true);
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "measure/Roughness.h"
 #include "view2d/Profile.h"
 
 #include <QFrame>
@@ -31,8 +32,13 @@ public:
     void ShowMeasuring();
     // Why the line has no profile, in place of the figures.
     void ShowNotMeasured(const QString& why);
-    void ShowProfile(const view2d::Profile& profile);
+    // The profile's chart and figures, with its roughness when measured: the filter's mean line
+    // on the chart (dashed where half a cut-off from an end leaves it incomplete) and the
+    // roughness figures beneath the primary profile's.
+    void ShowProfile(const view2d::Profile& profile,
+                     const std::optional<measure::RoughnessOutcome>& roughness = std::nullopt);
     const std::optional<view2d::Profile>& Shown() const { return profile_; }
+    const std::optional<measure::RoughnessOutcome>& ShownRoughness() const { return roughness_; }
 
     // Where "Export CSV..." writes; tests and batch runs answer instead of a dialog.
     using SaveAnswer = std::function<std::optional<QString>(const QString& suggested)>;
@@ -49,6 +55,7 @@ private:
     void ExportCsv();
 
     std::optional<view2d::Profile> profile_;
+    std::optional<measure::RoughnessOutcome> roughness_;
 };
 
 } // namespace orvane::app

@@ -7,6 +7,7 @@
 #include "app/MainWindow.h"
 #include "app/Messages.h"
 #include "app/ProfilePanel.h"
+#include "app/ResultsPanel.h"
 #include "app/SaveViewDialog.h"
 #include "app/Settings.h"
 #include "app/WholeFile.h"
@@ -36,6 +37,7 @@
 #include <QThread>
 #include <QToolButton>
 #include <QWheelEvent>
+#include <array>
 #include <cmath>
 #include <cstdio>
 
@@ -91,9 +93,8 @@ void SendWheel(QWidget* target, int notches) {
 }
 
 void SendMouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButton button,
-               Qt::MouseButtons held) {
-    QMouseEvent event(type, QPointF(at), target->mapToGlobal(QPointF(at)), button, held,
-                      Qt::NoModifier);
+               Qt::MouseButtons held, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QMouseEvent event(type, QPointF(at), target->mapToGlobal(QPointF(at)), button, held, modifiers);
     QApplication::sendEvent(target, &event);
 }
 
@@ -210,11 +211,96 @@ QJsonValue ExactReport(const ImageFrame& f) {
     // The stored value as the file holds it (a declared no-data value too); NaN and the
     // infinities have no JSON number.
     const bool stored = (value || noData) && std::isfinite(r.sample.sample);
+    const std::optional<double> levelled = f.LevelledReadout();
+    const bool levelledMm = levelled && f.Levelled() && f.Levelled()->Millimetres;
     return QJsonObject{{"column", double(r.pixel.Column)},
                        {"row", double(r.pixel.Row)},
                        {"sample", stored ? QJsonValue(r.sample.sample) : QJsonValue()},
                        {"height_mm", Nullable(height)},
+                       {"levelled_mm", levelledMm ? QJsonValue(*levelled) : QJsonValue()},
                        {"no_data", noData}};
+}
+
+QString LevelKindName(measure::FormKind kind) {
+    switch (kind) {
+    case measure::FormKind::Plane:
+        return QStringLiteral("plane");
+    case measure::FormKind::ThreePoints:
+        return QStringLiteral("points");
+    case measure::FormKind::Poly2:
+        return QStringLiteral("poly2");
+    case measure::FormKind::Poly3:
+        return QStringLiteral("poly3");
+    case measure::FormKind::None:
+        break;
+    }
+    return QStringLiteral("none");
+}
+
+// The levelling in force: its form's coefficients over file pixels and the residual's rms, in mm
+// where the file gives heights, else in stored values.
+QJsonValue LevelReport(const ImageFrame& f) {
+    const std::optional<measure::Levelling>& l = f.Levelled();
+    QJsonObject report{{"kind", LevelKindName(l ? f.LevellingKind() : measure::FormKind::None)}};
+    if (!l) {
+        report.insert("coefficients", QJsonValue());
+        report.insert("residual_sq", QJsonValue());
+        report.insert("unit", QJsonValue());
+        return report;
+    }
+    QJsonArray coefficients;
+    for (double c : l->Form.PixelCoefficients())
+        coefficients.append(c);
+    report.insert("coefficients", coefficients);
+    report.insert("residual_sq", l->ResidualRms);
+    report.insert("unit", l->Millimetres ? QJsonValue(QStringLiteral("mm")) : QJsonValue());
+    return report;
+}
+
+QJsonValue ArealReport(const ImageFrame& f) {
+    const std::optional<measure::ArealOutcome>& a = f.Areal();
+    if (!a)
+        return QJsonValue();
+    const measure::PixelRect& r = a->Rect;
+    QJsonObject report{{"from", QJsonArray{double(r.Column1), double(r.Row1)}},
+                       {"to", QJsonArray{double(r.Column2), double(r.Row2)}},
+                       {"area_mm2", Nullable(a->AreaMm2)},
+                       {"unit", a->Millimetres ? QJsonValue(QStringLiteral("mm")) : QJsonValue()}};
+    const std::optional<measure::ArealFigures>& fig = a->Figures;
+    auto put = [&report, &fig](const char* name, double measure::ArealFigures::*field) {
+        report.insert(QLatin1String(name), fig ? QJsonValue(*fig.*field) : QJsonValue());
+    };
+    put("sa", &measure::ArealFigures::Sa);
+    put("sq", &measure::ArealFigures::Sq);
+    put("sp", &measure::ArealFigures::Sp);
+    put("sv", &measure::ArealFigures::Sv);
+    put("sz", &measure::ArealFigures::Sz);
+    put("ssk", &measure::ArealFigures::Ssk);
+    put("sku", &measure::ArealFigures::Sku);
+    put("mean", &measure::ArealFigures::Mean);
+    put("min", &measure::ArealFigures::Min);
+    put("max", &measure::ArealFigures::Max);
+    report.insert("valid", fig ? double(fig->Valid) : 0.0);
+    report.insert("no_data", double(r.Width() * r.Height() - (fig ? fig->Valid : 0)));
+    return report;
+}
+
+QJsonValue RoughnessReport(const ImageFrame& f) {
+    const auto& shown = f.Components().profilePanel->ShownRoughness();
+    if (!shown || !shown->Figures)
+        return QJsonValue();
+    const measure::RoughnessFigures& r = *shown->Figures;
+    return QJsonObject{{"lambda_c_mm", r.LambdaCMm},
+                       {"automatic", r.Automatic},
+                       {"ra", r.Ra},
+                       {"rq", r.Rq},
+                       {"rz", Nullable(r.Rz)},
+                       {"rz_lengths", r.RzLengths},
+                       {"rt", r.Rt},
+                       {"rsk", r.Rsk},
+                       {"rku", r.Rku},
+                       {"rp", Nullable(r.Rp)},
+                       {"rv", Nullable(r.Rv)}};
 }
 
 // The measuring line's profile as the panel shows it, every point.
@@ -244,6 +330,7 @@ QJsonValue ProfileReport(const ImageFrame& f) {
                        {"ra", Nullable(s.Ra)},
                        {"rq", Nullable(s.Rq)},
                        {"missing", double(s.MissingPoints)},
+                       {"roughness", RoughnessReport(f)},
                        {"points", points}};
 }
 
@@ -417,6 +504,10 @@ QJsonObject Report(const SnapshotOptions& options, const ImageFrame& f, const QS
     report.insert(QStringLiteral("status"), f.StatusText());
     if (options.profile)
         report.insert(QStringLiteral("profile"), ProfileReport(f));
+    if (!options.level.isEmpty() || options.levelPoints)
+        report.insert(QStringLiteral("level"), LevelReport(f));
+    if (options.area)
+        report.insert(QStringLiteral("areal"), ArealReport(f));
     return report;
 }
 
@@ -497,6 +588,26 @@ std::optional<QString> ParseSnapshotArguments(const QStringList& args, SnapshotO
                 o.pointer = QPoint(n[0], n[1]);
             else
                 o.profile = QLine(n[0], n[1], n[2], n[3]);
+        } else if (a == "--level") {
+            if (!value(o.level) ||
+                !QStringList{"none", "plane", "poly2", "poly3"}.contains(o.level))
+                return QStringLiteral("--level needs none, plane, poly2 or poly3");
+        } else if (a == "--level-points") {
+            QList<int> n;
+            if (!value(v) || !ParseInts(v, 6, n))
+                return QStringLiteral("--level-points needs X1,Y1,X2,Y2,X3,Y3");
+            o.levelPoints = QList<QPoint>{{n[0], n[1]}, {n[2], n[3]}, {n[4], n[5]}};
+        } else if (a == "--area") {
+            QList<int> n;
+            if (!value(v) || !ParseInts(v, 4, n))
+                return QStringLiteral("--area needs X1,Y1,X2,Y2");
+            o.area = QLine(n[0], n[1], n[2], n[3]);
+        } else if (a == "--cutoff") {
+            bool ok = false;
+            const double mm = value(v) ? v.toDouble(&ok) : 0;
+            if (!ok || !(mm >= 0) || !std::isfinite(mm))
+                return QStringLiteral("--cutoff needs a length in mm (0: automatic)");
+            o.cutoffMm = mm;
         } else if (a == "--png") {
             if (!value(o.png))
                 return QStringLiteral("--png needs a file name");
@@ -556,6 +667,27 @@ int RunSnapshot(const SnapshotOptions& options) {
     ProcessEvents();
 
     const app::FrameComponents& c = frame.Components();
+    // The levelling first: every measurement after it is levelled. The Results panel it shows
+    // docks below the frame, which is then sized back.
+    if (!options.level.isEmpty()) {
+        const QString& l = options.level;
+        frame.SetLevelling(l == "plane"   ? measure::FormKind::Plane
+                           : l == "poly2" ? measure::FormKind::Poly2
+                           : l == "poly3" ? measure::FormKind::Poly3
+                                          : measure::FormKind::None);
+        WaitForExactWork(frame);
+        SizeFrame(form, options.size);
+    }
+    if (options.levelPoints) {
+        std::array<image::FilePixel, 3> pixels;
+        for (int i = 0; i < 3; ++i)
+            pixels[std::size_t(i)] = frame.FilePixelAtBox((*options.levelPoints)[i]);
+        frame.LevelThroughPixels(pixels);
+        WaitForExactWork(frame);
+        SizeFrame(form, options.size);
+    }
+    if (options.cutoffMm)
+        frame.SetCutoffMm(*options.cutoffMm);
     if (options.view3d)
         frame.ChooseView(true);
     SendWheel(&frame, options.wheel);
@@ -587,6 +719,17 @@ int RunSnapshot(const SnapshotOptions& options) {
         SendMouse(c.imageBox, QEvent::MouseMove, line.p2(), Qt::NoButton, Qt::RightButton);
         SendMouse(c.imageBox, QEvent::MouseButtonRelease, line.p2(), Qt::RightButton, Qt::NoButton);
         WaitForExactWork(frame);
+    }
+    if (options.area) {
+        const QLine& line = *options.area;
+        SendMouse(c.imageBox, QEvent::MouseButtonPress, line.p1(), Qt::LeftButton, Qt::LeftButton,
+                  Qt::ShiftModifier);
+        SendMouse(c.imageBox, QEvent::MouseMove, line.p2(), Qt::NoButton, Qt::LeftButton,
+                  Qt::ShiftModifier);
+        SendMouse(c.imageBox, QEvent::MouseButtonRelease, line.p2(), Qt::LeftButton, Qt::NoButton,
+                  Qt::ShiftModifier);
+        WaitForExactWork(frame);
+        SizeFrame(form, options.size);
     }
     WaitForRest(c.sceneViewer);
     const OrbitTimings orbit = Orbit(c.sceneViewer, options.orbit);

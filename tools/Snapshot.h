@@ -24,10 +24,14 @@ struct SnapshotOptions {
     bool info = false;
     bool colourBar = false;
     std::optional<QPoint> press;
-    QList<QKeySequence> keys;      // keys pressed over the frame, one after another
-    std::optional<QPoint> pointer; // a move without buttons, box pixels
-    std::optional<QLine> profile;  // a right-button drag, box pixels
-    int orbit = 0;                 // moves of a left drag across the 3D viewer, each with its frame
+    QList<QKeySequence> keys;                 // keys pressed over the frame, one after another
+    std::optional<QPoint> pointer;            // a move without buttons, box pixels
+    std::optional<QLine> profile;             // a right-button drag, box pixels
+    QString level;                            // none, plane, poly2 or poly3, right after the open
+    std::optional<QList<QPoint>> levelPoints; // three box pixels for a plane through them
+    std::optional<QLine> area;                // a Shift and left-button drag, box pixels
+    std::optional<double> cutoffMm;           // the profile's cut-off; 0 = automatic
+    int orbit = 0;       // moves of a left drag across the 3D viewer, each with its frame
     bool timings = true; // the report's "timings" (never the same twice: left out to compare)
     QString png;
     QString json; // "-" = standard output

@@ -19,9 +19,8 @@ inline void SendWheel(QWidget* target, int angleDelta) {
 }
 
 inline void SendMouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButton button,
-                      Qt::MouseButtons held) {
-    QMouseEvent event(type, QPointF(at), target->mapToGlobal(QPointF(at)), button, held,
-                      Qt::NoModifier);
+                      Qt::MouseButtons held, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QMouseEvent event(type, QPointF(at), target->mapToGlobal(QPointF(at)), button, held, modifiers);
     QApplication::sendEvent(target, &event);
 }
 
