@@ -246,8 +246,8 @@ void ImageFrame::ImageBoxMoved(int x, int y) {
     const QString heightUnit = image_.LevelsFromValues ? image_.HeightUnit : QStringLiteral("mm");
     const QString zText = level && image_.NoDataAt(p.Column, p.Row)
                               ? QStringLiteral("no data")
-                              : ZLabelText(HeightMm(level, image_.ZMin, image_.ZMax), image_.ZMin,
-                                           image_.ZMax, heightUnit);
+                              : ZLabelText(HeightMm(level, image_.ShownLow(), image_.ShownHigh()),
+                                           image_.ShownLow(), image_.ShownHigh(), heightUnit);
     // A georeference's pixel size replaces the resolution.
     const std::optional<image::PixelSize>& geo = image_.GeoPixel;
     const QString xText = geo ? GeoPositionLabelText(FileColumn(p, image_), geo->X, geo->Unit)

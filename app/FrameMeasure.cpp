@@ -9,6 +9,7 @@
 
 #include <QDockWidget>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -16,6 +17,35 @@
 namespace orvane::app {
 
 using namespace view2d;
+
+namespace {
+
+image::ProgressFunction ShareOf(const image::ProgressFunction& progress, int from, int span) {
+    return [progress, from, span](int percent) { progress(from + percent * span / 100); };
+}
+
+} // namespace
+
+// In the worker: the levelled levels of the kept pixels, in a buffer of their own (the shown one
+// stays the views' until the work ends).
+void ImageFrame::TakeLevelledPicture(LevelledOutcome& outcome, const image::TiffSource& source,
+                                     const image::ImageModel& model,
+                                     const image::ProgressFunction& progress,
+                                     const std::atomic<bool>* cancel) {
+    if (!outcome.levelling.Levelled || (cancel && *cancel))
+        return;
+    outcome.levels.reset(image::TryAllocate(std::size_t(model.LevelCount())));
+    if (!outcome.levels) {
+        outcome.whyNoPicture = QStringLiteral("not enough memory for a second picture");
+        return;
+    }
+    outcome.levelsRead = measure::LevelledLevels(source, model, *outcome.levelling.Levelled,
+                                                 outcome.levels.get(), progress, cancel);
+    if (!outcome.levelsRead) {
+        outcome.levels.reset();
+        outcome.whyNoPicture = QStringLiteral("the file could not be read again");
+    }
+}
 
 void ImageFrame::ShowResultsPanel() {
     // Docked by the main window: the dock is the panel's parent then.
@@ -71,6 +101,7 @@ void ImageFrame::CancelSurfaceWork() {
     if (!levelling_ && !pickingLevelPoints_ && levelKind_ != measure::FormKind::None) {
         levelKind_ = measure::FormKind::None;
         resultsPanel_->ShowLevelling(measure::LevellingText(levelKind_, std::nullopt, {}));
+        ShowLevelledPicture(image::LevelBuffer(), std::nullopt);
     }
     if (!areal_) {
         areaDrag_.shown = false;
@@ -101,6 +132,11 @@ bool ImageFrame::ClearMeasurement() {
 }
 
 void ImageFrame::ResetSurfaceMeasures() {
+    // The model is the next file's from here on: the levels kept aside go with the old file,
+    // before anything could put them back.
+    storedLevels_.reset();
+    pendingPicture_.reset();
+    image_.LevelledSpan.reset();
     CancelSurfaceWork();
     levelKind_ = measure::FormKind::None;
     levelling_.reset();
@@ -121,6 +157,8 @@ void ImageFrame::SetLevelling(measure::FormKind kind) {
     levelKind_ = kind;
     levelling_.reset();
     levelPicks_.clear();
+    // Until the new form is known, the views and measurements take the file as stored.
+    ShowLevelledPicture(image::LevelBuffer(), std::nullopt);
     pickingLevelPoints_ = kind == measure::FormKind::ThreePoints;
     const measure::HeightDisplay unit = measure::HeightDisplayOf(image_);
     if (pickingLevelPoints_) {
@@ -139,24 +177,17 @@ void ImageFrame::SetLevelling(measure::FormKind kind) {
     resultsPanel_->ShowLevelling(measure::LevellingText(kind, std::nullopt, unit) +
                                  QStringLiteral(": fitting..."));
     // The worker owns what it needs of the model: the window may open another file meanwhile.
-    const auto model =
-        std::make_shared<const image::ImageModel>(measure::MeasuringModel(image_));
+    const auto model = std::make_shared<const image::ImageModel>(measure::MeasuringModel(image_));
     const image::TiffSource source = exactSource_;
-    StartSurfaceJob(QStringLiteral("Levelling"),
-                    [this, model, source, kind](const image::ProgressFunction& progress,
-                                                const std::atomic<bool>* cancel) {
-                        auto outcome = std::make_shared<measure::LevellingOutcome>(
-                            measure::FitLevelling(source, *model, kind, progress, cancel));
-                        return [this, outcome] {
-                            levelling_ = outcome->Levelled;
-                            if (!levelling_)
-                                levelKind_ = measure::FormKind::None;
-                            LevellingChanged();
-                            if (!outcome->Levelled)
-                                resultsPanel_->ShowLevelling(
-                                    QStringLiteral("Levelling: none (%1)").arg(outcome->WhyNone));
-                        };
-                    });
+    StartSurfaceJob(QStringLiteral("Levelling"), [this, model, source,
+                                                  kind](const image::ProgressFunction& progress,
+                                                        const std::atomic<bool>* cancel) {
+        auto outcome = std::make_shared<LevelledOutcome>();
+        outcome->levelling =
+            measure::FitLevelling(source, *model, kind, ShareOf(progress, 0, 67), cancel);
+        TakeLevelledPicture(*outcome, source, *model, ShareOf(progress, 67, 33), cancel);
+        return [this, outcome] { ShowLevelling(*outcome); };
+    });
 }
 
 void ImageFrame::LevelThroughPixels(const std::array<image::FilePixel, 3>& pixels) {
@@ -169,26 +200,66 @@ void ImageFrame::LevelThroughPixels(const std::array<image::FilePixel, 3>& pixel
     levelling_.reset();
     resultsPanel_->ShowLevelling(QStringLiteral("Levelling: plane through 3 points: fitting..."));
     // The worker owns what it needs of the model: the window may open another file meanwhile.
-    const auto model =
-        std::make_shared<const image::ImageModel>(measure::MeasuringModel(image_));
+    const auto model = std::make_shared<const image::ImageModel>(measure::MeasuringModel(image_));
     const image::TiffSource source = exactSource_;
-    StartSurfaceJob(QStringLiteral("Levelling"),
-                    [this, model, source, pixels, reader = exact_](
-                        const image::ProgressFunction& progress, const std::atomic<bool>* cancel) {
-                        auto outcome =
-                            std::make_shared<measure::LevellingOutcome>(measure::LevelThroughPoints(
-                                source, *model, *reader, pixels, progress, cancel));
-                        return [this, outcome] {
-                            levelling_ = outcome->Levelled;
-                            if (!levelling_)
-                                levelKind_ = measure::FormKind::None;
-                            LevellingChanged();
-                            if (!outcome->Levelled)
-                                resultsPanel_->ShowLevelling(
-                                    QStringLiteral("Levelling: none (%1)").arg(outcome->WhyNone));
-                        };
-                    });
+    StartSurfaceJob(QStringLiteral("Levelling"), [this, model, source, pixels, reader = exact_](
+                                                     const image::ProgressFunction& progress,
+                                                     const std::atomic<bool>* cancel) {
+        auto outcome = std::make_shared<LevelledOutcome>();
+        outcome->levelling = measure::LevelThroughPoints(source, *model, *reader, pixels,
+                                                         ShareOf(progress, 0, 50), cancel);
+        TakeLevelledPicture(*outcome, source, *model, ShareOf(progress, 50, 50), cancel);
+        return [this, outcome] { ShowLevelling(*outcome); };
+    });
     ui_.imageBox->update();
+}
+
+// A levelling's figures have come: the picture of the levelled surface goes on the views, and
+// whatever is measured follows; without a levelling, the file's own picture.
+void ImageFrame::ShowLevelling(LevelledOutcome& outcome) {
+    levelling_ = outcome.levelling.Levelled;
+    if (!levelling_)
+        levelKind_ = measure::FormKind::None;
+    ShowLevelledPicture(levelling_ ? std::move(outcome.levels) : image::LevelBuffer(),
+                        levelling_ ? measure::LevelledSpanOf(image_, *levelling_) : std::nullopt);
+    LevellingChanged();
+    if (!outcome.levelling.Levelled)
+        resultsPanel_->ShowLevelling(
+            QStringLiteral("Levelling: none (%1)").arg(outcome.levelling.WhyNone));
+    else if (!outcome.levelsRead)
+        resultsPanel_->ShowLevelling(
+            resultsPanel_->levellingLabel->text() +
+            QStringLiteral("\n(the picture shows the heights as stored: %1)")
+                .arg(outcome.whyNoPicture));
+}
+
+void ImageFrame::ShowLevelledPicture(image::LevelBuffer levels,
+                                     std::optional<image::ImageModel::HeightSpan> span) {
+    // A save at file resolution reads the levels off this thread: they change once it ends.
+    if (SavingView()) {
+        pendingPicture_ = PendingPicture{std::move(levels), span};
+        return;
+    }
+    pendingPicture_.reset();
+    if (levels) {
+        if (!storedLevels_)
+            storedLevels_ = std::move(image_.SampleBuffer);
+        image_.SampleBuffer = std::move(levels);
+        image_.LevelledSpan = span;
+    } else if (storedLevels_) {
+        image_.SampleBuffer = std::move(storedLevels_);
+        image_.LevelledSpan.reset();
+    } else {
+        return;
+    }
+    // Every view of the levels follows: the 2D picture, the histogram, the colour bar, the
+    // relief and its colours.
+    RefreshBitmap();
+    ui_.imageBox->update();
+    FillHistogram();
+    FillColourBar();
+    UpdateHeightColours();
+    scene_.heightField.StructureChanged();
 }
 
 // What depends on the levelling follows it: the panel's text, the profile and the area shown.
@@ -209,11 +280,9 @@ void ImageFrame::LevellingChanged() {
 void ImageFrame::MeasureAreaBetween(const image::FilePixel& a, const image::FilePixel& b) {
     if (!exact_ || !image_.HasImage())
         return;
-    const measure::PixelRect rect =
-        measure::RectBetween(a, b, image_.FileWidth, image_.FileHeight);
+    const measure::PixelRect rect = measure::RectBetween(a, b, image_.FileWidth, image_.FileHeight);
     // The worker owns what it needs of the model: the window may open another file meanwhile.
-    const auto model =
-        std::make_shared<const image::ImageModel>(measure::MeasuringModel(image_));
+    const auto model = std::make_shared<const image::ImageModel>(measure::MeasuringModel(image_));
     const image::TiffSource source = exactSource_;
     const std::shared_ptr<const measure::SurfaceForm> form =
         levelling_ ? std::make_shared<const measure::SurfaceForm>(levelling_->Form) : nullptr;
@@ -233,8 +302,8 @@ void ImageFrame::MeasureAreaBetween(const image::FilePixel& a, const image::File
         QStringLiteral("Areal parameters"),
         [this, model, source, rect, form, kind, file](const image::ProgressFunction& progress,
                                                       const std::atomic<bool>* cancel) {
-            auto outcome = std::make_shared<measure::ArealOutcome>(measure::MeasureAreal(
-                source, *model, rect, form.get(), progress, cancel));
+            auto outcome = std::make_shared<measure::ArealOutcome>(
+                measure::MeasureAreal(source, *model, rect, form.get(), progress, cancel));
             return [this, outcome, kind, file] {
                 areal_ = *outcome;
                 resultsPanel_->ShowAreal(
@@ -260,8 +329,7 @@ void ImageFrame::SetCutoffMm(double lambdaCMm) {
 }
 
 std::optional<double> ImageFrame::LevelledReadout() const {
-    if (!levelling_ || !readout_.overImage ||
-        readout_.sample.state != ExactSample::State::Value)
+    if (!levelling_ || !readout_.overImage || readout_.sample.state != ExactSample::State::Value)
         return std::nullopt;
     const double height =
         image::HeightOfValue(readout_.sample.sample, image::HeightBasisOf(image_).Conversion);
@@ -274,10 +342,10 @@ void ImageFrame::AddProfileResult() {
     const auto& shown = ui_.profilePanel->Shown();
     if (!shown)
         return;
-    resultsPanel_->AddRow(measure::ProfileResultRow(
-        QFileInfo(shownFile_).fileName(), measuring_.line, *shown,
-        shown->Levelling.isEmpty() ? measure::FormKind::None : levelKind_,
-        roughness_ ? roughness_->Figures : std::nullopt));
+    resultsPanel_->AddRow(
+        measure::ProfileResultRow(QFileInfo(shownFile_).fileName(), measuring_.line, *shown,
+                                  shown->Levelling.isEmpty() ? measure::FormKind::None : levelKind_,
+                                  roughness_ ? roughness_->Figures : std::nullopt));
 }
 
 image::FilePixel ImageFrame::FilePixelAtBox(QPoint boxPixel) const {

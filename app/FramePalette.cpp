@@ -40,7 +40,8 @@ void ImageFrame::FillColourBar() {
     const QString unit = !image_.LevelsFromValues      ? QStringLiteral("mm")
                          : image_.HeightUnit.isEmpty() ? QStringLiteral("value")
                                                        : image_.HeightUnit;
-    ui_.colourBar->ShowScale(panels::ColourBarScaleFor(image_.ZMin, image_.ZMax, unit));
+    ui_.colourBar->ShowScale(
+        panels::ColourBarScaleFor(image_.ShownLow(), image_.ShownHigh(), unit));
 }
 
 void ImageFrame::ShowColourBar(bool shown) {

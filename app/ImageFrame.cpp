@@ -43,6 +43,12 @@ ImageFrame::ImageFrame(QWidget* parent) : QWidget(parent) {
     resultsPanel_ = new ResultsPanel(this);
     resultsPanel_->hide();
     connect(resultsPanel_, &ResultsPanel::CancelClicked, this, [this] { CancelSurfaceWork(); });
+    connect(this, &ImageFrame::SaveEnded, this, [this] {
+        if (pendingPicture_ && !SavingView()) {
+            PendingPicture pending = std::move(*pendingPicture_);
+            ShowLevelledPicture(std::move(pending.levels), pending.span);
+        }
+    });
     ConnectComponents();
     try {
         LoadCustomCursor();

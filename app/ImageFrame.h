@@ -313,6 +313,22 @@ private:
                                                             const std::atomic<bool>*)>;
     void StartSurfaceJob(const QString& what, SurfaceWork work);
     void LevellingChanged();
+    // A levelling job's result: the fit, and the picture of the levelled surface.
+    struct LevelledOutcome {
+        measure::LevellingOutcome levelling;
+        image::LevelBuffer levels;
+        bool levelsRead = false;
+        QString whyNoPicture;
+    };
+    void TakeLevelledPicture(LevelledOutcome& outcome, const image::TiffSource& source,
+                             const image::ImageModel& model,
+                             const image::ProgressFunction& progress,
+                             const std::atomic<bool>* cancel);
+    void ShowLevelling(LevelledOutcome& outcome);
+    // Puts `levels` (with the heights they span) on the views in place of the file's own
+    // picture, which is kept aside; a null buffer puts the file's own back.
+    void ShowLevelledPicture(image::LevelBuffer levels,
+                             std::optional<image::ImageModel::HeightSpan> span);
     void AddProfileResult();
     void ResetSurfaceMeasures();
     void ShowResultsPanel();
@@ -376,6 +392,14 @@ private:
     image::TiffSource exactSource_; // the shown file, for the measurements that read all of it
     measure::FormKind levelKind_ = measure::FormKind::None;
     std::optional<measure::Levelling> levelling_;
+    image::LevelBuffer storedLevels_; // the file's own levels while a levelled picture is shown
+    // A picture that came while a save at file resolution was reading the levels: shown once
+    // the save has ended.
+    struct PendingPicture {
+        image::LevelBuffer levels;
+        std::optional<image::ImageModel::HeightSpan> span;
+    };
+    std::optional<PendingPicture> pendingPicture_;
     bool pickingLevelPoints_ = false;
     std::vector<image::FilePixel> levelPicks_;
     AreaDrag areaDrag_;

@@ -47,9 +47,8 @@ void MainWindow::BuildMeasureMenu() {
     auto* cutoffGroup = new QActionGroup(this);
     for (std::size_t i = 0; i < cutoffActions_.size(); ++i) {
         const double cutoffMm = i == 0 ? 0.0 : measure::kCutoffsMm[i - 1];
-        QAction* action = cutoffMenu_->addAction(
-            i == 0 ? QStringLiteral("Automatic (ISO 4288)")
-                   : QStringLiteral("%1 mm").arg(cutoffMm));
+        QAction* action = cutoffMenu_->addAction(i == 0 ? QStringLiteral("Automatic (ISO 4288)")
+                                                        : QStringLiteral("%1 mm").arg(cutoffMm));
         action->setCheckable(true);
         cutoffGroup->addAction(action);
         connect(action, &QAction::triggered, this,

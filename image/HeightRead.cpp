@@ -47,6 +47,15 @@ HeightBasis HeightBasisOf(const ImageModel& model) {
 ReadResult ReadHeights(const TiffSource& source, const ImageModel& model, std::int64_t endRow,
                        const HeightRowsMaker& rows, const ProgressFunction& progress,
                        const std::atomic<bool>* cancel) {
+    return ReadHeights(
+        source, model,
+        ThinnedGeometry(model.FileWidth, std::clamp<std::int64_t>(endRow, 0, model.FileHeight)),
+        rows, progress, cancel);
+}
+
+ReadResult ReadHeights(const TiffSource& source, const ImageModel& model, const ImageGeometry& kept,
+                       const HeightRowsMaker& rows, const ProgressFunction& progress,
+                       const std::atomic<bool>* cancel) {
     const HeightBasis basis = HeightBasisOf(model);
     ValueMapping mapping;
     mapping.format = model.Samples;
@@ -56,9 +65,7 @@ ReadResult ReadHeights(const TiffSource& source, const ImageModel& model, std::i
     ReadOptions options;
     options.values = &mapping;
     options.cancel = cancel;
-    const ImageGeometry full =
-        ThinnedGeometry(model.FileWidth, std::clamp<std::int64_t>(endRow, 0, model.FileHeight));
-    return ReadSamples(source, full, nullptr, progress, options);
+    return ReadSamples(source, kept, nullptr, progress, options);
 }
 
 } // namespace orvane::image

@@ -28,4 +28,10 @@ ReadResult ReadHeights(const TiffSource& source, const ImageModel& model, std::i
                        const HeightRowsMaker& rows, const ProgressFunction& progress,
                        const std::atomic<bool>* cancel = nullptr);
 
+// The same over the kept pixels of `kept` (rows 0 .. SpanHeight - 1, every RowStep-th row and
+// ColumnStep-th column): a receiver's heights[i] is at column firstColumn + i x ColumnStep.
+ReadResult ReadHeights(const TiffSource& source, const ImageModel& model, const ImageGeometry& kept,
+                       const HeightRowsMaker& rows, const ProgressFunction& progress,
+                       const std::atomic<bool>* cancel = nullptr);
+
 } // namespace orvane::image

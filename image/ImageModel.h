@@ -91,6 +91,15 @@ struct ImageModel : ImageGeometry {
     std::optional<double> MmPerPixelX() const;
     std::optional<double> MmPerPixelY() const;
     QString ScannerSoftware, ScannerModel, AcquisitionDate, AcquisitionSetup, AcquisitionInfo;
+    // While a levelling is shown the levels are those of the heights less its form, level 0 to
+    // 255 spanning Low to High in ZMin's unit, in place of the file's range; nothing otherwise.
+    struct HeightSpan {
+        double Low = 0, High = 0;
+    };
+    std::optional<HeightSpan> LevelledSpan;
+    // The heights level 0 and level 255 stand for as shown.
+    double ShownLow() const { return LevelledSpan ? LevelledSpan->Low : ZMin; }
+    double ShownHigh() const { return LevelledSpan ? LevelledSpan->High : ZMax; }
     // ImageWidth x ImageHeight levels, row-major, first file row first; null
     // while no image is open.
     LevelBuffer SampleBuffer;

@@ -205,9 +205,8 @@ QString ArealText(const ArealOutcome& areal, const HeightDisplay& unit) {
     return text;
 }
 
-FormOutcome FitForm(const image::TiffSource& source, const image::ImageModel& model,
-                    FormKind kind, const image::ProgressFunction& progress,
-                    const std::atomic<bool>* cancel) {
+FormOutcome FitForm(const image::TiffSource& source, const image::ImageModel& model, FormKind kind,
+                    const image::ProgressFunction& progress, const std::atomic<bool>* cancel) {
     FormOutcome outcome;
     const bool millimetres = image::HeightBasisOf(model).Millimetres;
     // Heights far from zero would leave the sums with few digits for the form: the fit is taken
@@ -279,6 +278,52 @@ LevellingOutcome LevelThroughPoints(const image::TiffSource& source, const image
         return outcome;
     }
     return MeasureResidual(source, model, *form, basis.Millimetres, progress, cancel);
+}
+
+bool LevelledLevels(const image::TiffSource& source, const image::ImageModel& model,
+                    const Levelling& levelling, std::uint8_t* levels,
+                    const image::ProgressFunction& progress, const std::atomic<bool>* cancel) {
+    // Heights come for every ColumnStep-th column of the kept rows only: the reader skips the
+    // rest where the file allows.
+    struct Rows : image::HeightRows {
+        const image::ImageModel* model;
+        const Levelling* levelling;
+        std::uint8_t* levels;
+        std::vector<double> form;
+        void Row(std::int64_t row, std::int64_t firstColumn, const double* heights,
+                 std::int64_t count) override {
+            const image::ImageModel& m = *model;
+            std::uint8_t* out =
+                levels + (row / m.RowStep) * m.ImageWidth + firstColumn / m.ColumnStep;
+            const double low = levelling->ResidualMin, high = levelling->ResidualMax;
+            for (std::int64_t i = 0; i < count; ++i) {
+                const double column = double(firstColumn + i * m.ColumnStep);
+                const double residual = heights[i] - levelling->Form.At(column, double(row));
+                out[i] = std::isnan(residual) ? 0 : image::LevelOfValue(residual, low, high);
+            }
+        }
+    };
+    const image::HeightRowsMaker maker = [&] {
+        auto rows = std::make_unique<Rows>();
+        rows->model = &model;
+        rows->levelling = &levelling;
+        rows->levels = levels;
+        return std::unique_ptr<image::HeightRows>(std::move(rows));
+    };
+    std::fill(levels, levels + model.LevelCount(), std::uint8_t{0});
+    const image::ReadResult read =
+        image::ReadHeights(source, model, model, maker, progress, cancel);
+    return !(cancel && *cancel) && read.opened && read.failure.isEmpty();
+}
+
+std::optional<image::ImageModel::HeightSpan> LevelledSpanOf(const image::ImageModel& model,
+                                                            const Levelling& levelling) {
+    if (!levelling.Millimetres)
+        return std::nullopt;
+    // Millimetres; a value file's ZMin is in its own unit.
+    const double perUnit = model.LevelsFromValues ? model.MmPerHeightUnit : 1.0;
+    return image::ImageModel::HeightSpan{levelling.ResidualMin / perUnit,
+                                         levelling.ResidualMax / perUnit};
 }
 
 PixelRect RectBetween(const image::FilePixel& a, const image::FilePixel& b, std::int64_t width,

@@ -49,8 +49,8 @@ struct FormOutcome {
     QString WhyNone; // with no form, and not cancelled
     bool Cancelled = false;
 };
-FormOutcome FitForm(const image::TiffSource& source, const image::ImageModel& model,
-                    FormKind kind, const image::ProgressFunction& progress,
+FormOutcome FitForm(const image::TiffSource& source, const image::ImageModel& model, FormKind kind,
+                    const image::ProgressFunction& progress,
                     const std::atomic<bool>* cancel = nullptr);
 
 // FitForm, then the residual: two passes, progress 0-49 then 50-99.
@@ -65,6 +65,21 @@ LevellingOutcome LevelThroughPoints(const image::TiffSource& source, const image
                                     const std::array<image::FilePixel, 3>& pixels,
                                     const image::ProgressFunction& progress,
                                     const std::atomic<bool>* cancel = nullptr);
+
+// The picture of the levelled surface: the level of every kept pixel of `model` (its buffer's
+// size, `levels`) for its height less the levelling's form, LevelOfValue over the residual's
+// range; level 0 where a pixel has no value or its row cannot be read. One pass over the kept
+// rows. False when cancelled or the file could not be read.
+bool LevelledLevels(const image::TiffSource& source, const image::ImageModel& model,
+                    const Levelling& levelling, std::uint8_t* levels,
+                    const image::ProgressFunction& progress,
+                    const std::atomic<bool>* cancel = nullptr);
+
+// The levelled range in the unit of the model's ZMin (mm for heights from a sample-value range,
+// the stored unit for value files); nothing for files without a height range, whose relief and
+// colour bar have no heights to show.
+std::optional<image::ImageModel::HeightSpan> LevelledSpanOf(const image::ImageModel& model,
+                                                            const Levelling& levelling);
 
 // A rectangle of file pixels, both corners included.
 struct PixelRect {

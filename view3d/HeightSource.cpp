@@ -39,11 +39,12 @@ bool PixelWithoutLength(const image::ImageModel& image) {
            image.GeoPixel->Unit.Kind != image::UnitKind::Degree;
 }
 
-// The file's height range in mm; 1 mm when it gives none. Values in a unit of known length
+// The height range the levels span in mm (the levelled one while a levelling is shown); 1 mm
+// when there is none. Values in a unit of known length
 // convert to mm; values without a unit are taken as mm, as a pixel without a size is, and so
 // are values beside pixels without a length: one stored unit a pixel.
 long double HeightRangeMm(const image::ImageModel& image) {
-    long double range = static_cast<long double>(image.ZMax) - image.ZMin;
+    long double range = static_cast<long double>(image.ShownHigh()) - image.ShownLow();
     if (image.LevelsFromValues && image.MmPerHeightUnit > 0 && !PixelWithoutLength(image))
         range *= image.MmPerHeightUnit;
     return range == 0 ? 1 : range;

@@ -84,12 +84,10 @@ int main(int argc, char** argv) {
                  .Figures)
             std::printf("the areal parameters failed\n");
     });
-    const double levellingSeconds = BestSeconds(runs, [&] {
-        measure::FitLevelling(source, model, measure::FormKind::Plane, nullptr);
-    });
-    const double poly3Seconds = BestSeconds(runs, [&] {
-        measure::FitForm(source, model, measure::FormKind::Poly3, nullptr);
-    });
+    const double levellingSeconds = BestSeconds(
+        runs, [&] { measure::FitLevelling(source, model, measure::FormKind::Plane, nullptr); });
+    const double poly3Seconds = BestSeconds(
+        runs, [&] { measure::FitForm(source, model, measure::FormKind::Poly3, nullptr); });
 
     std::printf("%u x %u 16-bit, uncompressed, in the page cache (best of %d):\n", side, side,
                 runs);

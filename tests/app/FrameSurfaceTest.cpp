@@ -75,6 +75,8 @@ private slots:
     void levelPlaneTakesTheTiltAway() {
         h_->Open(WriteTilted());
         ImageFrame& f = h_->Frame();
+        const std::vector<std::uint8_t> stored(h_->Image().Levels(),
+                                               h_->Image().Levels() + h_->Image().LevelCount());
         QVERIFY(Command("levelPlaneAction")->isEnabled());
         Command("levelPlaneAction")->trigger();
         WaitForExactWork(f);
@@ -90,6 +92,19 @@ private slots:
         QVERIFY(Results()->levellingLabel->text().contains(QStringLiteral("residual rms")));
         auto* dock = qobject_cast<QDockWidget*>(Results()->parentWidget());
         QVERIFY(dock && dock->isVisible());
+
+        // The picture is the levelled surface's: each kept pixel's level over the residual's
+        // range, which the colour bar now spans.
+        const image::ImageModel& m = h_->Image();
+        QVERIFY(m.LevelledSpan);
+        QCOMPARE(m.LevelledSpan->Low, f.Levelled()->ResidualMin);
+        QCOMPARE(m.LevelledSpan->High, f.Levelled()->ResidualMax);
+        for (const auto& [x, y] : {std::pair{0, 0}, {599, 349}, {210, 110}, {300, 10}}) {
+            const double residual = Tilted(x, y) * 0.001 - f.Levelled()->Form.At(x, y);
+            QCOMPARE(int(m.Levels()[y * m.ImageWidth + x]),
+                     int(image::LevelOfValue(residual, m.LevelledSpan->Low, m.LevelledSpan->High)));
+        }
+        QCOMPARE(int(m.Levels()[110 * m.ImageWidth + 210]), 255); // the bump is the highest
 
         SendMouse(h_->Ui().imageBox, QEvent::MouseMove, {201, 101}, Qt::NoButton, Qt::NoButton);
         WaitForExactWork(f);
@@ -114,17 +129,19 @@ private slots:
         QVERIFY(profile);
         QCOMPARE(profile->Levelling, QStringLiteral("plane"));
         const view2d::ProfilePoint& first = profile->Points.front();
-        QCOMPARE(first.Sample.value, double(Tilted(std::uint32_t(first.Column),
-                                                   std::uint32_t(first.Row))));
+        QCOMPARE(first.Sample.value,
+                 double(Tilted(std::uint32_t(first.Column), std::uint32_t(first.Row))));
         QVERIFY(std::fabs(*first.Value) < 0.01);
         QCOMPARE(Results()->Rows().size(), std::size_t(1));
         QCOMPARE(Results()->Rows()[0].Kind, QStringLiteral("profile"));
         QCOMPARE(Results()->Rows()[0].Levelling, QStringLiteral("plane"));
 
-        // Back to None: the profile is measured again as stored.
+        // Back to None: the file's own picture, and the profile measured again as stored.
         Command("levelNoneAction")->trigger();
         WaitForExactWork(f);
         QVERIFY(!f.Levelled());
+        QVERIFY(!h_->Image().LevelledSpan);
+        QVERIFY(std::equal(stored.begin(), stored.end(), h_->Image().Levels()));
         QVERIFY(h_->Ui().profilePanel->Shown()->Levelling.isEmpty());
         QVERIFY(f.StatusText().indexOf(QStringLiteral("levelled")) < 0);
     }

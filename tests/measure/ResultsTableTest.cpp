@@ -28,8 +28,8 @@ TEST(ResultsCsv, OneLinePerRowUnderTheHeaders) {
     RoughnessFigures r;
     r.LambdaCMm = 0.8;
     r.Ra = 0.125;
-    const ResultRow line = ProfileResultRow(QStringLiteral("a\"b.tif"), {0, 0, 5, 7}, profile,
-                                            FormKind::None, r);
+    const ResultRow line =
+        ProfileResultRow(QStringLiteral("a\"b.tif"), {0, 0, 5, 7}, profile, FormKind::None, r);
 
     const QString csv = ResultsCsv({area, line});
     const QStringList lines = csv.split(QLatin1Char('\n'));

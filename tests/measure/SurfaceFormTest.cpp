@@ -102,15 +102,23 @@ TEST(SurfaceFormTest, PixelCoefficientsOfKnownForms) {
         {"plane", FormKind::Plane, 1, 4.5, 2, 5, {10, 5, -2.5}, {6.5, 1, -0.5}},
         // 1 + 2u + 3v + 4u² + 5uv + 6v², u = x/2 - 1, v = y/2 - 1/2
         {"paraboloid",
-         FormKind::Poly2, 2, 2, 1, 2, {1, 2, 3, 4, 5, 6},
+         FormKind::Poly2,
+         2,
+         2,
+         1,
+         2,
+         {1, 2, 3, 4, 5, 6},
          {5.5, -4.25, -4, 1, 1.25, 1.5}},
         // (x - 1)³
-        {"cubic in x",
-         FormKind::Poly3, 3, 1, 0, 1, {0, 0, 0, 0, 0, 0, 1},
-         {-1, 3, 0, -3, 0, 0, 1}},
+        {"cubic in x", FormKind::Poly3, 3, 1, 0, 1, {0, 0, 0, 0, 0, 0, 1}, {-1, 3, 0, -3, 0, 0, 1}},
         // 2 (x - 1)(y - 1)²
         {"mixed cubic",
-         FormKind::Poly3, 3, 1, 1, 1, {0, 0, 0, 0, 0, 0, 0, 0, 2, 0},
+         FormKind::Poly3,
+         3,
+         1,
+         1,
+         1,
+         {0, 0, 0, 0, 0, 0, 0, 0, 2, 0},
          {-2, 2, 4, 0, -4, -2, 0, 0, 2, 0}},
         {"flat without coefficients", FormKind::None, 0, 7, 3, 4, {}, {0}},
     };

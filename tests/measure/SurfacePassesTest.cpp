@@ -1,8 +1,8 @@
 // Levelling and areal parameters over whole files: the measuring read, the form fitted to every
 // valid pixel and the two passes of the areal figures, on files written here with surfaces whose
 // answers are known.
-#include "image/OpenImage.h"
 #include "measure/SurfacePasses.h"
+#include "image/OpenImage.h"
 #include "tools/TiffWriter.h"
 
 #include <QTemporaryDir>
@@ -64,16 +64,16 @@ TEST(FitLevelling, RemovesTheFormsItCanHold) {
         SCOPED_TRACE(c.name);
         auto surface = [&c](std::uint32_t xi, std::uint32_t yi) {
             const double x = xi, y = yi;
-            const double terms[] = {1, x, y, x * x, x * y, y * y, x * x * x, x * x * y, x * y * y,
-                                    y * y * y};
+            const double terms[] = {1,     x,         y,         x * x,     x * y,
+                                    y * y, x * x * x, x * x * y, x * y * y, y * y * y};
             double z = 0;
             for (std::size_t i = 0; i < c.coefficients.size(); ++i)
                 z += c.coefficients[i] * terms[i];
             return (xi * 7 + yi) % 23 == 0 ? kNaN : z; // holes leave the fit alone
         };
         const auto file = FloatFile(97, 61, surface, COMPRESSION_ADOBE_DEFLATE);
-        const LevellingOutcome outcome = FitLevelling(TiffSource::File(file->path),
-                                                      file->opened.model, c.kind, nullptr);
+        const LevellingOutcome outcome =
+            FitLevelling(TiffSource::File(file->path), file->opened.model, c.kind, nullptr);
         ASSERT_TRUE(outcome.Levelled) << outcome.WhyNone.toStdString();
         const Levelling& l = *outcome.Levelled;
         EXPECT_FALSE(l.Millimetres); // a float file without a unit: stored values
@@ -97,8 +97,8 @@ TEST(FitLevelling, ResidualIsWhatTheFormCannotHold) {
     const std::uint32_t w = 40, h = 30;
     auto z = [](std::uint32_t x, std::uint32_t y) { return 0.01 * double(x) * double(x) + y; };
     const auto file = FloatFile(w, h, z);
-    const LevellingOutcome outcome = FitLevelling(TiffSource::File(file->path), file->opened.model,
-                                                  FormKind::Plane, nullptr);
+    const LevellingOutcome outcome =
+        FitLevelling(TiffSource::File(file->path), file->opened.model, FormKind::Plane, nullptr);
     ASSERT_TRUE(outcome.Levelled);
     // The best plane of x^2 over x = 0..39 is a + b x with b = 39 (the x^2 slope at the middle)
     // and a = mean(x^2) - b mean(x); the residual's mean square is the variance of x^2 less
@@ -120,9 +120,8 @@ TEST(FitLevelling, ResidualIsWhatTheFormCannotHold) {
 
 TEST(FitLevelling, SaysWhyItCannotFit) {
     // One valid pixel cannot hold a plane.
-    const auto lonely = FloatFile(8, 8, [](std::uint32_t x, std::uint32_t y) {
-        return x == 3 && y == 4 ? 1.0 : kNaN;
-    });
+    const auto lonely = FloatFile(
+        8, 8, [](std::uint32_t x, std::uint32_t y) { return x == 3 && y == 4 ? 1.0 : kNaN; });
     const LevellingOutcome outcome = FitLevelling(TiffSource::File(lonely->path),
                                                   lonely->opened.model, FormKind::Plane, nullptr);
     EXPECT_FALSE(outcome.Levelled);
@@ -131,8 +130,8 @@ TEST(FitLevelling, SaysWhyItCannotFit) {
 
     const std::atomic<bool> cancelled{true};
     const auto file = FloatFile(64, 64, [](std::uint32_t x, std::uint32_t) { return double(x); });
-    const LevellingOutcome stopped = FitLevelling(
-        TiffSource::File(file->path), file->opened.model, FormKind::Plane, nullptr, &cancelled);
+    const LevellingOutcome stopped = FitLevelling(TiffSource::File(file->path), file->opened.model,
+                                                  FormKind::Plane, nullptr, &cancelled);
     EXPECT_FALSE(stopped.Levelled);
     EXPECT_TRUE(stopped.Cancelled);
 }
@@ -164,7 +163,9 @@ TEST(LevelThroughPoints, TakesThePlaneOfThreePixels) {
 TEST(MeasureAreal, FiguresOfARectangleOnTheLevelledSurface) {
     const double amplitude = 2.0;
     const int period = 16;
-    auto wave = [&](std::uint32_t x) { return amplitude * std::sin(2 * M_PI * double(x) / period); };
+    auto wave = [&](std::uint32_t x) {
+        return amplitude * std::sin(2 * M_PI * double(x) / period);
+    };
     auto z = [&](std::uint32_t x, std::uint32_t y) { return wave(x) + 0.1 * x + 0.2 * y + 50; };
     const auto file = FloatFile(96, 40, z);
     const TiffSource source = TiffSource::File(file->path);
