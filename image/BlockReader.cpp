@@ -307,11 +307,16 @@ void BlockReader::KeepTile(const std::uint8_t* samples, std::int64_t samplesRow,
 void BlockReader::KeepRow(const std::uint8_t* samples, int highByte, std::int64_t keptRow,
                           std::int64_t firstColumn, std::int64_t count) {
     if (heightRows_) {
+        const std::int64_t row = keptRow * plan_.geometry.RowStep;
+        const std::int64_t column = firstColumn * plan_.geometry.ColumnStep;
+        if (heightRows_->TakesSamples()) {
+            heightRows_->SampleRow(row, column, samples, count, plan_.geometry.ColumnStep);
+            return;
+        }
         heights_.resize(std::size_t(count));
         SampleHeights(samples, count, plan_.geometry.ColumnStep, *plan_.values->heights,
                       heights_.data());
-        heightRows_->Row(keptRow * plan_.geometry.RowStep, firstColumn * plan_.geometry.ColumnStep,
-                         heights_.data(), count);
+        heightRows_->Row(row, column, heights_.data(), count);
         return;
     }
     std::uint8_t* levels = plan_.levels + keptRow * plan_.keptWidth + firstColumn;

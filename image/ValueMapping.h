@@ -69,6 +69,15 @@ public:
     // Heights of file pixels (firstColumn + i, row), i < count; NaN where a pixel has no value.
     virtual void Row(std::int64_t row, std::int64_t firstColumn, const double* heights,
                      std::int64_t count) = 0;
+    // A receiver that would rather count stored samples than add up heights (the heights of 8-
+    // and 16-bit unsigned samples come from a table) says so, and then gets SampleRow in place
+    // of Row: the samples of pixels (firstColumn + i x columnStep, row), every columnStep-th of
+    // `samples`, in this machine's byte order.
+    virtual bool TakesSamples() const { return false; }
+    virtual void SampleRow(std::int64_t row, std::int64_t firstColumn, const std::uint8_t* samples,
+                           std::int64_t count, std::int64_t columnStep) {
+        (void)row, (void)firstColumn, (void)samples, (void)count, (void)columnStep;
+    }
 };
 using HeightRowsMaker = std::function<std::unique_ptr<HeightRows>()>;
 

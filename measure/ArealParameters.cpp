@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace orvane::measure {
@@ -197,6 +198,97 @@ std::optional<ArealFigures> FinishAreal(const ArealMeanPass& meanPass,
     if (meanSquare > 0) {
         figures.Ssk = momentPass.SumCubes() / n / (meanSquare * figures.Sq);
         figures.Sku = momentPass.SumFourthPowers() / n / (meanSquare * meanSquare);
+    }
+    return figures;
+}
+
+} // namespace orvane::measure
+
+namespace orvane::measure {
+
+ArealHistogram::ArealHistogram(const PixelRectangle& rectangle, int bitsPerSample)
+    : rectangle_(rectangle), bits_(bitsPerSample),
+      counts_(std::size_t(1) << (bitsPerSample == 8 ? 8 : 16), 0) {}
+
+void ArealHistogram::AddSamples(std::int64_t row, std::int64_t firstColumn,
+                                const std::uint8_t* samples, std::int64_t count,
+                                std::int64_t columnStep) {
+    if (row < rectangle_.FirstRow || row > rectangle_.LastRow || columnStep < 1)
+        return;
+    // The samples of the row's columns inside the rectangle: indices [begin, end).
+    const std::int64_t begin = std::max<std::int64_t>(
+        0, (rectangle_.FirstColumn - firstColumn + columnStep - 1) / columnStep);
+    const std::int64_t last = rectangle_.LastColumn - firstColumn;
+    const std::int64_t end = last < 0 ? 0 : std::min(count, last / columnStep + 1);
+    std::int64_t* counts = counts_.data();
+    if (bits_ == 8) {
+        for (std::int64_t i = begin; i < end; ++i)
+            ++counts[samples[i * columnStep]];
+        return;
+    }
+    for (std::int64_t i = begin; i < end; ++i) {
+        std::uint16_t value;
+        std::memcpy(&value, samples + 2 * i * columnStep, sizeof value);
+        ++counts[value];
+    }
+}
+
+void ArealHistogram::Merge(const ArealHistogram& other) {
+    for (std::size_t v = 0; v < counts_.size() && v < other.counts_.size(); ++v)
+        counts_[v] += other.counts_[v];
+}
+
+std::optional<ArealFigures> ArealHistogram::Finish(const std::vector<double>& heightOfValue) const {
+    ArealFigures figures;
+    CompensatedSum sum;
+    figures.Min = std::numeric_limits<double>::infinity();
+    figures.Max = -std::numeric_limits<double>::infinity();
+    for (std::size_t v = 0; v < counts_.size(); ++v) {
+        const std::int64_t c = counts_[v];
+        if (c == 0)
+            continue;
+        const double h =
+            v < heightOfValue.size() ? heightOfValue[v] : std::numeric_limits<double>::quiet_NaN();
+        if (!(h == h)) {
+            figures.NoData += c;
+            continue;
+        }
+        figures.Valid += c;
+        // c h with its rounding error, exact by fma: the mean keeps every digit of the sum.
+        const double product = double(c) * h;
+        sum.Add(product);
+        sum.Add(std::fma(double(c), h, -product));
+        figures.Min = std::min(figures.Min, h);
+        figures.Max = std::max(figures.Max, h);
+    }
+    if (figures.Valid == 0)
+        return std::nullopt;
+    const double n = double(figures.Valid);
+    figures.Mean = sum.Value() / n;
+    // The moments about the mean, value by value: the definitions below as FinishAreal's.
+    std::array<CompensatedSum, 4> moments;
+    for (std::size_t v = 0; v < counts_.size(); ++v) {
+        const double c = double(counts_[v]);
+        const double h =
+            v < heightOfValue.size() ? heightOfValue[v] : std::numeric_limits<double>::quiet_NaN();
+        if (c == 0 || !(h == h))
+            continue;
+        const double d = h - figures.Mean, d2 = d * d;
+        moments[0].Add(c * std::abs(d));
+        moments[1].Add(c * d2);
+        moments[2].Add(c * d2 * d);
+        moments[3].Add(c * d2 * d2);
+    }
+    // Sa, Sq, Sp, Sv, Sz, Ssk, Sku as ISO 25178-2 defines them (see FinishAreal).
+    figures.Sa = moments[0].Value() / n;
+    const double meanSquare = moments[1].Value() / n;
+    figures.Sq = std::sqrt(meanSquare);
+    figures.Sp = figures.Max - figures.Mean;
+    figures.Sv = figures.Mean - figures.Min;
+    figures.Sz = figures.Max - figures.Min;
+    if (meanSquare > 0) {
+        figures.Ssk = moments[2].Value() / n / (meanSquare * figures.Sq);
+        figures.Sku = moments[3].Value() / n / (meanSquare * meanSquare);
     }
     return figures;
 }

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace orvane::measure {
 
@@ -75,6 +76,31 @@ struct ArealFigures {
     std::int64_t Valid = 0, NoData = 0;
     double Mean = 0, Min = 0, Max = 0; // of the levelled heights
     double Sa = 0, Sq = 0, Sp = 0, Sv = 0, Sz = 0, Ssk = 0, Sku = 0;
+};
+
+// The areal figures of a rectangle of 8- or 16-bit unsigned samples with no form taken away, in
+// one pass: a count per stored value. The figures then come from at most 65536 distinct heights
+// with their counts (the same definitions as the two passes, summed by value rather than by
+// pixel), so one read of the file gives them exactly.
+class ArealHistogram {
+public:
+    ArealHistogram(const PixelRectangle& rectangle, int bitsPerSample);
+
+    // `count` samples of row `row` from column firstColumn, every columnStep-th one of
+    // `samples` (8 or 16 bits, this machine's byte order); what lies outside the rectangle is
+    // ignored.
+    void AddSamples(std::int64_t row, std::int64_t firstColumn, const std::uint8_t* samples,
+                    std::int64_t count, std::int64_t columnStep);
+    void Merge(const ArealHistogram& other);
+
+    // The figures with heightOfValue[v] the height of sample value v (NaN: no value); nothing
+    // without valid heights.
+    std::optional<ArealFigures> Finish(const std::vector<double>& heightOfValue) const;
+
+private:
+    PixelRectangle rectangle_;
+    int bits_;
+    std::vector<std::int64_t> counts_;
 };
 
 // The figures of the two merged passes; nothing without valid heights.

@@ -276,3 +276,70 @@ TEST(MeasureAreal, SixteenBitHeightsAndAreaInMillimetres) {
 }
 
 } // namespace
+
+namespace {
+
+// 8- and 16-bit files measured without a form take one pass counting their stored values; the
+// figures agree with the two passes over heights (forced here by a form of zero), with holes,
+// min-is-white and a rectangle inside the image.
+TEST(MeasureAreal, CountingStoredValuesGivesTheTwoPassesFigures) {
+    struct Case {
+        const char* name;
+        int bits;
+        std::uint16_t photometric;
+        const char* noData; // GDAL_NODATA, or null
+    } const cases[] = {
+        {"16-bit", 16, 1, nullptr},
+        {"16-bit, min-is-white", 16, 0, nullptr},
+        {"8-bit", 8, 1, nullptr},
+        {"16-bit with a no-data value", 16, 1, "7"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("counted.tif"));
+        TiffLayout layout;
+        layout.width = 70;
+        layout.height = 45;
+        layout.bitsPerSample = c.bits;
+        layout.photometric = c.photometric;
+        layout.rowsPerStrip = 4;
+        layout.minSampleValue = 100;
+        layout.maxSampleValue = 4100;
+        if (c.noData)
+            layout.gdalNoData = QString::fromLatin1(c.noData);
+        const std::uint32_t top = c.bits == 8 ? 255 : 65535;
+        ASSERT_TRUE(
+            orvane::tools::WriteTiff(path, layout, [top](std::uint32_t x, std::uint32_t y, int) {
+                return (x * 7 + y * 3) % 17 == 0 ? 7u : (x * x * 13 + y * 977) % (top + 1);
+            }));
+        const OpenedImage opened = OpenWithoutWindow(TiffSource::File(path));
+        ASSERT_EQ(opened.result.outcome, OpenOutcome::Shown);
+        const PixelRect rect{3, 2, 60, 40};
+        const std::optional<SurfaceForm> zero =
+            PlaneThroughPoints({{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}}, 70, 45);
+        ASSERT_TRUE(zero);
+        const ArealOutcome counted =
+            MeasureAreal(TiffSource::File(path), opened.model, rect, nullptr, nullptr);
+        const ArealOutcome passes =
+            MeasureAreal(TiffSource::File(path), opened.model, rect, &*zero, nullptr);
+        ASSERT_TRUE(counted.Figures && passes.Figures);
+        const ArealFigures& a = *counted.Figures;
+        const ArealFigures& b = *passes.Figures;
+        EXPECT_EQ(a.Valid, b.Valid);
+        EXPECT_EQ(a.NoData, b.NoData);
+        EXPECT_EQ(a.NoData > 0, c.noData != nullptr);
+        EXPECT_EQ(a.Min, b.Min);
+        EXPECT_EQ(a.Max, b.Max);
+        for (const auto& [x, y] : {std::pair{a.Mean, b.Mean},
+                                   {a.Sa, b.Sa},
+                                   {a.Sq, b.Sq},
+                                   {a.Ssk, b.Ssk},
+                                   {a.Sku, b.Sku},
+                                   {a.Sp, b.Sp},
+                                   {a.Sv, b.Sv}})
+            EXPECT_NEAR(x, y, 1e-12 * (1 + std::fabs(y)));
+    }
+}
+
+} // namespace
