@@ -6,14 +6,16 @@
 # The open and GL benchmarks need an X display: they run under xvfb-run -a.
 # bench_reader writes about 4 GB of files once into $ORVANE_BENCH_FILES
 # (default: a folder in the temporary directory) and reuses them; bench_samples
-# writes about 1 GB into a temporary folder. Logs go to BUILD_DIR/bench-logs.
+# writes about 1 GB into a temporary folder, bench_measure about 1.5 GB. Logs go
+# to BUILD_DIR/bench-logs.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(realpath -m "${1:-$root/build}")"
 jobs="${ORVANE_BENCH_JOBS:-$(nproc)}"
 files="${ORVANE_BENCH_FILES:-${TMPDIR:-/tmp}/orvane-bench-files}"
 
-benches=(bench_view3d_mesh bench_view3d_gl bench_view2d bench_open bench_samples bench_reader)
+benches=(bench_view3d_mesh bench_view3d_gl bench_view2d bench_open bench_samples bench_reader
+         bench_measure)
 if (($# > 1)); then
   benches=("${@:2}")
 fi
@@ -37,6 +39,7 @@ for name in "${benches[@]}"; do
     bench_open) run "$name" xvfb-run -a "$build/bench/image/bench_open" ;;
     bench_samples) run "$name" "$build/bench/image/bench_samples" ;;
     bench_reader) run "$name" "$build/bench/image/bench_reader" "$files" ;;
+    bench_measure) run "$name" "$build/bench/measure/bench_measure" ;;
     *) echo "unknown benchmark $name" >&2; exit 2 ;;
   esac
 done
