@@ -2,10 +2,16 @@
 // open routine File > Open runs (examination, acceptance, sizing, read,
 // inversion) and then counted into the histogram; then the exact samples of a
 // few pixels and the profile of a short line are read from it as the status bar
-// and the measuring line do. Besides the sanitizers, the invariants the views
-// rely on are checked, so a wrong size or an impossible value is a crash too.
+// and the measuring line do, and a plane is fitted to every pixel and the areal
+// parameters of the whole file taken, as Measure does. Besides the sanitizers,
+// the invariants the views rely on are checked, so a wrong size or an
+// impossible value is a crash too.
 #include "image/OpenImage.h"
+#include "measure/SurfacePasses.h"
 #include "tests/support/OpenInvariants.h"
+
+#include <algorithm>
+#include <cmath>
 
 #include <cstdint>
 #include <cstdio>
@@ -18,6 +24,50 @@ using namespace orvane;
 // Keeps each run small: above this the trial allocation "fails" and sizing
 // thins further, exactly as on a machine short of memory.
 constexpr std::int64_t kFuzzAllocationLimit = 4LL << 20;
+// The measurements read every pixel at full resolution: files claiming more are left out, as
+// each run must stay short.
+constexpr std::int64_t kFuzzMeasuredPixels = 4LL << 20;
+
+// What the levelling and the areal parameters of the whole file must satisfy whatever the file.
+QStringList MeasureViolations(const std::uint8_t* data, std::size_t size,
+                              const image::ImageModel& model) {
+    QStringList violations;
+    if (model.FileWidth * model.FileHeight > kFuzzMeasuredPixels)
+        return violations;
+    const image::TiffSource source = image::TiffSource::Memory(data, size);
+    const measure::LevellingOutcome levelled =
+        measure::FitLevelling(source, model, measure::FormKind::Plane, nullptr);
+    if (levelled.Levelled && !(levelled.Levelled->ResidualRms >= 0))
+        violations << QStringLiteral("residual rms %1").arg(levelled.Levelled->ResidualRms);
+    const measure::PixelRect all{0, 0, model.FileWidth - 1, model.FileHeight - 1};
+    for (const measure::SurfaceForm* form :
+         {static_cast<const measure::SurfaceForm*>(nullptr),
+          levelled.Levelled ? &levelled.Levelled->Form : nullptr}) {
+        const measure::ArealOutcome areal =
+            measure::MeasureAreal(source, model, all, form, nullptr);
+        const std::int64_t counted =
+            areal.Figures ? areal.Figures->Valid + areal.Figures->NoData : 0;
+        if (areal.Unread < 0 || areal.Unread > all.Width() * all.Height() ||
+            (areal.Figures && counted + areal.Unread != all.Width() * all.Height()))
+            violations << QStringLiteral("areal pixels: %1 counted, %2 unread of %3")
+                              .arg(counted)
+                              .arg(areal.Unread)
+                              .arg(all.Width() * all.Height());
+        if (!areal.Figures)
+            continue;
+        const measure::ArealFigures& f = *areal.Figures;
+        // Finite heights give ordered figures; a range beyond the doubles' reach may overflow.
+        const double slack = 1e-9 * std::max(std::fabs(f.Min), std::fabs(f.Max));
+        if (std::isfinite(f.Max - f.Min) && (f.Mean < f.Min - slack || f.Mean > f.Max + slack))
+            violations << QStringLiteral("areal mean %1 outside %2 .. %3")
+                              .arg(f.Mean)
+                              .arg(f.Min)
+                              .arg(f.Max);
+        if (std::isfinite(f.Sq) && std::isfinite(f.Sa) && f.Sa > f.Sq * (1 + 1e-9) + 1e-300)
+            violations << QStringLiteral("Sa %1 above Sq %2").arg(f.Sa).arg(f.Sq);
+    }
+    return violations;
+}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -35,6 +85,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QStringList exact = test::ExactSampleViolations(data, size);
     if (!exact.isEmpty()) {
         std::fprintf(stderr, "exact-sample invariant violated: %s\n", qPrintable(exact.join("; ")));
+        std::abort();
+    }
+    const QStringList measured = MeasureViolations(data, size, opened.model);
+    if (!measured.isEmpty()) {
+        std::fprintf(stderr, "measure invariant violated: %s\n", qPrintable(measured.join("; ")));
         std::abort();
     }
     return 0;
