@@ -21,6 +21,7 @@ using namespace view2d;
 void ImageFrame::OpenExactReader(const image::TiffSource& source) {
     exact_ = std::make_shared<image::SampleReader>(source);
     exactSource_ = source;
+    heightBasis_ = image::HeightBasisOf(image_);
     SetStatusText(FileSummaryText(image_));
 }
 
@@ -163,6 +164,9 @@ void ImageFrame::MeasuringLineUp(Qt::MouseButton button, int x, int y) {
 }
 
 void ImageFrame::RemoveMeasuringLine() {
+    // A profile still being measured belongs to the line that goes.
+    if (profileCancel_)
+        *profileCancel_ = true;
     const bool wasShown = measuring_.shown;
     measuring_ = {};
     if (wasShown)
@@ -202,24 +206,26 @@ void ImageFrame::MeasureProfile() {
         };
         units.Levelling = measure::LevellingName(levelKind_);
     }
+    const measure::FormKind levelling = levelling_ ? levelKind_ : measure::FormKind::None;
     const double cutoffMm = cutoffMm_;
     roughness_.reset();
     ++profilesInFlight_;
-    workers_.start([this, reader = exact_, line, units, cancel, cutoffMm] {
+    workers_.start([this, reader = exact_, line, units, cancel, cutoffMm, levelling] {
         std::optional<Profile> profile = view2d::MeasureProfile(*reader, line, units, cancel.get());
         std::optional<measure::RoughnessOutcome> roughness;
-        if (profile)
+        if (profile && !*cancel)
             roughness = measure::ProfileRoughness(*profile, cutoffMm);
         QMetaObject::invokeMethod(
             this,
-            [this, reader, cancel, profile = std::move(profile), roughness = std::move(roughness)] {
+            [this, reader, cancel, line, levelling, profile = std::move(profile),
+             roughness = std::move(roughness)] {
                 --profilesInFlight_;
                 if (*cancel || reader != exact_)
                     return;
                 roughness_ = roughness;
                 if (profile) {
                     ui_.profilePanel->ShowProfile(*profile, roughness);
-                    AddProfileResult();
+                    AddProfileResult(line, levelling);
                 } else {
                     ui_.profilePanel->ShowNotMeasured(
                         QStringLiteral("The profile could not be measured."));

@@ -102,6 +102,12 @@ void ImageFrame::CancelSurfaceWork() {
         levelKind_ = measure::FormKind::None;
         resultsPanel_->ShowLevelling(measure::LevellingText(levelKind_, std::nullopt, {}));
         ShowLevelledPicture(image::LevelBuffer(), std::nullopt);
+        // What was measured with the form given up is measured again as stored, or goes.
+        const auto& profile = ui_.profilePanel->Shown();
+        if (measuring_.shown && !measuring_.dragging && profile && !profile->Levelling.isEmpty())
+            MeasureProfile();
+        if (areal_ && areal_->Levelled)
+            areal_.reset();
     }
     if (!areal_) {
         areaDrag_.shown = false;
@@ -151,8 +157,11 @@ void ImageFrame::ResetSurfaceMeasures() {
 }
 
 void ImageFrame::SetLevelling(measure::FormKind kind) {
-    if (!exact_ || !image_.HasImage())
+    const bool unchanged = kind == measure::FormKind::None && levelKind_ == kind && !levelling_;
+    if (!exact_ || !image_.HasImage() || unchanged) {
+        emit MeasureStateChanged(); // the menu's tick goes back to what is in force
         return;
+    }
     CancelSurfaceWork();
     levelKind_ = kind;
     levelling_.reset();
@@ -266,9 +275,12 @@ void ImageFrame::ShowLevelledPicture(image::LevelBuffer levels,
 void ImageFrame::LevellingChanged() {
     resultsPanel_->ShowLevelling(
         measure::LevellingText(levelKind_, levelling_, measure::HeightDisplayOf(image_)));
-    if (measuring_.shown && !measuring_.dragging)
+    // Measured again where the form they were taken with is not the one in force.
+    const auto& profile = ui_.profilePanel->Shown();
+    if (measuring_.shown && !measuring_.dragging &&
+        (levelling_ || (profile && !profile->Levelling.isEmpty())))
         MeasureProfile();
-    if (areal_) {
+    if (areal_ && !areaDrag_.dragging && (levelling_ || areal_->Levelled)) {
         const measure::PixelRect r = areal_->Rect;
         MeasureAreaBetween({r.Column1, r.Row1}, {r.Column2, r.Row2});
     }
@@ -280,6 +292,15 @@ void ImageFrame::LevellingChanged() {
 void ImageFrame::MeasureAreaBetween(const image::FilePixel& a, const image::FilePixel& b) {
     if (!exact_ || !image_.HasImage())
         return;
+    // An area waits for no levelling: it would be measured on a form about to change.
+    if (surfaceCancel_ && !levelling_ && !pickingLevelPoints_ &&
+        levelKind_ != measure::FormKind::None) {
+        resultsPanel_->ShowAreal(
+            QStringLiteral("Area: not measured while the levelling is fitted; draw it again "
+                           "once it is."));
+        return;
+    }
+    CancelSurfaceWork();
     const measure::PixelRect rect = measure::RectBetween(a, b, image_.FileWidth, image_.FileHeight);
     // The worker owns what it needs of the model: the window may open another file meanwhile.
     const auto model = std::make_shared<const image::ImageModel>(measure::MeasuringModel(image_));
@@ -308,7 +329,8 @@ void ImageFrame::MeasureAreaBetween(const image::FilePixel& a, const image::File
                 areal_ = *outcome;
                 resultsPanel_->ShowAreal(
                     measure::ArealText(*outcome, measure::HeightDisplayOf(image_)));
-                resultsPanel_->AddRow(measure::ArealResultRow(file, *outcome, kind));
+                if (!outcome->ReadFailed)
+                    resultsPanel_->AddRow(measure::ArealResultRow(file, *outcome, kind));
                 ui_.imageBox->update();
             };
         });
@@ -331,20 +353,18 @@ void ImageFrame::SetCutoffMm(double lambdaCMm) {
 std::optional<double> ImageFrame::LevelledReadout() const {
     if (!levelling_ || !readout_.overImage || readout_.sample.state != ExactSample::State::Value)
         return std::nullopt;
-    const double height =
-        image::HeightOfValue(readout_.sample.sample, image::HeightBasisOf(image_).Conversion);
+    const double height = image::HeightOfValue(readout_.sample.sample, heightBasis_.Conversion);
     if (!std::isfinite(height))
         return std::nullopt;
     return height - levelling_->Form.At(double(readout_.pixel.Column), double(readout_.pixel.Row));
 }
 
-void ImageFrame::AddProfileResult() {
+void ImageFrame::AddProfileResult(const view2d::ProfileLine& line, measure::FormKind levelling) {
     const auto& shown = ui_.profilePanel->Shown();
     if (!shown)
         return;
     resultsPanel_->AddRow(
-        measure::ProfileResultRow(QFileInfo(shownFile_).fileName(), measuring_.line, *shown,
-                                  shown->Levelling.isEmpty() ? measure::FormKind::None : levelKind_,
+        measure::ProfileResultRow(QFileInfo(shownFile_).fileName(), line, *shown, levelling,
                                   roughness_ ? roughness_->Figures : std::nullopt));
 }
 
@@ -412,7 +432,11 @@ void ImageFrame::PaintSurfaceMarks(QPainter& painter) {
     // The rectangle being drawn, or the one measured: dark outline under cyan, seen on any
     // palette.
     if (areaDrag_.dragging || areaDrag_.shown) {
-        const QRectF rect = QRectF(at(areaDrag_.from), at(areaDrag_.to)).normalized();
+        // Around the corner pixels, not through their centres: half a pixel further out.
+        const QPointF a = at(areaDrag_.from), b = at(areaDrag_.to);
+        const QPointF pixel = at({areaDrag_.from.Column + 1, areaDrag_.from.Row + 1}) - a;
+        const QRectF rect = QRectF(a, b).normalized().adjusted(-pixel.x() / 2, -pixel.y() / 2,
+                                                               pixel.x() / 2, pixel.y() / 2);
         painter.setBrush(Qt::NoBrush);
         painter.setPen(QPen(QColor(20, 20, 20), 4));
         painter.drawRect(rect);

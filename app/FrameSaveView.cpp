@@ -42,7 +42,9 @@ void ImageFrame::SaveFileResolutionView(const QString& fileName) {
     job.rect = view2d::ShownFileRect(view_.Window, image_);
     job.size = view2d::ExportSize(job.rect);
     if (image_.ColumnStep == 1 && image_.RowStep == 1) {
-        job.levels = image_.Levels();
+        // The file's own levels, also while a levelled picture is shown: a save at file
+        // resolution shows the heights as stored, thinned or not.
+        job.levels = storedLevels_ ? storedLevels_.get() : image_.Levels();
         job.noDataMask = image_.NoDataMask.get();
     }
     job.levelRule = view2d::LevelRuleOf(image_);

@@ -61,6 +61,11 @@ ImageFrame::ImageFrame(QWidget* parent) : QWidget(parent) {
 }
 
 ImageFrame::~ImageFrame() {
+    // The work still running stops at its next strip rather than reading on: workers_ waits
+    // for it.
+    for (const auto& cancel : {surfaceCancel_, profileCancel_})
+        if (cancel)
+            *cancel = true;
     // The viewer draws scene_ and listens to it: it goes before the scene does
     // (children would otherwise outlive the frame's members).
     delete ui_.sceneViewer;

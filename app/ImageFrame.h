@@ -329,7 +329,8 @@ private:
     // picture, which is kept aside; a null buffer puts the file's own back.
     void ShowLevelledPicture(image::LevelBuffer levels,
                              std::optional<image::ImageModel::HeightSpan> span);
-    void AddProfileResult();
+    // A row for the profile shown, measured along `line` with the form of `levelling`.
+    void AddProfileResult(const view2d::ProfileLine& line, measure::FormKind levelling);
     void ResetSurfaceMeasures();
     void ShowResultsPanel();
     // Shows the 2D box or the 3D viewer with its settings.
@@ -389,7 +390,8 @@ private:
     int lookupsInFlight_ = 0;
     int profilesInFlight_ = 0;
     std::shared_ptr<std::atomic<bool>> profileCancel_;
-    image::TiffSource exactSource_; // the shown file, for the measurements that read all of it
+    image::TiffSource exactSource_;  // the shown file, for the measurements that read all of it
+    image::HeightBasis heightBasis_; // how the shown file's samples become measured heights
     measure::FormKind levelKind_ = measure::FormKind::None;
     std::optional<measure::Levelling> levelling_;
     image::LevelBuffer storedLevels_; // the file's own levels while a levelled picture is shown

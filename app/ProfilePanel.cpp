@@ -4,6 +4,7 @@
 #include "app/Messages.h"
 #include "app/WholeFile.h"
 #include "measure/ProfileRoughness.h"
+#include "panels/ColourBarTicks.h"
 
 #include <QApplication>
 #include <QChart>
@@ -16,7 +17,9 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QValueAxis>
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace orvane::app {
 
@@ -25,6 +28,25 @@ namespace {
 ProfilePanel::SaveAnswer& SaveOverride() {
     static ProfilePanel::SaveAnswer answer;
     return answer;
+}
+
+// Ticks at round values (1, 2, 2.5 or 5 times a power of ten, as the colour bar's), labelled
+// with the decimals their step needs.
+void PlaceRoundTicks(QValueAxis* axis, double low, double high) {
+    const std::vector<double> ticks = panels::RoundTicks(low, high);
+    if (ticks.size() < 2)
+        return;
+    const double step = ticks[1] - ticks[0];
+    int decimals = 0;
+    for (double tick : ticks) {
+        const QString text = panels::TickText(tick, step);
+        const int point = int(text.indexOf(QLatin1Char('.')));
+        decimals = std::max(decimals, point < 0 ? 0 : int(text.size()) - point - 1);
+    }
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(ticks.front());
+    axis->setTickInterval(step);
+    axis->setLabelFormat(QStringLiteral("%.%1f").arg(decimals));
 }
 
 // The filter's mean line over the profile in the chart's units: solid over the evaluation range,
@@ -134,6 +156,8 @@ void ProfilePanel::ShowProfile(const view2d::Profile& profile,
     }
     distanceAxis->setRange(curve.Distances.first, curve.Distances.second);
     valueAxis->setRange(curve.Values.first, curve.Values.second);
+    PlaceRoundTicks(distanceAxis, curve.Distances.first, curve.Distances.second);
+    PlaceRoundTicks(valueAxis, curve.Values.first, curve.Values.second);
     chart->addAxis(distanceAxis, Qt::AlignBottom);
     chart->addAxis(valueAxis, Qt::AlignLeft);
     for (const QList<QPointF>& run : curve.Runs) {

@@ -118,6 +118,16 @@ void BlockReader::ReadStrip(std::int64_t block) {
         Lose(first, end);
 }
 
+// The file's bytes gave out at file row `row` of an in-place read that began at `firstKept`:
+// the library reads the strip again (false), unless rows have already gone to a measuring
+// read's receiver, which must not see them twice; then the rest of the strip is lost (true).
+bool BlockReader::GiveUpInPlace(std::int64_t row, std::int64_t firstKept, std::int64_t endRow) {
+    if (!heightRows_ || row <= firstKept)
+        return false;
+    Lose(row, endRow);
+    return true;
+}
+
 bool BlockReader::KeepStripInPlace(const StrileBytes& strip, std::int64_t firstRow,
                                    std::int64_t endRow) {
     const ReadLayout& layout = plan_.layout;
@@ -139,7 +149,7 @@ bool BlockReader::KeepStripInPlace(const StrileBytes& strip, std::int64_t firstR
             const std::uint8_t* samples = plan_.bytes->Read(
                 strip.offset + (row - firstRow) * scanline, std::size_t(rows * scanline), read_);
             if (!samples)
-                return false;
+                return GiveUpInPlace(row, kept.first, endRow);
             for (std::int64_t r = 0; r < rows; ++r)
                 KeepRow(samples + r * scanline, layout.fileHighByte, row + r, 0, plan_.keptWidth);
         }
@@ -155,7 +165,7 @@ bool BlockReader::KeepStripInPlace(const StrileBytes& strip, std::int64_t firstR
         const std::uint8_t* samples = plan_.bytes->Read(strip.offset + (row - firstRow) * scanline,
                                                         std::size_t(neededBytes), read_);
         if (!samples)
-            return false;
+            return GiveUpInPlace(row, kept.first * step, endRow);
         KeepRow(samples, layout.fileHighByte, keptRow, 0, plan_.keptWidth);
     }
     return true;
@@ -188,10 +198,13 @@ bool BlockReader::DecodeWholeStrip(const StrileBytes& where, std::uint32_t strip
     for (std::int64_t keptRow = kept.first; keptRow < kept.end; ++keptRow) {
         const std::int64_t row = keptRow * plan_.geometry.RowStep;
         const std::uint8_t* samples = strip_.data() + (row - firstRow) * layout.scanlineBytes;
-        std::uint8_t* levels = plan_.levels + keptRow * plan_.keptWidth;
-        if (!layout.accumulate)
+        if (!layout.accumulate) {
             KeepRow(samples, layout.nativeHighByte, keptRow, 0, plan_.keptWidth);
-        else if (layout.bytesPerSample == 1)
+            continue;
+        }
+        // Differences accumulate into levels only: a measuring read has the library undo them.
+        std::uint8_t* levels = plan_.levels + keptRow * plan_.keptWidth;
+        if (layout.bytesPerSample == 1)
             KeepAccumulatedLevels8(samples, plan_.keptWidth, plan_.geometry.ColumnStep, levels);
         else
             KeepAccumulatedLevels16(samples, plan_.keptWidth, plan_.geometry.ColumnStep, levels);

@@ -48,6 +48,7 @@ private:
     void ReadBand(std::int64_t block);
     bool InSource(std::uint32_t strile, StrileBytes& where) const;
     bool KeepStripInPlace(const StrileBytes& strip, std::int64_t firstRow, std::int64_t endRow);
+    bool GiveUpInPlace(std::int64_t row, std::int64_t firstKept, std::int64_t endRow);
     void ChooseDeflateDecoder(std::int64_t firstRow);
     bool DecodeWholeStrip(const StrileBytes& where, std::uint32_t strip, std::int64_t firstRow,
                           std::int64_t endRow);

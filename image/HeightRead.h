@@ -22,7 +22,9 @@ HeightBasis HeightBasisOf(const ImageModel& model);
 
 // Reads file rows [0, endRow) of `source` (the file `model` was opened from) at full resolution,
 // every row's heights going to a receiver made by `rows` on each reading thread. Rows that
-// cannot be read never reach a receiver and count in the result's unreadableRows. A read whose
+// cannot be read count in the result's unreadableRows; of a row of tiles lost part way, the
+// tiles before the failing one have reached the receiver, so receivers count the pixels they
+// see rather than trust the rows read. A read whose
 // `cancel` became true stops early; its receivers have seen only part of the file.
 ReadResult ReadHeights(const TiffSource& source, const ImageModel& model, std::int64_t endRow,
                        const HeightRowsMaker& rows, const ProgressFunction& progress,

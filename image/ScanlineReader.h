@@ -50,7 +50,8 @@ struct ReadOptions {
     // Samples that are heights in their own right (see ValueMapping): one pass of their
     // two. Null: unsigned 8- and 16-bit samples keep their high byte.
     const ValueMapping* values = nullptr;
-    // Once true, no further strip is started; the strips not read count as unreadable.
+    // Once true, no further strip is started: the read ends early, and its result (which rows
+    // it counts as read) is not to be relied on.
     const std::atomic<bool>* cancel = nullptr;
 };
 

@@ -127,7 +127,8 @@ ResultRow ArealResultRow(const QString& file, const ArealOutcome& areal, FormKin
         Put(row, ResultColumn::Min, f.Min);
         Put(row, ResultColumn::Max, f.Max);
         Put(row, ResultColumn::Valid, double(f.Valid));
-        Put(row, ResultColumn::NoData, double(f.NoData));
+        // Without a value: those the file marks and those that could not be read.
+        Put(row, ResultColumn::NoData, double(f.NoData + areal.Unread));
     }
     Put(row, ResultColumn::AreaMm2, areal.AreaMm2);
     return row;

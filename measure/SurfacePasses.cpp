@@ -190,6 +190,8 @@ QString ArealText(const ArealOutcome& areal, const HeightDisplay& unit) {
         text += QStringLiteral(", %1 mm2").arg(Number(*areal.AreaMm2));
     if (areal.Levelled)
         text += QStringLiteral(", levelled");
+    if (areal.ReadFailed)
+        return text + QStringLiteral(": the file could not be read again");
     if (!areal.Figures)
         return text + QStringLiteral(": no pixel has a value");
     const ArealFigures& f = *areal.Figures;
@@ -289,7 +291,9 @@ bool LevelledLevels(const image::TiffSource& source, const image::ImageModel& mo
         const image::ImageModel* model;
         const Levelling* levelling;
         std::uint8_t* levels;
-        std::vector<double> form;
+        // Stored samples of a min-is-white file without a height range are measured as they
+        // are, while its own picture shows them inverted: the levelled one does the same.
+        bool invert = false;
         void Row(std::int64_t row, std::int64_t firstColumn, const double* heights,
                  std::int64_t count) override {
             const image::ImageModel& m = *model;
@@ -299,7 +303,9 @@ bool LevelledLevels(const image::TiffSource& source, const image::ImageModel& mo
             for (std::int64_t i = 0; i < count; ++i) {
                 const double column = double(firstColumn + i * m.ColumnStep);
                 const double residual = heights[i] - levelling->Form.At(column, double(row));
-                out[i] = std::isnan(residual) ? 0 : image::LevelOfValue(residual, low, high);
+                const std::uint8_t level =
+                    std::isnan(residual) ? 0 : image::LevelOfValue(residual, low, high);
+                out[i] = invert ? std::uint8_t(255 - level) : level;
             }
         }
     };
@@ -308,6 +314,7 @@ bool LevelledLevels(const image::TiffSource& source, const image::ImageModel& mo
         rows->model = &model;
         rows->levelling = &levelling;
         rows->levels = levels;
+        rows->invert = !model.LevelsFromValues && model.Photometric == 0 && !levelling.Millimetres;
         return std::unique_ptr<image::HeightRows>(std::move(rows));
     };
     std::fill(levels, levels + model.LevelCount(), std::uint8_t{0});
@@ -318,10 +325,12 @@ bool LevelledLevels(const image::TiffSource& source, const image::ImageModel& mo
 
 std::optional<image::ImageModel::HeightSpan> LevelledSpanOf(const image::ImageModel& model,
                                                             const Levelling& levelling) {
-    if (!levelling.Millimetres)
+    // Heights in millimetres, or a value file's values as stored; ZMin is in a value file's own
+    // unit. An 8- or 16-bit file without a height range has none to show.
+    if (!model.LevelsFromValues && !levelling.Millimetres)
         return std::nullopt;
-    // Millimetres; a value file's ZMin is in its own unit.
-    const double perUnit = model.LevelsFromValues ? model.MmPerHeightUnit : 1.0;
+    const double perUnit =
+        model.LevelsFromValues && levelling.Millimetres ? model.MmPerHeightUnit : 1.0;
     return image::ImageModel::HeightSpan{levelling.ResidualMin / perUnit,
                                          levelling.ResidualMax / perUnit};
 }
@@ -382,6 +391,7 @@ ArealOutcome MeasureAreal(const image::TiffSource& source, const image::ImageMod
             image::ReadHeights(source, model, endRow, maker, progress, cancel);
         if ((cancel && *cancel) || !read.opened || !read.failure.isEmpty()) {
             outcome.Cancelled = cancel && *cancel;
+            outcome.ReadFailed = !outcome.Cancelled;
             return outcome;
         }
         ArealHistogram total(rectangle, model.Samples.bits);
@@ -398,6 +408,7 @@ ArealOutcome MeasureAreal(const image::TiffSource& source, const image::ImageMod
         Share(progress, 0, 50), cancel, nullptr);
     if (!means) {
         outcome.Cancelled = cancel && *cancel;
+        outcome.ReadFailed = !outcome.Cancelled;
         return outcome;
     }
     const std::optional<ArealMomentPass> moments = RunPass<ArealMomentPass>(
@@ -405,6 +416,7 @@ ArealOutcome MeasureAreal(const image::TiffSource& source, const image::ImageMod
         Share(progress, 50, 50), cancel, nullptr);
     if (!moments) {
         outcome.Cancelled = cancel && *cancel;
+        outcome.ReadFailed = !outcome.Cancelled;
         return outcome;
     }
     outcome.Figures = FinishAreal(*means, *moments);

@@ -99,6 +99,7 @@ struct ArealOutcome {
     std::int64_t Unread = 0;             // pixels that could not be read
     bool Levelled = false;
     bool Cancelled = false;
+    bool ReadFailed = false; // the file could not be read again: no figures, no row
 };
 
 // The areal parameters of `rect` on the surface less `form` (none: as stored): two passes over

@@ -127,7 +127,8 @@ void PressKey(ImageFrame& frame, const QKeySequence& key) {
 
 // The lookups and profiles run off the window's thread: wait for them.
 void WaitForExactWork(const ImageFrame& frame) {
-    for (int i = 0; i < 6000 && frame.ExactWorkPending(); ++i) {
+    // Up to ten minutes: levelling a large file reads all of it three times.
+    for (int i = 0; i < 120000 && frame.ExactWorkPending(); ++i) {
         QApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(5);
     }

@@ -6,11 +6,14 @@
 #include "tests/support/FrameHarness.h"
 
 #include <QAction>
+#include <QChart>
+#include <QChartView>
 #include <QDockWidget>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QValueAxis>
 #include <QtTest>
 
 using namespace orvane;
@@ -132,6 +135,20 @@ private slots:
         QCOMPARE(first.Sample.value,
                  double(Tilted(std::uint32_t(first.Column), std::uint32_t(first.Row))));
         QVERIFY(std::fabs(*first.Value) < 0.01);
+        // The chart's ticks are round: a step of 1, 2, 2.5 or 5 times a power of ten, from a
+        // multiple of it.
+        for (QAbstractAxis* axis : h_->Ui().profilePanel->chartView->chart()->axes()) {
+            auto* values = qobject_cast<QValueAxis*>(axis);
+            QVERIFY(values && values->tickType() == QValueAxis::TicksDynamic);
+            const double step = values->tickInterval();
+            const double power = std::pow(10.0, std::floor(std::log10(step)));
+            const double mantissa = step / power;
+            QVERIFY2(std::fabs(mantissa - 1) < 1e-9 || std::fabs(mantissa - 2) < 1e-9 ||
+                         std::fabs(mantissa - 2.5) < 1e-9 || std::fabs(mantissa - 5) < 1e-9,
+                     qPrintable(QString::number(step)));
+            const double multiples = values->tickAnchor() / step;
+            QVERIFY(std::fabs(multiples - std::round(multiples)) < 1e-6);
+        }
         QCOMPARE(Results()->Rows().size(), std::size_t(1));
         QCOMPARE(Results()->Rows()[0].Kind, QStringLiteral("profile"));
         QCOMPARE(Results()->Rows()[0].Levelling, QStringLiteral("plane"));

@@ -49,8 +49,8 @@ TEST(ProfileRoughness, NeedsMillimetresAlongAndUp) {
 TEST(ProfileRoughness, TextSaysTheCutoffAndWhyNone) {
     const Profile mm = SineProfile({0, 2.55, 2540});
     const QString figures = RoughnessFiguresText(ProfileRoughness(mm, 0.8), mm);
-    EXPECT_TRUE(figures.startsWith(QStringLiteral(
-        "Roughness: cut-off 0.8 mm, 0.4 mm left out at each end\nRa ")))
+    EXPECT_TRUE(figures.startsWith(
+        QStringLiteral("Roughness: cut-off 0.8 mm, 0.4 mm left out at each end\nRa ")))
         << figures.toStdString();
     EXPECT_TRUE(figures.contains(QStringLiteral("(5 sampling lengths)"))) << figures.toStdString();
     const Profile px = SineProfile({0, 2.55, 0});
