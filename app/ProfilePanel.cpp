@@ -1,8 +1,7 @@
 #include "app/ProfilePanel.h"
 
+#include "app/CsvExport.h"
 #include "app/LayoutFonts.h"
-#include "app/Messages.h"
-#include "app/WholeFile.h"
 #include "measure/ProfileRoughness.h"
 #include "panels/ColourBarTicks.h"
 
@@ -10,7 +9,6 @@
 #include <QChart>
 #include <QChartView>
 #include <QClipboard>
-#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineSeries>
@@ -200,22 +198,8 @@ void ProfilePanel::keyPressEvent(QKeyEvent* event) {
 void ProfilePanel::ExportCsv() {
     if (!profile_)
         return;
-    const QString suggested = QStringLiteral("profile.csv");
-    std::optional<QString> path;
-    if (SaveOverride()) {
-        path = SaveOverride()(suggested);
-    } else {
-        const QString chosen = QFileDialog::getSaveFileName(
-            this, QStringLiteral("Export CSV"), suggested, QStringLiteral("CSV (*.csv)"));
-        if (!chosen.isEmpty())
-            path = chosen;
-    }
-    if (!path)
-        return;
-    QString why;
-    if (!WriteWholeFile(view2d::ProfileCsv(*profile_).toUtf8(), *path, why))
-        ShowMessage(this, image::MessageKind::Error,
-                    QStringLiteral("Could not write \"%1\": %2").arg(*path, why));
+    ExportCsvText(this, QStringLiteral("profile.csv"), view2d::ProfileCsv(*profile_),
+                  SaveOverride());
 }
 
 } // namespace orvane::app

@@ -1,11 +1,9 @@
 #include "app/ResultsPanel.h"
 
-#include "app/Messages.h"
-#include "app/WholeFile.h"
+#include "app/CsvExport.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -125,22 +123,7 @@ void ResultsPanel::CopyRows() {
 void ResultsPanel::ExportCsv() {
     if (rows_.empty())
         return;
-    const QString suggested = QStringLiteral("results.csv");
-    std::optional<QString> path;
-    if (SaveOverride()) {
-        path = SaveOverride()(suggested);
-    } else {
-        const QString chosen = QFileDialog::getSaveFileName(
-            this, QStringLiteral("Export CSV"), suggested, QStringLiteral("CSV (*.csv)"));
-        if (!chosen.isEmpty())
-            path = chosen;
-    }
-    if (!path)
-        return;
-    QString why;
-    if (!WriteWholeFile(measure::ResultsCsv(rows_).toUtf8(), *path, why))
-        ShowMessage(this, image::MessageKind::Error,
-                    QStringLiteral("Could not write \"%1\": %2").arg(*path, why));
+    ExportCsvText(this, QStringLiteral("results.csv"), measure::ResultsCsv(rows_), SaveOverride());
 }
 
 void ResultsPanel::UpdateButtons() {

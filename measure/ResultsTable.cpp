@@ -55,22 +55,6 @@ QStringList ResultHeaders() {
             QStringLiteral("area (mm2)")};
 }
 
-QString LevellingName(FormKind kind) {
-    switch (kind) {
-    case FormKind::None:
-        return QStringLiteral("none");
-    case FormKind::Plane:
-        return QStringLiteral("plane");
-    case FormKind::ThreePoints:
-        return QStringLiteral("3 points");
-    case FormKind::Poly2:
-        return QStringLiteral("poly 2");
-    case FormKind::Poly3:
-        return QStringLiteral("poly 3");
-    }
-    return QString();
-}
-
 ResultRow ProfileResultRow(const QString& file, const view2d::ProfileLine& line,
                            const view2d::Profile& profile, FormKind levelling,
                            const std::optional<RoughnessFigures>& roughness) {

@@ -50,9 +50,6 @@ struct ResultRow {
 // The headers of every column, the fixed ones first.
 QStringList ResultHeaders();
 
-// The levelling's name as the table shows it.
-QString LevellingName(FormKind kind);
-
 ResultRow ProfileResultRow(const QString& file, const view2d::ProfileLine& line,
                            const view2d::Profile& profile, FormKind levelling,
                            const std::optional<RoughnessFigures>& roughness);

@@ -100,7 +100,13 @@ LevellingOutcome MeasureResidual(const image::TiffSource& source, const image::I
     return outcome;
 }
 
-QString LevellingKindName(FormKind kind) {
+QString Number(double value) {
+    return QString::number(value, 'g', 6);
+}
+
+} // namespace
+
+QString LevellingName(FormKind kind) {
     switch (kind) {
     case FormKind::None:
         return QStringLiteral("none");
@@ -115,12 +121,6 @@ QString LevellingKindName(FormKind kind) {
     }
     return QString();
 }
-
-QString Number(double value) {
-    return QString::number(value, 'g', 6);
-}
-
-} // namespace
 
 image::ImageModel MeasuringModel(const image::ImageModel& image) {
     image::ImageModel model;
@@ -152,7 +152,7 @@ HeightDisplay HeightDisplayOf(const image::ImageModel& image) {
 
 QString LevellingText(FormKind kind, const std::optional<Levelling>& levelling,
                       const HeightDisplay& unit) {
-    const QString name = QStringLiteral("Levelling: ") + LevellingKindName(kind);
+    const QString name = QStringLiteral("Levelling: ") + LevellingName(kind);
     if (!levelling)
         return name;
     // Heights are measured in mm where known: shown in the display unit.

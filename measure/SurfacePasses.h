@@ -109,6 +109,9 @@ ArealOutcome MeasureAreal(const image::TiffSource& source, const image::ImageMod
                           const image::ProgressFunction& progress,
                           const std::atomic<bool>* cancel = nullptr);
 
+// The levelling's name: "none", "plane", "plane through 3 points", "polynomial of degree 2".
+QString LevellingName(FormKind kind);
+
 // "Levelling: plane   z = a + b x + c y ...   residual rms ..." for the Results panel, with the
 // coefficients of the file-pixel polynomial (x = column, y = row) in the display unit.
 QString LevellingText(FormKind kind, const std::optional<Levelling>& levelling,

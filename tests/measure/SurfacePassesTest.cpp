@@ -343,3 +343,40 @@ TEST(MeasureAreal, CountingStoredValuesGivesTheTwoPassesFigures) {
 }
 
 } // namespace
+
+namespace {
+
+// The levelled span is in the unit of the model's ZMin: mm for heights from a sample-value range,
+// a value file's own unit (or its plain values without one); none without heights at all.
+TEST(LevelledSpanOf, TakesTheUnitOfTheFilesRange) {
+    struct Case {
+        const char* name;
+        bool valueFile;
+        double mmPerHeightUnit;
+        bool millimetres; // how the levelling measured
+        std::optional<std::pair<double, double>> span;
+    } const cases[] = {
+        {"16-bit with a range", false, 0, true, std::pair{-2.0, 3.0}},
+        {"16-bit without a range", false, 0, false, std::nullopt},
+        {"float in metres", true, 1000, true, std::pair{-0.002, 0.003}},
+        {"float without a unit", true, 0, false, std::pair{-2.0, 3.0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        orvane::image::ImageModel model;
+        model.LevelsFromValues = c.valueFile;
+        model.MmPerHeightUnit = c.mmPerHeightUnit;
+        Levelling levelling;
+        levelling.Millimetres = c.millimetres;
+        levelling.ResidualMin = -2;
+        levelling.ResidualMax = 3;
+        const auto span = LevelledSpanOf(model, levelling);
+        ASSERT_EQ(span.has_value(), c.span.has_value());
+        if (span) {
+            EXPECT_DOUBLE_EQ(span->Low, c.span->first);
+            EXPECT_DOUBLE_EQ(span->High, c.span->second);
+        }
+    }
+}
+
+} // namespace
