@@ -89,6 +89,15 @@ LevellingOutcome MeasureResidual(const image::TiffSource& source, const image::I
         outcome.WhyNone = QStringLiteral("No pixel of the file has a value.");
         return outcome;
     }
+    // Heights near the largest double leave sums of squares (or the form itself) beyond it: no
+    // number would be right, so there is no levelling.
+    const bool finiteForm = std::all_of(form.Coefficients.begin(), form.Coefficients.end(),
+                                        [](double c) { return std::isfinite(c); });
+    if (!finiteForm || !std::isfinite(pass->residual.Rms()) ||
+        !std::isfinite(pass->residual.Max - pass->residual.Min)) {
+        outcome.WhyNone = QStringLiteral("The heights are too large to level in double precision.");
+        return outcome;
+    }
     Levelling levelling;
     levelling.Form = form;
     levelling.Millimetres = millimetres;

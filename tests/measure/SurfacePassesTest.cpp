@@ -128,6 +128,15 @@ TEST(FitLevelling, SaysWhyItCannotFit) {
     EXPECT_FALSE(outcome.Cancelled);
     EXPECT_FALSE(outcome.WhyNone.isEmpty());
 
+    // Heights of both signs near the largest double: their squares are beyond it.
+    const auto huge = FloatFile(
+        16, 16, [](std::uint32_t x, std::uint32_t y) { return (x + y) % 2 ? 1.5e308 : -1.5e308; });
+    const LevellingOutcome tooLarge =
+        FitLevelling(TiffSource::File(huge->path), huge->opened.model, FormKind::Plane, nullptr);
+    EXPECT_FALSE(tooLarge.Levelled);
+    EXPECT_TRUE(tooLarge.WhyNone.contains(QStringLiteral("too large")))
+        << tooLarge.WhyNone.toStdString();
+
     const std::atomic<bool> cancelled{true};
     const auto file = FloatFile(64, 64, [](std::uint32_t x, std::uint32_t) { return double(x); });
     const LevellingOutcome stopped = FitLevelling(TiffSource::File(file->path), file->opened.model,
