@@ -31,6 +31,9 @@ public:
     QPushButton* copyButton = nullptr;
     QPushButton* exportButton = nullptr;
 
+    // A strip along the bottom of the window: the image keeps most of its height.
+    QSize sizeHint() const override { return {800, 220}; }
+
     void ShowLevelling(const QString& text);
     void ShowAreal(const QString& text);
     // A measurement is running: `percent` done; negative hides the bar.

@@ -41,13 +41,12 @@ QString RoughnessFiguresText(const RoughnessOutcome& outcome, const view2d::Prof
                        .arg(f.LambdaCMm)
                        .arg(f.Automatic ? QStringLiteral(" (ISO 4288, automatic)") : QString())
                        .arg(f.LambdaCMm / 2);
-    text += QStringLiteral("\nRa %1   Rq %2   Rz %3 (%4 sampling lengths)   Rt %5")
-                .arg(height(f.Ra), height(f.Rq), height(f.Rz))
-                .arg(f.RzLengths)
-                .arg(height(f.Rt));
-    text += QStringLiteral("\nRp %1   Rv %2   Rsk %3   Rku %4")
-                .arg(height(f.Rp), height(f.Rv), QString::number(f.Rsk, 'f', 3),
-                     QString::number(f.Rku, 'f', 3));
+    text += QStringLiteral("\nRa %1   Rq %2   Rt %3").arg(height(f.Ra), height(f.Rq), height(f.Rt));
+    text += QStringLiteral("\nRz %1   Rp %2   Rv %3 (%4 sampling lengths)")
+                .arg(height(f.Rz), height(f.Rp), height(f.Rv))
+                .arg(f.RzLengths);
+    text += QStringLiteral("\nRsk %1   Rku %2")
+                .arg(QString::number(f.Rsk, 'f', 3), QString::number(f.Rku, 'f', 3));
     return text;
 }
 
