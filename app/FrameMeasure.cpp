@@ -18,14 +18,6 @@ namespace orvane::app {
 
 using namespace view2d;
 
-namespace {
-
-image::ProgressFunction ShareOf(const image::ProgressFunction& progress, int from, int span) {
-    return [progress, from, span](int percent) { progress(from + percent * span / 100); };
-}
-
-} // namespace
-
 // In the worker: the levelled levels of the kept pixels, in a buffer of their own (the shown one
 // stays the views' until the work ends).
 void ImageFrame::TakeLevelledPicture(LevelledOutcome& outcome, const image::TiffSource& source,
@@ -188,15 +180,16 @@ void ImageFrame::SetLevelling(measure::FormKind kind) {
     // The worker owns what it needs of the model: the window may open another file meanwhile.
     const auto model = std::make_shared<const image::ImageModel>(measure::MeasuringModel(image_));
     const image::TiffSource source = exactSource_;
-    StartSurfaceJob(QStringLiteral("Levelling"), [this, model, source,
-                                                  kind](const image::ProgressFunction& progress,
-                                                        const std::atomic<bool>* cancel) {
-        auto outcome = std::make_shared<LevelledOutcome>();
-        outcome->levelling =
-            measure::FitLevelling(source, *model, kind, ShareOf(progress, 0, 67), cancel);
-        TakeLevelledPicture(*outcome, source, *model, ShareOf(progress, 67, 33), cancel);
-        return [this, outcome] { ShowLevelling(*outcome); };
-    });
+    StartSurfaceJob(QStringLiteral("Levelling"),
+                    [this, model, source, kind](const image::ProgressFunction& progress,
+                                                const std::atomic<bool>* cancel) {
+                        auto outcome = std::make_shared<LevelledOutcome>();
+                        outcome->levelling = measure::FitLevelling(
+                            source, *model, kind, measure::ProgressShare(progress, 0, 67), cancel);
+                        TakeLevelledPicture(*outcome, source, *model,
+                                            measure::ProgressShare(progress, 67, 33), cancel);
+                        return [this, outcome] { ShowLevelling(*outcome); };
+                    });
 }
 
 void ImageFrame::LevelThroughPixels(const std::array<image::FilePixel, 3>& pixels) {
@@ -215,9 +208,10 @@ void ImageFrame::LevelThroughPixels(const std::array<image::FilePixel, 3>& pixel
                                                      const image::ProgressFunction& progress,
                                                      const std::atomic<bool>* cancel) {
         auto outcome = std::make_shared<LevelledOutcome>();
-        outcome->levelling = measure::LevelThroughPoints(source, *model, *reader, pixels,
-                                                         ShareOf(progress, 0, 50), cancel);
-        TakeLevelledPicture(*outcome, source, *model, ShareOf(progress, 50, 50), cancel);
+        outcome->levelling = measure::LevelThroughPoints(
+            source, *model, *reader, pixels, measure::ProgressShare(progress, 0, 50), cancel);
+        TakeLevelledPicture(*outcome, source, *model, measure::ProgressShare(progress, 50, 50),
+                            cancel);
         return [this, outcome] { ShowLevelling(*outcome); };
     });
     ui_.imageBox->update();

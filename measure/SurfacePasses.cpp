@@ -13,18 +13,26 @@ namespace orvane::measure {
 namespace {
 
 // One pass of the measuring read: every reading thread fills an accumulator of its own (made by
-// `make`), and the pass ends with them merged into one. Nothing when the pass was cancelled or
-// could not read the file.
-template <class Accumulator, class Make>
+// `make`), and the pass ends with them merged into one. Accumulators add rows of heights
+// (AddRow), or with kCountsSamples the stored samples themselves (AddSamples). Nothing when the
+// pass was cancelled or could not read the file.
+template <class Accumulator, bool kCountsSamples = false, class Make>
 std::optional<Accumulator> RunPass(const image::TiffSource& source, const image::ImageModel& model,
                                    std::int64_t endRow, const Make& make,
                                    const image::ProgressFunction& progress,
-                                   const std::atomic<bool>* cancel, std::int64_t* unreadRows) {
+                                   const std::atomic<bool>* cancel) {
     struct Rows : image::HeightRows {
         Accumulator* accumulator = nullptr;
+        bool TakesSamples() const override { return kCountsSamples; }
         void Row(std::int64_t row, std::int64_t firstColumn, const double* heights,
                  std::int64_t count) override {
-            accumulator->AddRow(row, firstColumn, heights, count);
+            if constexpr (!kCountsSamples)
+                accumulator->AddRow(row, firstColumn, heights, count);
+        }
+        void SampleRow(std::int64_t row, std::int64_t firstColumn, const std::uint8_t* samples,
+                       std::int64_t count, std::int64_t columnStep) override {
+            if constexpr (kCountsSamples)
+                accumulator->AddSamples(row, firstColumn, samples, count, columnStep);
         }
     };
     std::mutex mutex;
@@ -41,18 +49,10 @@ std::optional<Accumulator> RunPass(const image::TiffSource& source, const image:
         image::ReadHeights(source, model, endRow, maker, progress, cancel);
     if ((cancel && *cancel) || !read.opened || !read.failure.isEmpty())
         return std::nullopt;
-    if (unreadRows)
-        *unreadRows = read.unreadableRows;
     Accumulator total = make();
     for (const auto& accumulator : accumulators)
         total.Merge(*accumulator);
     return total;
-}
-
-image::ProgressFunction Share(const image::ProgressFunction& progress, int from, int span) {
-    if (!progress)
-        return {};
-    return [progress, from, span](int percent) { progress(from + percent * span / 100); };
 }
 
 QString ReadFailedText() {
@@ -79,7 +79,7 @@ LevellingOutcome MeasureResidual(const image::TiffSource& source, const image::I
         [&form] {
             return Pass{&form, Residual{}};
         },
-        progress, cancel, nullptr);
+        progress, cancel);
     if (!pass) {
         outcome.Cancelled = cancel && *cancel;
         outcome.WhyNone = ReadFailedText();
@@ -114,6 +114,12 @@ QString Number(double value) {
 }
 
 } // namespace
+
+image::ProgressFunction ProgressShare(const image::ProgressFunction& progress, int from, int span) {
+    if (!progress)
+        return {};
+    return [progress, from, span](int percent) { progress(from + percent * span / 100); };
+}
 
 QString LevellingName(FormKind kind) {
     switch (kind) {
@@ -234,7 +240,7 @@ FormOutcome FitForm(const image::TiffSource& source, const image::ImageModel& mo
             return FormFit(kind, model.FileWidth, model.FileHeight,
                            std::isfinite(referenceHeight) ? referenceHeight : 0.0);
         },
-        progress, cancel, nullptr);
+        progress, cancel);
     if (!fit) {
         outcome.Cancelled = cancel && *cancel;
         outcome.WhyNone = ReadFailedText();
@@ -250,7 +256,7 @@ FormOutcome FitForm(const image::TiffSource& source, const image::ImageModel& mo
 LevellingOutcome FitLevelling(const image::TiffSource& source, const image::ImageModel& model,
                               FormKind kind, const image::ProgressFunction& progress,
                               const std::atomic<bool>* cancel) {
-    const FormOutcome fitted = FitForm(source, model, kind, Share(progress, 0, 50), cancel);
+    const FormOutcome fitted = FitForm(source, model, kind, ProgressShare(progress, 0, 50), cancel);
     if (!fitted.Form) {
         LevellingOutcome outcome;
         outcome.Cancelled = fitted.Cancelled;
@@ -258,7 +264,7 @@ LevellingOutcome FitLevelling(const image::TiffSource& source, const image::Imag
         return outcome;
     }
     return MeasureResidual(source, model, *fitted.Form, image::HeightBasisOf(model).Millimetres,
-                           Share(progress, 50, 50), cancel);
+                           ProgressShare(progress, 50, 50), cancel);
 }
 
 LevellingOutcome LevelThroughPoints(const image::TiffSource& source, const image::ImageModel& model,
@@ -377,36 +383,15 @@ ArealOutcome MeasureAreal(const image::TiffSource& source, const image::ImageMod
     // pass counting the stored values gives the same figures exactly.
     const image::HeightBasis basis = image::HeightBasisOf(model);
     if (!form && basis.Conversion.table) {
-        struct Counts : image::HeightRows {
-            ArealHistogram* histogram = nullptr;
-            bool TakesSamples() const override { return true; }
-            void Row(std::int64_t, std::int64_t, const double*, std::int64_t) override {}
-            void SampleRow(std::int64_t row, std::int64_t firstColumn, const std::uint8_t* samples,
-                           std::int64_t count, std::int64_t columnStep) override {
-                histogram->AddSamples(row, firstColumn, samples, count, columnStep);
-            }
-        };
-        std::mutex mutex;
-        std::vector<std::unique_ptr<ArealHistogram>> histograms;
-        const image::HeightRowsMaker maker = [&] {
-            auto histogram = std::make_unique<ArealHistogram>(rectangle, model.Samples.bits);
-            auto rows = std::make_unique<Counts>();
-            rows->histogram = histogram.get();
-            std::lock_guard<std::mutex> lock(mutex);
-            histograms.push_back(std::move(histogram));
-            return std::unique_ptr<image::HeightRows>(std::move(rows));
-        };
-        const image::ReadResult read =
-            image::ReadHeights(source, model, endRow, maker, progress, cancel);
-        if ((cancel && *cancel) || !read.opened || !read.failure.isEmpty()) {
+        const std::optional<ArealHistogram> counts = RunPass<ArealHistogram, true>(
+            source, model, endRow, [&] { return ArealHistogram(rectangle, model.Samples.bits); },
+            progress, cancel);
+        if (!counts) {
             outcome.Cancelled = cancel && *cancel;
             outcome.ReadFailed = !outcome.Cancelled;
             return outcome;
         }
-        ArealHistogram total(rectangle, model.Samples.bits);
-        for (const auto& histogram : histograms)
-            total.Merge(*histogram);
-        outcome.Figures = total.Finish(*basis.Conversion.table);
+        outcome.Figures = counts->Finish(*basis.Conversion.table);
         const std::int64_t counted =
             outcome.Figures ? outcome.Figures->Valid + outcome.Figures->NoData : 0;
         outcome.Unread = rect.Width() * rect.Height() - counted;
@@ -414,7 +399,7 @@ ArealOutcome MeasureAreal(const image::TiffSource& source, const image::ImageMod
     }
     const std::optional<ArealMeanPass> means = RunPass<ArealMeanPass>(
         source, model, endRow, [&] { return ArealMeanPass(rectangle, form); },
-        Share(progress, 0, 50), cancel, nullptr);
+        ProgressShare(progress, 0, 50), cancel);
     if (!means) {
         outcome.Cancelled = cancel && *cancel;
         outcome.ReadFailed = !outcome.Cancelled;
@@ -422,7 +407,7 @@ ArealOutcome MeasureAreal(const image::TiffSource& source, const image::ImageMod
     }
     const std::optional<ArealMomentPass> moments = RunPass<ArealMomentPass>(
         source, model, endRow, [&] { return ArealMomentPass(rectangle, means->Mean(), form); },
-        Share(progress, 50, 50), cancel, nullptr);
+        ProgressShare(progress, 50, 50), cancel);
     if (!moments) {
         outcome.Cancelled = cancel && *cancel;
         outcome.ReadFailed = !outcome.Cancelled;

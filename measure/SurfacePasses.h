@@ -109,6 +109,9 @@ ArealOutcome MeasureAreal(const image::TiffSource& source, const image::ImageMod
                           const image::ProgressFunction& progress,
                           const std::atomic<bool>* cancel = nullptr);
 
+// Percentages 0-99 of one step of a longer job, as `span` percent of it from `from` on.
+image::ProgressFunction ProgressShare(const image::ProgressFunction& progress, int from, int span);
+
 // The levelling's name: "none", "plane", "plane through 3 points", "polynomial of degree 2".
 QString LevellingName(FormKind kind);
 
