@@ -4,6 +4,7 @@
 #include "app/ImageBox.h"
 #include "app/ImageFrame.h"
 #include "view2d/NoDataColour.h"
+#include "view2d/PointerZoom.h"
 #include "view2d/Stretch.h"
 #include "view3d/Navigation.h"
 
@@ -98,7 +99,34 @@ void ImageFrame::WheelStep(ZoomDirection direction) {
     if (view_.Loading)
         return;
     BoxRect box = Box();
-    const WheelResult result = view2d::WheelStep(direction, image_, Area(), view_.Window, box);
+    ShowZoom(view2d::WheelStep(direction, image_, Area(), view_.Window, box), box);
+}
+
+bool ImageFrame::Zoomable2D() const {
+    return image_.HasImage() && !view_.Loading && DisplayBitmap && !ui_.view3dButton->isChecked();
+}
+
+void ImageFrame::ZoomAboutBoxPoint(int notches, QPoint boxPoint) {
+    if (!Zoomable2D() || notches == 0)
+        return;
+    BoxRect box = Box();
+    ShowZoom(
+        view2d::PointerZoom(notches, boxPoint.x(), boxPoint.y(), image_, Area(), view_.Window, box),
+        box);
+}
+
+void ImageFrame::ShowActualPixels() {
+    if (!Zoomable2D())
+        return;
+    BoxRect box = Box();
+    // One device pixel per file pixel: a HiDPI screen shows file pixels at its own resolution.
+    const double filePixelsPerBoxPixel = 1.0 / devicePixelRatioF();
+    ShowZoom(view2d::ZoomToScale(filePixelsPerBoxPixel, box.Width / 2, box.Height / 2, image_,
+                                 Area(), view_.Window, box),
+             box);
+}
+
+void ImageFrame::ShowZoom(WheelResult result, const BoxRect& box) {
     if (result == WheelResult::Ignored)
         return;
     if (result == WheelResult::ResetZoom) {

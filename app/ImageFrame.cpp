@@ -203,6 +203,13 @@ bool ImageFrame::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ImageFrame::wheelEvent(QWheelEvent* e) {
+    // Ctrl and the wheel zoom the 2D view about the pointer; in 3D the wheel keeps its rule.
+    if ((e->modifiers() & Qt::ControlModifier) && Zoomable2D()) {
+        const int notches = frameWheel_.Add(e->angleDelta().y());
+        ZoomAboutBoxPoint(notches, e->position().toPoint() - ui_.imageBox->pos());
+        e->accept();
+        return;
+    }
     frameWheel_.Turn(
         e->angleDelta().y(), [this] { ZoomIn(); }, [this] { ZoomOut(); });
     e->accept();

@@ -150,6 +150,11 @@ public:
     void LayOutViews();
     void ZoomIn();
     void ZoomOut();
+    // Ctrl+wheel: `notches` (positive: in) of 1.25 each, keeping the file pixel under the box
+    // pixel where it is.
+    void ZoomAboutBoxPoint(int notches, QPoint boxPoint);
+    // View > Actual Pixels: one screen pixel per file pixel about the view's centre.
+    void ShowActualPixels();
     void RepaintImageBox();
     void ImageBoxPressed(Qt::MouseButton button, int x, int y);
     void ImageBoxMoved(int x, int y);
@@ -360,6 +365,10 @@ private:
     void UpdateHeightColours();
     void FillColourBar();
     void WheelStep(view2d::ZoomDirection direction);
+    // The 2D view is shown with an image that can be zoomed.
+    bool Zoomable2D() const;
+    // Places the box after a zoom's step, or shows the whole image.
+    void ShowZoom(view2d::WheelResult result, const view2d::BoxRect& box);
     void RedrawVisiblePanels();
     void SetDragCursor(bool dragging);
     // Drags a floating panel by its background or title; true when it took the event.

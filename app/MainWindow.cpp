@@ -112,6 +112,7 @@ void MainWindow::NameCommands() {
         {viewMenu_->menuAction(), "viewMenu"},
         {zoomInAction_, "zoomInAction"},
         {zoomOutAction_, "zoomOutAction"},
+        {actualPixelsAction_, "actualPixelsAction"},
         {wholeImageAction_, "wholeImageAction"},
         {view2dAction_, "view2dAction"},
         {view3dAction_, "view3dAction"},
@@ -199,6 +200,8 @@ void MainWindow::BuildViewMenu() {
         add(QStringLiteral("Zoom Out"), {Qt::Key_Minus}, [this] { frame_->ZoomOut(); });
     wholeImageAction_ = add(QStringLiteral("Whole Image"), {Qt::Key_0, Qt::Key_Home},
                             [this] { frame_->ResetZoom(); });
+    actualPixelsAction_ = add(QStringLiteral("Actual Pixels"), {Qt::CTRL | Qt::Key_1},
+                              [this] { frame_->ShowActualPixels(); });
     viewMenu_->addSeparator();
     view2dAction_ =
         add(QStringLiteral("2D View"), {Qt::Key_2}, [this] { frame_->ChooseView(false); });
@@ -265,7 +268,7 @@ void MainWindow::UpdateMenuState() {
     openRecentMenu_->menuAction()->setEnabled(idle && !recentFiles_.isEmpty());
     saveViewAction_->setEnabled(shown && idle);
     copyViewAction_->setEnabled(shown);
-    for (QAction* action : {zoomInAction_, zoomOutAction_, wholeImageAction_})
+    for (QAction* action : {zoomInAction_, zoomOutAction_, wholeImageAction_, actualPixelsAction_})
         action->setEnabled(shown);
     view2dAction_->setEnabled(shown && frame.Components().view2dButton->isEnabled());
     view3dAction_->setEnabled(shown && frame.Components().view3dButton->isEnabled());

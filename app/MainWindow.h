@@ -104,6 +104,7 @@ private:
     QAction* zoomInAction_ = nullptr;
     QAction* zoomOutAction_ = nullptr;
     QAction* wholeImageAction_ = nullptr;
+    QAction* actualPixelsAction_ = nullptr;
     QAction* view2dAction_ = nullptr;
     QAction* view3dAction_ = nullptr;
     QMenu* paletteMenu_ = nullptr;

@@ -81,12 +81,15 @@ void SizeFrame(MainWindow& form, const QSize& size) {
     }
 }
 
-void SendWheel(QWidget* target, int notches) {
+// `notches` wheel notches at `at` of the target, its centre by default.
+void SendWheel(QWidget* target, int notches, std::optional<QPoint> at = std::nullopt,
+               Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     const int delta = notches > 0 ? 120 : -120;
     for (int i = 0; i < std::abs(notches); ++i) {
-        const QPointF at(target->width() / 2.0, target->height() / 2.0);
-        QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
-                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        const QPointF where =
+            at ? QPointF(*at) : QPointF(target->width() / 2.0, target->height() / 2.0);
+        QWheelEvent event(where, target->mapToGlobal(where), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
         QApplication::sendEvent(target, &event);
         ProcessEvents();
     }
@@ -548,6 +551,13 @@ std::optional<QString> ParseSnapshotArguments(const QStringList& args, SnapshotO
             if (!value(v) || !ParseInt(v, n))
                 return QStringLiteral("--wheel needs a whole number");
             o.wheel = n;
+        } else if (a == "--ctrl-wheel") {
+            QList<int> n;
+            if (!value(v) || !ParseInts(v, 3, n))
+                return QStringLiteral("--ctrl-wheel needs X,Y,N");
+            o.ctrlWheel = SnapshotOptions::CtrlWheel{QPoint(n[0], n[1]), n[2]};
+        } else if (a == "--actual-pixels") {
+            o.actualPixels = true;
         } else if (a == "--resolution" || a == "--zdepth") {
             int n = 0;
             if (!value(v) || !ParseInt(v, n))
@@ -692,6 +702,12 @@ int RunSnapshot(const SnapshotOptions& options) {
     if (options.view3d)
         frame.ChooseView(true);
     SendWheel(&frame, options.wheel);
+    if (options.actualPixels)
+        frame.ShowActualPixels();
+    if (options.ctrlWheel)
+        // To the frame under the box pixel, where a user's wheel over the box arrives.
+        SendWheel(&frame, options.ctrlWheel->notches, c.imageBox->pos() + options.ctrlWheel->at,
+                  Qt::ControlModifier);
     if (options.resolution)
         frame.SetResolutionPosition(*options.resolution);
     if (options.zdepth)

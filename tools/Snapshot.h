@@ -15,6 +15,12 @@ struct SnapshotOptions {
     QSize size{1200, 797}; // the frame's client size
     bool view3d = false;
     int wheel = 0;
+    bool actualPixels = false; // View > Actual Pixels, after the wheel
+    struct CtrlWheel {
+        QPoint at; // box pixel
+        int notches = 0;
+    };
+    std::optional<CtrlWheel> ctrlWheel; // after Actual Pixels
     std::optional<int> resolution;
     std::optional<int> zdepth;
     QString texture;

@@ -95,6 +95,41 @@ private slots:
         QCOMPARE(PaintedPixels(&f).pixel(150, 400), qRgb(255, 255, 255));
     }
 
+    void ctrlWheelZoomsAboutThePointerAndActualPixels() {
+        FrameHarness h;
+        TiffLayout layout;
+        layout.width = 1000;
+        layout.height = 800;
+        layout.xResolution = 254.0f;
+        h.Open(h.Write("pointer.tif", layout));
+        ImageFrame& f = h.Frame();
+        ImageBox* box = f.Components().imageBox;
+        const QPoint frameAt(300, 250);
+        SendMouse(box, QEvent::MouseMove, frameAt - box->pos(), Qt::NoButton, Qt::NoButton);
+        const QString x = f.Components().xLabel->text(), y = f.Components().yLabel->text();
+        // Three notches in, with the pointer still: the same file pixel stays under it and the
+        // readout says so at once. (A wheel event from the box reaches the frame as one sent to
+        // the frame: Qt passes only the window system's own on to the parent.)
+        for (int notch = 0; notch < 3; ++notch)
+            SendWheel(&f, 120, frameAt, Qt::ControlModifier);
+        const double filePixelsPerBoxPixel = f.View().Window.ViewWidth / box->width();
+        QVERIFY(std::abs(filePixelsPerBoxPixel - 1000.0 / 875 / std::pow(1.25, 3)) < 1e-9);
+        QCOMPARE(f.Components().xLabel->text(), x);
+        QCOMPARE(f.Components().yLabel->text(), y);
+        QVERIFY(f.StatusText().contains(QStringLiteral("zoom 170.9 %")));
+        // The plain wheel keeps its rule: 5 % about the view's centre.
+        const double before = f.View().Window.ViewWidth;
+        SendWheel(&f, 120);
+        QVERIFY(std::abs(f.View().Window.ViewWidth - before / 1.05) < 1e-6);
+        // Actual Pixels: one box pixel a file pixel, about the view's centre; the file's 1000
+        // columns are narrower than the area.
+        f.ShowActualPixels();
+        QCOMPARE(box->geometry(), QRect(100, 97, 1000, 700));
+        QCOMPARE(f.View().Window.ViewWidth, 1000.0);
+        QCOMPARE(f.View().Window.ViewHeight, 700.0);
+        QVERIFY(f.StatusText().contains(QStringLiteral("zoom 100.0 %")));
+    }
+
     void readoutPressAndDrag() {
         FrameHarness h;
         TiffLayout layout;

@@ -7,14 +7,17 @@
 #include <QWheelEvent>
 #include <QWidget>
 #include <QtTest>
+#include <optional>
 
 namespace orvane::test {
 
-// A wheel event at the widget's centre; 120 is one notch away from the user.
-inline void SendWheel(QWidget* target, int angleDelta) {
-    const QPointF at(target->width() / 2.0, target->height() / 2.0);
-    QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, angleDelta), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
+// A wheel event at the widget's centre, or at `at`; 120 is one notch away from the user.
+inline void SendWheel(QWidget* target, int angleDelta, std::optional<QPoint> at = std::nullopt,
+                      Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    const QPointF where =
+        at ? QPointF(*at) : QPointF(target->width() / 2.0, target->height() / 2.0);
+    QWheelEvent event(where, target->mapToGlobal(where), QPoint(), QPoint(0, angleDelta),
+                      Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
     QApplication::sendEvent(target, &event);
 }
 
