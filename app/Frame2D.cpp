@@ -3,6 +3,7 @@
 #include "app/HistogramChart.h"
 #include "app/ImageBox.h"
 #include "app/ImageFrame.h"
+#include "app/ScaleBarPaint.h"
 #include "view2d/NoDataColour.h"
 #include "view2d/PointerZoom.h"
 #include "view2d/Stretch.h"
@@ -186,6 +187,21 @@ void ImageFrame::PaintInto(QPainter& painter) {
         painter.drawImage(0, 0, noData);
     PaintMeasuringLine(painter);
     PaintSurfaceMarks(painter);
+    if (const std::optional<ScaleBar> bar = ShownScaleBar())
+        PaintScaleBar(painter, *bar, ui_.imageBox->rect(), ui_.imageBox->font());
+}
+
+void ImageFrame::ShowScaleBar(bool shown) {
+    scaleBarShown_ = shown;
+    RepaintImageBox();
+}
+
+std::optional<ScaleBar> ImageFrame::ShownScaleBar() const {
+    if (!scaleBarShown_ || !ImageShown() || ReliefShown())
+        return std::nullopt;
+    const QSize box = ui_.imageBox->size();
+    return ScaleBarFor(box.width(), FilePixelsPerBoxPixel(view_.Window, Box(), image_),
+                       image_.MmPerPixelX());
 }
 
 QImage ImageFrame::NoDataOverlay() const {

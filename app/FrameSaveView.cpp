@@ -1,9 +1,11 @@
 // Saving and copying what the view shows: the 2D box or the 3D view as they are on the screen,
 // or in 2D the view window at file resolution.
 #include "app/FileResolutionSave.h"
+#include "app/ImageBox.h"
 #include "app/ImageFrame.h"
 #include "app/Messages.h"
 #include "app/PictureFile.h"
+#include "app/ScaleBarPaint.h"
 #include "view2d/ViewExport.h"
 #include "view3d/gl/SceneViewer.h"
 
@@ -26,11 +28,16 @@ QImage ImageFrame::ShownPicture() {
         return QImage();
     QImage picture = DisplayBitmap->copy();
     const QImage noData = NoDataOverlay();
-    if (!noData.isNull()) {
-        // The no-data colour is in no palette: the picture takes colours of its own.
+    const std::optional<view2d::ScaleBar> bar = ShownScaleBar();
+    if (!noData.isNull() || bar) {
+        // The no-data colour and the bar's plate are in no palette: the picture takes colours
+        // of its own.
         picture = picture.convertToFormat(QImage::Format_RGB32);
         QPainter painter(&picture);
-        painter.drawImage(0, 0, noData);
+        if (!noData.isNull())
+            painter.drawImage(0, 0, noData);
+        if (bar)
+            PaintScaleBar(painter, *bar, ui_.imageBox->rect(), ui_.imageBox->font());
     }
     picture.setDevicePixelRatio(1); // a file holds the device pixels
     return picture;

@@ -13,6 +13,7 @@
 #include "view2d/KeyPan.h"
 #include "view2d/Profile.h"
 #include "view2d/Readout.h"
+#include "view2d/ScaleBar.h"
 #include "view2d/Viewport.h"
 #include "view3d/CameraMotion.h"
 #include "view3d/Navigation.h"
@@ -155,6 +156,10 @@ public:
     void ZoomAboutBoxPoint(int notches, QPoint boxPoint);
     // View > Actual Pixels: one screen pixel per file pixel about the view's centre.
     void ShowActualPixels();
+    // View > Scale Bar, drawn at the bottom left of the 2D view and into its saved pictures.
+    void ShowScaleBar(bool shown);
+    // The bar the 2D view shows; none while hidden or in 3D.
+    std::optional<view2d::ScaleBar> ShownScaleBar() const;
     void RepaintImageBox();
     void ImageBoxPressed(Qt::MouseButton button, int x, int y);
     void ImageBoxMoved(int x, int y);
@@ -421,9 +426,10 @@ private:
     std::shared_ptr<std::atomic<bool>> surfaceCancel_;
     ResultsPanel* resultsPanel_ = nullptr;
     bool profilePanelPlaced_ = false; // the profile panel has had its first place
-    WheelNotches frameWheel_;         // notches over the 2D view
-    WheelNotches sceneWheel_;         // notches over the 3D viewer
-    bool sceneMoveAttached_ = true;   // the 3D viewer's pointer moves are handled
+    bool scaleBarShown_ = false;
+    WheelNotches frameWheel_;       // notches over the 2D view
+    WheelNotches sceneWheel_;       // notches over the 3D viewer
+    bool sceneMoveAttached_ = true; // the 3D viewer's pointer moves are handled
     view3d::CameraMotion sceneMotion_;
     QElapsedTimer motionClock_; // the clock of sceneMotion_
     QTimer sceneMotionSettle_;  // fires when the last wheel notch's motion ends

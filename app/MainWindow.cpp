@@ -113,6 +113,7 @@ void MainWindow::NameCommands() {
         {zoomInAction_, "zoomInAction"},
         {zoomOutAction_, "zoomOutAction"},
         {actualPixelsAction_, "actualPixelsAction"},
+        {scaleBarAction_, "scaleBarAction"},
         {wholeImageAction_, "wholeImageAction"},
         {view2dAction_, "view2dAction"},
         {view3dAction_, "view3dAction"},
@@ -223,6 +224,10 @@ void MainWindow::BuildViewMenu() {
     colourBarAction_->setCheckable(true);
     connect(colourBarAction_, &QAction::toggled, this,
             [this](bool shown) { frame_->ShowColourBar(shown); });
+    scaleBarAction_ = viewMenu_->addAction(QStringLiteral("Scale Bar"));
+    scaleBarAction_->setCheckable(true);
+    connect(scaleBarAction_, &QAction::toggled, this,
+            [this](bool shown) { frame_->ShowScaleBar(shown); });
     viewMenu_->addSeparator();
     fullScreenAction_ = add(QStringLiteral("Full Screen"), {Qt::Key_F, Qt::Key_F11},
                             [this] { ToggleFullScreen(); });

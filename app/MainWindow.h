@@ -110,6 +110,7 @@ private:
     QMenu* paletteMenu_ = nullptr;
     std::array<QAction*, panels::kAllPalettes.size()> paletteActions_{}; // in menu order
     QAction* colourBarAction_ = nullptr;
+    QAction* scaleBarAction_ = nullptr;
     QAction* fullScreenAction_ = nullptr;
     QMenu* measureMenu_ = nullptr;
     QMenu* levelMenu_ = nullptr;

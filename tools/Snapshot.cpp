@@ -502,6 +502,11 @@ QJsonObject Report(const SnapshotOptions& options, const ImageFrame& f, const QS
                        {"info", info},
                        {"palette", panels::PaletteName(f.Palette())},
                        {"colour_bar", colourBar}};
+    QJsonValue scaleBar;
+    if (const std::optional<view2d::ScaleBar> bar = f.ShownScaleBar())
+        scaleBar =
+            QJsonObject{{"length", bar->length}, {"unit", bar->unit}, {"pixels", bar->pixels}};
+    report.insert(QStringLiteral("scale_bar"), scaleBar);
     // Measuring, after the fields above.
     if (options.pointer)
         report.insert(QStringLiteral("exact"), ExactReport(f));
@@ -533,6 +538,8 @@ std::optional<QString> ParseSnapshotArguments(const QStringList& args, SnapshotO
             o.info = true;
         } else if (a == "--colour-bar") {
             o.colourBar = true;
+        } else if (a == "--scale-bar") {
+            o.scaleBar = true;
         } else if (a == "--no-timings") {
             o.timings = false;
         } else if (a == "--orbit") {
@@ -720,6 +727,8 @@ int RunSnapshot(const SnapshotOptions& options) {
         form.ShowTiffInfo();
     if (options.colourBar)
         form.ShowColourBar(true);
+    if (options.scaleBar)
+        form.Command(QStringLiteral("scaleBarAction"))->setChecked(true);
     if (options.press)
         SendPress(c.imageBox, *options.press);
     for (const QKeySequence& key : options.keys)

@@ -29,6 +29,7 @@ struct SnapshotOptions {
     bool saveViewFileResolution = false;
     bool info = false;
     bool colourBar = false;
+    bool scaleBar = false; // View > Scale Bar, after the colour bar
     std::optional<QPoint> press;
     QList<QKeySequence> keys;                 // keys pressed over the frame, one after another
     std::optional<QPoint> pointer;            // a move without buttons, box pixels

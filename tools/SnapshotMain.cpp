@@ -15,7 +15,8 @@ int main(int argc, char** argv) {
                    "         [--ctrl-wheel X,Y,N] [--resolution P]\n"
                    "         [--zdepth P] [--texture PICTURE] [--info] [--press X,Y]\n"
                    "         [--keys KEYS] [--pointer X,Y] [--profile X1,Y1,X2,Y2]\n"
-                   "         [--orbit N] [--palette NAME] [--colour-bar] [--no-timings]\n"
+                   "         [--orbit N] [--palette NAME] [--colour-bar] [--scale-bar]\n"
+                   "         [--no-timings]\n"
                    "         [--save-view OUT [--save-view-file-resolution]]\n"
                    "         [--png OUT.png] [--json OUT.json|-] TIFF\n",
                    stderr);

@@ -137,6 +137,38 @@ private slots:
         QCOMPARE(Rgb(QApplication::clipboard()->image()), shown);
     }
 
+    void theScaleBarIsInTheViewAndItsPictures() {
+        TiffLayout layout;
+        layout.width = 1000;
+        layout.height = 800;
+        layout.xResolution = 254.0f; // 0.1 mm a pixel
+        h_->Open(h_->Write("scaled.tif", layout, Sample));
+        QVERIFY(!Frame().ShownScaleBar());
+        h_->form->Command("scaleBarAction")->setChecked(true);
+        // 1000 pixels over an 875-pixel box: a quarter of it holds 25 mm, so 20 mm over 175.
+        const std::optional<view2d::ScaleBar> bar = Frame().ShownScaleBar();
+        QVERIFY(bar);
+        QCOMPARE(bar->length, 20.0);
+        QCOMPARE(bar->unit, QStringLiteral("mm"));
+        QVERIFY(std::abs(bar->pixels - 175) < 1e-9);
+        Frame().Components().histogramPanel->hide();
+        QThread::msleep(40);
+        Box()->repaint();
+        const QImage shown = Rgb(PaintedPixels(Box()));
+        const qreal ratio = Box()->devicePixelRatioF();
+        const int barY = int((Box()->height() - 17) * ratio);
+        for (const int x : {16, 189})
+            QCOMPARE(shown.pixel(int(x * ratio), barY), qRgb(0, 0, 0));
+        QVERIFY(shown.pixel(int(200 * ratio), barY) != qRgb(0, 0, 0));
+        Save(h_->Path("bar.png"));
+        QCOMPARE(Rgb(QImage(h_->Path("bar.png"))), shown);
+        h_->form->Command("copyViewAction")->trigger();
+        QCOMPARE(Rgb(QApplication::clipboard()->image()), shown);
+        // In 3D there is none.
+        Frame().ChooseView(true);
+        QVERIFY(!Frame().ShownScaleBar());
+    }
+
     void saveAndCopyWriteThe3DViewAsShown() {
         OpenRelief(600, 400);
         Frame().Components().view3dButton->click();
