@@ -28,8 +28,8 @@ WheelResult ZoomToScale(double filePixelsPerBoxPixel, int boxX, int boxY,
                         const ImageGeometry& image, const ImageArea& area, ViewWindow& window,
                         BoxRect& box) {
     if (image.ImageWidth <= 0 || image.ImageHeight <= 0 || area.AreaWidth <= 0 ||
-        area.AreaHeight <= 0 || box.Width <= 0 || box.Height <= 0 ||
-        !(filePixelsPerBoxPixel > 0) || !std::isfinite(filePixelsPerBoxPixel)) {
+        area.AreaHeight <= 0 || box.Width <= 0 || box.Height <= 0 || !(filePixelsPerBoxPixel > 0) ||
+        !std::isfinite(filePixelsPerBoxPixel)) {
         return WheelResult::Ignored;
     }
     const double scale = std::max(filePixelsPerBoxPixel, 1.0 / MaxBoxPixelsPerFilePixel);
@@ -38,8 +38,8 @@ WheelResult ZoomToScale(double filePixelsPerBoxPixel, int boxX, int boxY,
 
     // The buffer point under the box point, rows counted from the first row.
     const double keptColumn = window.ViewOffsetX + boxX * window.ViewWidth / box.Width;
-    const double keptRow = imageH - window.ViewHeight - window.ViewOffsetY +
-                           boxY * window.ViewHeight / box.Height;
+    const double keptRow =
+        imageH - window.ViewHeight - window.ViewOffsetY + boxY * window.ViewHeight / box.Height;
     const int frameX = box.Left + boxX;
     const int frameY = box.Top + boxY;
 
@@ -72,8 +72,8 @@ WheelResult ZoomToScale(double filePixelsPerBoxPixel, int boxX, int boxY,
 WheelResult PointerZoom(int notches, int boxX, int boxY, const ImageGeometry& image,
                         const ImageArea& area, ViewWindow& window, BoxRect& box) {
     const double now = FilePixelsPerBoxPixel(window, box, image);
-    return ZoomToScale(now * std::pow(PointerZoomFactor, -notches), boxX, boxY, image, area,
-                       window, box);
+    return ZoomToScale(now * std::pow(PointerZoomFactor, -notches), boxX, boxY, image, area, window,
+                       box);
 }
 
 } // namespace orvane::view2d

@@ -120,8 +120,7 @@ TEST(PointerZoom, ActualPixelsAndTheClosestZoom) {
     EXPECT_EQ(view.box.Width, kArea.AreaWidth);
     EXPECT_EQ(view.box.Height, kArea.AreaHeight);
     // No closer than one file pixel over 256 box pixels.
-    ASSERT_EQ(PointerZoom(100, 5, 5, thinned, kArea, view.window, view.box),
-              WheelResult::Placed);
+    ASSERT_EQ(PointerZoom(100, 5, 5, thinned, kArea, view.window, view.box), WheelResult::Placed);
     EXPECT_DOUBLE_EQ(FilePixelsPerBoxPixel(view.window, view.box, thinned), 1.0 / 256);
     // Nothing to zoom.
     View empty{};
