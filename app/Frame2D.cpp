@@ -168,7 +168,7 @@ bool ImageFrame::RefreshBitmap() {
         !described)
         return false;
     const SourceRect source = SourceRectangle(view_.Window, int(image_.ImageHeight));
-    StretchToGrey(image_.Levels(), int(image_.ImageWidth), int(image_.ImageHeight), source,
+    StretchToGrey(image_.PictureLevels(), int(image_.ImageWidth), int(image_.ImageHeight), source,
                   DisplayBitmap->bits(), DisplayBitmap->width(), DisplayBitmap->height(),
                   DisplayBitmap->bytesPerLine());
     return true;

@@ -2,6 +2,7 @@
 // measured), the areal parameters of a rectangle drawn with Shift and the left button, and the
 // Results panel that keeps a row per measurement. Whatever reads the whole file runs off the
 // window's thread, one job at a time, with progress and Cancel in the Results panel.
+#include "app/HistogramChart.h"
 #include "app/ImageBox.h"
 #include "app/ImageFrame.h"
 #include "app/ProfilePanel.h"
@@ -136,6 +137,11 @@ void ImageFrame::ResetSurfaceMeasures() {
     pendingPicture_.reset();
     image_.LevelledSpan.reset();
     CancelSurfaceWork();
+    CancelColourWork();
+    image_.ColourLevels.reset();
+    image_.ColourFractions.reset();
+    colourShown_.reset();
+    ui_.histogramChart->ShowRangeEnds(std::nullopt);
     levelKind_ = measure::FormKind::None;
     levelling_.reset();
     pickingLevelPoints_ = false;
@@ -256,13 +262,15 @@ void ImageFrame::ShowLevelledPicture(image::LevelBuffer levels,
         return;
     }
     // Every view of the levels follows: the 2D picture, the histogram, the colour bar, the
-    // relief and its colours.
+    // relief and its colours; a colour range is measured again on the heights now shown.
     RefreshBitmap();
     ui_.imageBox->update();
     FillHistogram();
     FillColourBar();
     UpdateHeightColours();
     scene_.heightField.StructureChanged();
+    if (colourRange_.Kind != measure::ColourRangeKind::Full)
+        ApplyColourRange();
 }
 
 // What depends on the levelling follows it: the panel's text, the profile and the area shown.

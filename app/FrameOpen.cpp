@@ -85,6 +85,7 @@ void ImageFrame::EndOpen(const QString& path, const image::TiffSource& source,
     if (shown) {
         shownFile_ = path;
         OpenExactReader(source);
+        ApplyColourRange();
     }
     // However the open ended, another file can be opened now.
     sceneMoveAttached_ = true;

@@ -31,7 +31,10 @@ void ImageFrame::UpdateHeightColours() {
     }
     const auto& table = panels::PaletteTable(palette_);
     colours.SetColours(std::vector<std::uint32_t>(table.begin(), table.end()));
-    colours.SetPlane(view3d::LevelPlane(image_, scene_.heightField));
+    const view3d::Vector4f plane = view3d::LevelPlane(image_, scene_.heightField);
+    // A colour range stretches the colours over its part of the levels' scale.
+    const auto& range = image_.ColourFractions;
+    colours.SetPlane(range ? view3d::RangePlane(plane, range->Low, range->High) : plane);
 }
 
 void ImageFrame::FillColourBar() {
@@ -40,6 +43,11 @@ void ImageFrame::FillColourBar() {
     const QString unit = !image_.LevelsFromValues      ? QStringLiteral("mm")
                          : image_.HeightUnit.isEmpty() ? QStringLiteral("value")
                                                        : image_.HeightUnit;
+    if (colourShown_) {
+        ui_.colourBar->ShowScale(
+            panels::ColourBarScaleFor(colourShown_->low, colourShown_->high, ColourRangeUnit()));
+        return;
+    }
     ui_.colourBar->ShowScale(
         panels::ColourBarScaleFor(image_.ShownLow(), image_.ShownHigh(), unit));
 }

@@ -30,6 +30,15 @@ HistogramChart::HistogramChart(QWidget* parent) : QChartView(parent) {
     markerSeries->setPen(markerPen);
     chart->addSeries(barSeries);
     chart->addSeries(markerSeries);
+    // The colour range's ends: blue dashes across the plot.
+    QPen rangePen(QColor(0, 90, 255));
+    rangePen.setWidth(2);
+    rangePen.setStyle(Qt::DashLine);
+    for (QLineSeries** end : {&rangeLow_, &rangeHigh_}) {
+        *end = new QLineSeries(this);
+        (*end)->setPen(rangePen);
+        chart->addSeries(*end);
+    }
 
     levelAxis_ = new QValueAxis;
     levelAxis_->setRange(0, 255);
@@ -47,7 +56,8 @@ HistogramChart::HistogramChart(QWidget* parent) : QChartView(parent) {
     chart->addAxis(levelAxis_, Qt::AlignBottom);
     chart->addAxis(valueAxis_, Qt::AlignLeft);
     for (QAbstractSeries* s :
-         {static_cast<QAbstractSeries*>(barSeries), static_cast<QAbstractSeries*>(markerSeries)}) {
+         {static_cast<QAbstractSeries*>(barSeries), static_cast<QAbstractSeries*>(markerSeries),
+          static_cast<QAbstractSeries*>(rangeLow_), static_cast<QAbstractSeries*>(rangeHigh_)}) {
         s->attachAxis(levelAxis_);
         s->attachAxis(valueAxis_);
     }
@@ -81,6 +91,23 @@ void HistogramChart::ShowMarker(int level) {
     markerSeries->clear();
     for (const panels::ChartPoint& p : panels::LevelMarkerPoints(level))
         markerSeries->append(p.X, p.Y);
+}
+
+void HistogramChart::ShowRangeEnds(std::optional<std::pair<double, double>> levels) {
+    rangeLow_->clear();
+    rangeHigh_->clear();
+    if (!levels)
+        return;
+    rangeLow_->append({{levels->first, 0}, {levels->first, 1}});
+    rangeHigh_->append({{levels->second, 0}, {levels->second, 1}});
+}
+
+QList<double> HistogramChart::RangeEnds() const {
+    QList<double> ends;
+    for (const QLineSeries* end : {rangeLow_, rangeHigh_})
+        if (!end->points().isEmpty())
+            ends << end->points().first().x();
+    return ends;
 }
 
 QList<double> HistogramChart::BarHeights() const {

@@ -2,6 +2,8 @@
 #include "panels/Histogram.h"
 
 #include <QChartView>
+#include <optional>
+#include <utility>
 
 class QAreaSeries;
 class QGraphicsRectItem;
@@ -27,6 +29,9 @@ public:
     // Clears both series, resets both axes and shows the bars.
     void ShowBars(const panels::HistogramBars& bars);
     void ShowMarker(int level);
+    // Marks the colour range's ends on the level axis; nothing takes them off.
+    void ShowRangeEnds(std::optional<std::pair<double, double>> levels);
+    QList<double> RangeEnds() const;
 
     QValueAxis* ValueAxis() const { return valueAxis_; }
     // The bar heights and marker points now shown, for reports and tests.
@@ -41,6 +46,8 @@ protected:
 
 private:
     QLineSeries* barTops_ = nullptr;
+    QLineSeries* rangeLow_ = nullptr;
+    QLineSeries* rangeHigh_ = nullptr;
     QList<double> heights_;
     QValueAxis* levelAxis_ = nullptr;
     QValueAxis* valueAxis_ = nullptr;

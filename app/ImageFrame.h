@@ -6,6 +6,7 @@
 #include "image/ImageModel.h"
 #include "image/OpenImage.h"
 #include "image/SampleReader.h"
+#include "measure/ColourRange.h"
 #include "measure/ProfileRoughness.h"
 #include "measure/SurfacePasses.h"
 #include "panels/ColourMaps.h"
@@ -117,9 +118,11 @@ public:
     const QString& StatusText() const { return statusText_; }
     const ExactReadoutState& ExactReadout() const { return readout_; }
     const MeasuringLine& Measuring() const { return measuring_; }
-    // A sample lookup or a profile is being computed off this thread.
+    // A sample lookup, a profile, a measurement or a colour range is being computed off this
+    // thread.
     bool ExactWorkPending() const {
-        return lookupsInFlight_ > 0 || profilesInFlight_ > 0 || surfaceJobsInFlight_ > 0;
+        return lookupsInFlight_ > 0 || profilesInFlight_ > 0 || surfaceJobsInFlight_ > 0 ||
+               colourJobsInFlight_ > 0;
     }
     // An image is on the views and no file is being read: it can be saved, zoomed, panned.
     bool ImageShown() const;
@@ -196,7 +199,21 @@ public:
     // The 2D or 3D view, as its button does, when the button is enabled.
     void ChooseView(bool relief);
 
-    // ---- palette and colour bar ----
+    // ---- palette, colour range and colour bar (FrameColourRange.cpp) ----
+    // View > Colour Range: kept for every file opened while the program runs. Outside Full the
+    // levels come from the file's exact samples off the window's thread.
+    void SetColourRange(const measure::ColourRange& range);
+    const measure::ColourRange& ColourRangeChoice() const { return colourRange_; }
+    // The range the picture's colours span, in the unit heights are shown in (ColourRangeUnit):
+    // Full's is the heights' range as the levels show it; Full also while another is measured
+    // or could not be.
+    struct ShownColourRange {
+        measure::ColourRangeKind kind = measure::ColourRangeKind::Full;
+        double low = 0, high = 0;
+    };
+    std::optional<ShownColourRange> ColourRangeShown() const;
+    // "mm", the file's height unit, or "value" for heights without one.
+    QString ColourRangeUnit() const;
     void SetPalette(panels::Palette palette);
     void ShowColourBar(bool shown);
     void PlaceColourBarPanel();
@@ -257,6 +274,8 @@ signals:
     // The progress display now shows `percent` (the open's own 0 included).
     void ProgressShown(int percent);
     void StatusTextChanged(const QString& text);
+    // Work beside the window (a colour range) is at `percent`; -1 when it has ended.
+    void BackgroundProgress(const QString& what, int percent);
     // A measurement of the surface started or ended, or the levelling changed.
     void MeasureStateChanged();
     // An open of `path` has ended: `shown` when its image is now on the views.
@@ -366,8 +385,15 @@ private:
     // The pixels of the box without a value, in the no-data colour over transparency; a null
     // image when the view shows none.
     QImage NoDataOverlay() const;
-    // The colours by height of the relief for the palette and the image.
+    // The colours by height of the relief for the palette, the image and the colour range.
     void UpdateHeightColours();
+    // Measures the colour range chosen for the image shown, or puts the full one back.
+    void ApplyColourRange();
+    void CancelColourWork();
+    // Puts the colour range's levels on the views; a null buffer puts the heights' own back.
+    void ShowColourLevels(image::LevelBuffer levels, std::optional<ShownColourRange> shown,
+                          image::ImageModel::LevelFractions fractions = {});
+    void ShowRangeEnds();
     void FillColourBar();
     void WheelStep(view2d::ZoomDirection direction);
     // The 2D view is shown with an image that can be zoomed.
@@ -423,6 +449,11 @@ private:
     double cutoffMm_ = 0;
     std::optional<measure::RoughnessOutcome> roughness_;
     int surfaceJobsInFlight_ = 0;
+    measure::ColourRange colourRange_;
+    std::optional<ShownColourRange> colourShown_; // outside Full, once its levels are shown
+    QString colourMessage_;
+    int colourJobsInFlight_ = 0;
+    std::shared_ptr<std::atomic<bool>> colourCancel_;
     std::shared_ptr<std::atomic<bool>> surfaceCancel_;
     ResultsPanel* resultsPanel_ = nullptr;
     bool profilePanelPlaced_ = false; // the profile panel has had its first place

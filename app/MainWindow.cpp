@@ -2,6 +2,7 @@
 
 #include "app/AboutDialog.h"
 #include "app/AppIcon.h"
+#include "app/ColourRangeDialog.h"
 #include "app/ImageFrame.h"
 #include "app/LayoutFonts.h"
 #include "app/Messages.h"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QStyle>
@@ -63,6 +65,22 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     statusLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     statusBar()->addWidget(statusLabel_, 1);
     connect(frame_, &ImageFrame::StatusTextChanged, statusLabel_, &QLabel::setText);
+    // Work beside the window shows its progress at the status bar's right.
+    backgroundLabel_ = new QLabel(this);
+    backgroundProgress_ = new QProgressBar(this);
+    backgroundProgress_->setRange(0, 100);
+    backgroundProgress_->setMaximumWidth(160);
+    statusBar()->addPermanentWidget(backgroundLabel_);
+    statusBar()->addPermanentWidget(backgroundProgress_);
+    backgroundLabel_->hide();
+    backgroundProgress_->hide();
+    connect(frame_, &ImageFrame::BackgroundProgress, this,
+            [this](const QString& what, int percent) {
+                backgroundLabel_->setText(what);
+                backgroundProgress_->setValue(std::max(0, percent));
+                backgroundLabel_->setVisible(percent >= 0);
+                backgroundProgress_->setVisible(percent >= 0);
+            });
     connect(frame_, &ImageFrame::MenuStateChanged, this, &MainWindow::UpdateMenuState);
     connect(frame_, &ImageFrame::MeasureStateChanged, this, &MainWindow::UpdateMeasureMenu);
     connect(frame_, &ImageFrame::OpenFinished, this, &MainWindow::OpenFinished);
@@ -114,6 +132,10 @@ void MainWindow::NameCommands() {
         {zoomOutAction_, "zoomOutAction"},
         {actualPixelsAction_, "actualPixelsAction"},
         {scaleBarAction_, "scaleBarAction"},
+        {colourRangeActions_[0], "colourRangeFullAction"},
+        {colourRangeActions_[1], "colourRangeDataAction"},
+        {colourRangeActions_[2], "colourRangeAutoAction"},
+        {colourRangeActions_[3], "colourRangeManualAction"},
         {wholeImageAction_, "wholeImageAction"},
         {view2dAction_, "view2dAction"},
         {view3dAction_, "view3dAction"},
@@ -224,6 +246,22 @@ void MainWindow::BuildViewMenu() {
     colourBarAction_->setCheckable(true);
     connect(colourBarAction_, &QAction::toggled, this,
             [this](bool shown) { frame_->ShowColourBar(shown); });
+    colourRangeMenu_ = viewMenu_->addMenu(QStringLiteral("Colour Range"));
+    auto* rangeGroup = new QActionGroup(this);
+    rangeGroup->setExclusive(true);
+    const std::pair<measure::ColourRangeKind, QString> ranges[] = {
+        {measure::ColourRangeKind::Full, QStringLiteral("Full")},
+        {measure::ColourRangeKind::Data, QStringLiteral("Data (Least to Greatest)")},
+        {measure::ColourRangeKind::Auto, QStringLiteral("Auto (0.5 % to 99.5 %)")},
+        {measure::ColourRangeKind::Manual, QStringLiteral("Manual...")}};
+    for (std::size_t i = 0; i < std::size(ranges); ++i) {
+        const measure::ColourRangeKind kind = ranges[i].first;
+        QAction* action = colourRangeMenu_->addAction(ranges[i].second);
+        action->setCheckable(true);
+        rangeGroup->addAction(action);
+        connect(action, &QAction::triggered, this, [this, kind] { ChooseColourRange(kind); });
+        colourRangeActions_[i] = action;
+    }
     scaleBarAction_ = viewMenu_->addAction(QStringLiteral("Scale Bar"));
     scaleBarAction_->setCheckable(true);
     connect(scaleBarAction_, &QAction::toggled, this,
@@ -278,9 +316,32 @@ void MainWindow::UpdateMenuState() {
     view2dAction_->setEnabled(shown && frame.Components().view2dButton->isEnabled());
     view3dAction_->setEnabled(shown && frame.Components().view3dButton->isEnabled());
     colourBarAction_->setEnabled(frame.ImageEverShown());
+    ShowColourRangeChoice();
     for (QMenu* menu : {fileMenu_, editMenu_, viewMenu_, measureMenu_, optionsMenu_, aboutMenu_})
         menu->menuAction()->setEnabled(idle);
     UpdateMeasureMenu();
+}
+
+void MainWindow::ChooseColourRange(measure::ColourRangeKind kind) {
+    measure::ColourRange range{kind, 0, 0};
+    if (kind == measure::ColourRangeKind::Manual) {
+        const auto shown = frame_->ColourRangeShown();
+        const std::optional<measure::ColourRange> typed = ColourRangeDialog::Ask(
+            this, frame_->ColourRangeUnit(), shown ? shown->low : 0, shown ? shown->high : 1);
+        if (!typed) {
+            ShowColourRangeChoice(); // the tick goes back to the range in force
+            return;
+        }
+        range = *typed;
+    }
+    frame_->SetColourRange(range);
+    ShowColourRangeChoice();
+}
+
+void MainWindow::ShowColourRangeChoice() {
+    const int index = int(frame_->ColourRangeChoice().Kind);
+    for (int i = 0; i < int(colourRangeActions_.size()); ++i)
+        colourRangeActions_[std::size_t(i)]->setChecked(i == index);
 }
 
 void MainWindow::OpenFile(const QString& path) {

@@ -1,4 +1,5 @@
 #pragma once
+#include "measure/ColourRange.h"
 #include "panels/ColourMaps.h"
 
 #include <QMainWindow>
@@ -10,6 +11,7 @@ class QLabel;
 class QActionGroup;
 class QDockWidget;
 class QMenu;
+class QProgressBar;
 
 namespace orvane::app {
 
@@ -80,6 +82,9 @@ protected:
 private:
     void BuildMenu();
     void BuildViewMenu();
+    // View > Colour Range: Manual asks for its heights first.
+    void ChooseColourRange(measure::ColourRangeKind kind);
+    void ShowColourRangeChoice();
     // The Measure menu and the Results dock (MeasureMenu.cpp).
     void BuildMeasureMenu();
     void UpdateMeasureMenu();
@@ -111,6 +116,10 @@ private:
     std::array<QAction*, panels::kAllPalettes.size()> paletteActions_{}; // in menu order
     QAction* colourBarAction_ = nullptr;
     QAction* scaleBarAction_ = nullptr;
+    QMenu* colourRangeMenu_ = nullptr;
+    std::array<QAction*, 4> colourRangeActions_{}; // Full, Data, Auto, Manual
+    QLabel* backgroundLabel_ = nullptr;
+    QProgressBar* backgroundProgress_ = nullptr;
     QAction* fullScreenAction_ = nullptr;
     QMenu* measureMenu_ = nullptr;
     QMenu* levelMenu_ = nullptr;

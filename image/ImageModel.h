@@ -100,6 +100,19 @@ struct ImageModel : ImageGeometry {
     // The heights level 0 and level 255 stand for as shown.
     double ShownLow() const { return LevelledSpan ? LevelledSpan->Low : ZMin; }
     double ShownHigh() const { return LevelledSpan ? LevelledSpan->High : ZMax; }
+    // A colour range other than the full one: the 2D picture's own levels (the heights' range
+    // spread over all 256), and where the range's ends lie on the scale of the levels above
+    // (0 at level 0, 1 at level 255), for the relief's colours and the histogram. The levels
+    // above stay the heights' (the relief's shape, the readout, the histogram).
+    LevelBuffer ColourLevels;
+    struct LevelFractions {
+        double Low = 0, High = 1;
+    };
+    std::optional<LevelFractions> ColourFractions;
+    // The levels the 2D picture paints.
+    const std::uint8_t* PictureLevels() const {
+        return ColourLevels ? ColourLevels.get() : SampleBuffer.get();
+    }
     // ImageWidth x ImageHeight levels, row-major, first file row first; null
     // while no image is open.
     LevelBuffer SampleBuffer;

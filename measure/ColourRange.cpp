@@ -1,5 +1,6 @@
 #include "measure/ColourRange.h"
 #include "measure/PassRunner.h"
+#include "measure/SurfacePasses.h"
 
 #include <algorithm>
 #include <cmath>
@@ -42,6 +43,32 @@ QString ColourRangeName(ColourRangeKind kind) {
         return QStringLiteral("manual");
     }
     return QString();
+}
+
+image::ImageModel::LevelFractions RangeFractions(const image::ImageModel& model,
+                                                 const Levelling* levelling, double low,
+                                                 double high) {
+    const bool millimetres = image::HeightBasisOf(model).Millimetres;
+    // The unit and span of the levels: the heights' own where the file gives them or a levelled
+    // picture has its span; the residual's, or the stored values', where neither does.
+    double scaleLow = model.ShownLow(), scaleHigh = model.ShownHigh(), perUnit = 1;
+    if (millimetres || model.LevelsFromValues) {
+        if (model.LevelsFromValues && millimetres && model.MmPerHeightUnit > 0)
+            perUnit = model.MmPerHeightUnit;
+    } else if (levelling) {
+        scaleLow = levelling->ResidualMin;
+        scaleHigh = levelling->ResidualMax;
+    } else {
+        scaleLow = 0;
+        scaleHigh = double((std::int64_t(1) << model.Samples.bits) - 1);
+    }
+    const double span = scaleHigh - scaleLow;
+    auto at = [&](double h) { return span != 0 ? (h / perUnit - scaleLow) / span : 0.0; };
+    image::ImageModel::LevelFractions fractions{at(low), at(high)};
+    // A min-is-white file pictured by its stored values shows them inverted.
+    if (!model.LevelsFromValues && !millimetres && model.Photometric == 0)
+        fractions = {1 - fractions.Low, 1 - fractions.High};
+    return fractions;
 }
 
 namespace {

@@ -13,6 +13,8 @@
 
 namespace orvane::measure {
 
+struct Levelling;
+
 enum class ColourRangeKind {
     Full,   // the file's height range, as the open maps it
     Data,   // least to greatest valid height
@@ -61,6 +63,12 @@ bool RangeLevels(const image::TiffSource& source, const image::ImageModel& model
                  const SurfaceForm* form, double low, double high, bool inverted,
                  std::uint8_t* levels, const image::ProgressFunction& progress,
                  const std::atomic<bool>* cancel = nullptr);
+
+// Where heights `low` and `high` (the measuring read's unit) lie on the scale of the levels the
+// open (or `levelling`'s picture) made: 0 at level 0, 1 at level 255, for the relief's colours
+// and the histogram's marks.
+image::ImageModel::LevelFractions
+RangeFractions(const image::ImageModel& model, const Levelling* levelling, double low, double high);
 
 // "full", "data", "auto", "manual".
 QString ColourRangeName(ColourRangeKind kind);

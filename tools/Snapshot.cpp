@@ -1,6 +1,7 @@
 #include "tools/Snapshot.h"
 
 #include "app/ColourBar.h"
+#include "app/ColourRangeDialog.h"
 #include "app/HistogramChart.h"
 #include "app/ImageBox.h"
 #include "app/ImageFrame.h"
@@ -502,6 +503,12 @@ QJsonObject Report(const SnapshotOptions& options, const ImageFrame& f, const QS
                        {"info", info},
                        {"palette", panels::PaletteName(f.Palette())},
                        {"colour_bar", colourBar}};
+    QJsonValue colourRange;
+    if (const auto range = f.ColourRangeShown())
+        colourRange = QJsonObject{{"kind", measure::ColourRangeName(range->kind)},
+                                  {"low", range->low},
+                                  {"high", range->high}};
+    report.insert(QStringLiteral("colour_range"), colourRange);
     QJsonValue scaleBar;
     if (const std::optional<view2d::ScaleBar> bar = f.ShownScaleBar())
         scaleBar =
@@ -540,6 +547,20 @@ std::optional<QString> ParseSnapshotArguments(const QStringList& args, SnapshotO
             o.colourBar = true;
         } else if (a == "--scale-bar") {
             o.scaleBar = true;
+        } else if (a == "--colour-range") {
+            if (!value(v))
+                return QStringLiteral("--colour-range needs full, data, auto or LOW,HIGH");
+            if (v == "full" || v == "data" || v == "auto") {
+                o.colourRange = measure::ColourRange{v == "full"   ? measure::ColourRangeKind::Full
+                                                     : v == "data" ? measure::ColourRangeKind::Data
+                                                                   : measure::ColourRangeKind::Auto,
+                                                     0, 0};
+            } else if (const auto manual = app::ParseManualRange(v)) {
+                o.colourRange = *manual;
+            } else {
+                return QStringLiteral(
+                    "--colour-range needs full, data, auto or LOW,HIGH with HIGH above LOW");
+            }
         } else if (a == "--no-timings") {
             o.timings = false;
         } else if (a == "--orbit") {
@@ -706,6 +727,10 @@ int RunSnapshot(const SnapshotOptions& options) {
     }
     if (options.cutoffMm)
         frame.SetCutoffMm(*options.cutoffMm);
+    if (options.colourRange) {
+        frame.SetColourRange(*options.colourRange);
+        WaitForExactWork(frame);
+    }
     if (options.view3d)
         frame.ChooseView(true);
     SendWheel(&frame, options.wheel);

@@ -1,4 +1,6 @@
 #pragma once
+#include "measure/ColourRange.h"
+
 #include <QKeySequence>
 #include <QLine>
 #include <QList>
@@ -38,6 +40,7 @@ struct SnapshotOptions {
     std::optional<QList<QPoint>> levelPoints; // three box pixels for a plane through them
     std::optional<QLine> area;                // a Shift and left-button drag, box pixels
     std::optional<double> cutoffMm;           // the profile's cut-off; 0 = automatic
+    std::optional<measure::ColourRange> colourRange; // after the levelling
     int orbit = 0;       // moves of a left drag across the 3D viewer, each with its frame
     bool timings = true; // the report's "timings" (never the same twice: left out to compare)
     QString png;

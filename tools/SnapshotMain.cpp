@@ -12,7 +12,8 @@ int main(int argc, char** argv) {
             orvane::tools::ParseSnapshotArguments(QApplication::arguments().mid(1), options)) {
         std::fprintf(stderr, "orvane-snapshot: %s\n", qPrintable(*error));
         std::fputs("usage: orvane-snapshot [--size WxH] [--3d] [--wheel N] [--actual-pixels]\n"
-                   "         [--ctrl-wheel X,Y,N] [--resolution P]\n"
+                   "         [--ctrl-wheel X,Y,N] [--colour-range full|data|auto|LOW,HIGH]\n"
+                   "         [--resolution P]\n"
                    "         [--zdepth P] [--texture PICTURE] [--info] [--press X,Y]\n"
                    "         [--keys KEYS] [--pointer X,Y] [--profile X1,Y1,X2,Y2]\n"
                    "         [--orbit N] [--palette NAME] [--colour-bar] [--scale-bar]\n"

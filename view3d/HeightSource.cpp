@@ -82,6 +82,15 @@ Vector4f LevelPlane(const image::ImageModel& image, const HeightField& field) {
     return {0, 0, zCoefficient, 0.5f};
 }
 
+Vector4f RangePlane(const Vector4f& plane, double low, double high) {
+    const double span = high - low;
+    if (!(span != 0) || !std::isfinite(span))
+        return plane;
+    // s = (fraction - low) / span, where the plane gives the fraction.
+    return {float(plane[0] / span), float(plane[1] / span), float(plane[2] / span),
+            float((plane[3] - low) / span)};
+}
+
 void ReliefHeight(const image::ImageModel& image, const HeightField& field, float x, float y,
                   float& z) {
     if (!image.HasImage() || image.ImageWidth <= 0 || image.ImageHeight <= 0) {

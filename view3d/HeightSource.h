@@ -28,4 +28,8 @@ double GridUnitsPerMm(const image::ImageModel& image, const HeightField& field);
 // 1/2). A relief without extent (no ranges set yet) gives the constant 1/2.
 Vector4f LevelPlane(const image::ImageModel& image, const HeightField& field);
 
+// The plane that gives 0 where `plane` gives `low` and 1 where it gives `high`: a colour range's
+// part of the levels' scale spread over the whole colour table (which clamps beyond it).
+Vector4f RangePlane(const Vector4f& plane, double low, double high);
+
 } // namespace orvane::view3d
