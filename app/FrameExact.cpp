@@ -163,6 +163,45 @@ void ImageFrame::MeasuringLineUp(Qt::MouseButton button, int x, int y) {
     MeasureProfile();
 }
 
+bool ImageFrame::LineEndPress(Qt::MouseButton button, int x, int y) {
+    if (button != Qt::LeftButton || !measuring_.shown || measuring_.dragging || !DisplayBitmap)
+        return false;
+    // Within a few pixels of an end, the nearer one.
+    const QSize box = ui_.imageBox->size();
+    const ProfileLine& l = measuring_.line;
+    const QPointF at(x, y);
+    const QPointF ends[] = {
+        BoxPointOfFilePixel({l.Column1, l.Row1}, view_.Window, box.width(), box.height(), image_),
+        BoxPointOfFilePixel({l.Column2, l.Row2}, view_.Window, box.width(), box.height(), image_)};
+    const double grab = 8;
+    const double d1 = QLineF(at, ends[0]).length(), d2 = QLineF(at, ends[1]).length();
+    if (std::min(d1, d2) > grab)
+        return false;
+    measuring_.movingEnd = d1 <= d2 ? 1 : 2;
+    return true;
+}
+
+bool ImageFrame::LineEndMove(int x, int y) {
+    if (measuring_.movingEnd == 0)
+        return false;
+    const image::FilePixel end =
+        MeasuringLineEnd(x, y, view_.Window, ui_.imageBox->width(), ui_.imageBox->height(), image_);
+    ProfileLine& l = measuring_.line;
+    (measuring_.movingEnd == 1 ? l.Column1 : l.Column2) = end.Column;
+    (measuring_.movingEnd == 1 ? l.Row1 : l.Row2) = end.Row;
+    ui_.imageBox->update();
+    return true;
+}
+
+bool ImageFrame::LineEndRelease(Qt::MouseButton button, int x, int y) {
+    if (button != Qt::LeftButton || measuring_.movingEnd == 0)
+        return false;
+    LineEndMove(x, y); // the end goes to the file pixel under the release
+    measuring_.movingEnd = 0;
+    MeasureProfile();
+    return true;
+}
+
 void ImageFrame::RemoveMeasuringLine() {
     // A profile still being measured belongs to the line that goes.
     if (profileCancel_)
@@ -208,10 +247,12 @@ void ImageFrame::MeasureProfile() {
     }
     const measure::FormKind levelling = levelling_ ? levelKind_ : measure::FormKind::None;
     const double cutoffMm = cutoffMm_;
+    const int width = profileWidth_;
     roughness_.reset();
     ++profilesInFlight_;
-    workers_.start([this, reader = exact_, line, units, cancel, cutoffMm, levelling] {
-        std::optional<Profile> profile = view2d::MeasureProfile(*reader, line, units, cancel.get());
+    workers_.start([this, reader = exact_, line, units, cancel, cutoffMm, levelling, width] {
+        std::optional<Profile> profile =
+            view2d::MeasureProfile(*reader, line, units, cancel.get(), width);
         std::optional<measure::RoughnessOutcome> roughness;
         if (profile && !*cancel)
             roughness = measure::ProfileRoughness(*profile, cutoffMm);

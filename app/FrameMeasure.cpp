@@ -352,6 +352,16 @@ void ImageFrame::SetCutoffMm(double lambdaCMm) {
     emit MeasureStateChanged();
 }
 
+void ImageFrame::SetProfileWidth(int pixels) {
+    pixels = std::clamp(pixels, 1, kMaxProfileWidthPx);
+    if (pixels == profileWidth_)
+        return;
+    profileWidth_ = pixels;
+    if (measuring_.shown && !measuring_.dragging)
+        MeasureProfile();
+    emit MeasureStateChanged();
+}
+
 std::optional<double> ImageFrame::LevelledReadout() const {
     if (!levelling_ || !readout_.overImage || readout_.sample.state != ExactSample::State::Value)
         return std::nullopt;

@@ -77,7 +77,7 @@ void ImageFrame::ConnectComponents() {
     ImageBox* box = ui_.imageBox;
     box->OnPaint = [this](QPainter& p) { PaintInto(p); };
     box->OnMouseDown = [this](Qt::MouseButton b, int x, int y) {
-        if (SurfacePress(b, ui_.imageBox->PressModifiers(), x, y))
+        if (SurfacePress(b, ui_.imageBox->PressModifiers(), x, y) || LineEndPress(b, x, y))
             return;
         ImageBoxPressed(b, x, y);
         MeasuringLineDown(b, x, y);
@@ -85,11 +85,11 @@ void ImageFrame::ConnectComponents() {
     box->OnMouseMove = [this](int x, int y) {
         pointerAt_ = ui_.imageBox->pos() + QPoint(x, y);
         ImageBoxMoved(x, y);
-        if (!MeasuringLineMove(x, y) && !SurfaceMove(x, y))
+        if (!MeasuringLineMove(x, y) && !LineEndMove(x, y) && !SurfaceMove(x, y))
             UpdateExactReadout(x, y);
     };
     box->OnMouseUp = [this](Qt::MouseButton b, int x, int y) {
-        if (SurfaceRelease(b, x, y))
+        if (SurfaceRelease(b, x, y) || LineEndRelease(b, x, y))
             return;
         ImageBoxReleased(b);
         MeasuringLineUp(b, x, y);

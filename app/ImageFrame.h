@@ -69,6 +69,7 @@ struct ExactReadoutState {
 struct MeasuringLine {
     bool shown = false;
     bool dragging = false; // the right button is held since the press
+    int movingEnd = 0;     // 1 or 2: that end follows a left drag begun on it
     QPoint pressedAt;      // box pixel of the press
     view2d::ProfileLine line;
 };
@@ -238,6 +239,11 @@ public:
     // whole image.
     void MeasureAreaBetween(const image::FilePixel& a, const image::FilePixel& b);
     void MeasureWholeArea();
+    // Measure > Profile Width: each point the mean of `pixels` samples across the line (1 to
+    // kMaxProfileWidthPx).
+    static constexpr int kMaxProfileWidthPx = 999;
+    void SetProfileWidth(int pixels);
+    int ProfileWidth() const { return profileWidth_; }
     // The profile's cut-off: 0 for ISO 4288's automatic choice.
     void SetCutoffMm(double lambdaCMm);
     double CutoffMm() const { return cutoffMm_; }
@@ -327,6 +333,10 @@ private:
     void MeasuringLineDown(Qt::MouseButton button, int x, int y);
     bool MeasuringLineMove(int x, int y);
     void MeasuringLineUp(Qt::MouseButton button, int x, int y);
+    // A left press on an end of the line shown moves that end; true when it took the event.
+    bool LineEndPress(Qt::MouseButton button, int x, int y);
+    bool LineEndMove(int x, int y);
+    bool LineEndRelease(Qt::MouseButton button, int x, int y);
     void RemoveMeasuringLine();
     void MeasureProfile();
     void PaintMeasuringLine(QPainter& painter);
@@ -447,6 +457,7 @@ private:
     AreaDrag areaDrag_;
     std::optional<measure::ArealOutcome> areal_;
     double cutoffMm_ = 0;
+    int profileWidth_ = 1;
     std::optional<measure::RoughnessOutcome> roughness_;
     int surfaceJobsInFlight_ = 0;
     measure::ColourRange colourRange_;

@@ -128,6 +128,7 @@ private:
     QMenu* cutoffMenu_ = nullptr;
     std::array<QAction*, 6> cutoffActions_{}; // automatic, then the standard cut-offs
     QAction* clearMeasurementAction_ = nullptr;
+    QAction* profileWidthAction_ = nullptr;
     QDockWidget* resultsDock_ = nullptr;
     QMenu* optionsMenu_ = nullptr;
     QAction* loadTextureAction_ = nullptr;

@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QDockWidget>
+#include <QInputDialog>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -24,7 +25,8 @@ constexpr measure::FormKind kLevelKinds[] = {measure::FormKind::None, measure::F
 void MainWindow::BuildMeasureMenu() {
     measureMenu_ = menuBar()->addMenu(QStringLiteral("Measure"));
     // The gestures, listed so that they can be found; the menu cannot do them.
-    for (const char* gesture : {"Profile: Right Drag", "Area: Shift+Left Drag"})
+    for (const char* gesture :
+         {"Profile: Right Drag", "Move a Profile End: Left Drag on It", "Area: Shift+Left Drag"})
         measureMenu_->addAction(QLatin1String(gesture))->setEnabled(false);
     arealAction_ = measureMenu_->addAction(QStringLiteral("Areal Parameters of the Whole Image"));
     connect(arealAction_, &QAction::triggered, this, [this] { frame_->MeasureWholeArea(); });
@@ -55,6 +57,16 @@ void MainWindow::BuildMeasureMenu() {
                 [this, cutoffMm] { frame_->SetCutoffMm(cutoffMm); });
         cutoffActions_[i] = action;
     }
+    profileWidthAction_ = measureMenu_->addAction(QStringLiteral("Profile Width..."));
+    connect(profileWidthAction_, &QAction::triggered, this, [this] {
+        bool ok = false;
+        const int pixels = QInputDialog::getInt(
+            this, QStringLiteral("Profile Width"),
+            QStringLiteral("Pixels across the line each point averages (1: the line alone):"),
+            frame_->ProfileWidth(), 1, ImageFrame::kMaxProfileWidthPx, 1, &ok);
+        if (ok)
+            frame_->SetProfileWidth(pixels);
+    });
     measureMenu_->addSeparator();
     // Esc is read by the frame (it also ends a drag): the menu shows it without taking it.
     clearMeasurementAction_ = measureMenu_->addAction(QStringLiteral("Clear Measurement\tEsc"));

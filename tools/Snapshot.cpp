@@ -335,6 +335,7 @@ QJsonValue ProfileReport(const ImageFrame& f) {
                        {"ra", Nullable(s.Ra)},
                        {"rq", Nullable(s.Rq)},
                        {"missing", double(s.MissingPoints)},
+                       {"width", p.Width},
                        {"roughness", RoughnessReport(f)},
                        {"points", points}};
 }
@@ -641,6 +642,17 @@ std::optional<QString> ParseSnapshotArguments(const QStringList& args, SnapshotO
             if (!value(v) || !ParseInts(v, 4, n))
                 return QStringLiteral("--area needs X1,Y1,X2,Y2");
             o.area = QLine(n[0], n[1], n[2], n[3]);
+        } else if (a == "--profile-width") {
+            int n = 0;
+            if (!value(v) || !ParseInt(v, n) || n < 1 || n > app::ImageFrame::kMaxProfileWidthPx)
+                return QStringLiteral("--profile-width needs a number of pixels from 1 to %1")
+                    .arg(app::ImageFrame::kMaxProfileWidthPx);
+            o.profileWidth = n;
+        } else if (a == "--drag-end") {
+            QList<int> n;
+            if (!value(v) || !ParseInts(v, 4, n))
+                return QStringLiteral("--drag-end needs X1,Y1,X2,Y2");
+            o.dragEnd = QLine(n[0], n[1], n[2], n[3]);
         } else if (a == "--cutoff") {
             bool ok = false;
             const double mm = value(v) ? v.toDouble(&ok) : 0;
@@ -763,12 +775,21 @@ int RunSnapshot(const SnapshotOptions& options) {
         SendMouse(c.imageBox, QEvent::MouseMove, *options.pointer, Qt::NoButton, Qt::NoButton);
         WaitForExactWork(frame);
     }
+    if (options.profileWidth)
+        frame.SetProfileWidth(options.profileWidth);
     if (options.profile) {
         const QLine& line = *options.profile;
         SendMouse(c.imageBox, QEvent::MouseButtonPress, line.p1(), Qt::RightButton,
                   Qt::RightButton);
         SendMouse(c.imageBox, QEvent::MouseMove, line.p2(), Qt::NoButton, Qt::RightButton);
         SendMouse(c.imageBox, QEvent::MouseButtonRelease, line.p2(), Qt::RightButton, Qt::NoButton);
+        WaitForExactWork(frame);
+    }
+    if (options.dragEnd) {
+        const QLine& drag = *options.dragEnd;
+        SendMouse(c.imageBox, QEvent::MouseButtonPress, drag.p1(), Qt::LeftButton, Qt::LeftButton);
+        SendMouse(c.imageBox, QEvent::MouseMove, drag.p2(), Qt::NoButton, Qt::LeftButton);
+        SendMouse(c.imageBox, QEvent::MouseButtonRelease, drag.p2(), Qt::LeftButton, Qt::NoButton);
         WaitForExactWork(frame);
     }
     if (options.area) {

@@ -36,6 +36,8 @@ struct SnapshotOptions {
     QList<QKeySequence> keys;                 // keys pressed over the frame, one after another
     std::optional<QPoint> pointer;            // a move without buttons, box pixels
     std::optional<QLine> profile;             // a right-button drag, box pixels
+    int profileWidth = 0;                     // Measure > Profile Width, before the profile
+    std::optional<QLine> dragEnd;             // a left drag moving a line end, after it
     QString level;                            // none, plane, poly2 or poly3, right after the open
     std::optional<QList<QPoint>> levelPoints; // three box pixels for a plane through them
     std::optional<QLine> area;                // a Shift and left-button drag, box pixels

@@ -153,8 +153,61 @@ ProfileUnits ProfileUnitsOf(const image::ImageModel& image) {
     return units;
 }
 
+namespace {
+
+// A sample's height and the value the statistics use, less the form at its pixel.
+struct PointValues {
+    std::optional<double> HeightMm, Value;
+};
+PointValues ValuesOf(const image::StoredSample& sample, std::int64_t column, std::int64_t row,
+                     bool heightsKnown, int bitsPerSample, bool minIsWhite,
+                     const ProfileUnits& units) {
+    PointValues v;
+    if (!sample)
+        return v;
+    if (units.Values) {
+        if (units.MmPerValueUnit > 0)
+            v.HeightMm = *sample * units.MmPerValueUnit;
+    } else {
+        v.HeightMm =
+            image::SampleHeightMm(*sample, bitsPerSample, minIsWhite, units.ZMinMm, units.ZMaxMm);
+    }
+    v.Value = heightsKnown ? v.HeightMm : std::optional<double>(*sample);
+    if (units.Form && v.Value) {
+        const double form = units.Form(column, row);
+        v.Value = *v.Value - form;
+        if (v.HeightMm)
+            v.HeightMm = *v.HeightMm - form;
+    }
+    return v;
+}
+
+} // namespace
+
+std::vector<image::FilePixel> AcrossPixels(const ProfileLine& line, const image::FilePixel& point,
+                                           int width) {
+    const std::int64_t dc = line.Column2 - line.Column1, dr = line.Row2 - line.Row1;
+    if (width <= 1 || (dc == 0 && dr == 0))
+        return {point};
+    // The normal (-dr, dc) drawn as the line is: one pixel a step along its longer axis, the
+    // other coordinate rounded to nearest with halves away from zero, in integers.
+    const auto offset = [](std::int64_t k, std::int64_t along, std::int64_t over) {
+        return over < 0 ? RoundedQuotient(-k * along, -over) : RoundedQuotient(k * along, over);
+    };
+    std::vector<image::FilePixel> pixels;
+    pixels.reserve(std::size_t(width));
+    for (std::int64_t k = -(width - 1) / 2; pixels.size() < std::size_t(width); ++k) {
+        if (std::llabs(dc) >= std::llabs(dr))
+            pixels.push_back({point.Column + offset(k, -dr, dc), point.Row + k});
+        else
+            pixels.push_back({point.Column + k, point.Row + offset(k, dc, -dr)});
+    }
+    return pixels;
+}
+
 Profile BuildProfile(const ProfileLine& line, const std::vector<image::StoredSample>& samples,
-                     int bitsPerSample, bool minIsWhite, const ProfileUnits& units) {
+                     int bitsPerSample, bool minIsWhite, const ProfileUnits& units,
+                     const AcrossSamples* across) {
     Profile profile;
     profile.StoredValues = units.Values;
     profile.LengthUnit = units.LengthUnit;
@@ -207,23 +260,31 @@ Profile BuildProfile(const ProfileLine& line, const std::vector<image::StoredSam
             p.DistanceMm = Millimetres(p.DistancePx, units.ResolutionDpi);
         if (i < samples.size())
             p.Sample = samples[i];
-        if (!p.Sample)
+        if (!across) {
+            const PointValues v = ValuesOf(p.Sample, p.Column, p.Row, profile.HeightsKnown,
+                                           bitsPerSample, minIsWhite, units);
+            p.HeightMm = v.HeightMm;
+            p.Value = v.Value;
             continue;
-        if (units.Values) {
-            if (units.MmPerValueUnit > 0)
-                p.HeightMm = *p.Sample * units.MmPerValueUnit;
-        } else {
-            p.HeightMm = image::SampleHeightMm(*p.Sample, bitsPerSample, minIsWhite, units.ZMinMm,
-                                               units.ZMaxMm);
         }
-        p.Value = profile.HeightsKnown ? p.HeightMm : std::optional<double>(*p.Sample);
-        if (units.Form && p.Value) {
-            const double form = units.Form(p.Column, p.Row);
-            p.Value = *p.Value - form;
-            if (p.HeightMm)
-                p.HeightMm = *p.HeightMm - form;
+        // Across the line: the mean of the samples that have a value.
+        double heightSum = 0, valueSum = 0;
+        std::int64_t heights = 0, values = 0;
+        for (std::size_t j = across->First[i]; j < across->First[i + 1]; ++j) {
+            const image::FilePixel& at = across->Pixels[j];
+            const PointValues v = ValuesOf(across->Samples[j], at.Column, at.Row,
+                                           profile.HeightsKnown, bitsPerSample, minIsWhite, units);
+            if (v.HeightMm)
+                heightSum += *v.HeightMm, ++heights;
+            if (v.Value)
+                valueSum += *v.Value, ++values;
         }
+        if (heights > 0)
+            p.HeightMm = heightSum / double(heights);
+        if (values > 0)
+            p.Value = valueSum / double(values);
     }
+    profile.Width = across ? across->Width : 1;
 
     profile.Statistics = Statistics(profile.Points);
     if (n > 0 && profile.Points.front().Value && profile.Points.back().Value)
@@ -234,14 +295,35 @@ Profile BuildProfile(const ProfileLine& line, const std::vector<image::StoredSam
 }
 
 std::optional<Profile> MeasureProfile(image::SampleReader& reader, const ProfileLine& line,
-                                      const ProfileUnits& units, const std::atomic<bool>* cancel) {
+                                      const ProfileUnits& units, const std::atomic<bool>* cancel,
+                                      int width) {
     const std::vector<image::FilePixel> pixels = ProfilePixels(line);
     if (pixels.empty())
         return std::nullopt;
     const auto samples = reader.Samples(pixels, cancel);
     if (!samples)
         return std::nullopt;
-    return BuildProfile(line, *samples, reader.BitsPerSample(), reader.MinIsWhite(), units);
+    if (width <= 1)
+        return BuildProfile(line, *samples, reader.BitsPerSample(), reader.MinIsWhite(), units);
+    if (double(pixels.size()) * width > double(kMaxProfilePoints) * 16)
+        return std::nullopt;
+    // The pixels across every point that lie in the file, read in one go.
+    AcrossSamples across;
+    across.Width = width;
+    across.First.push_back(0);
+    for (const image::FilePixel& point : pixels) {
+        for (const image::FilePixel& at : AcrossPixels(line, point, width))
+            if (at.Column >= 0 && at.Row >= 0 && at.Column < reader.Width() &&
+                at.Row < reader.Height())
+                across.Pixels.push_back(at);
+        across.First.push_back(across.Pixels.size());
+    }
+    auto acrossSamples = reader.Samples(across.Pixels, cancel);
+    if (!acrossSamples)
+        return std::nullopt;
+    across.Samples = std::move(*acrossSamples);
+    return BuildProfile(line, *samples, reader.BitsPerSample(), reader.MinIsWhite(), units,
+                        &across);
 }
 
 QString ProfileFiguresText(const Profile& p) {
@@ -269,6 +351,8 @@ QString ProfileFiguresText(const Profile& p) {
                 .arg(Optional(height(p.Dz), unit), Optional(p.SlopeDeg, QStringLiteral(" deg"), 2));
     if (!p.Levelling.isEmpty())
         text += QStringLiteral("   levelled: %1").arg(p.Levelling);
+    if (p.Width > 1)
+        text += QStringLiteral("   width %1 px").arg(p.Width);
     const std::optional<double> pt =
         s.Min && s.Max ? std::optional<double>(*s.Max - *s.Min) : std::nullopt;
     text += QStringLiteral("\nmin %1   max %2   mean %3\nPa %4   Pq %5   Pt %6")

@@ -99,6 +99,7 @@ struct Profile {
     double MmPerHeightUnit = 1;
     image::SampleFormat Samples{image::SampleKind::Float, 64}; // as ProfileUnits has it
     QString Levelling; // the form taken away from the values ("plane"); empty for none
+    int Width = 1;     // pixels across the line each point is the mean of
 };
 
 // Lines with more points than this are refused: far longer than any image's diagonal, and
@@ -111,19 +112,40 @@ constexpr std::int64_t kMaxProfilePoints = std::int64_t(1) << 22;
 // Empty when the line has more than kMaxProfilePoints points.
 std::vector<image::FilePixel> ProfilePixels(const ProfileLine& line);
 
+// The `width` file pixels across the line at `point`, drawn as the line's own points are: along
+// the perpendicular's longer axis at whole steps k = -((width - 1) / 2) .. width / 2 (an even
+// width's extra pixel on the positive side), the other coordinate k times the perpendicular's
+// slope rounded to nearest with halves away from zero. The point alone for a width of 1 or a
+// line of one pixel.
+std::vector<image::FilePixel> AcrossPixels(const ProfileLine& line, const image::FilePixel& point,
+                                           int width);
+
+// The samples across a line's points (AcrossPixels within the file): point i's are
+// [First[i], First[i + 1]).
+struct AcrossSamples {
+    int Width = 1;
+    std::vector<std::size_t> First;
+    std::vector<image::FilePixel> Pixels;
+    std::vector<image::StoredSample> Samples;
+};
+
 // Why `line` cannot be measured (more points than kMaxProfilePoints); empty when it can.
 QString UnmeasurableLineText(const ProfileLine& line);
 
 // The profile of a line whose pixels (ProfilePixels) hold `samples`, in the same order; an
-// empty profile for a line longer than kMaxProfilePoints.
+// empty profile for a line longer than kMaxProfilePoints. With `across`, each point's height and
+// value are the means of those of its samples across the line that have one (its sample stays
+// the line's own pixel's).
 Profile BuildProfile(const ProfileLine& line, const std::vector<image::StoredSample>& samples,
-                     int bitsPerSample, bool minIsWhite, const ProfileUnits& units);
+                     int bitsPerSample, bool minIsWhite, const ProfileUnits& units,
+                     const AcrossSamples* across = nullptr);
 
 // Reads the line's samples from `reader` (each strip or tile crossed decoded once) and builds
-// its profile. Nothing when `cancel` became true or the line is longer than kMaxProfilePoints.
+// its profile, each point the mean across `width` pixels. Nothing when `cancel` became true or
+// the line is longer than kMaxProfilePoints.
 std::optional<Profile> MeasureProfile(image::SampleReader& reader, const ProfileLine& line,
                                       const ProfileUnits& units,
-                                      const std::atomic<bool>* cancel = nullptr);
+                                      const std::atomic<bool>* cancel = nullptr, int width = 1);
 
 // The figures shown beneath the profile's chart: length, dX, dY, dZ, slope, min, max, mean,
 // and the primary profile's Pa, Pq and Pt (about the mean, no filter), with their units, the

@@ -1,12 +1,15 @@
 // Measuring every pixel of a 20000 x 20000 16-bit file in the page cache, against the open's
 // parallel read of the same file in the same run: the plane fit's pass (goal <= 1.3x the read)
-// and the areal parameters of the whole file, two passes (goal <= 2.5x). Once uncompressed (the
+// and the areal parameters of the whole file, two passes (goal <= 2.5x); a change of the colour
+// range (goal <= 1.2x): a typed range's levels alone, and Data and Auto measured first (their
+// counting pass, then the levels). Once uncompressed (the
 // read then copies high bytes at memory speed, a floor no pass that computes with every height
 // comes near) and once with Deflate, as scanners write. Writes the files first (about 1.5 GB).
 // Needs no display:
 //     build/bench/measure/bench_measure [side [runs]]
 #include "image/OpenImage.h"
 #include "image/ScanlineReader.h"
+#include "measure/ColourRange.h"
 #include "measure/SurfacePasses.h"
 #include "tools/TiffWriter.h"
 
@@ -86,6 +89,29 @@ bool BenchFile(const char* name, std::uint32_t side, std::uint16_t compression, 
         runs, [&] { measure::FitLevelling(source, model, measure::FormKind::Plane, nullptr); });
     const double poly3Seconds = BestSeconds(
         runs, [&] { measure::FitForm(source, model, measure::FormKind::Poly3, nullptr); });
+    // The colour range as the window changes it: the range when it is measured, then the levels
+    // of the picture the model keeps.
+    std::vector<std::uint8_t> pictureLevels(std::size_t(model.LevelCount()));
+    const auto rangeSeconds = [&](measure::ColourRangeKind kind) {
+        return BestSeconds(runs, [&] {
+            double low = 100, high = 60000;
+            if (kind != measure::ColourRangeKind::Manual) {
+                const measure::HeightRangeOutcome range =
+                    measure::MeasureHeightRange(source, model, kind, nullptr, nullptr);
+                if (!range.Low || !range.High) {
+                    std::printf("the range failed\n");
+                    return;
+                }
+                low = *range.Low, high = *range.High;
+            }
+            if (!measure::RangeLevels(source, model, nullptr, low, high, false,
+                                      pictureLevels.data(), nullptr))
+                std::printf("the range's levels failed\n");
+        });
+    };
+    const double manualSeconds = rangeSeconds(measure::ColourRangeKind::Manual);
+    const double dataSeconds = rangeSeconds(measure::ColourRangeKind::Data);
+    const double autoSeconds = rangeSeconds(measure::ColourRangeKind::Auto);
 
     std::printf("%u x %u 16-bit, %s, in the page cache (best of %d):\n", side, side, name, runs);
     PrintRatio("plane fit, one pass", fitSeconds, readSeconds, 1.3);
@@ -93,6 +119,11 @@ bool BenchFile(const char* name, std::uint32_t side, std::uint16_t compression, 
     std::printf("  %-36s %9.1f ms  (fit and residual: two passes)\n", "plane levelling",
                 levellingSeconds * 1e3);
     std::printf("  %-36s %9.1f ms\n", "degree-3 fit, one pass", poly3Seconds * 1e3);
+    std::printf("  colour range of a %lld x %lld picture (1:%lld):\n", (long long)model.ImageWidth,
+                (long long)model.ImageHeight, (long long)model.ColumnStep);
+    PrintRatio("typed range, levels only", manualSeconds, readSeconds, 1.2);
+    PrintRatio("Data, measured then levels", dataSeconds, readSeconds, 1.2);
+    PrintRatio("Auto, measured then levels", autoSeconds, readSeconds, 1.2);
     return true;
 }
 

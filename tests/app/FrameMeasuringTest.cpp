@@ -148,6 +148,46 @@ private slots:
         QVERIFY(!f.Measuring().shown);
     }
 
+    void aLineEndMovesAndTheProfileAveragesAcrossItsWidth() {
+        h_->Open(WriteRelief("relief.tif"));
+        ImageFrame& f = h_->Frame();
+        QWidget* box = h_->Ui().imageBox;
+        SendMouse(box, QEvent::MouseButtonPress, {21, 41}, Qt::RightButton, Qt::RightButton);
+        SendMouse(box, QEvent::MouseButtonRelease, {821, 241}, Qt::RightButton, Qt::NoButton);
+        WaitForExactWork(f);
+        // A left drag begun a few pixels from the second end takes it to the release's pixel,
+        // and the profile follows once the drag ends; the view does not pan.
+        const view2d::ViewWindow before = f.View().Window;
+        SendMouse(box, QEvent::MouseButtonPress, {825, 238}, Qt::LeftButton, Qt::LeftButton);
+        Move({700, 500}, Qt::LeftButton);
+        QCOMPARE(f.Measuring().line.Column2, qint64(350)); // drawn following the pointer
+        SendMouse(box, QEvent::MouseButtonRelease, {1001, 601}, Qt::LeftButton, Qt::NoButton);
+        WaitForExactWork(f);
+        const view2d::ProfileLine& line = f.Measuring().line;
+        QCOMPARE(QList<qint64>({line.Column1, line.Row1, line.Column2, line.Row2}),
+                 QList<qint64>({10, 20, 500, 300}));
+        QCOMPARE(f.View().Window.ViewOffsetX, before.ViewOffsetX);
+        const view2d::Profile* profile = &*h_->Ui().profilePanel->Shown();
+        QCOMPARE(qint64(profile->Points.size()), qint64(491));
+        QCOMPARE(profile->Points.back().Column, qint64(500));
+        // A press away from the ends pans as before.
+        SendMouse(box, QEvent::MouseButtonPress, {400, 400}, Qt::LeftButton, Qt::LeftButton);
+        QVERIFY(f.View().Drag.Panning);
+        SendMouse(box, QEvent::MouseButtonRelease, {400, 400}, Qt::LeftButton, Qt::NoButton);
+
+        // Three pixels wide: every point the mean height of the three across it.
+        f.SetProfileWidth(3);
+        WaitForExactWork(f);
+        profile = &*h_->Ui().profilePanel->Shown();
+        QCOMPARE(profile->Width, 3);
+        const view2d::ProfilePoint& p = profile->Points[100];
+        double sum = 0;
+        for (const image::FilePixel& at : view2d::AcrossPixels(line, {p.Column, p.Row}, 3))
+            sum += 1.0 + 2.0 * Sample(std::uint32_t(at.Column), std::uint32_t(at.Row)) / 65535;
+        QVERIFY(std::abs(*p.HeightMm - sum / 3) < 1e-12);
+        QVERIFY(h_->Ui().profilePanel->figuresLabel->text().contains(QStringLiteral("width 3 px")));
+    }
+
     void rightClickOrAnotherOpenRemovesTheLine() {
         const QString path = WriteRelief("relief.tif");
         h_->Open(path);

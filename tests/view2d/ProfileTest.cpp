@@ -493,3 +493,84 @@ TEST(ProfileFigures, SayUnitsAndMissingPoints) {
 }
 
 } // namespace
+
+// The pixels across a line, worked by hand: whole steps along the normal's longer axis, the
+// other coordinate rounded as the line's points are.
+TEST(AcrossPixels, ThePerpendicularRoundedAsTheLineIs) {
+    struct Case {
+        const char* name;
+        ProfileLine line;
+        FilePixel point;
+        int width;
+        std::vector<std::int64_t> columns, rows;
+    } const cases[] = {
+        {"width 1: the point", {0, 0, 9, 0}, {4, 5}, 1, {4}, {5}},
+        {"rightwards, odd", {0, 5, 9, 5}, {4, 5}, 3, {4, 4, 4}, {4, 5, 6}},
+        {"rightwards, even: the extra pixel below",
+         {0, 5, 9, 5},
+         {4, 5},
+         4,
+         {4, 4, 4, 4},
+         {4, 5, 6, 7}},
+        {"downwards", {3, 0, 3, 9}, {3, 4}, 3, {2, 3, 4}, {4, 4, 4}},
+        // Normal (-8, 8): a column back for each row down.
+        {"diagonal", {0, 0, 8, 8}, {4, 4}, 3, {5, 4, 3}, {3, 4, 5}},
+        // Normal (1, 4) of a shallow line: steps k = -2..2 down the rows, columns k/4 rounded
+        // (-0.5 -> -1, -0.25 -> 0, 0.5 -> 1).
+        {"steep normal", {0, 0, 4, -1}, {2, 5}, 5, {1, 2, 2, 2, 3}, {3, 4, 5, 6, 7}},
+        // Normal (3, 2): steps along the columns, rows 2k/3 (-1.33 -> -1, 0.67 -> 1).
+        {"shallow normal", {0, 0, -2, 3}, {9, 9}, 4, {8, 9, 10, 11}, {8, 9, 10, 10}},
+        {"a single pixel has no across", {2, 2, 2, 2}, {2, 2}, 5, {2}, {2}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<FilePixel> pixels =
+            orvane::view2d::AcrossPixels(c.line, c.point, c.width);
+        ASSERT_EQ(pixels.size(), c.columns.size());
+        for (std::size_t i = 0; i < pixels.size(); ++i) {
+            EXPECT_EQ(pixels[i].Column, c.columns[i]) << i;
+            EXPECT_EQ(pixels[i].Row, c.rows[i]) << i;
+        }
+    }
+}
+
+// A profile N pixels wide: each point's height the mean of the heights across it that lie in the
+// file, computed here from the stored samples; width 1 the profile as it always was.
+TEST_F(ProfileFile, WidthAveragesTheHeightsAcrossTheLine) {
+    SampleReader reader(TiffSource::File(Write(3, 0)));
+    const ProfileLine line{2, 40, 58, 1}; // its ends' across pixels leave the file
+    const ProfileUnits units{-2, 7, 300};
+    const auto narrow = MeasureProfile(reader, line, units);
+    const auto one = MeasureProfile(reader, line, units, nullptr, 1);
+    ASSERT_TRUE(narrow && one);
+    for (std::size_t i = 0; i < narrow->Points.size(); ++i)
+        ASSERT_EQ(one->Points[i].HeightMm, narrow->Points[i].HeightMm);
+    EXPECT_EQ(one->Width, 1);
+    for (const int width : {2, 5}) {
+        SCOPED_TRACE(width);
+        const auto wide = MeasureProfile(reader, line, units, nullptr, width);
+        ASSERT_TRUE(wide);
+        EXPECT_EQ(wide->Width, width);
+        ASSERT_EQ(wide->Points.size(), narrow->Points.size());
+        for (std::size_t i = 0; i < wide->Points.size(); ++i) {
+            const auto& p = wide->Points[i];
+            double sum = 0;
+            int count = 0;
+            for (const FilePixel& at :
+                 orvane::view2d::AcrossPixels(line, {p.Column, p.Row}, width)) {
+                if (at.Column < 0 || at.Row < 0 || at.Column >= kWidth || at.Row >= kHeight)
+                    continue;
+                sum += *SampleHeightMm(Stored(std::uint32_t(at.Column), std::uint32_t(at.Row)), 16,
+                                       false, -2, 7);
+                ++count;
+            }
+            ASSERT_GT(count, 0);
+            ASSERT_NEAR(*p.HeightMm, sum / count, 1e-12) << i;
+            EXPECT_EQ(p.Sample.value, narrow->Points[i].Sample.value); // the line's own pixel
+        }
+        EXPECT_NE(wide->Statistics.Rq, narrow->Statistics.Rq);
+        EXPECT_NE(orvane::view2d::ProfileFiguresText(*wide).indexOf(
+                      QStringLiteral("width %1 px").arg(width)),
+                  -1);
+    }
+}
