@@ -70,9 +70,9 @@ class FrameColourRangeTest : public QObject {
         const double down = double(bitmap.height()) / double(m.ImageHeight);
         const std::int64_t row = m.ImageHeight / 2;
         for (std::int64_t x = 0; x < m.ImageWidth; ++x)
-            QCOMPARE(bitmap.pixelIndex(int((double(x) + 0.5) * across),
-                                       int((double(row) + 0.5) * down)),
-                     int(m.PictureLevels()[row * m.ImageWidth + x]));
+            QCOMPARE(
+                bitmap.pixelIndex(int((double(x) + 0.5) * across), int((double(row) + 0.5) * down)),
+                int(m.PictureLevels()[row * m.ImageWidth + x]));
     }
 
 private slots:
