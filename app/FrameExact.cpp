@@ -9,6 +9,7 @@
 #include "measure/ResultsTable.h"
 #include "panels/PanelPlacement.h"
 
+#include <QDockWidget>
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
@@ -216,7 +217,11 @@ void ImageFrame::MeasureProfile() {
     if (!exact_)
         return;
     ProfilePanel* panel = ui_.profilePanel;
-    if (!panel->isVisible()) {
+    if (auto* dock = qobject_cast<QDockWidget*>(panel->parentWidget())) {
+        // Docked by the main window along its bottom, beside the image rather than over it.
+        panel->show();
+        dock->show();
+    } else if (!panel->isVisible()) {
         // First shown at the bottom right of the image area; then where it was left.
         if (!profilePanelPlaced_) {
             panel->move(panels::PushBackIntoArea(

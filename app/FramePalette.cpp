@@ -68,8 +68,11 @@ void ImageFrame::PlaceColourBarPanel() {
     if (!panel->isVisibleTo(this))
         return;
     const QFrame* histogram = ui_.histogramPanel;
-    const int below = histogram->isVisibleTo(this) ? histogram->geometry().bottom() + 1 : AreaTop();
-    panel->move(panels::ColourBarPanelPlace(panel->size(), size(), AreaTop(), below));
+    const bool beside = histogram->isVisibleTo(this);
+    const int below = beside ? histogram->geometry().bottom() + 1 : AreaTop();
+    panel->move(panels::ColourBarPanelPlace(
+        panel->size(), size(), AreaTop(), below,
+        beside ? std::optional<int>(histogram->geometry().left()) : std::nullopt));
 }
 
 } // namespace orvane::app

@@ -98,7 +98,8 @@ bool ImageFrame::PanelDragEvent(QObject* watched, QEvent* event) {
     else if (watched == ui_.colourBarPanel || watched == ui_.colourBarTitle ||
              watched == ui_.colourBar)
         panel = ui_.colourBarPanel;
-    if (!panel)
+    // A panel the main window has docked moves with its dock.
+    if (!panel || panel->parentWidget() != this)
         return false;
     const QEvent::Type type = event->type();
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&

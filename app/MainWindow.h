@@ -129,6 +129,7 @@ private:
     std::array<QAction*, 6> cutoffActions_{}; // automatic, then the standard cut-offs
     QAction* clearMeasurementAction_ = nullptr;
     QAction* profileWidthAction_ = nullptr;
+    QDockWidget* profileDock_ = nullptr;
     QDockWidget* resultsDock_ = nullptr;
     QMenu* optionsMenu_ = nullptr;
     QAction* loadTextureAction_ = nullptr;

@@ -2,6 +2,7 @@
 // of the whole image, the profile's cut-off, and the Results panel docked at the bottom.
 #include "app/ImageFrame.h"
 #include "app/MainWindow.h"
+#include "app/ProfilePanel.h"
 #include "app/ResultsPanel.h"
 #include "measure/Roughness.h"
 
@@ -73,15 +74,30 @@ void MainWindow::BuildMeasureMenu() {
     connect(clearMeasurementAction_, &QAction::triggered, this,
             [this] { frame_->ClearMeasurement(); });
 
+    // The profile and the results lie along the bottom of the window, side by side.
+    profileDock_ = new QDockWidget(QStringLiteral("Profile"), this);
+    profileDock_->setObjectName(QStringLiteral("profileDock"));
+    ProfilePanel* profile = frame_->Components().profilePanel;
+    profile->SetDocked(true);
+    profileDock_->setWidget(profile);
+    profileDock_->setAllowedAreas(Qt::BottomDockWidgetArea | Qt::TopDockWidgetArea);
+    addDockWidget(Qt::BottomDockWidgetArea, profileDock_);
+    profileDock_->hide();
+    QAction* profileAction = profileDock_->toggleViewAction();
+    profileAction->setText(QStringLiteral("Profile Panel"));
+    profileAction->setObjectName(QStringLiteral("profilePanelAction"));
+
     resultsDock_ = new QDockWidget(QStringLiteral("Results"), this);
     resultsDock_->setObjectName(QStringLiteral("resultsDock"));
     resultsDock_->setWidget(frame_->Results());
     resultsDock_->setAllowedAreas(Qt::BottomDockWidgetArea | Qt::TopDockWidgetArea);
     addDockWidget(Qt::BottomDockWidgetArea, resultsDock_);
+    splitDockWidget(profileDock_, resultsDock_, Qt::Horizontal);
     resultsDock_->hide();
     QAction* resultsAction = resultsDock_->toggleViewAction();
     resultsAction->setText(QStringLiteral("Results Panel"));
     resultsAction->setObjectName(QStringLiteral("resultsPanelAction"));
+    measureMenu_->addAction(profileAction);
     measureMenu_->addAction(resultsAction);
 }
 

@@ -6,6 +6,7 @@
 #include "panels/ColourBarTicks.h"
 
 #include <QApplication>
+#include <QBoxLayout>
 #include <QChart>
 #include <QChartView>
 #include <QClipboard>
@@ -86,10 +87,9 @@ void AddMeanLine(QChart* chart, const view2d::Profile& profile,
 ProfilePanel::ProfilePanel(QWidget* parent) : QFrame(parent) {
     StyleRaisedPanel(this);
     setFocusPolicy(Qt::ClickFocus); // Ctrl+C reaches the panel once clicked
-    resize(460, 410);
     hide();
-    titleLabel = MakeLabel(this, 200, 6, QStringLiteral("Profile"), TahomaFont(13, true));
-    closeButton = MakeCloseButton(this, {435, 5, 20, 22});
+    titleLabel = MakeLabel(this, 0, 0, QStringLiteral("Profile"), TahomaFont(13, true));
+    closeButton = MakeCloseButton(this, {0, 0, 20, 22});
     connect(closeButton, &QToolButton::clicked, this, &ProfilePanel::CloseClicked);
 
     auto* chart = new QChart;
@@ -98,17 +98,43 @@ ProfilePanel::ProfilePanel(QWidget* parent) : QFrame(parent) {
     chart->setMargins(QMargins(2, 2, 2, 2));
     chart->setAnimationOptions(QChart::NoAnimation);
     chartView = new QChartView(chart, this);
-    chartView->setGeometry(2, 30, 456, 210);
+    chartView->setMinimumSize(320, 190);
     chartView->setRenderHint(QPainter::Antialiasing);
 
-    figuresLabel = MakeLabel(this, 10, 244, QString(), TahomaFont(11));
+    figuresLabel = MakeLabel(this, 0, 0, QString(), TahomaFont(11));
+    figuresLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     figuresLabel->setToolTip(QStringLiteral(
         "Pa, Pq and Pt are the primary profile's (less the levelling's form, no filter). Ra, Rq, "
         "Rz, Rt, Rp, Rv, Rsk and Rku are the roughness profile's (ISO 4287) after the Gaussian "
         "filter (ISO 16610-21), half a cut-off left out at each end."));
     exportButton = new QPushButton(QStringLiteral("Export CSV..."), this);
-    exportButton->setGeometry(360, 378, 92, 25);
     connect(exportButton, &QPushButton::clicked, this, [this] { ExportCsv(); });
+
+    // The chart takes the width; the figures and Export stand at its right, so the panel lies
+    // flat along the bottom of the window.
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(4, 4, 4, 4);
+    auto* titleRow = new QHBoxLayout;
+    titleRow->addStretch(1);
+    titleRow->addWidget(titleLabel);
+    titleRow->addStretch(1);
+    titleRow->addWidget(closeButton);
+    outer->addLayout(titleRow);
+    auto* body = new QHBoxLayout;
+    body->addWidget(chartView, 1);
+    auto* side = new QVBoxLayout;
+    side->addWidget(figuresLabel);
+    side->addStretch(1);
+    side->addWidget(exportButton, 0, Qt::AlignRight);
+    body->addLayout(side);
+    outer->addLayout(body, 1);
+    resize(780, 270);
+}
+
+void ProfilePanel::SetDocked(bool docked) {
+    // A dock has its own title and close button.
+    titleLabel->setVisible(!docked);
+    closeButton->setVisible(!docked);
 }
 
 void ProfilePanel::SetSaveAnswer(SaveAnswer answer) {

@@ -13,10 +13,10 @@ class QToolButton;
 
 namespace orvane::app {
 
-// The floating "Profile" panel: a chart of the heights (or sample values) along the
-// measuring line against the distance (mm, or pixels), the line's figures beneath it, and
-// "Export CSV..."; Ctrl+C copies the same CSV text. It looks and moves like the histogram and
-// information panels (the frame drags it by its background or title).
+// The "Profile" panel: a chart of the heights (or sample values) along the measuring line
+// against the distance (mm, or pixels), the line's figures beside it, and "Export CSV...";
+// Ctrl+C copies the same CSV text. The main window docks it along its bottom; without one it
+// floats over the frame like the histogram and information panels.
 class ProfilePanel : public QFrame {
     Q_OBJECT
 public:
@@ -28,6 +28,8 @@ public:
     QLabel* figuresLabel = nullptr;
     QPushButton* exportButton = nullptr;
 
+    // Docked: the dock's title and close button replace the panel's own.
+    void SetDocked(bool docked);
     // "Measuring..." while the profile is computed off the window's thread.
     void ShowMeasuring();
     // Why the line has no profile, in place of the figures.

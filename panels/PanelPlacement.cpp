@@ -18,7 +18,12 @@ QPoint HistogramPanelPlace(QSize panel, QSize frame, int topStripHeight) {
     return {frame.width() - panel.width(), topStripHeight};
 }
 
-QPoint ColourBarPanelPlace(QSize panel, QSize frame, int topStripHeight, int belowY) {
+QPoint ColourBarPanelPlace(QSize panel, QSize frame, int topStripHeight, int belowY,
+                           std::optional<int> besideX) {
+    // Where the area is too low for it below the histogram, it stands to the histogram's left.
+    if (besideX && belowY + panel.height() > frame.height() && *besideX - panel.width() >= 0)
+        return PushBackIntoArea({*besideX - panel.width(), topStripHeight}, panel, frame,
+                                topStripHeight);
     return PushBackIntoArea({frame.width() - panel.width(), belowY}, panel, frame, topStripHeight);
 }
 

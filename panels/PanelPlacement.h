@@ -1,6 +1,7 @@
 #pragma once
 #include <QPoint>
 #include <QSize>
+#include <optional>
 
 namespace orvane::panels {
 
@@ -15,7 +16,10 @@ QPoint PushBackIntoArea(QPoint topLeft, QSize panel, QSize frame, int topStripHe
 QPoint HistogramPanelPlace(QSize panel, QSize frame, int topStripHeight);
 
 // The colour bar panel's place: on the right edge, its top at `belowY` (under the histogram
-// panel), pushed back into the working area.
-QPoint ColourBarPanelPlace(QSize panel, QSize frame, int topStripHeight, int belowY);
+// panel), pushed back into the working area. Where the frame is too low for that and the
+// histogram panel's left edge is `besideX`, just left of it at the top instead, so that neither
+// covers the other.
+QPoint ColourBarPanelPlace(QSize panel, QSize frame, int topStripHeight, int belowY,
+                           std::optional<int> besideX = std::nullopt);
 
 } // namespace orvane::panels

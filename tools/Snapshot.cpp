@@ -784,6 +784,7 @@ int RunSnapshot(const SnapshotOptions& options) {
         SendMouse(c.imageBox, QEvent::MouseMove, line.p2(), Qt::NoButton, Qt::RightButton);
         SendMouse(c.imageBox, QEvent::MouseButtonRelease, line.p2(), Qt::RightButton, Qt::NoButton);
         WaitForExactWork(frame);
+        SizeFrame(form, options.size); // the profile's dock took height from the frame
     }
     if (options.dragEnd) {
         const QLine& drag = *options.dragEnd;

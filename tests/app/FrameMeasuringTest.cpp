@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDockWidget>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -123,8 +124,13 @@ private slots:
         QCOMPARE(profile.Points[200].Row, qint64(70));
         QCOMPARE(*profile.Points[200].Sample, Sample(210, 70));
         QVERIFY(std::abs(*profile.LengthMm - std::hypot(400.0, 100.0) * 0.1) < 1e-9);
-        // First shown at the bottom right of the image area.
-        QCOMPARE(panel->geometry().bottomRight(), QPoint(f.width() - 1, f.height() - 1));
+        // Docked along the bottom of the window, below the frame: it covers none of the image.
+        const auto* dock = qobject_cast<QDockWidget*>(panel->parentWidget());
+        QVERIFY(dock && dock->isVisible());
+        QCOMPARE(h_->form->dockWidgetArea(const_cast<QDockWidget*>(dock)),
+                 Qt::BottomDockWidgetArea);
+        QVERIFY(dock->geometry().top() > f.geometry().bottom());
+        h_->SetClientSize(QSize(1200, 797)); // the frame as it was, for the box pixels below
         // The line is drawn on the picture: yellow somewhere along it.
         QTest::qWait(50);
         const QImage painted = PaintedPixels(box);
@@ -155,6 +161,7 @@ private slots:
         SendMouse(box, QEvent::MouseButtonPress, {21, 41}, Qt::RightButton, Qt::RightButton);
         SendMouse(box, QEvent::MouseButtonRelease, {821, 241}, Qt::RightButton, Qt::NoButton);
         WaitForExactWork(f);
+        h_->SetClientSize(QSize(1200, 797)); // the profile's dock took the frame's height
         // A left drag begun a few pixels from the second end takes it to the release's pixel,
         // and the profile follows once the drag ends; the view does not pan.
         const view2d::ViewWindow before = f.View().Window;

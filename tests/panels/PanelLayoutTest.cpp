@@ -68,6 +68,12 @@ TEST(PanelPlacement, ColourBarPanelSitsOnTheRightBelowTheHistogram) {
     // for any dropped panel.
     EXPECT_EQ(ColourBarPanelPlace(bar, QSize(1200, 450), 97, 283), QPoint(1072, 190));
     EXPECT_EQ(ColourBarPanelPlace(bar, QSize(1200, 300), 97, 283), QPoint(1072, 40));
+    // Too low below the histogram (left edge 912): left of it, at the top of the area.
+    EXPECT_EQ(ColourBarPanelPlace(bar, QSize(1200, 797), 97, 283, 912), QPoint(1072, 283));
+    EXPECT_EQ(ColourBarPanelPlace(bar, QSize(1200, 450), 97, 283, 912), QPoint(784, 97));
+    EXPECT_EQ(ColourBarPanelPlace(bar, QSize(1200, 300), 97, 283, 912), QPoint(784, 40));
+    // No room on the left either: pushed up on the right as before.
+    EXPECT_EQ(ColourBarPanelPlace(bar, QSize(300, 450), 97, 283, 100), QPoint(172, 190));
 }
 
 } // namespace
