@@ -32,7 +32,8 @@ void ImageFrame::ShowViewMode(bool relief) {
     ui_.sceneViewer->setVisible(relief);
     ui_.settings3dGroup->setVisible(relief);
     if (relief)
-        FitSceneViewer(); // the size the frame has now, taken while visible
+        FitSceneViewer();       // the size the frame has now, taken while visible
+    emit MeasureStateChanged(); // the measuring tools are the 2D view's
 }
 
 void ImageFrame::PrepareRelief() {

@@ -209,8 +209,11 @@ void ImageFrame::RemoveMeasuringLine() {
         *profileCancel_ = true;
     const bool wasShown = measuring_.shown;
     measuring_ = {};
-    if (wasShown)
+    hoveredProfilePixel_.reset();
+    if (wasShown) {
         ui_.imageBox->update();
+        emit MeasureStateChanged();
+    }
 }
 
 void ImageFrame::MeasureProfile() {
@@ -234,6 +237,8 @@ void ImageFrame::MeasureProfile() {
     }
     if (profileCancel_)
         *profileCancel_ = true;
+    hoveredProfilePixel_.reset(); // the chart is drawn anew
+    emit MeasureStateChanged();
     const QString unmeasurable = view2d::UnmeasurableLineText(measuring_.line);
     if (!unmeasurable.isEmpty()) {
         panel->ShowNotMeasured(unmeasurable);
@@ -309,6 +314,15 @@ void ImageFrame::PaintMeasuringLine(QPainter& painter) {
     painter.drawPath(path);
     painter.setPen(QPen(QColor(255, 220, 0), 2, Qt::SolidLine, Qt::RoundCap));
     painter.drawPath(path);
+    // The point the profile's chart is hovered at: a red ring on the line.
+    if (hoveredProfilePixel_ && !measuring_.dragging && measuring_.movingEnd == 0) {
+        const QPointF at = BoxPointOfFilePixel(*hoveredProfilePixel_, view_.Window, box.width(),
+                                               box.height(), image_);
+        painter.setPen(QPen(QColor(20, 20, 20), 4));
+        painter.drawEllipse(at, 6, 6);
+        painter.setPen(QPen(QColor(230, 30, 30), 2));
+        painter.drawEllipse(at, 6, 6);
+    }
     painter.restore();
 }
 

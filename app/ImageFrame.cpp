@@ -100,6 +100,15 @@ void ImageFrame::ConnectComponents() {
         PointerLeftTheImage();
     };
     connect(ui_.profilePanel, &ProfilePanel::CloseClicked, ui_.profilePanel, &QWidget::hide);
+    // The chart's point under the pointer is marked on the line in 2D.
+    connect(ui_.profilePanel, &ProfilePanel::PointHovered, this, [this](qint64 index) {
+        const auto& profile = ui_.profilePanel->Shown();
+        hoveredProfilePixel_.reset();
+        if (profile && index >= 0 && std::size_t(index) < profile->Points.size())
+            hoveredProfilePixel_ = image::FilePixel{profile->Points[std::size_t(index)].Column,
+                                                    profile->Points[std::size_t(index)].Row};
+        ui_.imageBox->update();
+    });
 
     connect(ui_.view2dButton, &QAbstractButton::clicked, this, [this] { Show2DView(); });
     connect(ui_.view3dButton, &QAbstractButton::clicked, this, [this] { Show3DView(); });

@@ -119,6 +119,8 @@ public:
     const QString& StatusText() const { return statusText_; }
     const ExactReadoutState& ExactReadout() const { return readout_; }
     const MeasuringLine& Measuring() const { return measuring_; }
+    // A measuring line or a measured rectangle is shown.
+    bool SomethingMeasured() const { return measuring_.shown || areaDrag_.shown; }
     // A sample lookup, a profile, a measurement or a colour range is being computed off this
     // thread.
     bool ExactWorkPending() const {
@@ -436,6 +438,7 @@ private:
     // Where the pointer last moved over the 2D box, in frame pixels (the box moves as it zooms).
     std::optional<QPoint> pointerAt_;
     MeasuringLine measuring_;
+    std::optional<image::FilePixel> hoveredProfilePixel_; // the chart's point under the pointer
     QString statusText_;
     int lookupsInFlight_ = 0;
     int profilesInFlight_ = 0;

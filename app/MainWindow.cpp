@@ -56,15 +56,15 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
 
     frame_ = new ImageFrame(this);
     setCentralWidget(frame_);
-    BuildMenu();
-    NameCommands();
-    RestoreSettings();
-    UpdateMenuState();
     // Below the frame, whose own layout stays as designed.
     statusLabel_ = new QLabel(this);
     statusLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     statusBar()->addWidget(statusLabel_, 1);
     connect(frame_, &ImageFrame::StatusTextChanged, statusLabel_, &QLabel::setText);
+    hintLabel_ = new QLabel(this);
+    hintLabel_->setEnabled(false); // greyed: a hint, not a reading
+    statusBar()->addPermanentWidget(hintLabel_);
+    hintLabel_->hide();
     // Work beside the window shows its progress at the status bar's right.
     backgroundLabel_ = new QLabel(this);
     backgroundProgress_ = new QProgressBar(this);
@@ -74,6 +74,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     statusBar()->addPermanentWidget(backgroundProgress_);
     backgroundLabel_->hide();
     backgroundProgress_->hide();
+    BuildMenu();
+    NameCommands();
+    RestoreSettings();
+    UpdateMenuState();
     connect(frame_, &ImageFrame::BackgroundProgress, this,
             [this](const QString& what, int percent) {
                 backgroundLabel_->setText(what);

@@ -38,6 +38,8 @@ public:
     QList<QAction*> RecentFileCommands() const;
     // The status bar's text.
     QString StatusBarText() const;
+    // The status bar's hint at the measuring gestures; empty while hidden.
+    QString StatusHint() const;
 
     // The menus' commands.
     void ChooseAndOpenFile();
@@ -118,6 +120,7 @@ private:
     QAction* scaleBarAction_ = nullptr;
     QMenu* colourRangeMenu_ = nullptr;
     std::array<QAction*, 4> colourRangeActions_{}; // Full, Data, Auto, Manual
+    QLabel* hintLabel_ = nullptr;
     QLabel* backgroundLabel_ = nullptr;
     QProgressBar* backgroundProgress_ = nullptr;
     QAction* fullScreenAction_ = nullptr;

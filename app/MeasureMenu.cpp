@@ -10,6 +10,7 @@
 #include <QActionGroup>
 #include <QDockWidget>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -113,6 +114,17 @@ void MainWindow::UpdateMeasureMenu() {
         cutoffActions_[i]->setChecked(frame.CutoffMm() ==
                                       (i == 0 ? 0.0 : measure::kCutoffsMm[i - 1]));
     clearMeasurementAction_->setEnabled(shown);
+    profileWidthAction_->setEnabled(shown);
+    // With an image and nothing measured on it, the status bar says how to measure.
+    const bool hint = shown && !frame.ReliefShown() && !frame.SomethingMeasured();
+    hintLabel_->setText(hint ? QStringLiteral("Right drag: profile   Shift+drag: area   "
+                                              "Ctrl+wheel: zoom at the pointer")
+                             : QString());
+    hintLabel_->setVisible(hint);
+}
+
+QString MainWindow::StatusHint() const {
+    return hintLabel_->isVisible() ? hintLabel_->text() : QString();
 }
 
 } // namespace orvane::app

@@ -13,7 +13,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineSeries>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QScatterSeries>
 #include <QToolButton>
 #include <QValueAxis>
 #include <algorithm>
@@ -109,6 +111,9 @@ ProfilePanel::ProfilePanel(QWidget* parent) : QFrame(parent) {
         "filter (ISO 16610-21), half a cut-off left out at each end."));
     exportButton = new QPushButton(QStringLiteral("Export CSV..."), this);
     connect(exportButton, &QPushButton::clicked, this, [this] { ExportCsv(); });
+    hoverLabel = MakeLabel(this, 0, 0, QString(), TahomaFont(11));
+    chartView->viewport()->setMouseTracking(true);
+    chartView->viewport()->installEventFilter(this);
 
     // The chart takes the width; the figures and Export stand at its right, so the panel lies
     // flat along the bottom of the window.
@@ -125,10 +130,51 @@ ProfilePanel::ProfilePanel(QWidget* parent) : QFrame(parent) {
     auto* side = new QVBoxLayout;
     side->addWidget(figuresLabel);
     side->addStretch(1);
+    side->addWidget(hoverLabel);
     side->addWidget(exportButton, 0, Qt::AlignRight);
     body->addLayout(side);
     outer->addLayout(body, 1);
     resize(780, 270);
+}
+
+bool ProfilePanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != chartView->viewport())
+        return QFrame::eventFilter(watched, event);
+    if (event->type() == QEvent::MouseMove && profile_) {
+        QChart* chart = chartView->chart();
+        const QPointF at = chart->mapFromScene(
+            chartView->mapToScene(static_cast<QMouseEvent*>(event)->position().toPoint()));
+        std::optional<std::size_t> point;
+        if (!chart->series().isEmpty() && chart->plotArea().contains(at))
+            point =
+                view2d::NearestPoint(*profile_, chart->mapToValue(at, chart->series().first()).x());
+        if (point != hovered_) {
+            HoverAt(point);
+            emit PointHovered(point ? qint64(*point) : -1);
+        }
+    } else if (event->type() == QEvent::Leave && hovered_) {
+        HoverAt(std::nullopt);
+        emit PointHovered(-1);
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
+void ProfilePanel::HoverAt(std::optional<std::size_t> point) {
+    if (point && (!profile_ || *point >= profile_->Points.size()))
+        point.reset();
+    hovered_ = point;
+    if (hoverDot_)
+        hoverDot_->clear();
+    if (!point) {
+        hoverLabel->clear();
+        return;
+    }
+    const view2d::ProfilePoint& p = profile_->Points[*point];
+    hoverLabel->setText(view2d::PointText(*profile_, p));
+    hoverLabel->adjustSize();
+    if (hoverDot_ && p.Value)
+        hoverDot_->append(view2d::ChartDistance(*profile_, p),
+                          profile_->HeightsKnown ? *p.Value / profile_->MmPerHeightUnit : *p.Value);
 }
 
 void ProfilePanel::SetDocked(bool docked) {
@@ -149,6 +195,9 @@ void ProfilePanel::ShowNotMeasured(const QString& why) {
     profile_.reset();
     roughness_.reset();
     chartView->chart()->removeAllSeries();
+    hoverDot_ = nullptr;
+    hovered_.reset();
+    hoverLabel->clear();
     figuresLabel->setText(why);
     figuresLabel->adjustSize();
     exportButton->setEnabled(false);
@@ -194,6 +243,16 @@ void ProfilePanel::ShowProfile(const view2d::Profile& profile,
     }
     if (roughness && roughness->Figures)
         AddMeanLine(chart, profile, *roughness->Figures, distanceAxis, valueAxis);
+    // The hovered point's dot, above the curves.
+    hoverDot_ = new QScatterSeries;
+    hoverDot_->setMarkerSize(8);
+    hoverDot_->setColor(QColor(220, 30, 30));
+    hoverDot_->setBorderColor(Qt::white);
+    chart->addSeries(hoverDot_);
+    hoverDot_->attachAxis(distanceAxis);
+    hoverDot_->attachAxis(valueAxis);
+    hovered_.reset();
+    hoverLabel->clear();
     QString figures = view2d::ProfileFiguresText(profile);
     if (roughness)
         figures += QLatin1Char('\n') + measure::RoughnessFiguresText(*roughness, profile);

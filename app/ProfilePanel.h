@@ -9,6 +9,7 @@
 class QChartView;
 class QLabel;
 class QPushButton;
+class QScatterSeries;
 class QToolButton;
 
 namespace orvane::app {
@@ -26,6 +27,7 @@ public:
     QToolButton* closeButton = nullptr;
     QChartView* chartView = nullptr;
     QLabel* figuresLabel = nullptr;
+    QLabel* hoverLabel = nullptr; // the point under the pointer on the chart
     QPushButton* exportButton = nullptr;
 
     // Docked: the dock's title and close button replace the panel's own.
@@ -40,6 +42,10 @@ public:
     void ShowProfile(const view2d::Profile& profile,
                      const std::optional<measure::RoughnessOutcome>& roughness = std::nullopt);
     const std::optional<view2d::Profile>& Shown() const { return profile_; }
+    // The point the pointer is over on the chart, as the hover shows it: its distance and height
+    // in the label, a dot on the curve; none takes them away.
+    void HoverAt(std::optional<std::size_t> point);
+    std::optional<std::size_t> Hovered() const { return hovered_; }
     const std::optional<measure::RoughnessOutcome>& ShownRoughness() const { return roughness_; }
 
     // Where "Export CSV..." writes; tests and batch runs answer instead of a dialog.
@@ -48,9 +54,13 @@ public:
 
 signals:
     void CloseClicked();
+    // The pointer moved onto the chart's point `index` (in Shown()'s points), or off the chart
+    // (-1).
+    void PointHovered(qint64 index);
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
@@ -58,6 +68,8 @@ private:
 
     std::optional<view2d::Profile> profile_;
     std::optional<measure::RoughnessOutcome> roughness_;
+    std::optional<std::size_t> hovered_;
+    QScatterSeries* hoverDot_ = nullptr;
 };
 
 } // namespace orvane::app

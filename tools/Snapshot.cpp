@@ -388,7 +388,7 @@ QJsonObject TimingsReport(const app::OpenTimings& open, const OrbitTimings& orbi
 }
 
 QJsonObject Report(const SnapshotOptions& options, const ImageFrame& f, const QStringList& messages,
-                   const QList<int>& progress) {
+                   const QList<int>& progress, const QString& hint) {
     const app::FrameComponents& c = f.Components();
     const image::ImageModel& m = f.Image();
     QJsonObject labels{
@@ -519,6 +519,7 @@ QJsonObject Report(const SnapshotOptions& options, const ImageFrame& f, const QS
     if (options.pointer)
         report.insert(QStringLiteral("exact"), ExactReport(f));
     report.insert(QStringLiteral("status"), f.StatusText());
+    report.insert(QStringLiteral("status_hint"), hint);
     if (options.profile)
         report.insert(QStringLiteral("profile"), ProfileReport(f));
     if (!options.level.isEmpty() || options.levelPoints)
@@ -844,7 +845,7 @@ int RunSnapshot(const SnapshotOptions& options) {
         }
     }
     if (!options.json.isEmpty()) {
-        QJsonObject report = Report(options, frame, messages, progress);
+        QJsonObject report = Report(options, frame, messages, progress, form.StatusHint());
         if (options.timings)
             report.insert("timings", TimingsReport(frame.LastOpenTimings(), orbit));
         const QByteArray json = QJsonDocument(report).toJson(QJsonDocument::Indented);

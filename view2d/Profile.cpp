@@ -380,6 +380,45 @@ QString ProfileFiguresText(const Profile& p) {
     return text;
 }
 
+double ChartDistance(const Profile& profile, const ProfilePoint& point) {
+    return point.DistanceMm ? *point.DistanceMm / profile.MmPerLengthUnit : point.DistancePx;
+}
+
+std::optional<std::size_t> NearestPoint(const Profile& profile, double distance) {
+    const std::vector<ProfilePoint>& points = profile.Points;
+    if (points.empty() || !std::isfinite(distance))
+        return std::nullopt;
+    // Distances grow along the line: the first point at or beyond, or the one before it.
+    const auto after = std::lower_bound(
+        points.begin(), points.end(), distance,
+        [&profile](const ProfilePoint& p, double d) { return ChartDistance(profile, p) < d; });
+    if (after == points.begin())
+        return 0;
+    if (after == points.end())
+        return points.size() - 1;
+    const auto before = after - 1;
+    const bool nearerBefore =
+        distance - ChartDistance(profile, *before) <= ChartDistance(profile, *after) - distance;
+    return std::size_t((nearerBefore ? before : after) - points.begin());
+}
+
+QString PointText(const Profile& profile, const ProfilePoint& point) {
+    const QString distance =
+        point.DistanceMm
+            ? QStringLiteral("%1 %2").arg(Number(ChartDistance(profile, point)), profile.LengthUnit)
+            : QStringLiteral("%1 px").arg(Number(point.DistancePx, 1));
+    QString value = QStringLiteral("no value");
+    if (point.Value)
+        value = profile.HeightsKnown
+                    ? QStringLiteral("%1 %2").arg(Number(*point.Value / profile.MmPerHeightUnit),
+                                                  profile.HeightUnit)
+                    : Number(*point.Value);
+    return QStringLiteral("%1   %2   (column %3, row %4)")
+        .arg(distance, value)
+        .arg(point.Column)
+        .arg(point.Row);
+}
+
 ProfileCurve ProfileCurveOf(const Profile& profile) {
     ProfileCurve curve;
     double lowX = 0, highX = 0, lowY = 0, highY = 0;
@@ -393,8 +432,7 @@ ProfileCurve ProfileCurveOf(const Profile& profile) {
             curve.Runs.append(QList<QPointF>());
         inRun = true;
         // In the display units, as the panel's figures are.
-        const double x =
-            point.DistanceMm ? *point.DistanceMm / profile.MmPerLengthUnit : point.DistancePx;
+        const double x = ChartDistance(profile, point);
         const double y =
             profile.HeightsKnown ? *point.Value / profile.MmPerHeightUnit : *point.Value;
         curve.Runs.last().append(QPointF(x, y));

@@ -163,6 +163,15 @@ struct ProfileCurve {
 };
 ProfileCurve ProfileCurveOf(const Profile& profile);
 
+// A point's distance along the chart's axis: in the display length unit, or pixels.
+double ChartDistance(const Profile& profile, const ProfilePoint& point);
+// The point nearest `distance` on the chart's axis (the first of two as near); nothing for a
+// profile without points or a distance that is not a number.
+std::optional<std::size_t> NearestPoint(const Profile& profile, double distance);
+// "12.3 mm   2.0451 mm   (column 120, row 40)": a point's distance and height (or value) as
+// the panel's figures give them, and its pixel.
+QString PointText(const Profile& profile, const ProfilePoint& point);
+
 // CSV text, one line per point after the header "distance_mm,column,row,sample,height_mm".
 // When millimetres are unknown the first column holds pixels and is named "distance_px", so a
 // reader of the file sees the unit in the header. A missing sample and an unknown height are

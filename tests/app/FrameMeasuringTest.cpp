@@ -8,6 +8,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QChart>
+#include <QChartView>
 #include <QClipboard>
 #include <QDockWidget>
 #include <QFile>
@@ -181,6 +183,30 @@ private slots:
         SendMouse(box, QEvent::MouseButtonPress, {400, 400}, Qt::LeftButton, Qt::LeftButton);
         QVERIFY(f.View().Drag.Panning);
         SendMouse(box, QEvent::MouseButtonRelease, {400, 400}, Qt::LeftButton, Qt::NoButton);
+
+        // A hover on the chart names the point and rings it on the line in 2D.
+        ProfilePanel* panel = h_->Ui().profilePanel;
+        QChart* chart = panel->chartView->chart();
+        const QPointF middle =
+            chart->mapToPosition(QPointF(view2d::ChartDistance(*profile, profile->Points[245]), 0),
+                                 chart->series().first());
+        const QPoint at = panel->chartView->mapFromScene(
+            chart->mapToScene(QPointF(middle.x(), chart->plotArea().center().y())));
+        SendMouse(panel->chartView->viewport(), QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton);
+        QVERIFY(panel->Hovered());
+        QVERIFY(std::llabs(qint64(*panel->Hovered()) - 245) <= 1);
+        const view2d::ProfilePoint& hovered = profile->Points[*panel->Hovered()];
+        QVERIFY(panel->hoverLabel->text().contains(
+            QStringLiteral("(column %1, row %2)").arg(hovered.Column).arg(hovered.Row)));
+        QTest::qWait(50);
+        const QImage ringed = PaintedPixels(box);
+        // The ring's red, six box pixels left of the point (twice the file's size).
+        QCOMPARE(ringed.pixel(int(2 * hovered.Column) - 6 + 1, int(2 * hovered.Row) + 1) |
+                     0xFF000000,
+                 qRgb(230, 30, 30));
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(panel->chartView->viewport(), &leave);
+        QVERIFY(!panel->Hovered());
 
         // Three pixels wide: every point the mean height of the three across it.
         f.SetProfileWidth(3);

@@ -574,3 +574,22 @@ TEST_F(ProfileFile, WidthAveragesTheHeightsAcrossTheLine) {
                   -1);
     }
 }
+
+TEST(ProfileHover, NearestPointOnTheChartsAxis) {
+    const ProfileLine line{0, 0, 4, 0};
+    ProfileUnits units{1, 3, 254}; // 0.1 mm pixels, heights in mm
+    const Profile profile = BuildProfile(line, {0, 65535, std::nullopt, 0, 0}, 16, false, units);
+    struct Case {
+        double distance;
+        std::optional<std::size_t> point;
+    } const cases[] = {{-5, 0},    {0, 0},     {0.04, 0},
+                       {0.049, 0}, {0.051, 1}, {0.26, 3},
+                       {0.4, 4},   {9, 4},     {std::nan(""), std::nullopt}};
+    for (const Case& c : cases)
+        EXPECT_EQ(orvane::view2d::NearestPoint(profile, c.distance), c.point) << c.distance;
+    EXPECT_EQ(orvane::view2d::PointText(profile, profile.Points[1]).toStdString(),
+              "0.1000 mm   3.0000 mm   (column 1, row 0)");
+    EXPECT_EQ(orvane::view2d::PointText(profile, profile.Points[2]).toStdString(),
+              "0.2000 mm   no value   (column 2, row 0)");
+    EXPECT_FALSE(orvane::view2d::NearestPoint(Profile{}, 1));
+}
