@@ -61,11 +61,16 @@ void ImageFrame::ApplyColourRange() {
     const std::shared_ptr<const measure::Levelling> levelling =
         levelling_ ? std::make_shared<const measure::Levelling>(*levelling_) : nullptr;
     const measure::ColourRange range = colourRange_;
+    // A range measured before for these heights is not measured again.
     std::optional<std::pair<double, double>> known;
     if (range.Kind == measure::ColourRangeKind::Manual)
         known = std::pair{BasisOfShown(range.Low, image_), BasisOfShown(range.High, image_)};
     else if (range.Kind == measure::ColourRangeKind::Data && levelling)
         known = std::pair{levelling->ResidualMin, levelling->ResidualMax};
+    else if (range.Kind == measure::ColourRangeKind::Data)
+        known = measuredRanges_.data;
+    else
+        known = measuredRanges_.automatic;
     const bool inverted = !image_.LevelsFromValues && image_.Photometric == 0 &&
                           !image::HeightBasisOf(image_).Millimetres;
 
@@ -73,6 +78,7 @@ void ImageFrame::ApplyColourRange() {
         image::LevelBuffer levels;
         double low = 0, high = 0;
         QString whyNone;
+        std::optional<std::pair<double, double>> data; // the extent, when it was measured
     };
     auto cancel = std::make_shared<std::atomic<bool>>(false);
     colourCancel_ = cancel;
@@ -99,6 +105,8 @@ void ImageFrame::ApplyColourRange() {
                 cancel.get());
             if (measured.Low && measured.High)
                 span = std::pair{*measured.Low, *measured.High};
+            if (measured.Least && measured.Greatest)
+                outcome->data = std::pair{*measured.Least, *measured.Greatest};
             else if (!measured.Cancelled)
                 outcome->whyNone = measured.ReadFailed
                                        ? QStringLiteral("the file could not be read again")
@@ -130,6 +138,11 @@ void ImageFrame::ApplyColourRange() {
                     return;
                 colourCancel_.reset();
                 emit BackgroundProgress(QString(), -1);
+                // Kept for the next change of range on the same heights.
+                if (outcome->data)
+                    measuredRanges_.data = outcome->data;
+                if (outcome->levels && colourRange_.Kind == measure::ColourRangeKind::Auto)
+                    measuredRanges_.automatic = std::pair{outcome->low, outcome->high};
                 if (!outcome->levels) {
                     // The picture stays as it was, and says why.
                     ShowColourLevels(image::LevelBuffer(), std::nullopt);

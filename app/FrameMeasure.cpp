@@ -141,6 +141,7 @@ void ImageFrame::ResetSurfaceMeasures() {
     image_.ColourLevels.reset();
     image_.ColourFractions.reset();
     colourShown_.reset();
+    measuredRanges_ = {};
     ui_.histogramChart->ShowRangeEnds(std::nullopt);
     levelKind_ = measure::FormKind::None;
     levelling_.reset();
@@ -269,6 +270,7 @@ void ImageFrame::ShowLevelledPicture(image::LevelBuffer levels,
     FillColourBar();
     UpdateHeightColours();
     scene_.heightField.StructureChanged();
+    measuredRanges_ = {}; // of the heights before
     if (colourRange_.Kind != measure::ColourRangeKind::Full)
         ApplyColourRange();
 }

@@ -465,6 +465,12 @@ private:
     int surfaceJobsInFlight_ = 0;
     measure::ColourRange colourRange_;
     std::optional<ShownColourRange> colourShown_; // outside Full, once its levels are shown
+    // The Data and Auto ranges of the heights shown, once measured (in the measuring read's unit);
+    // they go with the file and the levelling.
+    struct MeasuredRanges {
+        std::optional<std::pair<double, double>> data, automatic;
+    };
+    MeasuredRanges measuredRanges_;
     QString colourMessage_;
     int colourJobsInFlight_ = 0;
     std::shared_ptr<std::atomic<bool>> colourCancel_;

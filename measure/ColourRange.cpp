@@ -110,9 +110,11 @@ HeightRangeOutcome RangeOfCounts(const ValueCounts& counts, const std::vector<do
     std::sort(heights.begin(), heights.end());
     for (const auto& h : heights)
         outcome.Valid += h.second;
+    outcome.Least = heights.front().first;
+    outcome.Greatest = heights.back().first;
     if (kind != ColourRangeKind::Auto) {
-        outcome.Low = heights.front().first;
-        outcome.High = heights.back().first;
+        outcome.Low = outcome.Least;
+        outcome.High = outcome.Greatest;
         return outcome;
     }
     const AutoRanks ranks = AutoRanksOf(outcome.Valid);
@@ -275,6 +277,8 @@ HeightRangeOutcome MeasureHeightRange(const image::TiffSource& source,
     outcome.Valid = extent->valid;
     if (extent->valid == 0)
         return outcome;
+    outcome.Least = extent->low;
+    outcome.Greatest = extent->high;
     if (kind != ColourRangeKind::Auto) {
         outcome.Low = extent->low;
         outcome.High = extent->high;

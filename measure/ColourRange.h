@@ -45,6 +45,8 @@ std::uint8_t RangeLevel(double height, double low, double high);
 // 4096; integer-valued heights end after one).
 struct HeightRangeOutcome {
     std::optional<double> Low, High; // nothing when no pixel has a value
+    // The least and greatest height, which either kind finds on its way.
+    std::optional<double> Least, Greatest;
     std::int64_t Valid = 0;
     bool Cancelled = false;
     bool ReadFailed = false;

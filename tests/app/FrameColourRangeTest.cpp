@@ -151,6 +151,17 @@ private slots:
         QCOMPARE(levelled->kind, ColourRangeKind::Data);
         QCOMPARE(levelled->low, Frame().Levelled()->ResidualMin);
         QCOMPARE(levelled->high, Frame().Levelled()->ResidualMax);
+        // Auto measured before the levelling is not the levelled heights' Auto: measured anew,
+        // inside the residual's range; and kept for the next change on the same heights.
+        Choose("colourRangeAutoAction");
+        const auto levelledAuto = Frame().ColourRangeShown();
+        QCOMPARE(levelledAuto->kind, ColourRangeKind::Auto);
+        QVERIFY(levelledAuto->low != shown->low);
+        QVERIFY(levelledAuto->low >= levelled->low && levelledAuto->high <= levelled->high);
+        Choose("colourRangeFullAction");
+        Choose("colourRangeAutoAction");
+        QCOMPARE(Frame().ColourRangeShown()->low, levelledAuto->low);
+        QCOMPARE(Frame().ColourRangeShown()->high, levelledAuto->high);
     }
 };
 

@@ -125,6 +125,8 @@ TEST(ColourRange, NarrowSixteenBitBandSpreadsOverEveryLevel) {
         ASSERT_TRUE(automatic.Low && automatic.High);
         EXPECT_EQ(*automatic.Low, autoLow);
         EXPECT_EQ(*automatic.High, autoHigh);
+        EXPECT_EQ(automatic.Least, least); // the Data range found on the way
+        EXPECT_EQ(automatic.Greatest, greatest);
 
         std::vector<std::uint8_t> levels(std::size_t(file->opened.model.LevelCount()));
         ASSERT_TRUE(RangeLevels(file->Source(), file->opened.model, form, least, greatest, false,
