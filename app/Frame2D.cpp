@@ -181,10 +181,18 @@ void ImageFrame::PaintInto(QPainter& painter) {
         painter.fillRect(ui_.imageBox->rect(), Qt::white);
         return;
     }
-    painter.drawImage(0, 0, *DisplayBitmap);
-    const QImage noData = NoDataOverlay();
-    if (!noData.isNull())
-        painter.drawImage(0, 0, noData);
+    if (const QImage* sharp = SharpPictureShown()) {
+        painter.drawImage(0, 0, *sharp); // the file's pixels, no-data in its colour
+    } else {
+        painter.drawImage(0, 0, *DisplayBitmap);
+        const QImage noData = NoDataOverlay();
+        if (!noData.isNull())
+            painter.drawImage(0, 0, noData);
+        // Wanted once the view stops moving: asked for after this paint.
+        if (WantedSharpPicture())
+            QMetaObject::invokeMethod(
+                this, [this] { RequestSharpPicture(); }, Qt::QueuedConnection);
+    }
     PaintMeasuringLine(painter);
     PaintSurfaceMarks(painter);
     if (const std::optional<ScaleBar> bar = ShownScaleBar())

@@ -31,6 +31,7 @@ void ImageFrame::DropExactReader() {
         *profileCancel_ = true;
     exact_.reset();
     exactSource_ = {};
+    DropSharpPicture();
     readout_ = {};
     RemoveMeasuringLine();
     ResetSurfaceMeasures();
@@ -79,6 +80,7 @@ void ImageFrame::UpdateExactReadout(int x, int y) {
 }
 
 void ImageFrame::ViewWindowChanged() {
+    RequestSharpPicture();
     if (!pointerAt_ || measuring_.dragging)
         return;
     const QPoint inBox = *pointerAt_ - ui_.imageBox->pos();

@@ -86,6 +86,7 @@ void ImageFrame::EndOpen(const QString& path, const image::TiffSource& source,
         shownFile_ = path;
         OpenExactReader(source);
         ApplyColourRange();
+        RequestSharpPicture(); // and the status bar says what the view paints
     }
     // However the open ended, another file can be opened now.
     sceneMoveAttached_ = true;

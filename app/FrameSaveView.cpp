@@ -26,8 +26,9 @@ QImage ImageFrame::ShownPicture() {
     // The picture the box paints, stretched now from the window it shows.
     if (!RefreshBitmap())
         return QImage();
-    QImage picture = DisplayBitmap->copy();
-    const QImage noData = NoDataOverlay();
+    const QImage* sharp = SharpPictureShown();
+    QImage picture = sharp ? sharp->copy() : DisplayBitmap->copy();
+    const QImage noData = sharp ? QImage() : NoDataOverlay();
     const std::optional<view2d::ScaleBar> bar = ShownScaleBar();
     if (!noData.isNull() || bar) {
         // The no-data colour and the bar's plate are in no palette: the picture takes colours

@@ -15,6 +15,7 @@
 #include "view2d/Profile.h"
 #include "view2d/Readout.h"
 #include "view2d/ScaleBar.h"
+#include "view2d/ViewExport.h"
 #include "view2d/Viewport.h"
 #include "view3d/CameraMotion.h"
 #include "view3d/Navigation.h"
@@ -125,8 +126,13 @@ public:
     // thread.
     bool ExactWorkPending() const {
         return lookupsInFlight_ > 0 || profilesInFlight_ > 0 || surfaceJobsInFlight_ > 0 ||
-               colourJobsInFlight_ > 0;
+               colourJobsInFlight_ > 0 || sharpJobsInFlight_ > 0;
     }
+    // The 2D view paints the file's own pixels: always for a file that is not thinned; for a
+    // thinned one zoomed in past its kept pixels, once they have been read (FrameSharpView.cpp).
+    bool FullResolutionShown() const;
+    // "full resolution" or "thinned 1:k", for the status bar; empty without an image.
+    QString ResolutionText() const;
     // An image is on the views and no file is being read: it can be saved, zoomed, panned.
     bool ImageShown() const;
     // The 3D view is the one shown.
@@ -282,6 +288,8 @@ signals:
     // The progress display now shows `percent` (the open's own 0 included).
     void ProgressShown(int percent);
     void StatusTextChanged(const QString& text);
+    // What the 2D view paints changed between the file's pixels and the kept ones.
+    void ResolutionShownChanged(const QString& text);
     // Work beside the window (a colour range) is at `percent`; -1 when it has ended.
     void BackgroundProgress(const QString& what, int percent);
     // A measurement of the surface started or ended, or the levelling changed.
@@ -397,6 +405,30 @@ private:
     // The pixels of the box without a value, in the no-data colour over transparency; a null
     // image when the view shows none.
     QImage NoDataOverlay() const;
+    // The file's own pixels for the view when a thinned file is zoomed in past its kept ones:
+    // which are wanted, the picture when it is in, and the read that makes it.
+    struct SharpKey {
+        view2d::FileRect rect;
+        QSize size; // device pixels
+        panels::Palette palette;
+        const image::SampleReader* reader;
+        bool operator==(const SharpKey& o) const {
+            return rect.Column == o.rect.Column && rect.Row == o.rect.Row &&
+                   rect.Width == o.rect.Width && rect.Height == o.rect.Height && size == o.size &&
+                   palette == o.palette && reader == o.reader;
+        }
+    };
+    struct SharpPicture {
+        SharpKey key;
+        QImage picture;
+    };
+    std::optional<SharpKey> WantedSharpPicture() const;
+    // The picture of the file's pixels for the view as it is now; null while there is none.
+    const QImage* SharpPictureShown() const;
+    // Starts reading the file's pixels the view wants (if not read or being read), and tells
+    // the status bar what is painted.
+    void RequestSharpPicture();
+    void DropSharpPicture();
     // The colours by height of the relief for the palette, the image and the colour range.
     void UpdateHeightColours();
     // Measures the colour range chosen for the image shown, or puts the full one back.
@@ -464,6 +496,11 @@ private:
     std::optional<measure::RoughnessOutcome> roughness_;
     int surfaceJobsInFlight_ = 0;
     measure::ColourRange colourRange_;
+    std::optional<SharpPicture> sharp_;
+    std::optional<SharpKey> sharpWanted_; // being read
+    std::shared_ptr<std::atomic<bool>> sharpCancel_;
+    int sharpJobsInFlight_ = 0;
+    QString resolutionText_;
     std::optional<ShownColourRange> colourShown_; // outside Full, once its levels are shown
     // The Data and Auto ranges of the heights shown, once measured (in the measuring read's unit);
     // they go with the file and the levelling.

@@ -61,6 +61,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     statusLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     statusBar()->addWidget(statusLabel_, 1);
     connect(frame_, &ImageFrame::StatusTextChanged, statusLabel_, &QLabel::setText);
+    // What the 2D view paints: the file's pixels or the kept ones of a thinned file.
+    resolutionLabel_ = new QLabel(this);
+    statusBar()->addPermanentWidget(resolutionLabel_);
+    connect(frame_, &ImageFrame::ResolutionShownChanged, resolutionLabel_, &QLabel::setText);
     hintLabel_ = new QLabel(this);
     hintLabel_->setEnabled(false); // greyed: a hint, not a reading
     statusBar()->addPermanentWidget(hintLabel_);

@@ -121,6 +121,7 @@ private:
     QMenu* colourRangeMenu_ = nullptr;
     std::array<QAction*, 4> colourRangeActions_{}; // Full, Data, Auto, Manual
     QLabel* hintLabel_ = nullptr;
+    QLabel* resolutionLabel_ = nullptr;
     QLabel* backgroundLabel_ = nullptr;
     QProgressBar* backgroundProgress_ = nullptr;
     QAction* fullScreenAction_ = nullptr;

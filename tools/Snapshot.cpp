@@ -441,6 +441,7 @@ QJsonObject Report(const SnapshotOptions& options, const ImageFrame& f, const QS
                            {"ViewHeight", w.ViewHeight},
                            {"ViewOffsetX", w.ViewOffsetX},
                            {"ViewOffsetY", w.ViewOffsetY},
+                           {"full_resolution", f.FullResolutionShown()},
                            {"box", QJsonArray{box.x(), box.y(), box.width(), box.height()}}};
         const view3d::Scene& s = f.Scene();
         const auto& field = s.heightField;

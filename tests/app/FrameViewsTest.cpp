@@ -4,6 +4,8 @@
 
 #include "app/HistogramChart.h"
 #include "app/ImageBox.h"
+#include "view2d/Stretch.h"
+#include "view2d/ViewExport.h"
 #include "view3d/ReliefSetup.h"
 #include "view3d/gl/SceneViewer.h"
 
@@ -128,6 +130,45 @@ private slots:
         QCOMPARE(f.View().Window.ViewWidth, 1000.0);
         QCOMPARE(f.View().Window.ViewHeight, 700.0);
         QVERIFY(f.StatusText().contains(QStringLiteral("zoom 100.0 %")));
+    }
+
+    // Zoomed in past the kept pixels of a thinned file, the view paints the file's own pixels,
+    // as the same view of every pixel would.
+    void aThinnedFileZoomedInShowsItsOwnPixels() {
+        FrameHarness h;
+        TiffLayout layout;
+        layout.width = 33000; // wider than the viewer keeps: every second column and row
+        layout.height = 400;
+        layout.bitsPerSample = 8;
+        layout.rowsPerStrip = 16;
+        layout.compression = 8;
+        const auto sample = [](std::uint32_t x, std::uint32_t y) { return (x * 7 + y * 3) & 0xFF; };
+        h.Open(h.Write("wide.tif", layout, sample));
+        ImageFrame& f = h.Frame();
+        QCOMPARE(f.Image().ColumnStep, 2);
+        QCOMPARE(f.ResolutionText(), QStringLiteral("thinned 1:2"));
+        QVERIFY(!f.FullResolutionShown());
+        f.ZoomAboutBoxPoint(14, {600, 100});
+        WaitForExactWork(f);
+        QVERIFY(f.FullResolutionShown());
+        QCOMPARE(f.ResolutionText(), QStringLiteral("full resolution"));
+        const QImage shown = f.Components().imageBox->grab().toImage();
+        const view2d::FileRect rect = view2d::ShownFileRect(f.View().Window, f.Image());
+        const QSize size = f.Bitmap()->size();
+        QCOMPARE(shown.size(), size);
+        for (int y = 0; y < size.height(); y += 7)
+            for (int x = 0; x < size.width(); x += 3) {
+                const auto column =
+                    view2d::StretchSourceIndex(x, size.width(), rect.Column, rect.Width);
+                const auto row =
+                    view2d::StretchSourceIndex(y, size.height(), rect.Row, rect.Height);
+                const int level = int(sample(std::uint32_t(column), std::uint32_t(row)));
+                QCOMPARE(shown.pixel(x, y), qRgb(level, level, level));
+            }
+        // Back out to the whole image: the kept pixels again.
+        f.ResetZoom();
+        QVERIFY(!f.FullResolutionShown());
+        QCOMPARE(f.ResolutionText(), QStringLiteral("thinned 1:2"));
     }
 
     void readoutPressAndDrag() {
