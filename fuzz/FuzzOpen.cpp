@@ -7,6 +7,7 @@
 // the invariants the views rely on are checked, so a wrong size or an
 // impossible value is a crash too.
 #include "image/OpenImage.h"
+#include "measure/ColourRange.h"
 #include "measure/SurfacePasses.h"
 #include "tests/support/OpenInvariants.h"
 
@@ -16,6 +17,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -65,6 +67,25 @@ QStringList MeasureViolations(const std::uint8_t* data, std::size_t size,
                               .arg(f.Max);
         if (std::isfinite(f.Sq) && std::isfinite(f.Sa) && f.Sa > f.Sq * (1 + 1e-9) + 1e-300)
             violations << QStringLiteral("Sa %1 above Sq %2").arg(f.Sa).arg(f.Sq);
+    }
+    // The Auto colour range lies inside the Data one, and its levels fill the kept picture.
+    const measure::SurfaceForm* form = levelled.Levelled ? &levelled.Levelled->Form : nullptr;
+    const measure::HeightRangeOutcome data =
+        measure::MeasureHeightRange(source, model, measure::ColourRangeKind::Data, form, nullptr);
+    const measure::HeightRangeOutcome automatic =
+        measure::MeasureHeightRange(source, model, measure::ColourRangeKind::Auto, form, nullptr);
+    if (data.Low && automatic.Low &&
+        (*automatic.Low < *data.Low || *automatic.High > *data.High ||
+         *automatic.Low > *automatic.High))
+        violations << QStringLiteral("auto range %1 .. %2 outside data range %3 .. %4")
+                          .arg(*automatic.Low)
+                          .arg(*automatic.High)
+                          .arg(*data.Low)
+                          .arg(*data.High);
+    if (automatic.Low && *automatic.High > *automatic.Low) {
+        std::vector<std::uint8_t> levels(std::size_t(model.LevelCount()));
+        measure::RangeLevels(source, model, form, *automatic.Low, *automatic.High, false,
+                             levels.data(), nullptr);
     }
     return violations;
 }

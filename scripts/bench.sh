@@ -6,7 +6,8 @@
 # The open and GL benchmarks need an X display: they run under xvfb-run -a.
 # bench_reader writes about 4 GB of files once into $ORVANE_BENCH_FILES
 # (default: a folder in the temporary directory) and reuses them; bench_samples
-# writes about 1 GB into a temporary folder, bench_measure about 1.5 GB. Logs go
+# writes about 1 GB into a temporary folder, bench_measure about 1.5 GB,
+# bench_sharp_view a 30000 x 20000 Deflate file. Logs go
 # to BUILD_DIR/bench-logs.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -15,7 +16,7 @@ jobs="${ORVANE_BENCH_JOBS:-$(nproc)}"
 files="${ORVANE_BENCH_FILES:-${TMPDIR:-/tmp}/orvane-bench-files}"
 
 benches=(bench_view3d_mesh bench_view3d_gl bench_view2d bench_open bench_samples bench_reader
-         bench_measure)
+         bench_measure bench_sharp_view)
 if (($# > 1)); then
   benches=("${@:2}")
 fi
@@ -40,6 +41,7 @@ for name in "${benches[@]}"; do
     bench_samples) run "$name" "$build/bench/image/bench_samples" ;;
     bench_reader) run "$name" "$build/bench/image/bench_reader" "$files" ;;
     bench_measure) run "$name" "$build/bench/measure/bench_measure" ;;
+    bench_sharp_view) run "$name" "$build/bench/view2d/bench_sharp_view" ;;
     *) echo "unknown benchmark $name" >&2; exit 2 ;;
   esac
 done

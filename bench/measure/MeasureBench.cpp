@@ -7,6 +7,7 @@
 // comes near) and once with Deflate, as scanners write. Writes the files first (about 1.5 GB).
 // Needs no display:
 //     build/bench/measure/bench_measure [side [runs]]
+#include "bench/BestTime.h"
 #include "image/OpenImage.h"
 #include "image/ScanlineReader.h"
 #include "measure/ColourRange.h"
@@ -26,17 +27,7 @@ using namespace orvane;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double BestSeconds(int runs, const std::function<void()>& run) {
-    double best = 1e300;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = Clock::now();
-        run();
-        best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
-    }
-    return best;
-}
+using bench::BestSeconds;
 
 void PrintRatio(const char* what, double seconds, double floorSeconds, double goal) {
     const double ratio = seconds / floorSeconds;
