@@ -61,7 +61,8 @@ void ImageFrame::RequestSharpPicture() {
         resolutionText_ = text;
         emit ResolutionShownChanged(text);
     }
-    if (!wanted || (sharp_ && sharp_->key == *wanted) || (sharpWanted_ && *sharpWanted_ == *wanted))
+    if (!wanted || (sharp_ && sharp_->key == *wanted) ||
+        (sharpWanted_ && *sharpWanted_ == *wanted) || (sharpFailed_ && *sharpFailed_ == *wanted))
         return;
     if (sharpCancel_)
         *sharpCancel_ = true;
@@ -86,8 +87,10 @@ void ImageFrame::RequestSharpPicture() {
                     return;
                 sharpCancel_.reset();
                 sharpWanted_.reset();
-                if (picture.isNull())
-                    return; // the kept pixels stay: the status bar still says thinned
+                if (picture.isNull()) {
+                    sharpFailed_ = key; // not read again for this view: the kept pixels stay
+                    return;
+                }
                 picture.setDevicePixelRatio(DisplayBitmap ? DisplayBitmap->devicePixelRatio()
                                                           : 1.0);
                 sharp_ = SharpPicture{key, std::move(picture)};
@@ -103,6 +106,7 @@ void ImageFrame::DropSharpPicture() {
         *sharpCancel_ = true;
     sharpCancel_.reset();
     sharpWanted_.reset();
+    sharpFailed_.reset();
     sharp_.reset();
 }
 

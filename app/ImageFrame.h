@@ -498,6 +498,7 @@ private:
     measure::ColourRange colourRange_;
     std::optional<SharpPicture> sharp_;
     std::optional<SharpKey> sharpWanted_; // being read
+    std::optional<SharpKey> sharpFailed_; // could not be read
     std::shared_ptr<std::atomic<bool>> sharpCancel_;
     int sharpJobsInFlight_ = 0;
     QString resolutionText_;

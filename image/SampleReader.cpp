@@ -394,10 +394,13 @@ std::optional<std::vector<StoredSample>> SampleReader::Samples(const std::vector
         if (const auto place = impl_->Locate(pixels[i].Column, pixels[i].Row))
             wanted.push_back({*place, i});
     // Storage order: strips (and bands) top to bottom, so a strip read in bands is decoded
-    // forward once instead of restarting for every earlier row.
-    std::sort(wanted.begin(), wanted.end(), [](const Wanted& a, const Wanted& b) {
+    // forward once instead of restarting for every earlier row. Rows of a strip file asked for
+    // top to bottom (a picture of the view) are in that order already.
+    const auto inStorageOrder = [](const Wanted& a, const Wanted& b) {
         return a.place.key != b.place.key ? a.place.key < b.place.key : a.index < b.index;
-    });
+    };
+    if (!std::is_sorted(wanted.begin(), wanted.end(), inStorageOrder))
+        std::sort(wanted.begin(), wanted.end(), inStorageOrder);
     Call call;
     for (std::size_t begin = 0; begin < wanted.size();) {
         if (cancel && cancel->load(std::memory_order_relaxed))

@@ -154,21 +154,37 @@ struct ExtentPass {
 
 constexpr int kBins = 4096;
 
-// Where one rank lies: between `low` and `high`, both held by some height.
+// Doubles in the order of unsigned integers: the bits of a positive double, the top bit set; the
+// bits of a negative one inverted. Bins over these keys narrow an interval by 4096 a pass however
+// many decades its heights span, so six passes reach one value of the 64-bit keys.
+std::uint64_t OrderKey(double h) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &h, sizeof bits);
+    return bits >> 63 ? ~bits : bits | (std::uint64_t(1) << 63);
+}
+double OfOrderKey(std::uint64_t key) {
+    const std::uint64_t bits = key >> 63 ? key & ~(std::uint64_t(1) << 63) : ~key;
+    double h;
+    std::memcpy(&h, &bits, sizeof h);
+    return h;
+}
+
+// Where one rank lies: between the keys `low` and `high`, both held by some height.
 struct RankSearch {
     std::int64_t rank = 0;
-    double low = 0, high = 0;
+    std::uint64_t low = 0, high = 0;
     bool Found() const { return low == high; }
 };
 
 // One narrowing pass for two ranks: per rank, the count under its interval and, per bin of it,
-// the count and the least and greatest height.
+// the count and the least and greatest key.
 struct BinPass {
     struct Bins {
-        double low = 0, high = 0;
+        std::uint64_t low = 0, high = 0;
+        int shift = 0; // bin = (key - low) >> shift
         std::int64_t below = 0;
         std::vector<std::int64_t> count;
-        std::vector<double> least, greatest;
+        std::vector<std::uint64_t> least, greatest;
     };
     const SurfaceForm* form = nullptr;
     std::vector<Bins> searches;
@@ -176,11 +192,14 @@ struct BinPass {
     static BinPass For(const SurfaceForm* form, const std::vector<RankSearch>& ranks) {
         BinPass pass;
         pass.form = form;
-        for (const RankSearch& r : ranks)
-            pass.searches.push_back(
-                {r.low, r.high, 0, std::vector<std::int64_t>(kBins, 0),
-                 std::vector<double>(kBins, std::numeric_limits<double>::infinity()),
-                 std::vector<double>(kBins, -std::numeric_limits<double>::infinity())});
+        for (const RankSearch& r : ranks) {
+            int shift = 0;
+            while (((r.high - r.low) >> shift) >= std::uint64_t(kBins))
+                ++shift;
+            pass.searches.push_back({r.low, r.high, shift, 0, std::vector<std::int64_t>(kBins, 0),
+                                     std::vector<std::uint64_t>(kBins, ~std::uint64_t(0)),
+                                     std::vector<std::uint64_t>(kBins, 0)});
+        }
         return pass;
     }
     void AddRow(std::int64_t row, std::int64_t firstColumn, const double* z, std::int64_t count) {
@@ -188,18 +207,18 @@ struct BinPass {
             const double h = form ? z[i] - form->At(double(firstColumn + i), double(row)) : z[i];
             if (!std::isfinite(h))
                 continue;
+            const std::uint64_t key = OrderKey(h);
             for (Bins& b : searches) {
-                if (h < b.low) {
+                if (key < b.low) {
                     ++b.below;
                     continue;
                 }
-                if (h > b.high)
+                if (key > b.high)
                     continue;
-                const double at = (h / 2 - b.low / 2) / (b.high / 2 - b.low / 2) * kBins;
-                const int bin = std::min(kBins - 1, std::max(0, int(at)));
-                ++b.count[std::size_t(bin)];
-                b.least[std::size_t(bin)] = std::min(b.least[std::size_t(bin)], h);
-                b.greatest[std::size_t(bin)] = std::max(b.greatest[std::size_t(bin)], h);
+                const std::size_t bin = std::size_t((key - b.low) >> b.shift);
+                ++b.count[bin];
+                b.least[bin] = std::min(b.least[bin], key);
+                b.greatest[bin] = std::max(b.greatest[bin], key);
             }
         }
     }
@@ -285,10 +304,10 @@ HeightRangeOutcome MeasureHeightRange(const image::TiffSource& source,
         return outcome;
     }
     const AutoRanks ranks = AutoRanksOf(extent->valid);
-    std::vector<RankSearch> searches{{ranks.Low, extent->low, extent->high},
-                                     {ranks.High, extent->low, extent->high}};
-    // Each pass leaves a bin's least and greatest height: at most 64 passes reach one value.
-    for (int narrowing = 0; narrowing < 64; ++narrowing) {
+    const std::uint64_t least = OrderKey(extent->low), greatest = OrderKey(extent->high);
+    std::vector<RankSearch> searches{{ranks.Low, least, greatest}, {ranks.High, least, greatest}};
+    // Each pass divides the keys' interval by 4096 at least: six reach one value of 64 bits.
+    for (int narrowing = 0; narrowing < 8; ++narrowing) {
         std::vector<RankSearch> open;
         for (const RankSearch& s : searches)
             if (!s.Found())
@@ -307,8 +326,8 @@ HeightRangeOutcome MeasureHeightRange(const image::TiffSource& source,
     }
     if (!searches[0].Found() || !searches[1].Found())
         return fail();
-    outcome.Low = searches[0].low;
-    outcome.High = searches[1].low;
+    outcome.Low = OfOrderKey(searches[0].low);
+    outcome.High = OfOrderKey(searches[1].low);
     return outcome;
 }
 

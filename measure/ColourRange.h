@@ -41,8 +41,9 @@ std::uint8_t RangeLevel(double height, double low, double high);
 // The Data or Auto range of every valid height of the file less `form` (none: as stored), in the
 // measuring read's unit (HeightBasisOf). 8- and 16-bit unsigned files without a form take one pass
 // counting stored values; other heights take one pass for Data and, for Auto, passes of 4096
-// bins narrowing to the two ranks' exact values (each pass divides their interval by at least
-// 4096; integer-valued heights end after one).
+// bins narrowing to the two ranks' exact values. The bins cut the doubles' bit patterns taken in
+// order, so each pass divides the interval by 4096 however many decades the heights span: six
+// passes at most, one where a bin holds a single distinct height.
 struct HeightRangeOutcome {
     std::optional<double> Low, High; // nothing when no pixel has a value
     // The least and greatest height, which either kind finds on its way.
