@@ -12,20 +12,19 @@ namespace orvane::app {
 
 namespace {
 
-// Heights from the measuring read's unit to the one they are shown in, and back.
-double ShownOfBasis(double height, const image::ImageModel& image) {
-    const bool millimetres = image::HeightBasisOf(image).Millimetres;
+// Heights from the measuring read's unit (millimetres or stored values, as the open file's
+// HeightBasis says) to the one they are shown in, and back.
+double ShownOfBasis(double height, const image::ImageModel& image, bool millimetres) {
     return millimetres ? height / measure::HeightDisplayOf(image).MmPerUnit : height;
 }
-double BasisOfShown(double height, const image::ImageModel& image) {
-    const bool millimetres = image::HeightBasisOf(image).Millimetres;
+double BasisOfShown(double height, const image::ImageModel& image, bool millimetres) {
     return millimetres ? height * measure::HeightDisplayOf(image).MmPerUnit : height;
 }
 
 } // namespace
 
 QString ImageFrame::ColourRangeUnit() const {
-    if (image::HeightBasisOf(image_).Millimetres || image_.LevelsFromValues) {
+    if (heightBasis_.Millimetres || image_.LevelsFromValues) {
         const QString unit = measure::HeightDisplayOf(image_).Unit;
         return unit.isEmpty() ? QStringLiteral("value") : unit;
     }
@@ -64,15 +63,16 @@ void ImageFrame::ApplyColourRange() {
     // A range measured before for these heights is not measured again.
     std::optional<std::pair<double, double>> known;
     if (range.Kind == measure::ColourRangeKind::Manual)
-        known = std::pair{BasisOfShown(range.Low, image_), BasisOfShown(range.High, image_)};
+        known = std::pair{BasisOfShown(range.Low, image_, heightBasis_.Millimetres),
+                          BasisOfShown(range.High, image_, heightBasis_.Millimetres)};
     else if (range.Kind == measure::ColourRangeKind::Data && levelling)
         known = std::pair{levelling->ResidualMin, levelling->ResidualMax};
     else if (range.Kind == measure::ColourRangeKind::Data)
         known = measuredRanges_.data;
     else
         known = measuredRanges_.automatic;
-    const bool inverted = !image_.LevelsFromValues && image_.Photometric == 0 &&
-                          !image::HeightBasisOf(image_).Millimetres;
+    const bool inverted =
+        !image_.LevelsFromValues && image_.Photometric == 0 && !heightBasis_.Millimetres;
 
     struct Outcome {
         image::LevelBuffer levels;
@@ -152,8 +152,9 @@ void ImageFrame::ApplyColourRange() {
                     return;
                 }
                 colourMessage_.clear();
-                const ShownColourRange shown{colourRange_.Kind, ShownOfBasis(outcome->low, image_),
-                                             ShownOfBasis(outcome->high, image_)};
+                const ShownColourRange shown{
+                    colourRange_.Kind, ShownOfBasis(outcome->low, image_, heightBasis_.Millimetres),
+                    ShownOfBasis(outcome->high, image_, heightBasis_.Millimetres)};
                 ShowColourLevels(
                     std::move(outcome->levels), shown,
                     measure::RangeFractions(image_, levelling.get(), outcome->low, outcome->high));
